@@ -1,0 +1,26 @@
+# Warnings for our own targets, and the sanitizer build.
+
+function(orvandel_warnings target)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4 /permissive-)
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow
+                                             -Wnon-virtual-dtor -Wold-style-cast)
+  endif()
+endfunction()
+
+if(ORVANDEL_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Compile options that fix a source file's optimisation level whatever the
+# build type: the routines under test are measured as built here.
+if(MSVC)
+  set(ORVANDEL_FULL_OPTIMISATION /O2)
+  set(ORVANDEL_NO_OPTIMISATION /Od)
+else()
+  set(ORVANDEL_FULL_OPTIMISATION -O3)
+  set(ORVANDEL_NO_OPTIMISATION -O0)
+endif()

@@ -1,0 +1,74 @@
+// Stand-in for the few Win32 services the portable code relies on, for
+// systems without them. Names, types and constants are the published ones;
+// each service keeps only the behaviour its callers depend on.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+using BOOL = int;
+using UINT = unsigned int;
+using DWORD = std::uint32_t;
+using SIZE_T = std::size_t;
+using WCHAR = char16_t;
+using LPCSTR = const char*;
+using LPWSTR = WCHAR*;
+using LPVOID = void*;
+using LPCVOID = const void*;
+using LPDWORD = DWORD*;
+using HANDLE = void*;
+using HGLOBAL = void*;
+using HWND = struct StandinWindow*;
+
+constexpr BOOL FALSE = 0;
+constexpr BOOL TRUE = 1;
+
+constexpr UINT GMEM_FIXED = 0x0000;
+constexpr UINT GMEM_ZEROINIT = 0x0040;
+constexpr UINT GPTR = GMEM_FIXED | GMEM_ZEROINIT;
+
+constexpr DWORD NORMAL_PRIORITY_CLASS = 0x00000020;
+constexpr DWORD REALTIME_PRIORITY_CLASS = 0x00000100;
+
+constexpr UINT MB_OK = 0x00000000;
+
+constexpr DWORD GENERIC_READ = 0x80000000;
+constexpr DWORD GENERIC_WRITE = 0x40000000;
+constexpr DWORD CREATE_ALWAYS = 2;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080;
+inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintptr_t{0});
+
+constexpr UINT CP_ACP = 0;
+constexpr DWORD MB_PRECOMPOSED = 0x00000001;
+
+// A zero-filled block when GMEM_ZEROINIT is given; GlobalFree returns NULL on success.
+HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes);
+HGLOBAL GlobalFree(HGLOBAL block);
+
+// Milliseconds from a monotonic clock, wrapping at 2^32 like the real counter.
+DWORD GetTickCount();
+
+// REALTIME_PRIORITY_CLASS raises the whole process as far as it is allowed
+// (never to a real-time scheduling policy); NORMAL_PRIORITY_CLASS undoes it.
+HANDLE GetCurrentProcess();
+BOOL SetPriorityClass(HANDLE process, DWORD priorityClass);
+
+// Prints "caption: text" as one line on standard output and returns IDOK.
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+// Only CREATE_ALWAYS is supported: the file is created or truncated.
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD shareMode, void* security,
+                   DWORD disposition, DWORD attributes, HANDLE templateFile);
+BOOL WriteFile(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written, void* overlapped);
+BOOL CloseHandle(HANDLE object);
+
+// Unsigned decimal (or other radix) text, as the Windows C runtime provides.
+char* _ultoa(unsigned long value, char* buffer, int radix);
+
+// The ANSI code page here is ASCII-compatible: each byte becomes one unit.
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int textLength,
+                        LPWSTR destination, int destinationLength);
+
+// Test seam: GlobalAlloc refuses requests larger than this many bytes,
+// as the real one does when memory is short. SIZE_MAX restores the default.
+void StandinLimitGlobalAlloc(SIZE_T bytes);

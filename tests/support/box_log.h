@@ -1,0 +1,15 @@
+// Observes the message boxes that code under test shows.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct ShownBox {
+    std::string caption;
+    std::string text;
+};
+
+// Runs action and returns the boxes it showed, in order. Every box is
+// dismissed as soon as it has been read, so action runs to its end.
+std::vector<ShownBox> RecordBoxes(const std::function<void()>& action);
