@@ -9,6 +9,12 @@ function(orvandel_warnings target)
   endif()
 endfunction()
 
+# Every program a single file that runs on a bare Windows machine, without
+# the MinGW runtime DLLs beside it.
+if(MINGW)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
 if(ORVANDEL_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
                       -fno-omit-frame-pointer)

@@ -8,6 +8,7 @@
 
 using BOOL = int;
 using UINT = unsigned int;
+using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
 using SIZE_T = std::size_t;
 using WCHAR = char16_t;
@@ -37,6 +38,20 @@ constexpr DWORD GENERIC_WRITE = 0x40000000;
 constexpr DWORD CREATE_ALWAYS = 2;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080;
 inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintptr_t{0});
+
+// Window, dialog and control styles the dialog template holds.
+constexpr DWORD WS_CHILD = 0x40000000;
+constexpr DWORD WS_VISIBLE = 0x10000000;
+constexpr DWORD WS_BORDER = 0x00800000;
+constexpr DWORD WS_SYSMENU = 0x00080000;
+constexpr DWORD WS_VSCROLL = 0x00200000;
+constexpr DWORD WS_TABSTOP = 0x00010000;
+constexpr DWORD DS_SETFONT = 0x00000040;
+constexpr DWORD DS_CENTER = 0x00000800;
+constexpr DWORD BS_PUSHBUTTON = 0x00000000;
+constexpr DWORD ES_MULTILINE = 0x00000004;
+constexpr DWORD ES_WANTRETURN = 0x00001000;
+constexpr int IDCANCEL = 2;
 
 constexpr UINT CP_ACP = 0;
 constexpr DWORD MB_PRECOMPOSED = 0x00000001;
