@@ -352,6 +352,55 @@ bool Layout(Program& program) {
     return Finish(program);
 }
 
+// ---- Painting --------------------------------------------------------------
+
+struct FrameLine {
+    int y;        // client row
+    int colour;   // system colour index
+    const char* what;
+};
+
+// Reads the screen, where the window is uncovered: what the program
+// painted, once Wine has carried it to the display.
+COLORREF ScreenPixel(HWND dialog, int x, int y) {
+    POINT point{x, y};
+    ClientToScreen(dialog, &point);
+    const HDC screen = GetDC(nullptr);
+    const COLORREF colour = GetPixel(screen, point.x, point.y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+// The etched frame around the client area ends just above the status bar:
+// at the top a shadow line over a highlight line, at the bottom the same
+// pair just above the status bar's first row.
+void CheckFrame(const Program& program) {
+    RedrawWindow(program.dialog, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    const RECT bar = ClientRectOf(program.dialog, Control(program, kStatusBarId));
+    const FrameLine lines[] = {
+        {0, COLOR_BTNSHADOW, "top outer"},
+        {1, COLOR_BTNHIGHLIGHT, "top inner"},
+        {bar.top - 2, COLOR_BTNSHADOW, "bottom inner"},
+        {bar.top - 1, COLOR_BTNHIGHLIGHT, "bottom outer"},
+    };
+    RECT client;
+    GetClientRect(program.dialog, &client);
+    const int x = client.right / 2;
+    for (const FrameLine& line : lines) {
+        const COLORREF expected = GetSysColor(line.colour);
+        COLORREF actual = ScreenPixel(program.dialog, x, line.y);
+        // The display may show the new paint a moment later.
+        for (int tries = 0; actual != expected && tries < 100; ++tries) {
+            Sleep(50);
+            actual = ScreenPixel(program.dialog, x, line.y);
+        }
+        Check(actual == expected, std::string("frame, ") + line.what + " line at row " +
+                                      std::to_string(line.y) + ": " + Hex(actual) +
+                                      ", expected " + Hex(expected));
+    }
+}
+
 // ---- Presses ---------------------------------------------------------------
 
 bool IsBareNumber(const std::string& text) {
@@ -394,6 +443,8 @@ bool Routines(Program& program) {
         Check(IsRunning(program), what + ": the window is still there");
     }
     Check(!FileExists(kResultFile), "no result.txt was written");
+    Press(program, kResetId);
+    CheckFrame(program);
     return Finish(program);
 }
 
@@ -460,11 +511,21 @@ bool CloseRequest(Program& program) {
     return Finish(program);
 }
 
-// Holds the window still for a screenshot: says "window-ready" by creating
-// that file, and ends the program once "screenshot-taken" appears.
+// Holds the window still for a screenshot: writes its place on the screen
+// (WIDTHxHEIGHT+X+Y) to "window-ready", and ends the program once
+// "screenshot-taken" appears.
 bool Screenshot(Program& program) {
-    CloseHandle(CreateFileA("window-ready", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    RECT window;
+    GetWindowRect(program.dialog, &window);
+    char geometry[64];
+    const int length = std::snprintf(geometry, sizeof geometry, "%ldx%ld+%ld+%ld",
+                                     window.right - window.left, window.bottom - window.top,
+                                     window.left, window.top);
+    const HANDLE file = CreateFileA("window-ready", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, geometry, static_cast<DWORD>(length), &written, nullptr);
+    CloseHandle(file);
     while (!FileExists("screenshot-taken")) Sleep(50);
     return Finish(program);
 }
