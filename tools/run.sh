@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release configuration if needed and runs the benchmark: the five
-# routines in button order, one "caption: milliseconds" line each.
+# routines in button order, one "caption: milliseconds" line each, or, with
+# measuring options (see --help), the statistics tool.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
