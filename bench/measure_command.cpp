@@ -22,7 +22,7 @@ ProgressReport ProgressLine(std::ostream& err) {
 }
 
 template <typename Writer>
-bool WriteFile(const std::string& path, Writer write, std::ostream& err) {
+bool WriteOutputFile(const std::string& path, Writer write, std::ostream& err) {
     std::ofstream file(path, std::ios::binary);
     if (file) write(file);
     file.close();
@@ -51,10 +51,10 @@ int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>&
     WriteReport(out, report, options.format);
     bool written = true;
     if (!options.exportPath.empty())
-        written = WriteFile(options.exportPath,
+        written = WriteOutputFile(options.exportPath,
                             [&](std::ostream& file) { WriteReport(file, report, options.exportFormat); }, err);
     if (!options.chartPath.empty())
-        written &= WriteFile(options.chartPath, [&](std::ostream& file) { WriteSvgChart(file, report); }, err);
+        written &= WriteOutputFile(options.chartPath, [&](std::ostream& file) { WriteSvgChart(file, report); }, err);
 
     bool ordered = true;
     for (const Measurement& row : report.rows) {
