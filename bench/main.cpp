@@ -1,47 +1,38 @@
-// orvandel-bench: the window's five benchmark runs from a console. Each run
-// reports through the same boxes as the window; without a window system the
-// boxes print "caption: text" lines.
+// orvandel-bench: the window's five runs from a console, and with measuring
+// options a statistics tool comparing them with library sorts.
 #include <cstdio>
-#include <string_view>
-#include <vector>
+#include <iostream>
 
-#include "core/benchmark_run.h"
-#include "sorts/routine_table.h"
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "bench/measure_command.h"
+#include "bench/options.h"
+#include "bench/window_runs.h"
 
 namespace {
 
-void PrintUsage(std::FILE* out) {
-    std::fputs("usage: orvandel-bench [ROUTINE...]\n"
-               "Runs the named routines (button label or result caption, any case),\n"
-               "or all five in button order. Routines:\n",
-               out);
-    for (const RoutineEntry& entry : RoutineTable)
-        std::fprintf(out, "  \"%s\"  \"%s\"\n", entry.buttonLabel, entry.caption);
+bool StandardErrorIsTerminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(STDERR_FILENO) != 0;
+#endif
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<const RoutineEntry*> selected;
-    for (int k = 1; k < argc; ++k) {
-        const std::string_view argument = argv[k];
-        if (argument == "--help" || argument == "-h") {
-            PrintUsage(stdout);
-            return 0;
-        }
-        const RoutineEntry* entry = FindRoutine(argv[k]);
-        if (entry == nullptr) {
-            std::fprintf(stderr, "orvandel-bench: unknown routine \"%s\"\n", argv[k]);
-            PrintUsage(stderr);
-            return 2;
-        }
-        selected.push_back(entry);
+    const CommandLine line = ParseCommandLine(argc, argv, std::cout, std::cerr);
+    if (line.exit) return line.exitCode;
+    if (line.options.list) {
+        ListContenders(std::cout);
+        return 0;
     }
-    if (selected.empty())
-        for (const RoutineEntry& entry : RoutineTable) selected.push_back(&entry);
-
-    bool allOrdered = true;
-    for (const RoutineEntry* entry : selected)
-        allOrdered &= RunBenchmark(nullptr, entry->routine, entry->bounds, entry->caption);
-    return allOrdered ? 0 : 1;
+    if (!line.options.measuring) return RunWindowRuns(line.options.names, std::cerr);
+    return RunMeasureCommand(line.options, AllContenders(), std::cout, std::cerr,
+                             StandardErrorIsTerminal());
 }

@@ -30,3 +30,8 @@ else()
   set(ORVANDEL_FULL_OPTIMISATION -O3)
   set(ORVANDEL_NO_OPTIMISATION -O0)
 endif()
+
+# Coverage feedback for the fuzzer in everything it links.
+if(ORVANDEL_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()

@@ -19,11 +19,11 @@ inline std::int32_t PlacePivot(std::int32_t* slots, std::int32_t lo, std::int32_
     return m;
 }
 
-// One step of the unrolled scan. Returns true when the pass may go on:
-// slot i was not larger than p and i is still below j.
-inline bool ScanStep(const std::int32_t* slots, std::int32_t p, std::int32_t& i,
-                     std::int32_t j) {
-    if (slots[i] > p) return false;
+// One step of the unrolled scan over the slot at i. Returns true when the
+// pass may go on: the slot was not larger than p and i, moved on, is still
+// below j.
+inline bool ScanStep(std::int32_t p, std::int32_t*& i, const std::int32_t* j) {
+    if (*i > p) return false;
     return ++i < j;
 }
 
@@ -46,22 +46,26 @@ void FirstPivotSortTail(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
     }
 }
 
+// The scan works on pointers rather than indices: each step then reads at a
+// fixed offset from i, and a pass that starts again after an exchange does
+// not rebuild its address from an index first. Comparisons and exchanges
+// are the same as in the index form.
 void FirstPivotSortUnrolled(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
     if (hi - lo < 2) return;
     const std::int32_t p = slots[lo];
-    std::int32_t i = lo + 1;
-    std::int32_t j = hi;
+    std::int32_t* i = slots + lo + 1;
+    std::int32_t* j = slots + hi;
     while (i < j) {
-        if (ScanStep(slots, p, i, j) && ScanStep(slots, p, i, j) &&
-            ScanStep(slots, p, i, j) && ScanStep(slots, p, i, j) &&
-            ScanStep(slots, p, i, j) && ScanStep(slots, p, i, j) &&
-            ScanStep(slots, p, i, j) && ScanStep(slots, p, i, j))
+        if (ScanStep(p, i, j) && ScanStep(p, i, j) && ScanStep(p, i, j) &&
+            ScanStep(p, i, j) && ScanStep(p, i, j) && ScanStep(p, i, j) &&
+            ScanStep(p, i, j) && ScanStep(p, i, j))
             continue;
         // The pass stopped early: either at a larger slot (i < j), which is
         // exchanged before the next pass, or because i reached j.
-        if (i < j) std::swap(slots[i], slots[--j]);
+        if (i < j) std::swap(*i, *--j);
     }
-    const std::int32_t m = PlacePivot(slots, lo, i);
+    const auto split = static_cast<std::int32_t>(j - slots);
+    const std::int32_t m = PlacePivot(slots, lo, split);
     if (m - lo > 1) FirstPivotSortUnrolled(slots, lo, m);
-    if (hi - j > 1) FirstPivotSortUnrolled(slots, j, hi);
+    if (hi - split > 1) FirstPivotSortUnrolled(slots, split, hi);
 }

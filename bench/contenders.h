@@ -1,0 +1,31 @@
+// What the console tool can measure: the five routines of the window, in
+// button order, and the library reference sorts after them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/sort_routine.h"
+
+struct Contender {
+    std::string name;   // result caption of a routine, library name of a reference
+    std::string label;  // button label of a routine; empty for a reference
+    SortRoutine routine;
+    BoundForm bounds;
+    bool reference;
+};
+
+std::vector<Contender> AllContenders();
+
+struct Selection {
+    std::vector<Contender> contenders;
+    std::string error;  // empty when the selection succeeded
+};
+
+// The contenders named (caption, label or reference name, any case) or whose
+// name or label the ECMAScript regex filter finds, in the order of all; every
+// contender when neither names nor filter are given. The reference named
+// baseline is added when left out, since every ratio needs it.
+Selection SelectContenders(const std::vector<Contender>& all,
+                           const std::vector<std::string>& names, const std::string& filter,
+                           const std::string& baseline);

@@ -1,0 +1,55 @@
+// The full record of a run: context, settings and every repetition's time.
+#include <nlohmann/json.hpp>
+
+#include "bench/report.h"
+
+namespace {
+
+nlohmann::json Row(const Report& report, const Measurement& row) {
+    const RowFigures f = Figures(report, row);
+    nlohmann::json json = {
+        {"name", row.contender.name},
+        {"label", row.contender.label},
+        {"reference", row.contender.reference},
+        {"failed_slot", f.failed ? nlohmann::json(row.failedSlot) : nlohmann::json()},
+        {"times_ms", row.times},
+        {"ticks_ms", row.ticks},
+    };
+    if (f.failed) return json;
+    json["min_ms"] = f.summary.min;
+    json["median_ms"] = f.summary.median;
+    json["mean_ms"] = f.summary.mean;
+    json["stddev_ms"] = f.summary.stddev;
+    json["max_ms"] = f.summary.max;
+    json["throughput_meps"] = f.throughput;
+    json["ratio_to_std_sort"] = f.ratio ? nlohmann::json(*f.ratio) : nlohmann::json();
+    return json;
+}
+
+}  // namespace
+
+void WriteJson(std::ostream& out, const Report& report) {
+    const SystemInfo& system = report.system;
+    const MeasureSettings& settings = report.settings;
+    nlohmann::json json = {
+        {"context",
+         {{"cpu", system.cpu},
+          {"cores", system.cores},
+          {"memory_bytes", system.memoryBytes},
+          {"os", system.os},
+          {"compiler", system.compiler},
+          {"flags", system.flags},
+          {"clock", "std::chrono::steady_clock"}}},
+        {"settings",
+         {{"count", settings.count},
+          {"seed", settings.seed},
+          {"runs", settings.runs},
+          {"warmup", settings.warmup},
+          {"interleave", settings.interleave},
+          {"sorted_slots", {1, settings.count - 1}}}},
+        {"notes", report.notes},
+    };
+    json["rows"] = nlohmann::json::array();
+    for (const Measurement& row : report.rows) json["rows"].push_back(Row(report, row));
+    out << json.dump(2) << '\n';
+}

@@ -1,0 +1,67 @@
+#include "bench/measure_command.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include "bench/reference_sorts.h"
+
+namespace {
+
+bool FitsInMemory(std::int32_t count, const SystemInfo& system, std::string& error) {
+    error = MemoryShortfall(count, system.memoryBytes);
+    return error.empty();
+}
+
+// A progress line that rewrites itself in place.
+ProgressReport ProgressLine(std::ostream& err) {
+    return [&err](const std::string& name, int done, int total) {
+        std::string text = "[" + std::to_string(done + 1) + "/" + std::to_string(total) + "] " + name;
+        text.resize(std::max<std::size_t>(text.size(), 60), ' ');
+        err << '\r' << text << std::flush;
+    };
+}
+
+template <typename Writer>
+bool WriteOutputFile(const std::string& path, Writer write, std::ostream& err) {
+    std::ofstream file(path, std::ios::binary);
+    if (file) write(file);
+    file.close();
+    if (file) return true;
+    err << "orvandel-bench: could not write " << path << '\n';
+    return false;
+}
+
+}  // namespace
+
+int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>& all,
+                      std::ostream& out, std::ostream& err, bool showProgress) {
+    const Selection selection = SelectContenders(all, options.names, options.filter, kBaselineName);
+    Report report{options.settings, ReadSystemInfo(), {}, MissingReferenceNotes()};
+    std::string error = selection.error;
+    const bool measured =
+        error.empty() && FitsInMemory(options.settings.count, report.system, error) &&
+        Measure(selection.contenders, options.settings, showProgress ? ProgressLine(err) : nullptr,
+                report.rows, error);
+    if (showProgress) err << '\r' << std::string(60, ' ') << '\r' << std::flush;
+    if (!measured) {
+        err << "orvandel-bench: " << error << '\n';
+        return 2;
+    }
+
+    WriteReport(out, report, options.format);
+    bool written = true;
+    if (!options.exportPath.empty())
+        written = WriteOutputFile(options.exportPath,
+                            [&](std::ostream& file) { WriteReport(file, report, options.exportFormat); }, err);
+    if (!options.chartPath.empty())
+        written &= WriteOutputFile(options.chartPath, [&](std::ostream& file) { WriteSvgChart(file, report); }, err);
+
+    bool ordered = true;
+    for (const Measurement& row : report.rows) {
+        if (row.failedSlot == -1) continue;
+        err << "orvandel-bench: " << row.contender.name << ": order check failed at slot "
+            << row.failedSlot << '\n';
+        ordered = false;
+    }
+    return ordered && written ? 0 : 1;
+}

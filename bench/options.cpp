@@ -1,0 +1,124 @@
+#include "bench/options.h"
+
+#include <CLI/CLI.hpp>
+
+namespace {
+
+constexpr std::uint64_t kLargestCount = 2147483647;  // slots are indexed by signed 32-bit numbers
+constexpr std::uint64_t kLargestSeed = 2147483646;   // the generator's modulus less one
+
+// Decimal digits only, without sign or spaces; false when malformed or
+// larger than limit.
+bool ParseDecimal(const std::string& text, std::uint64_t limit, std::uint64_t& value) {
+    if (text.empty() || text.size() > 12) return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return value <= limit;
+}
+
+const char kFooter[] =
+    "Without measuring options it runs the named routines (button label or\n"
+    "caption, any case), or all five in button order, as the window does and\n"
+    "prints one \"caption: milliseconds\" line each. Any of --runs, --warmup,\n"
+    "--filter, --interleave, --count, --seed, --format, --export or --chart\n"
+    "measures instead: repeated runs on fresh copies of the same data, with\n"
+    "statistics, and the library reference sorts beside the five routines.\n"
+    "Exit status: 0 when every order check passed, 1 when one failed or an\n"
+    "output could not be written, 2 for a wrong command line.";
+
+std::string Trimmed(const std::string& message) {
+    return message.substr(0, message.find_last_not_of('\n') + 1);
+}
+
+}  // namespace
+
+bool ParseCount(const std::string& text, std::int32_t& count, std::string& error) {
+    std::uint64_t value = 0;
+    const bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+    if (!digits) {
+        error = "--count: \"" + text + "\" is not a whole number of values";
+        return false;
+    }
+    if (!ParseDecimal(text, kLargestCount, value)) {
+        error = "--count: " + text + " is more than the 2147483647 values a 32-bit slot index reaches";
+        return false;
+    }
+    if (value < 2) {
+        error = "--count: " + text + " is too few: a sort needs at least 2 values";
+        return false;
+    }
+    count = static_cast<std::int32_t>(value);
+    return true;
+}
+
+bool ParseSeed(const std::string& text, std::uint32_t& seed, std::string& error) {
+    std::uint64_t value = 0;
+    if (!ParseDecimal(text, kLargestSeed, value) || value == 0) {
+        error = "--seed: \"" + text + "\" is not a seed of the generator (a whole number from 1 to 2147483646)";
+        return false;
+    }
+    seed = static_cast<std::uint32_t>(value);
+    return true;
+}
+
+CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) {
+    CommandLine line;
+    BenchOptions& o = line.options;
+    std::string count;
+    std::string seed;
+    std::string format = "table";
+
+    CLI::App app("Times the five quicksort routines of the Orvandel window.", "orvandel-bench");
+    app.footer(kFooter);
+    app.add_option("routine", o.names, "Routines (and, when measuring, references) to run");
+    app.add_flag("--list", o.list, "Print the routines and references and exit");
+    const std::vector<CLI::Option*> measuring = {
+        app.add_option("--runs", o.settings.runs, "Timed repetitions per routine (default 5)")
+            ->check(CLI::Range(1, 1000000)),
+        app.add_option("--warmup", o.settings.warmup, "Untimed repetitions before them (default 1)")
+            ->check(CLI::Range(0, 1000000)),
+        app.add_option("--filter", o.filter, "Also run what this ECMAScript regex finds in a name"),
+        app.add_flag("--interleave", o.settings.interleave,
+                     "One repetition of each routine in turn, so drift does not favour one"),
+        app.add_option("--count", count, "Values generated; slots 1 ... N-1 are sorted (default 5000000)"),
+        app.add_option("--seed", seed, "Generator seed, 1 ... 2147483646 (default 87654321)"),
+        app.add_option("--format", format, "Standard output as table, json, csv or markdown")
+            ->check(CLI::IsMember({"table", "json", "csv", "markdown"})),
+        app.add_option("--export", o.exportPath, "Also write the report to FILE (.txt .json .csv .md)"),
+        app.add_option("--chart", o.chartPath, "Write a bar chart of the medians to FILE.svg"),
+    };
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        line.exit = true;
+        line.exitCode = app.exit(e, out, err);
+        return line;
+    } catch (const CLI::ParseError& e) {
+        err << "orvandel-bench: " << Trimmed(e.what()) << "\nRun with --help for more information.\n";
+        line.exit = true;
+        line.exitCode = 2;
+        return line;
+    }
+    for (const CLI::Option* option : measuring) o.measuring = o.measuring || option->count() > 0;
+
+    std::string error;
+    bool valid = (count.empty() || ParseCount(count, o.settings.count, error)) &&
+                 (seed.empty() || ParseSeed(seed, o.settings.seed, error));
+    o.format = *FormatNamed(format);
+    if (valid && !o.exportPath.empty()) {
+        const std::optional<ReportFormat> exportFormat = FormatOfPath(o.exportPath);
+        valid = exportFormat.has_value();
+        if (valid) o.exportFormat = *exportFormat;
+        else error = "--export: cannot tell the format of \"" + o.exportPath +
+                     "\"; name it .txt, .json, .csv or .md";
+    }
+    if (!valid) {
+        err << "orvandel-bench: " << error << '\n';
+        line.exit = true;
+        line.exitCode = 2;
+    }
+    return line;
+}

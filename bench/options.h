@@ -1,0 +1,44 @@
+// The command line of orvandel-bench.
+//
+// Without measuring options it is the window's run from a console: the
+// named routines, or all five, each through RunBenchmark. Any measuring
+// option (--runs, --warmup, --filter, --interleave, --count, --seed,
+// --format, --export, --chart) turns it into the statistics tool.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "bench/report.h"
+#include "bench/runner.h"
+
+struct BenchOptions {
+    std::vector<std::string> names;
+    std::string filter;
+    bool list = false;
+    bool measuring = false;  // a measuring option was given
+    MeasureSettings settings;
+    ReportFormat format = ReportFormat::kTable;
+    std::string exportPath;
+    ReportFormat exportFormat = ReportFormat::kTable;
+    std::string chartPath;
+};
+
+struct CommandLine {
+    bool exit = false;  // help was shown or the line was wrong: exit with exitCode
+    int exitCode = 0;
+    BenchOptions options;
+};
+
+// Parses argv; help goes to out, errors to err (exit code 2).
+CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err);
+
+// A slot count: decimal digits only, at least 2, at most what a 32-bit slot
+// index reaches. Returns false with a message for anything else.
+bool ParseCount(const std::string& text, std::int32_t& count, std::string& error);
+
+// A seed of the minimal standard generator: decimal, 1 ... 2147483646.
+// Other values make the generator repeat 0, or stray from its sequence.
+bool ParseSeed(const std::string& text, std::uint32_t& seed, std::string& error);

@@ -1,0 +1,23 @@
+// Library sorts measured beside the five routines as yardsticks. They take
+// the routines' form with an exclusive upper bound, so the runner treats
+// them alike; they are never counted among the five.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/sort_routine.h"
+
+struct ReferenceSort {
+    const char* name;
+    SortRoutine routine;  // sorts slots lo ... hi - 1
+};
+
+// The name of the reference every ratio is taken against.
+constexpr char kBaselineName[] = "std::sort";
+
+// std::sort first, then those found when the program was configured.
+const std::vector<ReferenceSort>& ReferenceSorts();
+
+// One line per optional reference that this build lacks, saying why.
+const std::vector<std::string>& MissingReferenceNotes();

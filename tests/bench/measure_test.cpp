@@ -1,0 +1,211 @@
+// The measurement and its reports, on small generated data: the schedule,
+// the order check of every repetition, and the JSON and CSV read back.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "bench/measure_command.h"
+#include "bench/options.h"
+#include "bench/reference_sorts.h"
+#include "bench/runner.h"
+
+namespace {
+
+void StdSortRange(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
+    std::sort(slots + lo, slots + hi);
+}
+
+// Sorts, then makes slot 17 one larger than slot 18: the first descent.
+void BrokenAtSeventeen(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
+    std::sort(slots + lo, slots + hi);
+    slots[17] = slots[18] + 1;
+}
+
+const Contender kStdSort{kBaselineName, "", StdSortRange, BoundForm::kExclusiveUpper, true};
+const Contender kBroken{"Broken", "Break", BrokenAtSeventeen, BoundForm::kExclusiveUpper, false};
+
+BenchOptions SmallRun(ReportFormat format) {
+    BenchOptions options;
+    options.measuring = true;
+    options.settings.count = 3000;
+    options.settings.runs = 3;
+    options.settings.warmup = 1;
+    options.format = format;
+    return options;
+}
+
+std::vector<std::vector<std::string>> CsvLines(const std::string& text) {
+    std::vector<std::vector<std::string>> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> fields(1);
+        for (char c : line) {
+            if (c == ',')
+                fields.emplace_back();
+            else
+                fields.back() += c;
+        }
+        lines.push_back(fields);
+    }
+    return lines;
+}
+
+}  // namespace
+
+TEST(BenchSchedule, BlocksWithoutInterleaving) {
+    MeasureSettings settings;
+    settings.runs = 2;
+    settings.warmup = 1;
+    const std::vector<Repetition> order = Schedule(2, settings);
+    ASSERT_EQ(order.size(), 6u);
+    const int contenders[] = {0, 0, 0, 1, 1, 1};
+    const bool timed[] = {false, true, true, false, true, true};
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        EXPECT_EQ(order[k].contender, contenders[k]) << k;
+        EXPECT_EQ(order[k].timed, timed[k]) << k;
+    }
+}
+
+TEST(BenchSchedule, InterleavedRoundsStartOneContenderLaterEachTime) {
+    MeasureSettings settings;
+    settings.runs = 2;
+    settings.warmup = 1;
+    settings.interleave = true;
+    const std::vector<Repetition> order = Schedule(3, settings);
+    ASSERT_EQ(order.size(), 9u);
+    const int contenders[] = {0, 1, 2, 1, 2, 0, 2, 0, 1};
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        EXPECT_EQ(order[k].contender, contenders[k]) << k;
+        EXPECT_EQ(order[k].timed, k >= 3) << k;
+    }
+}
+
+TEST(BenchMeasure, EveryContenderGetsOneTimeAndTickPerRun) {
+    MeasureSettings settings;
+    settings.count = 2000;
+    settings.runs = 4;
+    settings.interleave = true;
+    std::vector<Measurement> results;
+    std::string error;
+    ASSERT_TRUE(Measure(AllContenders(), settings, nullptr, results, error)) << error;
+    ASSERT_EQ(results.size(), AllContenders().size());
+    for (const Measurement& row : results) {
+        EXPECT_EQ(row.failedSlot, -1) << row.contender.name;
+        EXPECT_EQ(row.times.size(), 4u) << row.contender.name;
+        EXPECT_EQ(row.ticks.size(), 4u) << row.contender.name;
+    }
+}
+
+TEST(BenchMeasure, BrokenRoutineIsReportedWithItsSlotAndExitsNonZero) {
+    std::ostringstream out, err;
+    const int status = RunMeasureCommand(SmallRun(ReportFormat::kTable), {kBroken, kStdSort}, out,
+                                         err, false);
+    EXPECT_EQ(status, 1);
+    const std::string table = out.str();
+    const std::size_t failure = table.find("FAILED: order check failed at slot 17\n");
+    ASSERT_NE(failure, std::string::npos) << table;
+    const std::size_t lineStart = table.rfind('\n', failure) + 1;
+    EXPECT_EQ(table.compare(lineStart, 7, "Broken "), 0) << table;
+    EXPECT_NE(err.str().find("Broken: order check failed at slot 17"), std::string::npos);
+}
+
+TEST(BenchMeasure, BaselineIsAddedWhenTheSelectionLeavesItOut) {
+    const Selection selection = SelectContenders(AllContenders(), {"qsort asm"}, "", kBaselineName);
+    ASSERT_TRUE(selection.error.empty());
+    ASSERT_EQ(selection.contenders.size(), 2u);
+    EXPECT_EQ(selection.contenders[0].name, "Full Optimised MASM");
+    EXPECT_EQ(selection.contenders[1].name, kBaselineName);
+}
+
+TEST(BenchMeasure, FilterSelectsByRegexInNameOrLabel) {
+    const Selection selection = SelectContenders(AllContenders(), {}, "^SB sort|stable", kBaselineName);
+    ASSERT_TRUE(selection.error.empty());
+    std::vector<std::string> names;
+    for (const Contender& c : selection.contenders) names.push_back(c.name);
+    // The baseline, not matched, comes last.
+    EXPECT_EQ(names, (std::vector<std::string>{"Sedgewick qsort C", "Sedgewick qsort MASM",
+                                               "std::stable_sort", kBaselineName}));
+    EXPECT_NE(SelectContenders(AllContenders(), {}, "(", kBaselineName).error.find("not a valid"),
+              std::string::npos);
+}
+
+TEST(BenchMeasure, JsonHoldsEveryRepetitionAndTheContext) {
+    std::ostringstream out, err;
+    ASSERT_EQ(RunMeasureCommand(SmallRun(ReportFormat::kJson), {kStdSort, kBroken}, out, err, false), 1);
+    const nlohmann::json json = nlohmann::json::parse(out.str());
+    EXPECT_EQ(json["settings"]["count"], 3000);
+    EXPECT_EQ(json["settings"]["seed"], 87654321u);
+    EXPECT_EQ(json["settings"]["runs"], 3);
+    EXPECT_FALSE(json["context"]["cpu"].get<std::string>().empty());
+    EXPECT_FALSE(json["context"]["compiler"].get<std::string>().empty());
+    EXPECT_NE(json["context"]["flags"].get<std::string>().find("plain member"), std::string::npos);
+
+    const nlohmann::json& baseline = json["rows"][0];
+    EXPECT_EQ(baseline["name"], kBaselineName);
+    EXPECT_TRUE(baseline["reference"].get<bool>());
+    EXPECT_TRUE(baseline["failed_slot"].is_null());
+    const auto times = baseline["times_ms"].get<std::vector<double>>();
+    ASSERT_EQ(times.size(), 3u);
+    EXPECT_EQ(baseline["ticks_ms"].size(), 3u);
+    EXPECT_DOUBLE_EQ(baseline["min_ms"].get<double>(), *std::min_element(times.begin(), times.end()));
+    EXPECT_DOUBLE_EQ(baseline["max_ms"].get<double>(), *std::max_element(times.begin(), times.end()));
+    EXPECT_DOUBLE_EQ(baseline["ratio_to_std_sort"].get<double>(), 1.0);
+
+    const nlohmann::json& broken = json["rows"][1];
+    EXPECT_EQ(broken["failed_slot"], 17);
+    EXPECT_TRUE(broken["times_ms"].empty());
+    EXPECT_FALSE(broken.contains("median_ms"));
+}
+
+TEST(BenchMeasure, CsvHasAHeaderAndOneLinePerRow) {
+    std::ostringstream out, err;
+    ASSERT_EQ(RunMeasureCommand(SmallRun(ReportFormat::kCsv), {kBroken, kStdSort}, out, err, false), 1);
+    const auto lines = CsvLines(out.str());
+    ASSERT_EQ(lines.size(), 3u);
+    ASSERT_EQ(lines[0].size(), 12u);
+    EXPECT_EQ(lines[0][0], "name");
+    EXPECT_EQ(lines[0][11], "failed_slot");
+    EXPECT_EQ(lines[1], (std::vector<std::string>{"Broken", "Break", "false", "0", "", "", "", "",
+                                                  "", "", "", "17"}));
+    const auto& baseline = lines[2];
+    ASSERT_EQ(baseline.size(), 12u);
+    EXPECT_EQ(baseline[0], kBaselineName);
+    EXPECT_EQ(baseline[2], "true");
+    EXPECT_EQ(baseline[3], "3");
+    const double min = std::stod(baseline[4]), median = std::stod(baseline[5]),
+                 max = std::stod(baseline[8]);
+    EXPECT_LE(min, median);
+    EXPECT_LE(median, max);
+    EXPECT_EQ(baseline[10], "1.0000");
+    EXPECT_EQ(baseline[11], "");
+}
+
+TEST(BenchMeasure, DataThatLeavesLessThanHalfTheMemoryFreeIsRefused) {
+    EXPECT_EQ(MemoryShortfall(2147483647, 0), "");  // memory unknown: try
+    EXPECT_EQ(MemoryShortfall(1000, 16000), "");      // 8000 bytes: exactly half
+    EXPECT_EQ(MemoryShortfall(1000, 15999).rfind("--count 1000 needs", 0), 0u);
+}
+
+TEST(BenchOptionsParse, CountBoundaries) {
+    std::int32_t count = 0;
+    std::string error;
+    EXPECT_TRUE(ParseCount("2", count, error));
+    EXPECT_EQ(count, 2);
+    EXPECT_TRUE(ParseCount("2147483647", count, error));
+    EXPECT_EQ(count, 2147483647);
+    for (const char* wrong : {"1", "0", "2147483648", "99999999999999", "", "-5", "+5", " 5", "5k", "1e6"})
+        EXPECT_FALSE(ParseCount(wrong, count, error)) << wrong;
+}
+
+TEST(BenchOptionsParse, SeedBoundaries) {
+    std::uint32_t seed = 0;
+    std::string error;
+    EXPECT_TRUE(ParseSeed("1", seed, error));
+    EXPECT_EQ(seed, 1u);
+    EXPECT_TRUE(ParseSeed("2147483646", seed, error));
+    EXPECT_EQ(seed, 2147483646u);
+    for (const char* wrong : {"0", "2147483647", "4294967295", "", "-1", "12a"})
+        EXPECT_FALSE(ParseSeed(wrong, seed, error)) << wrong;
+}

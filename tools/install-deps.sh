@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the window need,
+# skipping those already present. Needs root (or sudo) only when something
+# is missing.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ clang libclang-rt-14-dev   # native builds, sanitizers, libFuzzer
+  libgtest-dev googletest                          # unit tests (sources for the Windows build)
+  libcli11-dev nlohmann-json3-dev                  # console front end: arguments, JSON export
+  libboost-dev libhwy-dev                          # optional reference sorts
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64          # Windows builds
+  wine wine64 xvfb xauth imagemagick               # the window under Wine, screenshots
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
