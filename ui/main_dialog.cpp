@@ -43,7 +43,7 @@ void PaintFrame(HWND dialog) {
     const HDC dc = BeginPaint(dialog, &paint);
     RECT frame;
     GetClientRect(dialog, &frame);
-    RECT statusBar;
+    RECT statusBar{};
     GetWindowRect(DialogState.statusBar, &statusBar);
     frame.bottom -= statusBar.bottom - statusBar.top;
     DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
