@@ -30,6 +30,9 @@ void InitialiseDialog(HWND dialog) {
                  reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), TRUE);
 }
 
+// Empties the text box and every status part (drawing type 0, no text),
+// and gives the active window, which a press of "Reset" makes the dialog
+// itself, its title again.
 void ResetTexts() {
     SetWindowTextA(DialogState.textBox, nullptr);
     for (int part = 0; part < kStatusPartCount; ++part)
@@ -51,7 +54,7 @@ void PaintFrame(HWND dialog) {
 }
 
 // The whole parameter is the command: a notification code in the high word
-// (from the text box, say) matches no row, and IDOK has none.
+// (from the text box, say) matches no row, and IDOK (1) is no command here.
 void RunCommand(HWND dialog, WPARAM command) {
     for (const RoutineEntry& entry : RoutineTable) {
         if (command == static_cast<WPARAM>(entry.commandId)) {
