@@ -515,6 +515,15 @@ bool CloseRequest(Program& program) {
 // (WIDTHxHEIGHT+X+Y) to "window-ready", and ends the program once
 // "screenshot-taken" appears.
 bool Screenshot(Program& program) {
+    // The window is found as soon as it exists, before its controls have
+    // painted: have it paint everything, let its thread go idle, and give
+    // the X server a moment to show the result.
+    RedrawWindow(program.dialog, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    WaitForInputIdle(program.process.hProcess, 5000);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(program.dialog, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);
+    Sleep(1000);
     RECT window;
     GetWindowRect(program.dialog, &window);
     char geometry[64];
