@@ -11,6 +11,7 @@ packages=(
   libboost-dev libhwy-dev                          # optional reference sorts
   g++-mingw-w64-i686 g++-mingw-w64-x86-64          # Windows builds
   wine wine64 xvfb xauth imagemagick               # the window under Wine, screenshots
+  python3                                          # reads the SVG chart back in a test
 )
 
 missing=()
@@ -25,4 +26,4 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+$sudo apt-get install -y -qq "${missing[@]}" >/dev/null
