@@ -1,7 +1,6 @@
 #include "bench/contenders.h"
 
 #include <algorithm>
-#include <cctype>
 #include <regex>
 
 #include "bench/reference_sorts.h"
@@ -9,17 +8,11 @@
 
 namespace {
 
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) ==
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
 bool IsNamed(const Contender& contender, const std::vector<std::string>& names) {
     return std::any_of(names.begin(), names.end(), [&](const std::string& name) {
-        return SameIgnoringCase(name, contender.name) ||
-               (!contender.label.empty() && SameIgnoringCase(name, contender.label));
+        return SameIgnoringCase(name.c_str(), contender.name.c_str()) ||
+               (!contender.label.empty() &&
+                SameIgnoringCase(name.c_str(), contender.label.c_str()));
     });
 }
 

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "bench/reference_sorts.h"
+#include "core/benchmark_run.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>&
 
     bool ordered = true;
     for (const Measurement& row : report.rows) {
-        if (row.failedSlot == -1) continue;
+        if (row.failedSlot == kNoDescent) continue;
         err << "orvandel-bench: " << row.contender.name << ": order check failed at slot "
             << row.failedSlot << '\n';
         ordered = false;

@@ -20,13 +20,13 @@ char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+}  // namespace
+
 bool SameIgnoringCase(const char* a, const char* b) {
     for (; *a != '\0' && *b != '\0'; ++a, ++b)
         if (LowerAscii(*a) != LowerAscii(*b)) return false;
     return *a == *b;
 }
-
-}  // namespace
 
 const RoutineEntry* FindRoutine(const char* name) {
     for (const RoutineEntry& entry : RoutineTable)

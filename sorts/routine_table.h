@@ -19,3 +19,7 @@ extern const RoutineEntry RoutineTable[kRoutineCount];
 // The row whose button label or caption equals name, ignoring ASCII case;
 // nullptr when there is none.
 const RoutineEntry* FindRoutine(const char* name);
+
+// Whether two names are equal, ignoring ASCII case: how a routine is named
+// on a command line.
+bool SameIgnoringCase(const char* a, const char* b);
