@@ -12,6 +12,8 @@
 namespace {
 
 SIZE_T allocationLimit = SIZE_MAX;
+DWORD tickOffset = 0;
+void (*callObserver)(const StandinCall&) = nullptr;
 
 // Nice value to return to when the raised priority is undone.
 int niceBeforeRaise = 0;
@@ -47,6 +49,20 @@ void RestorePriority() {
     raised = false;
 }
 
+// Milliseconds of the monotonic clock, moved by the test seam's offset.
+DWORD TickNow() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const auto ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+                    static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<DWORD>(ms) + tickOffset;
+}
+
+void Report(const char* service, const char* text, const char* caption, DWORD number,
+            void* block, DWORD tick = TickNow()) {
+    if (callObserver != nullptr) callObserver({service, text, caption, number, block, tick});
+}
+
 int DescriptorOf(HANDLE file) {
     return static_cast<int>(reinterpret_cast<std::intptr_t>(file)) - 1;
 }
@@ -58,11 +74,15 @@ HANDLE HandleOf(int descriptor) {
 }  // namespace
 
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
-    if (bytes > allocationLimit) return nullptr;
-    return (flags & GMEM_ZEROINIT) ? std::calloc(1, bytes) : std::malloc(bytes);
+    void* block = nullptr;
+    if (bytes <= allocationLimit)
+        block = (flags & GMEM_ZEROINIT) ? std::calloc(1, bytes) : std::malloc(bytes);
+    Report("GlobalAlloc", nullptr, nullptr, 0, block);
+    return block;
 }
 
 HGLOBAL GlobalFree(HGLOBAL block) {
+    Report("GlobalFree", nullptr, nullptr, 0, block);
     std::free(block);
     return nullptr;
 }
@@ -72,11 +92,18 @@ void StandinLimitGlobalAlloc(SIZE_T bytes) {
 }
 
 DWORD GetTickCount() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    const auto ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
-                    static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
-    return static_cast<DWORD>(ms);
+    const DWORD tick = TickNow();
+    Report("GetTickCount", nullptr, nullptr, 0, nullptr, tick);
+    return tick;
+}
+
+void StandinSetTickCount(DWORD now) {
+    tickOffset = 0;
+    tickOffset = now - TickNow();
+}
+
+void StandinObserveCalls(void (*observer)(const StandinCall& call)) {
+    callObserver = observer;
 }
 
 HANDLE GetCurrentProcess() {
@@ -84,20 +111,25 @@ HANDLE GetCurrentProcess() {
 }
 
 BOOL SetPriorityClass(HANDLE, DWORD priorityClass) {
-    if (priorityClass == REALTIME_PRIORITY_CLASS) {
+    if (priorityClass == REALTIME_PRIORITY_CLASS)
         RaisePriority();
-        return TRUE;
-    }
-    if (priorityClass == NORMAL_PRIORITY_CLASS) {
+    else if (priorityClass == NORMAL_PRIORITY_CLASS)
         RestorePriority();
-        return TRUE;
-    }
-    return FALSE;
+    else
+        return FALSE;
+    Report("SetPriorityClass", nullptr, nullptr, priorityClass, nullptr);
+    return TRUE;
+}
+
+DWORD GetPriorityClass(HANDLE) {
+    return raised && CurrentNice() < niceBeforeRaise ? REALTIME_PRIORITY_CLASS
+                                                      : NORMAL_PRIORITY_CLASS;
 }
 
 int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) {
     std::printf("%s: %s\n", caption ? caption : "Error", text ? text : "");
     std::fflush(stdout);
+    Report("MessageBoxA", text, caption, 0, nullptr);
     return 1;  // IDOK
 }
 
@@ -109,6 +141,7 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, void*, DWORD disposition, D
     if (!writes) return INVALID_HANDLE_VALUE;
     const int mode = reads ? O_RDWR : O_WRONLY;
     const int descriptor = open(name, mode | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    Report("CreateFileA", name, nullptr, 0, nullptr);
     return descriptor < 0 ? INVALID_HANDLE_VALUE : HandleOf(descriptor);
 }
 

@@ -63,10 +63,17 @@ HGLOBAL GlobalFree(HGLOBAL block);
 // Milliseconds from a monotonic clock, wrapping at 2^32 like the real counter.
 DWORD GetTickCount();
 
-// REALTIME_PRIORITY_CLASS raises the whole process as far as it is allowed
+// REALTIME_PRIORITY_CLASS lowers the nice value as far as it is allowed
 // (never to a real-time scheduling policy); NORMAL_PRIORITY_CLASS undoes it.
+// On Linux nice values belong to threads, so this raises the calling thread
+// only, not the whole process as on Windows: the run sorts on the thread
+// that raised it, so the sort still runs raised. GetPriorityClass reads the
+// calling thread's nice value back: REALTIME_PRIORITY_CLASS while it is
+// below the value before the raise, so a raise that was refused reads as
+// NORMAL_PRIORITY_CLASS.
 HANDLE GetCurrentProcess();
 BOOL SetPriorityClass(HANDLE process, DWORD priorityClass);
+DWORD GetPriorityClass(HANDLE process);
 
 // Prints "caption: text" as one line on standard output and returns IDOK.
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
@@ -87,3 +94,23 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int textLength,
 // Test seam: GlobalAlloc refuses requests larger than this many bytes,
 // as the real one does when memory is short. SIZE_MAX restores the default.
 void StandinLimitGlobalAlloc(SIZE_T bytes);
+
+// Test seam: the tick count reads now at this moment and goes on from
+// there, so that a raw tick can be told apart from any elapsed time.
+void StandinSetTickCount(DWORD now);
+
+// Test seam: a call of one of the services a benchmark run makes, reported
+// once it has taken effect (a box while it is shown; a block just before it
+// is released).
+struct StandinCall {
+    const char* service;  // "GlobalAlloc", "GlobalFree", "GetTickCount",
+                          // "SetPriorityClass", "MessageBoxA" or "CreateFileA"
+    const char* text;     // the box's text or the file's name, else null
+    const char* caption;  // the box's caption, else null
+    DWORD number;         // the priority class asked for, else 0
+    void* block;          // the block obtained or released, else null
+    DWORD tick;           // the tick count at the call; what GetTickCount returned
+};
+
+// Reports every such call to observer, until it is called with nullptr.
+void StandinObserveCalls(void (*observer)(const StandinCall& call));

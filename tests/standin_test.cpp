@@ -58,7 +58,9 @@ TEST_F(StandinRun, PriorityIsRaisedForTheSortOnlyAndThenRestored) {
     const int niceBefore = NiceNow();
     RecordBoxes([] { RunBenchmark(nullptr, RecordPriority, BoundForm::kExclusiveUpper, "x"); });
     EXPECT_EQ(routineCalls, 1);
-    EXPECT_LE(niceDuringRoutine, niceBefore);
+    if (niceDuringRoutine == niceBefore)
+        GTEST_SKIP() << "this process may not lower its nice value (RLIMIT_NICE)";
+    EXPECT_LT(niceDuringRoutine, niceBefore);
     if (geteuid() == 0) {
         EXPECT_EQ(niceDuringRoutine, -20);
     }

@@ -5,9 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32.h"
+
 struct ShownBox {
     std::string caption;
     std::string text;
+    DWORD priorityClass;  // GetPriorityClass of the showing process while the box was up
+    DWORD tick;           // GetTickCount while the box was up
 };
 
 // Runs action and returns the boxes it showed, in order. Every box is

@@ -1,20 +1,32 @@
 // Without a window system a box is a "caption: text" line on standard
-// output; the captions never hold ": ", so the first one splits the line.
+// output, kept from the test's output here; the stand-in reports each box
+// to an observer while it is shown, which reads the priority at that moment.
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <cstring>
 
 #include "tests/support/box_log.h"
 
+namespace {
+
+std::vector<ShownBox>* recording = nullptr;
+
+void RecordBox(const StandinCall& call) {
+    if (std::strcmp(call.service, "MessageBoxA") != 0) return;
+    recording->push_back({call.caption, call.text, GetPriorityClass(GetCurrentProcess()),
+                          call.tick});
+}
+
+}  // namespace
+
 std::vector<ShownBox> RecordBoxes(const std::function<void()>& action) {
-    testing::internal::CaptureStdout();
-    action();
-    std::istringstream lines(testing::internal::GetCapturedStdout());
     std::vector<ShownBox> boxes;
-    for (std::string line; std::getline(lines, line);) {
-        const auto split = line.find(": ");
-        if (split == std::string::npos) continue;
-        boxes.push_back({line.substr(0, split), line.substr(split + 2)});
-    }
+    recording = &boxes;
+    testing::internal::CaptureStdout();
+    StandinObserveCalls(RecordBox);
+    action();
+    StandinObserveCalls(nullptr);
+    testing::internal::GetCapturedStdout();
+    recording = nullptr;
     return boxes;
 }

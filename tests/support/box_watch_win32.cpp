@@ -49,7 +49,8 @@ DWORD WINAPI WatchBoxes(LPVOID parameter) {
             Sleep(5);
             continue;
         }
-        ShownBox shown{WindowText(search.found), ""};
+        ShownBox shown{WindowText(search.found), "", GetPriorityClass(watch.processHandle),
+                       GetTickCount()};
         EnumChildWindows(search.found, FindText, reinterpret_cast<LPARAM>(&shown.text));
         EnterCriticalSection(&watch.lock);
         watch.boxes.push_back(shown);
@@ -64,6 +65,7 @@ DWORD WINAPI WatchBoxes(LPVOID parameter) {
 
 void StartBoxWatch(BoxWatch& watch, DWORD process, HWND ignored) {
     watch.process = process;
+    watch.processHandle = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
     watch.ignored = ignored;
     InitializeCriticalSection(&watch.lock);
     watch.stop = 0;
@@ -82,6 +84,7 @@ std::vector<ShownBox> StopBoxWatch(BoxWatch& watch) {
     InterlockedExchange(&watch.stop, 1);
     WaitForSingleObject(watch.thread, INFINITE);
     CloseHandle(watch.thread);
+    CloseHandle(watch.processHandle);
     DeleteCriticalSection(&watch.lock);
     return watch.boxes;
 }

@@ -9,8 +9,9 @@
 #include "tests/support/box_log.h"
 
 struct BoxWatch {
-    DWORD process;  // whose boxes are watched
-    HWND ignored;   // a dialog of that process that is not a box, or null
+    DWORD process;         // whose boxes are watched
+    HANDLE processHandle;  // to read its priority class
+    HWND ignored;          // a dialog of that process that is not a box, or null
     CRITICAL_SECTION lock;
     std::vector<ShownBox> boxes;  // under lock
     volatile LONG stop;
@@ -18,8 +19,9 @@ struct BoxWatch {
 };
 
 // Starts watching for visible dialog-class ("#32770") windows of process
-// other than ignored: each is recorded (caption and text) and then
-// dismissed with IDOK.
+// other than ignored: each is recorded (caption, text, the process's
+// priority class and the tick count while it is up) and then dismissed
+// with IDOK.
 void StartBoxWatch(BoxWatch& watch, DWORD process, HWND ignored);
 
 // The boxes recorded since the last call, oldest first. A box is recorded
