@@ -354,9 +354,9 @@ bool Layout(Program& program) {
 
 // ---- Painting --------------------------------------------------------------
 
-struct FrameLine {
-    int y;        // client row
-    int colour;   // system colour index
+struct FramePixel {
+    int x, y;    // client coordinates
+    int colour;  // system colour index
     const char* what;
 };
 
@@ -371,33 +371,40 @@ COLORREF ScreenPixel(HWND dialog, int x, int y) {
     return colour;
 }
 
-// The etched frame around the client area ends just above the status bar:
-// at the top a shadow line over a highlight line, at the bottom the same
-// pair just above the status bar's first row.
+// The etched frame runs around the client area and ends just above the
+// status bar. Each side is two lines: a sunken outer one (shadow at the top
+// and left, highlight at the bottom and right) and a raised inner one (the
+// other way round). Each is read halfway along its side, clear of the
+// controls.
 void CheckFrame(const Program& program) {
     RedrawWindow(program.dialog, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     const RECT bar = ClientRectOf(program.dialog, Control(program, kStatusBarId));
-    const FrameLine lines[] = {
-        {0, COLOR_BTNSHADOW, "top outer"},
-        {1, COLOR_BTNHIGHLIGHT, "top inner"},
-        {bar.top - 2, COLOR_BTNSHADOW, "bottom inner"},
-        {bar.top - 1, COLOR_BTNHIGHLIGHT, "bottom outer"},
-    };
     RECT client;
     GetClientRect(program.dialog, &client);
     const int x = client.right / 2;
-    for (const FrameLine& line : lines) {
-        const COLORREF expected = GetSysColor(line.colour);
-        COLORREF actual = ScreenPixel(program.dialog, x, line.y);
+    const int y = bar.top / 2;
+    const FramePixel pixels[] = {
+        {x, 0, COLOR_BTNSHADOW, "top outer"},
+        {x, 1, COLOR_BTNHIGHLIGHT, "top inner"},
+        {x, bar.top - 2, COLOR_BTNSHADOW, "bottom inner"},
+        {x, bar.top - 1, COLOR_BTNHIGHLIGHT, "bottom outer"},
+        {0, y, COLOR_BTNSHADOW, "left outer"},
+        {1, y, COLOR_BTNHIGHLIGHT, "left inner"},
+        {client.right - 2, y, COLOR_BTNSHADOW, "right inner"},
+        {client.right - 1, y, COLOR_BTNHIGHLIGHT, "right outer"},
+    };
+    for (const FramePixel& pixel : pixels) {
+        const COLORREF expected = GetSysColor(pixel.colour);
+        COLORREF actual = ScreenPixel(program.dialog, pixel.x, pixel.y);
         // The display may show the new paint a moment later.
         for (int tries = 0; actual != expected && tries < 100; ++tries) {
             Sleep(50);
-            actual = ScreenPixel(program.dialog, x, line.y);
+            actual = ScreenPixel(program.dialog, pixel.x, pixel.y);
         }
-        Check(actual == expected, std::string("frame, ") + line.what + " line at row " +
-                                      std::to_string(line.y) + ": " + Hex(actual) +
-                                      ", expected " + Hex(expected));
+        Check(actual == expected, std::string("frame, ") + pixel.what + " line at (" +
+                                      std::to_string(pixel.x) + ", " + std::to_string(pixel.y) +
+                                      "): " + Hex(actual) + ", expected " + Hex(expected));
     }
 }
 
@@ -428,8 +435,8 @@ const RoutineButton RoutineButtons[] = {
 };
 
 // Each routine button shows one box, captioned for its routine, holding
-// the bare number of milliseconds; the sort is right, so no failure box
-// and no dump.
+// the bare number of milliseconds, once the program is back at normal
+// priority; the sort is right, so no failure box and no dump.
 bool Routines(Program& program) {
     for (const RoutineButton& button : RoutineButtons) {
         const std::string what = "button " + std::to_string(button.id);
@@ -439,6 +446,8 @@ bool Routines(Program& program) {
         for (const ShownBox& box : boxes) {
             CheckText(box.caption, button.caption, what + " box caption");
             Check(IsBareNumber(box.text), what + " box text is a bare number: \"" + box.text + "\"");
+            CheckText(Hex(box.priorityClass), Hex(NORMAL_PRIORITY_CLASS),
+                      what + " priority class while the box was up");
         }
         Check(IsRunning(program), what + ": the window is still there");
     }
