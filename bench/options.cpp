@@ -26,8 +26,9 @@ const char kFooter[] =
     "--filter, --interleave, --count, --seed, --format, --export or --chart\n"
     "measures instead: repeated runs on fresh copies of the same data, with\n"
     "statistics, and the library reference sorts beside the five routines.\n"
-    "Exit status: 0 when every order check passed, 1 when one failed or an\n"
-    "output could not be written, 2 for a wrong command line.";
+    "Exit status: 0 when every order check passed, 1 when one failed, a run\n"
+    "could not obtain its array or an output could not be written, 2 for a\n"
+    "wrong command line.";
 
 std::string Trimmed(const std::string& message) {
     return message.substr(0, message.find_last_not_of('\n') + 1);

@@ -25,8 +25,10 @@ constexpr std::int32_t kNoDescent = -1;
 // raised priority, and times sort and order check. After the clock stops and
 // the priority is back to normal, a failed check shows the failing slot in a
 // box captioned "Failed at index" and dumps the array to "result.txt"; then
-// the elapsed milliseconds are shown in a box captioned caption.
-// Returns true when the sorted slots were found in order.
+// the elapsed milliseconds are shown in a box captioned caption. When the
+// array cannot be obtained, a box captioned caption says so and nothing runs.
+// Returns true when the sorted slots were found in order; false when they
+// were not, or when the array could not be obtained.
 bool RunBenchmark(HWND owner, SortRoutine routine, BoundForm bounds, const char* caption);
 
 // Smallest i in first ... count - 2 with slot i > slot i + 1 (signed), or
