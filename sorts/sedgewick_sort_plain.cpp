@@ -1,5 +1,7 @@
 // Built without optimisation in every configuration: this is the baseline
-// offered to the user to improve on.
+// offered to the user to improve on. The steps' templates have internal
+// linkage, so this file compiles an unoptimised copy of its own, partition
+// included.
 #include "sorts/sedgewick_sort.h"
 
 #include "sorts/sedgewick_steps.h"
