@@ -9,21 +9,23 @@
 namespace {
 
 // std::mt19937_64 gives the same numbers with every standard library; the
-// distributions of <random> do not, so the index is taken by modulo. Its
-// bias, below size / 2^64, is far beneath anything a bootstrap resolves.
+// distributions of <random> do not, so the index is scaled from the top 53
+// bits, exactly as a double holds them.
 constexpr std::uint64_t kSeed = 20240917;
 
 double ResampledMedian(const std::vector<double>& sample, std::mt19937_64& random,
                        std::vector<double>& buffer) {
     buffer.resize(sample.size());
-    for (double& value : buffer) value = sample[random() % sample.size()];
-    return Median(buffer);
+    const double size = static_cast<double>(sample.size());
+    for (double& value : buffer)
+        value = sample[static_cast<std::size_t>(static_cast<double>(random() >> 11) * 0x1.0p-53 * size)];
+    return MedianInPlace(buffer);
 }
 
 template <typename Figure>
-Interval Percentiles(Figure figure) {
+Interval Percentiles(int resamples, Figure figure) {
     std::mt19937_64 random(kSeed);
-    std::vector<double> figures(kBootstrapResamples);
+    std::vector<double> figures(static_cast<std::size_t>(resamples));
     for (double& value : figures) value = figure(random);
     std::sort(figures.begin(), figures.end());
     const double tail = (1 - kConfidence) / 2;
@@ -33,19 +35,18 @@ Interval Percentiles(Figure figure) {
 }  // namespace
 
 Interval BootstrapRatioInterval(const std::vector<double>& baseline,
-                                const std::vector<double>& current) {
+                                const std::vector<double>& current, int resamples) {
     std::vector<double> buffer;
-    return Percentiles([&](std::mt19937_64& random) {
+    return Percentiles(resamples, [&](std::mt19937_64& random) {
         const double before = ResampledMedian(baseline, random, buffer);
         const double after = ResampledMedian(current, random, buffer);
         return MedianRatio(before, after);
     });
 }
 
-Interval BootstrapMedianInterval(const std::vector<double>& sample) {
+Interval BootstrapMedianInterval(const std::vector<double>& sample, int resamples) {
     std::vector<double> buffer;
-    return Percentiles(
-        [&](std::mt19937_64& random) { return ResampledMedian(sample, random, buffer); });
+    return Percentiles(resamples, [&](std::mt19937_64& random) { return ResampledMedian(sample, random, buffer); });
 }
 
 double MedianRatio(double before, double after) {

@@ -22,10 +22,12 @@ double MedianRatio(double before, double after);
 // The interval of median(current) / median(baseline), the MedianRatio of
 // the resampled medians. Both samples need at least one value.
 Interval BootstrapRatioInterval(const std::vector<double>& baseline,
-                                const std::vector<double>& current);
+                                const std::vector<double>& current,
+                                int resamples = kBootstrapResamples);
 
 // The interval of the median of one sample, which needs at least one value.
-Interval BootstrapMedianInterval(const std::vector<double>& sample);
+Interval BootstrapMedianInterval(const std::vector<double>& sample,
+                                 int resamples = kBootstrapResamples);
 
 // The q-quantile (0 <= q <= 1) of sorted, non-empty figures, interpolated
 // linearly between neighbouring order statistics.
