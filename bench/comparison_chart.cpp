@@ -2,7 +2,6 @@
 // each with the 95 % interval of that median, and the verdict under the
 // name.
 #include <algorithm>
-#include <cmath>
 
 #include "bench/comparison_report.h"
 #include "bench/svg_parts.h"
@@ -34,9 +33,7 @@ void WriteBar(std::ostream& out, const std::string& name, const Side& side, doub
         << Fixed(side.median, 1) << " ms</title></rect>\n";
     const double low = kLabelWidth + side.interval.low * scale;
     const double high = kLabelWidth + side.interval.high * scale;
-    out << Line(low, middle, high, middle, "whisker") << Line(low, top + 3, low, top + kBarHeight - 3, "whisker")
-        << Line(high, top + 3, high, top + kBarHeight - 3, "whisker")
-        << Text(high + 6, middle + 4, "start", Fixed(side.median, 1));
+    out << Whisker(low, high, top, kBarHeight) << Text(high + 6, middle + 4, "start", Fixed(side.median, 1));
 }
 
 }  // namespace
@@ -45,8 +42,7 @@ void WriteComparisonChart(std::ostream& out, const Comparison& comparison) {
     double largest = 0;
     for (const CellComparison& c : comparison.cells)
         largest = std::max({largest, c.baselineInterval.high, c.currentInterval.high});
-    const double step = GridStep(largest > 0 ? largest : 1);
-    const double limit = std::max(1.0, std::ceil(largest / step)) * step;
+    const double limit = AxisLimit(largest);
     const double scale = kPlotWidth / limit;
     const double bottom = kTop + kRowHeight * static_cast<double>(comparison.cells.size());
 

@@ -1,7 +1,6 @@
 // A horizontal bar chart of the medians: one bar per row with figures,
 // whiskers from min to max, references in their own colour.
 #include <algorithm>
-#include <cmath>
 
 #include "bench/report.h"
 #include "bench/svg_parts.h"
@@ -26,18 +25,15 @@ void WriteBar(std::ostream& out, const Measurement& row, const Summary& s, doubl
         << " ms</title></rect>\n";
     const double low = kLabelWidth + s.min * scale;
     const double high = kLabelWidth + s.max * scale;
-    out << Line(low, middle, high, middle, "whisker") << Line(low, top + 3, low, top + kBarHeight - 3, "whisker")
-        << Line(high, top + 3, high, top + kBarHeight - 3, "whisker")
-        << Text(high + 6, middle + 4, "start", Fixed(s.median, 1));
+    out << Whisker(low, high, top, kBarHeight) << Text(high + 6, middle + 4, "start", Fixed(s.median, 1));
 }
 
 }  // namespace
 
 void WriteSvgChart(std::ostream& out, const Report& report) {
-    double limit = 0;
-    for (const Measurement& row : report.rows) limit = std::max(limit, Figures(report, row).summary.max);
-    if (limit <= 0) limit = 1;
-    limit = std::ceil(limit / GridStep(limit)) * GridStep(limit);
+    double largest = 0;
+    for (const Measurement& row : report.rows) largest = std::max(largest, Figures(report, row).summary.max);
+    const double limit = AxisLimit(largest);
     const double scale = kPlotWidth / limit;
     const double bottom = kTop + kRowHeight * static_cast<double>(report.rows.size());
     const int height = static_cast<int>(bottom) + 48;

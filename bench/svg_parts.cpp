@@ -4,14 +4,31 @@
 
 #include "bench/report.h"
 
-namespace svg {
+namespace {
 
+// A round step (1, 2 or 5 times a power of ten) giving at most about six
+// grid lines up to limit.
 double GridStep(double limit) {
     const double rough = limit / 6;
     const double power = std::pow(10.0, std::floor(std::log10(rough)));
     for (double factor : {1.0, 2.0, 5.0})
         if (factor * power >= rough) return factor * power;
     return 10 * power;
+}
+
+}  // namespace
+
+namespace svg {
+
+double AxisLimit(double largest) {
+    if (largest <= 0) largest = 1;
+    return std::ceil(largest / GridStep(largest)) * GridStep(largest);
+}
+
+std::string Whisker(double low, double high, double top, int height) {
+    const double middle = top + height / 2.0;
+    return Line(low, middle, high, middle, "whisker") + Line(low, top + 3, low, top + height - 3, "whisker") +
+           Line(high, top + 3, high, top + height - 3, "whisker");
 }
 
 std::string Escaped(const std::string& text) {

@@ -16,9 +16,12 @@ std::string Escaped(const std::string& text);
 std::string Text(double x, double y, const std::string& anchor, const std::string& text);
 std::string Line(double x1, double y1, double x2, double y2, const std::string& cls);
 
-// A round step (1, 2 or 5 times a power of ten) giving at most about six
-// grid lines up to limit.
-double GridStep(double limit);
+// The axis's end: the largest value (1 when none) rounded up to a grid step.
+double AxisLimit(double largest);
+
+// A whisker from x low to x high across a bar of the given top and height,
+// with a cap at each end.
+std::string Whisker(double low, double high, double top, int height);
 
 // The XML header, the <svg> element of the given height, a white page, the
 // title and one line under it. The caller closes the element.
