@@ -73,7 +73,7 @@ TEST(BenchCompareCommand, SlowerCellsFailTheGuardBeyondItsPercent) {
         double failIfSlower;
         int status;
     };
-    for (const Case& c : {Case{-1, 0}, Case{50, 3}, Case{99.9, 3}, Case{100, 0}}) {
+    for (const Case& c : {Case{-1, 0}, Case{0, 3}, Case{50, 3}, Case{99.9, 3}, Case{100, 0}}) {
         BenchOptions options = Comparing(base, slow);
         options.failIfSlowerPercent = c.failIfSlower;
         std::ostringstream out, err;

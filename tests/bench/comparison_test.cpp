@@ -219,6 +219,7 @@ TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
         {" \n", "is empty"},
         {good.dump().substr(0, 40), "is truncated: the JSON stops after 40 bytes"},
         {"{\"schema_version\": 1,, }", "is not valid JSON (at byte 22)"},
+        {"{\"schema_version\": 1]", "is not valid JSON (at byte 21)"},  // wrong at the last byte
         {"[1, 2]", "has no schema_version: not a JSON report of orvandel-bench"},
         {with("/schema_version", remove), "has no schema_version: not a JSON report of orvandel-bench"},
         {with("/schema_version", 2), "has schema version 2; this orvandel-bench reads version 1"},
