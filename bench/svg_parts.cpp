@@ -1,5 +1,6 @@
 #include "bench/svg_parts.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "bench/report.h"
@@ -67,9 +68,11 @@ void WriteStart(std::ostream& out, int height, const std::string& title, const s
 
 void WriteGrid(std::ostream& out, double limit, double scale, double bottom) {
     const double step = GridStep(limit);
+    // As many decimals as a step below 1 needs: 0.5 shows 1, 0.05 shows 2.
+    const int decimals = static_cast<int>(std::max(0.0, -std::floor(std::log10(step))));
     for (double value = 0; value <= limit + step / 2; value += step) {
         const double x = kLabelWidth + value * scale;
-        out << Line(x, kTop - 6, x, bottom, "grid") << Text(x, bottom + 16, "middle", Fixed(value, 0));
+        out << Line(x, kTop - 6, x, bottom, "grid") << Text(x, bottom + 16, "middle", Fixed(value, decimals));
     }
     out << Text(kLabelWidth + kPlotWidth / 2.0, bottom + 34, "middle", "milliseconds");
 }
