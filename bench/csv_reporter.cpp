@@ -2,16 +2,12 @@
 // decimals, empty where a row has none.
 #include "bench/report.h"
 
-namespace {
-
 std::string Quoted(const std::string& field) {
     if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
     std::string quoted = "\"";
     for (char c : field) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
     return quoted + '"';
 }
-
-}  // namespace
 
 void WriteCsv(std::ostream& out, const Report& report) {
     out << "name,label,reference,runs,min_ms,median_ms,mean_ms,stddev_ms,max_ms,"

@@ -1,7 +1,7 @@
 // The full record of a run: context, settings and every repetition's time.
-#include <nlohmann/json.hpp>
+#include "bench/json_report.h"
 
-#include "bench/report.h"
+#include "bench/saved_report.h"
 
 namespace {
 
@@ -28,10 +28,11 @@ nlohmann::json Row(const Report& report, const Measurement& row) {
 
 }  // namespace
 
-void WriteJson(std::ostream& out, const Report& report) {
+nlohmann::json ReportJson(const Report& report) {
     const SystemInfo& system = report.system;
     const MeasureSettings& settings = report.settings;
     nlohmann::json json = {
+        {"schema_version", kReportSchemaVersion},
         {"context",
          {{"cpu", system.cpu},
           {"cores", system.cores},
@@ -51,5 +52,9 @@ void WriteJson(std::ostream& out, const Report& report) {
     };
     json["rows"] = nlohmann::json::array();
     for (const Measurement& row : report.rows) json["rows"].push_back(Row(report, row));
-    out << json.dump(2) << '\n';
+    return json;
+}
+
+void WriteJson(std::ostream& out, const Report& report) {
+    out << ReportJson(report).dump(2) << '\n';
 }

@@ -1,14 +1,17 @@
 // orvandel-bench: the window's five runs from a console, and with measuring
 // options a statistics tool comparing them with library sorts.
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
 
+#include "bench/compare_command.h"
 #include "bench/measure_command.h"
 #include "bench/options.h"
 #include "bench/window_runs.h"
@@ -23,15 +26,31 @@ bool StandardErrorIsTerminal() {
 #endif
 }
 
+// ANSI colours: on a terminal, and on a Windows console that accepts
+// them once asked to. NO_COLOR set to anything turns them off.
+bool StandardOutputTakesColour() {
+    if (std::getenv("NO_COLOR") != nullptr) return false;
+#ifdef _WIN32
+    const HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    return GetConsoleMode(console, &mode) &&
+           SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+#else
+    return isatty(STDOUT_FILENO) != 0;
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const CommandLine line = ParseCommandLine(argc, argv, std::cout, std::cerr);
+    CommandLine line = ParseCommandLine(argc, argv, std::cout, std::cerr);
     if (line.exit) return line.exitCode;
     if (line.options.list) {
         ListContenders(std::cout);
         return 0;
     }
+    line.options.colour = StandardOutputTakesColour();
+    if (!line.options.comparePaths.empty()) return RunCompareCommand(line.options, std::cout, std::cerr);
     if (!line.options.measuring) return RunWindowRuns(line.options.names, std::cerr);
     return RunMeasureCommand(line.options, AllContenders(), std::cout, std::cerr,
                              StandardErrorIsTerminal());

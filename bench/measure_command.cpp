@@ -1,8 +1,9 @@
 #include "bench/measure_command.h"
 
 #include <algorithm>
-#include <fstream>
+#include <optional>
 
+#include "bench/compare_command.h"
 #include "bench/reference_sorts.h"
 #include "core/benchmark_run.h"
 
@@ -22,16 +23,6 @@ ProgressReport ProgressLine(std::ostream& err) {
     };
 }
 
-template <typename Writer>
-bool WriteOutputFile(const std::string& path, Writer write, std::ostream& err) {
-    std::ofstream file(path, std::ios::binary);
-    if (file) write(file);
-    file.close();
-    if (file) return true;
-    err << "orvandel-bench: could not write " << path << '\n';
-    return false;
-}
-
 }  // namespace
 
 int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>& all,
@@ -39,8 +30,10 @@ int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>&
     const Selection selection = SelectContenders(all, options.names, options.filter, kBaselineName);
     Report report{options.settings, ReadSystemInfo(), {}, MissingReferenceNotes()};
     std::string error = selection.error;
+    SavedReport baseline;
     const bool measured =
         error.empty() && FitsInMemory(options.settings.count, report.system, error) &&
+        ReadBaseline(options, baseline, error) &&
         Measure(selection.contenders, options.settings, showProgress ? ProgressLine(err) : nullptr,
                 report.rows, error);
     if (showProgress) err << '\r' << std::string(60, ' ') << '\r' << std::flush;
@@ -49,13 +42,9 @@ int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>&
         return 2;
     }
 
-    WriteReport(out, report, options.format);
-    bool written = true;
-    if (!options.exportPath.empty())
-        written = WriteOutputFile(options.exportPath,
-                            [&](std::ostream& file) { WriteReport(file, report, options.exportFormat); }, err);
-    if (!options.chartPath.empty())
-        written &= WriteOutputFile(options.chartPath, [&](std::ostream& file) { WriteSvgChart(file, report); }, err);
+    std::optional<Comparison> comparison;
+    if (!options.baselinePath.empty()) comparison = CompareWithRun(options, baseline, report);
+    const bool written = WriteOutputs(options, &report, comparison ? &*comparison : nullptr, out, err);
 
     bool ordered = true;
     for (const Measurement& row : report.rows) {
@@ -64,5 +53,6 @@ int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>&
             << row.failedSlot << '\n';
         ordered = false;
     }
-    return ordered && written ? 0 : 1;
+    if (!ordered || !written) return 1;
+    return comparison ? SlowerStatus(options, *comparison) : 0;
 }

@@ -26,9 +26,14 @@ const char kFooter[] =
     "--filter, --interleave, --count, --seed, --format, --export or --chart\n"
     "measures instead: repeated runs on fresh copies of the same data, with\n"
     "statistics, and the library reference sorts beside the five routines.\n"
+    "--save-baseline keeps a run's JSON report; --baseline compares a new run\n"
+    "with it, cell by cell: change of the median with its 95% interval, the\n"
+    "Mann-Whitney U test's p-value, and a verdict. --compare does the same for\n"
+    "two saved reports without measuring.\n"
     "Exit status: 0 when every order check passed, 1 when one failed, a run\n"
     "could not obtain its array or an output could not be written, 2 for a\n"
-    "wrong command line.";
+    "wrong command line or a report that cannot be compared, 3 when\n"
+    "--fail-if-slower finds a cell slower.";
 
 std::string Trimmed(const std::string& message) {
     return message.substr(0, message.find_last_not_of('\n') + 1);
@@ -90,7 +95,21 @@ CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostr
             ->check(CLI::IsMember({"table", "json", "csv", "markdown"})),
         app.add_option("--export", o.exportPath, "Also write the report to FILE (.txt .json .csv .md)"),
         app.add_option("--chart", o.chartPath, "Write a bar chart of the medians to FILE.svg"),
+        app.add_option("--save-baseline", o.saveBaselinePath, "Also save the JSON report to FILE.json"),
+        app.add_option("--baseline", o.baselinePath, "Compare the run with the report saved in FILE.json"),
+        app.add_option("--noise", o.noisePercent, "Changes below PCT count as none (default 2)")
+            ->check(CLI::Range(0.0, 100.0)),
+        app.add_option("--fail-if-slower", o.failIfSlowerPercent,
+                       "Exit status 3 when a cell is slower by more than PCT")
+            ->check(CLI::NonNegativeNumber),
     };
+    CLI::Option* compare = app.add_option("--compare", o.comparePaths,
+                                          "Compare two saved JSON reports, A as the baseline, measuring nothing")
+                               ->expected(2)
+                               ->type_name("A.json B.json");
+    for (const char* measured : {"--runs", "--warmup", "--interleave", "--count", "--seed", "--save-baseline",
+                                 "--baseline"})
+        compare->excludes(app.get_option(measured));
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -108,6 +127,12 @@ CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostr
     std::string error;
     bool valid = (count.empty() || ParseCount(count, o.settings.count, error)) &&
                  (seed.empty() || ParseSeed(seed, o.settings.seed, error));
+    const bool comparing = !o.baselinePath.empty() || !o.comparePaths.empty();
+    for (const char* name : {"--noise", "--fail-if-slower"})
+        if (valid && app.get_option(name)->count() > 0 && !comparing) {
+            valid = false;
+            error = std::string(name) + " needs --baseline or --compare";
+        }
     o.format = *FormatNamed(format);
     if (valid && !o.exportPath.empty()) {
         const std::optional<ReportFormat> exportFormat = FormatOfPath(o.exportPath);

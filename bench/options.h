@@ -3,7 +3,9 @@
 // Without measuring options it is the window's run from a console: the
 // named routines, or all five, each through RunBenchmark. Any measuring
 // option (--runs, --warmup, --filter, --interleave, --count, --seed,
-// --format, --export, --chart) turns it into the statistics tool.
+// --format, --export, --chart, and those of a comparison with a baseline)
+// turns it into the statistics tool. --compare measures nothing: it
+// compares two saved reports.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +26,12 @@ struct BenchOptions {
     std::string exportPath;
     ReportFormat exportFormat = ReportFormat::kTable;
     std::string chartPath;
+    std::string baselinePath;      // compare the run with this saved report
+    std::string saveBaselinePath;  // also save the run's JSON report here
+    std::vector<std::string> comparePaths;  // two saved reports: baseline, current
+    double noisePercent = 2;       // smaller changes count as no change
+    double failIfSlowerPercent = -1;  // exit status 3 beyond it; negative: never
+    bool colour = false;           // standard output is a terminal that shows colour
 };
 
 struct CommandLine {

@@ -50,5 +50,8 @@ void WriteCsv(std::ostream& out, const Report& report);
 void WriteMarkdown(std::ostream& out, const Report& report);
 void WriteSvgChart(std::ostream& out, const Report& report);
 
+// A CSV field, quoted (RFC 4180) when it holds a comma, quote or line break.
+std::string Quoted(const std::string& field);
+
 // "%.*f" of value, for the text formats.
 std::string Fixed(double value, int decimals);

@@ -19,6 +19,10 @@ double Mean(const std::vector<double>& sample) {
 }
 
 double Median(std::vector<double> sample) {
+    return MedianInPlace(sample);
+}
+
+double MedianInPlace(std::vector<double>& sample) {
     if (sample.empty()) return 0;
     const std::size_t middle = sample.size() / 2;
     std::nth_element(sample.begin(), sample.begin() + middle, sample.end());

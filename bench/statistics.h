@@ -22,6 +22,9 @@ double Mean(const std::vector<double>& sample);
 // The middle value, or the mean of the two middle values for an even count
 // (so n = 2 gives their mean); 0 for an empty sample.
 double Median(std::vector<double> sample);
+// The same, reordering sample instead of copying it: for the bootstrap,
+// which takes thousands of medians.
+double MedianInPlace(std::vector<double>& sample);
 
 // Sample standard deviation (divides by n - 1); 0 when n < 2, where there
 // is no spread to estimate.

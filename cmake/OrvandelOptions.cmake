@@ -30,6 +30,10 @@ else()
   set(ORVANDEL_FULL_OPTIMISATION -O3)
   set(ORVANDEL_NO_OPTIMISATION -O0)
 endif()
+# The plain routine, the one offered for improvement, is measured
+# unoptimised; another value shows what the compiler alone does for it.
+set(ORVANDEL_PLAIN_OPTIMISATION "${ORVANDEL_NO_OPTIMISATION}" CACHE STRING
+    "Optimisation option of the plain Sedgewick routine")
 
 # Keeps a call in tail position a call. The members that recurse on both
 # sub-ranges must do so as built, instead of jumping back for the second

@@ -1,0 +1,214 @@
+// The comparison as the tool runs it: --compare on saved files, --baseline
+// checked before anything is measured, exit statuses, files written.
+#include "bench/compare_command.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "bench/measure_command.h"
+#include "bench/reference_sorts.h"
+
+namespace {
+
+using Json = nlohmann::json;
+
+int sortCalls = 0;
+
+void CountedSort(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
+    ++sortCalls;
+    std::sort(slots + lo, slots + hi);
+}
+
+const Contender kCounted{"Counted", "Count", CountedSort, BoundForm::kExclusiveUpper, false};
+const Contender kYardstick{kBaselineName, "", CountedSort, BoundForm::kExclusiveUpper, true};
+
+std::string TempPath(const std::string& name) {
+    return (std::filesystem::temp_directory_path() / ("orvandel-test-" + name)).string();
+}
+
+// A saved report of one routine with times scaled by factor.
+std::string SaveReport(const std::string& name, double factor, std::uint32_t seed = 87654321) {
+    Json rows = Json::array();
+    for (const char* routine : {"Counted", "std::sort"}) {
+        std::vector<double> times;
+        for (double t : {10.0, 10.4, 9.8, 10.1, 9.9, 10.3, 10.2}) times.push_back(t * factor);
+        rows.push_back({{"name", routine}, {"times_ms", times}});
+    }
+    const Json json = {{"schema_version", 1},
+                       {"settings", {{"seed", seed}, {"count", 3000}}},
+                       {"context", {{"cpu", "cpu"}, {"cores", 2}, {"os", "os"}, {"compiler", "gcc"}, {"flags", "-O2"}}},
+                       {"rows", rows}};
+    const std::string path = TempPath(name);
+    std::ofstream(path) << json.dump();
+    return path;
+}
+
+BenchOptions Comparing(const std::string& baseline, const std::string& current) {
+    BenchOptions options;
+    options.measuring = true;
+    options.comparePaths = {baseline, current};
+    options.format = ReportFormat::kJson;
+    return options;
+}
+
+BenchOptions Measuring(const std::string& baseline) {
+    BenchOptions options;
+    options.measuring = true;
+    options.settings.count = 3000;
+    options.settings.runs = 5;
+    options.baselinePath = baseline;
+    return options;
+}
+
+}  // namespace
+
+TEST(BenchCompareCommand, SlowerCellsFailTheGuardBeyondItsPercent) {
+    const std::string base = SaveReport("base.json", 1), slow = SaveReport("slow.json", 2);
+    struct Case {
+        double failIfSlower;
+        int status;
+    };
+    for (const Case& c : {Case{-1, 0}, Case{0, 3}, Case{50, 3}, Case{99.9, 3}, Case{100, 0}}) {
+        BenchOptions options = Comparing(base, slow);
+        options.failIfSlowerPercent = c.failIfSlower;
+        std::ostringstream out, err;
+        EXPECT_EQ(RunCompareCommand(options, out, err), c.status) << c.failIfSlower << err.str();
+        const Json cells = Json::parse(out.str())["comparison"]["cells"];
+        ASSERT_EQ(cells.size(), 2u);
+        EXPECT_EQ(cells[0]["verdict"], "slower");
+        EXPECT_EQ(cells[0]["ratio"], 2.0);
+    }
+    // The other way round it is faster, which no guard minds.
+    BenchOptions options = Comparing(slow, base);
+    options.failIfSlowerPercent = 0;
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCompareCommand(options, out, err), 0);
+    EXPECT_EQ(Json::parse(out.str())["comparison"]["cells"][1]["verdict"], "faster");
+}
+
+TEST(BenchCompareCommand, AReportAgainstItselfChangesNothing) {
+    const std::string base = SaveReport("same.json", 1);
+    BenchOptions options = Comparing(base, base);
+    options.format = ReportFormat::kTable;
+    options.exportPath = TempPath("same.csv");
+    options.exportFormat = ReportFormat::kCsv;
+    options.chartPath = TempPath("same.svg");
+    std::ostringstream out, err;
+    ASSERT_EQ(RunCompareCommand(options, out, err), 0) << err.str();
+    EXPECT_NE(out.str().find("\nCounted    window 3000         10.1        10.1   +0.0%  1.000x ["),
+              std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("  1.0000  no significant change\nstd::sort  window 3000 "), std::string::npos);
+    std::ifstream csv(options.exportPath);
+    std::string header, first, second;
+    std::getline(csv, header);
+    std::getline(csv, first);
+    std::getline(csv, second);
+    const std::string unchanged = ",24.5,1.000000,false,no significant change";  // U = 7 * 7 / 2
+    EXPECT_EQ(first.rfind("Counted,false,window,3000,7,7,10.100,10.100,1.0000,", 0), 0u) << first;
+    EXPECT_EQ(first.substr(first.size() - unchanged.size()), unchanged) << first;
+    EXPECT_EQ(second.rfind("std::sort,false,", 0), 0u) << second;
+    EXPECT_EQ(second.substr(second.size() - unchanged.size()), unchanged) << second;
+    std::ifstream chart(options.chartPath);
+    const std::string svg((std::istreambuf_iterator<char>(chart)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(svg.rfind("</svg>\n"), svg.size() - 7);
+}
+
+TEST(BenchCompareCommand, ReportsThatCannotBeComparedAreRefusedInOneLine) {
+    const std::string base = SaveReport("refused.json", 1), seed = SaveReport("seed.json", 1, 5);
+    const std::string missing = TempPath("missing.json");
+    std::filesystem::remove(missing);
+    const std::pair<BenchOptions, std::string> cases[] = {
+        {Comparing(missing, base), missing + ": no such file"},
+        {Comparing(base, missing), missing + ": no such file"},
+        {Comparing(base, seed), base + ": other data than " + seed + ": seed 87654321 against 5"},
+    };
+    for (const auto& [options, message] : cases) {
+        std::ostringstream out, err;
+        EXPECT_EQ(RunCompareCommand(options, out, err), 2) << message;
+        EXPECT_EQ(err.str(), "orvandel-bench: " + message + "\n");
+        EXPECT_EQ(out.str(), "");
+    }
+}
+
+TEST(BenchCompareCommand, ABaselineThatDoesNotFitIsRefusedBeforeMeasuring) {
+    const std::string truncated = TempPath("truncated.json");
+    std::ofstream(truncated) << "{\"schema_version\": 1, \"rows\": [";
+    const std::string otherCount = SaveReport("count.json", 1);
+    const std::pair<BenchOptions, std::string> cases[] = {
+        {Measuring(truncated), truncated + ": is truncated: the JSON stops after 31 bytes"},
+        {Measuring(TempPath("no-such.json")), TempPath("no-such.json") + ": no such file"},
+        {Measuring(otherCount), otherCount + ": other data than this run: 3000 values (window) against "
+                                             "4000 values (window)"},
+    };
+    for (auto [bad, message] : cases) {
+        bad.settings.count = message.find("4000") != std::string::npos ? 4000 : 3000;
+        sortCalls = 0;
+        std::ostringstream out, err;
+        EXPECT_EQ(RunMeasureCommand(bad, {kCounted, kYardstick}, out, err, false), 2);
+        EXPECT_EQ(err.str(), "orvandel-bench: " + message + "\n");
+        EXPECT_EQ(sortCalls, 0) << message;
+    }
+}
+
+TEST(BenchCompareCommand, ARunIsSavedAndComparedWithTheSavedRun) {
+    const std::string saved = TempPath("saved.json");
+    BenchOptions save = Measuring("");
+    save.saveBaselinePath = saved;
+    std::ostringstream out, err;
+    ASSERT_EQ(RunMeasureCommand(save, {kCounted, kYardstick}, out, err, false), 0) << err.str();
+    EXPECT_EQ(out.str().find("baseline ms"), std::string::npos);  // a plain report without a baseline
+
+    BenchOptions compare = Measuring(saved);
+    compare.format = ReportFormat::kJson;
+    compare.names = {"count"};
+    std::ostringstream compared, errors;
+    ASSERT_EQ(RunMeasureCommand(compare, {kCounted, kYardstick}, compared, errors, false), 0) << errors.str();
+    const Json json = Json::parse(compared.str());
+    EXPECT_EQ(json["schema_version"], 1);
+    EXPECT_EQ(json["rows"].size(), 2u);  // the run's own report
+    const Json& comparison = json["comparison"];
+    EXPECT_EQ(comparison["baseline"], saved);
+    EXPECT_EQ(comparison["current"], "this run");
+    EXPECT_TRUE(comparison["warnings"].empty());
+    ASSERT_EQ(comparison["cells"].size(), 2u);
+    for (const Json& cell : comparison["cells"]) {
+        EXPECT_EQ(cell["baseline_runs"], 5);
+        EXPECT_EQ(cell["current_runs"], 5);
+        EXPECT_FALSE(cell["p_value"].is_null());
+    }
+}
+
+TEST(BenchCompareCommand, OptionsOfAComparison) {
+    struct Case {
+        std::vector<const char*> args;
+        int exitCode;  // 0: parsed
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"--compare", "a.json", "b.json", "--noise", "5", "--fail-if-slower", "10"}, 0, ""},
+        {{"--compare", "a.json", "b.json", "--runs", "3"}, 2, "--runs excludes --compare"},
+        {{"--compare", "a.json", "b.json", "--save-baseline", "c.json"}, 2, "excludes --compare"},
+        {{"--compare", "a.json"}, 2, "--compare"},
+        {{"--noise", "5"}, 2, "--noise needs --baseline or --compare"},
+        {{"--fail-if-slower", "5", "--runs", "3"}, 2, "--fail-if-slower needs --baseline or --compare"},
+        {{"--baseline", "a.json", "--fail-if-slower", "-1"}, 2, "--fail-if-slower"},
+        {{"--baseline", "a.json", "--noise", "101"}, 2, "--noise"},
+    };
+    for (const Case& c : cases) {
+        std::vector<char*> argv = {const_cast<char*>("orvandel-bench")};
+        for (const char* arg : c.args) argv.push_back(const_cast<char*>(arg));
+        std::ostringstream out, err;
+        const CommandLine line = ParseCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
+        EXPECT_EQ(line.exitCode, c.exitCode) << c.args[0] << ' ' << err.str();
+        EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
+        if (c.exitCode != 0) continue;
+        EXPECT_EQ(line.options.comparePaths, (std::vector<std::string>{"a.json", "b.json"}));
+        EXPECT_EQ(line.options.noisePercent, 5);
+        EXPECT_EQ(line.options.failIfSlowerPercent, 10);
+    }
+}

@@ -1,0 +1,361 @@
+// The comparison of two reports: verdict rules at their edges, cells
+// matched by name, pattern and count, saved reports read back or refused
+// with a reason, and the formats and chart that carry the result.
+#include "bench/comparison.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <sstream>
+
+#include "bench/comparison_report.h"
+#include "bench/json_report.h"
+
+namespace {
+
+using Json = nlohmann::json;
+
+SavedCell Cell(const std::string& name, std::vector<double> times, std::int64_t count = 1000,
+               const std::string& pattern = "window") {
+    SavedCell cell;
+    cell.name = name;
+    cell.pattern = pattern;
+    cell.count = count;
+    cell.times = std::move(times);
+    return cell;
+}
+
+SavedReport Side(const std::string& source, std::vector<SavedCell> cells, std::uint32_t seed = 87654321) {
+    SavedReport report;
+    report.source = source;
+    report.seed = seed;
+    report.machine = "cpu, 2 cores, os";
+    report.compiler = "gcc 12";
+    report.flags = "Release";
+    report.cells = std::move(cells);
+    return report;
+}
+
+std::vector<double> Scaled(const std::vector<double>& times, double factor) {
+    std::vector<double> scaled;
+    for (double t : times) scaled.push_back(t * factor);
+    return scaled;
+}
+
+const std::vector<double> kNine = {100, 103, 98, 101, 99, 104, 102, 97, 100.5};
+
+}  // namespace
+
+TEST(BenchComparison, VerdictRulesAtTheirEdges) {
+    struct Case {
+        double p;
+        Interval ratio;
+        double noise;
+        Verdict verdict;
+    };
+    const Case cases[] = {
+        {0.05, {0.5, 0.6}, 0.25, Verdict::kNoChange},  // p must be below 5 %
+        {0.0499, {0.5, 0.6}, 0.25, Verdict::kFaster},
+        {0.01, {0.5, 0.75}, 0.25, Verdict::kFaster},     // every ratio a full noise below 1
+        {0.01, {0.5, 0.7500001}, 0.25, Verdict::kNoChange},
+        {0.01, {1.25, 1.5}, 0.25, Verdict::kSlower},
+        {0.0499, {1.25, 1.5}, 0.25, Verdict::kSlower},
+        {0.05, {1.25, 1.5}, 0.25, Verdict::kNoChange},
+        {0.01, {1.2499999, 1.5}, 0.25, Verdict::kNoChange},
+        {0.01, {0.9, 1.1}, 0.25, Verdict::kNoChange},
+        {0.01, {0.5, 1.5}, 0.0, Verdict::kNoChange},
+        {0.01, {0.9, 0.99}, 0.0, Verdict::kFaster},
+        {0.01, {1.01, 1.1}, 0.0, Verdict::kSlower},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Decide(c.p, c.ratio, c.noise), c.verdict)
+            << "p " << c.p << ", [" << c.ratio.low << ", " << c.ratio.high << "], noise " << c.noise;
+}
+
+TEST(BenchComparison, CellsAreMatchedByNamePatternAndCount) {
+    const SavedReport baseline = Side("base.json", {
+        Cell("Halved", kNine),
+        Cell("Same", kNine),
+        Cell("Doubled", kNine),
+        Cell("Gone", kNine),
+        Cell("Same", kNine, 2000),  // another size: a cell of its own
+        Cell("Few", {1, 2, 3, 4}),
+    });
+    const SavedReport current = Side("this run", {
+        Cell("New", kNine),
+        Cell("Doubled", Scaled(kNine, 2)),
+        Cell("Same", kNine),
+        Cell("Halved", Scaled(kNine, 0.5)),
+        Cell("Same", kNine, 1000, "sorted"),
+        Cell("Few", {1, 2, 3, 4, 5, 6}),
+    });
+    const Comparison comparison = Compare(baseline, current, 0.02);
+    struct Expected {
+        const char* name;
+        Verdict verdict;
+        int baselineRuns;
+        int currentRuns;
+    };
+    const Expected expected[] = {
+        {"Halved", Verdict::kFaster, 9, 9},       {"Same", Verdict::kNoChange, 9, 9},
+        {"Doubled", Verdict::kSlower, 9, 9},      {"Gone", Verdict::kOnlyBaseline, 9, 0},
+        {"Same", Verdict::kOnlyBaseline, 9, 0},   {"Few", Verdict::kTooFew, 4, 6},
+        {"New", Verdict::kOnlyCurrent, 0, 9},     {"Same", Verdict::kOnlyCurrent, 0, 9},
+    };
+    ASSERT_EQ(comparison.cells.size(), std::size(expected));
+    for (std::size_t k = 0; k < std::size(expected); ++k) {
+        const CellComparison& cell = comparison.cells[k];
+        EXPECT_EQ(cell.name, expected[k].name) << k;
+        EXPECT_EQ(cell.verdict, expected[k].verdict) << k;
+        EXPECT_EQ(cell.baselineRuns, expected[k].baselineRuns) << k;
+        EXPECT_EQ(cell.currentRuns, expected[k].currentRuns) << k;
+    }
+    EXPECT_EQ(comparison.cells[4].count, 2000);
+    EXPECT_EQ(comparison.cells[7].pattern, "sorted");
+
+    const CellComparison& halved = comparison.cells[0];
+    EXPECT_EQ(halved.baselineMedian, 100.5);
+    EXPECT_EQ(halved.currentMedian, 50.25);
+    EXPECT_EQ(halved.ratio, 0.5);
+    EXPECT_LT(halved.ratioInterval.low, 0.5);
+    EXPECT_GT(halved.ratioInterval.high, 0.5);
+    EXPECT_LT(halved.ratioInterval.high, 0.98);
+    EXPECT_EQ(halved.test.u, 0);
+    EXPECT_TRUE(halved.test.exact);
+    EXPECT_NEAR(halved.test.p, 2.0 / 48620, 1e-15);  // 2 / C(18, 9): fully separated
+    EXPECT_EQ(comparison.cells[2].test.u, 81);        // every doubled time above every baseline one
+    EXPECT_EQ(comparison.cells[1].test.p, 1);
+    EXPECT_LE(comparison.cells[1].ratioInterval.low, 1);
+    EXPECT_GE(comparison.cells[1].ratioInterval.high, 1);
+
+    EXPECT_EQ(VerdictText(comparison, comparison.cells[3]), "only in base.json");
+    EXPECT_EQ(VerdictText(comparison, comparison.cells[6]), "only in this run");
+    EXPECT_EQ(VerdictText(comparison, comparison.cells[5]),
+              "sample too small to decide (4 and 6 runs; 5 a side would do)");
+}
+
+TEST(BenchComparison, FiveRunsASideAreEnoughAndAFailedCheckDecidesNothing) {
+    const std::vector<double> five = {10, 11, 12, 13, 14};
+    SavedCell failed = Cell("Broken", {});
+    failed.failed = true;
+    const Comparison comparison = Compare(Side("a", {Cell("Five", five), Cell("Four", {10, 11, 12, 13}), failed}),
+                                          Side("b", {Cell("Five", Scaled(five, 3)), Cell("Four", Scaled(five, 3)),
+                                                     Cell("Broken", five)}),
+                                          0.02);
+    ASSERT_EQ(comparison.cells.size(), 3u);
+    EXPECT_EQ(comparison.cells[0].verdict, Verdict::kSlower);
+    EXPECT_EQ(comparison.cells[1].verdict, Verdict::kTooFew);
+    EXPECT_EQ(comparison.cells[2].verdict, Verdict::kFailed);
+    EXPECT_FALSE(Tested(comparison.cells[2]));
+    EXPECT_TRUE(Tested(comparison.cells[1]));
+}
+
+TEST(BenchComparison, OtherDataIsRefusedAndOtherContextWarned) {
+    const SavedReport baseline = Side("base.json", {Cell("A", kNine, 1000), Cell("A", kNine, 5000, "sorted")});
+    EXPECT_EQ(DataMismatch(baseline, Side("this run", {Cell("", {}, 5000, "sorted")})), "");
+    EXPECT_EQ(DataMismatch(baseline, Side("this run", {Cell("", {}, 1000)}, 5)),
+              "base.json: other data than this run: seed 87654321 against 5");
+    EXPECT_EQ(DataMismatch(baseline, Side("this run", {Cell("", {}, 5000), Cell("", {}, 1000, "sorted")})),
+              "base.json: other data than this run: 1000 values (window), 5000 values (sorted) against "
+              "5000 values (window), 1000 values (sorted)");
+
+    SavedReport other = Side("b.json", {});
+    EXPECT_TRUE(ContextWarnings(baseline, other).empty());
+    other.compiler = "clang 14";
+    other.flags = "Debug";
+    EXPECT_EQ(ContextWarnings(baseline, other),
+              (std::vector<std::string>{"warning: other compiler: base.json \"gcc 12\", b.json \"clang 14\"",
+                                        "warning: other flags: base.json \"Release\", b.json \"Debug\""}));
+    other = Side("b.json", {});
+    other.machine = "elsewhere";
+    EXPECT_EQ(ContextWarnings(baseline, other).size(), 1u);
+}
+
+TEST(BenchComparison, FailIfSlowerLooksAtSlowerCellsBeyondThePercent) {
+    Comparison comparison;
+    CellComparison cell;
+    cell.ratio = 1.5;
+    for (Verdict verdict : {Verdict::kFaster, Verdict::kNoChange, Verdict::kTooFew, Verdict::kSlower}) {
+        cell.verdict = verdict;
+        comparison.cells = {cell};
+        EXPECT_EQ(SlowerBeyond(comparison, 49.9), verdict == Verdict::kSlower) << VerdictName(verdict);
+    }
+    EXPECT_FALSE(SlowerBeyond(comparison, 50));  // by more than the percent
+    EXPECT_TRUE(SlowerBeyond(comparison, 0));
+}
+
+TEST(BenchComparison, SelectionKeepsTheNamedCellsAndTheYardstick) {
+    SavedReport baseline = Side("a", {Cell("Full Optimised C", kNine), Cell("std::sort", kNine),
+                                      Cell("Sedgewick qsort C", kNine)});
+    baseline.cells[0].label = "Qsort C";
+    SavedReport current = baseline;
+    std::string error;
+    ASSERT_TRUE(SelectCells({"qsort c"}, "", baseline, current, error)) << error;
+    for (const SavedReport* report : {&baseline, &current}) {
+        ASSERT_EQ(report->cells.size(), 2u);
+        EXPECT_EQ(report->cells[0].name, "Full Optimised C");
+        EXPECT_EQ(report->cells[1].name, "std::sort");
+    }
+    EXPECT_FALSE(SelectCells({"Bubble"}, "", baseline, current, error));
+    EXPECT_NE(error.find("unknown routine \"Bubble\""), std::string::npos) << error;
+}
+
+TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
+    const Json good = Json::parse(R"({"schema_version": 1, "settings": {"seed": 5, "count": 300},
+        "rows": [{"name": "A", "times_ms": [1, 2.5]}]})");
+    const auto with = [&](const std::string& pointer, const Json& value) {
+        Json json = good;
+        if (value.is_discarded())
+            json.at(Json::json_pointer(pointer).parent_pointer())
+                .erase(Json::json_pointer(pointer).back());
+        else
+            json[Json::json_pointer(pointer)] = value;
+        return json.dump();
+    };
+    const Json remove(Json::value_t::discarded);
+    const std::pair<std::string, const char*> cases[] = {
+        {"", "is empty"},
+        {" \n", "is empty"},
+        {good.dump().substr(0, 40), "is truncated: the JSON stops after 40 bytes"},
+        {"{\"schema_version\": 1,, }", "is not valid JSON (at byte 22)"},
+        {"{\"schema_version\": 1]", "is not valid JSON (at byte 21)"},  // wrong at the last byte
+        {"[1, 2]", "has no schema_version: not a JSON report of orvandel-bench"},
+        {with("/schema_version", remove), "has no schema_version: not a JSON report of orvandel-bench"},
+        {with("/schema_version", 2), "has schema version 2; this orvandel-bench reads version 1"},
+        {with("/schema_version", "1"), "has schema version \"1\"; this orvandel-bench reads version 1"},
+        {with("/settings/seed", remove), "has no settings.seed"},
+        {with("/settings/seed", -5), "has no settings.seed"},
+        {with("/rows", remove), "has no rows"},
+        {with("/rows/0/name", remove), "row 1 has no name"},
+        {with("/rows/0/times_ms", remove), "row 1 (\"A\") has no times_ms list of numbers"},
+        {with("/rows/0/times_ms/1", "2.5"), "row 1 (\"A\") has no times_ms list of numbers"},
+        {with("/settings/count", remove), "row 1 (\"A\") has no count of values"},
+        {with("/rows/0/pattern", 3), "row 1 (\"A\") has a pattern that is not text"},
+        {with("/rows/1", good["rows"][0]), "row 2 (\"A\") repeats a cell (window, 300 values)"},
+    };
+    for (const auto& [text, message] : cases) {
+        SavedReport report;
+        std::string error;
+        EXPECT_FALSE(ParseSavedReport(text, report, error)) << text;
+        EXPECT_EQ(error, message) << text;
+    }
+    SavedReport report;
+    std::string error;
+    EXPECT_TRUE(ParseSavedReport(with("/rows/1", Json{{"name", "A"}, {"count", 301}, {"times_ms", {3}}}),
+                                 report, error)) << error;
+}
+
+TEST(BenchSavedReport, ARunReadsBackAsItsOwnCells) {
+    Report run;
+    run.settings.count = 4000;
+    run.settings.seed = 1234;
+    run.system = {"Test CPU", 8, 1 << 30, "TestOS", "gcc 99", "-O9"};
+    const Contender routine{"Routine C", "Button", nullptr, BoundForm::kExclusiveUpper, false};
+    const Contender yardstick{"std::sort", "", nullptr, BoundForm::kExclusiveUpper, true};
+    run.rows = {{routine, {1.5, 2.5, 3.25}, {1, 2, 3}, -1}, {yardstick, {}, {}, 17}};
+
+    SavedReport read;
+    std::string error;
+    ASSERT_TRUE(ParseSavedReport(ReportJson(run).dump(), read, error)) << error;
+    const SavedReport current = CurrentReport(run);
+    EXPECT_EQ(read.seed, 1234u);
+    EXPECT_EQ(read.machine, "Test CPU, 8 cores, TestOS");
+    EXPECT_EQ(read.machine, current.machine);
+    EXPECT_EQ(read.compiler, current.compiler);
+    EXPECT_EQ(read.flags, current.flags);
+    ASSERT_EQ(read.cells.size(), 2u);
+    ASSERT_EQ(current.cells.size(), 2u);
+    for (std::size_t k = 0; k < 2; ++k) {
+        EXPECT_TRUE(SameCell(read.cells[k], current.cells[k])) << k;
+        EXPECT_EQ(read.cells[k].label, current.cells[k].label) << k;
+        EXPECT_EQ(read.cells[k].reference, current.cells[k].reference) << k;
+        EXPECT_EQ(read.cells[k].failed, current.cells[k].failed) << k;
+        EXPECT_EQ(read.cells[k].times, current.cells[k].times) << k;
+    }
+    EXPECT_EQ(read.cells[0].pattern, "window");
+    EXPECT_EQ(read.cells[0].count, 4000);
+    EXPECT_EQ(read.cells[0].label, "Button");
+    EXPECT_TRUE(read.cells[1].failed);
+    EXPECT_TRUE(read.cells[1].reference);
+}
+
+TEST(BenchComparisonReport, EveryFormatCarriesTheComparison) {
+    // Constant times make every resampled ratio 0.5. The p-value, with
+    // ties, is the normal approximation's; SciPy 1.10.1 gives 4.657054587626058e-05 for
+    //   python3 -c "from scipy.stats import mannwhitneyu as m; print(m([50]*9, [100]*9))"
+    const std::vector<double> constant(9, 100);
+    SavedReport baseline = Side("base.json", {Cell("Halved", constant), Cell("Gone", kNine)});
+    baseline.cells[1].reference = true;
+    SavedReport current = Side("this run", {Cell("Halved", Scaled(constant, 0.5))});
+    current.compiler = "clang 14";
+    const Comparison comparison = Compare(baseline, current, 0.02);
+
+    std::ostringstream plain, coloured, markdown, csv;
+    WriteComparisonTable(plain, comparison, false);
+    WriteComparisonTable(coloured, comparison, true);
+    const std::string table = plain.str();
+    EXPECT_EQ(table.rfind("Medians of this run (current) against base.json (baseline); changes within "
+                          "2.0% count as noise\nwarning: other compiler: ", 0), 0u) << table;
+    EXPECT_NE(table.find("\nHalved            window 1000        100.0        50.0  -50.0%  "
+                         "0.500x [0.500, 0.500]  <0.0001  faster\n"), std::string::npos) << table;
+    EXPECT_NE(table.find("\nGone (reference)  window 1000        100.5           -       -"), std::string::npos)
+        << table;
+    EXPECT_EQ(table.find('\x1b'), std::string::npos);
+    EXPECT_NE(coloured.str().find("\x1b[32m-50.0%\x1b[0m"), std::string::npos) << coloured.str();
+    EXPECT_EQ(coloured.str().find("\x1b[31m"), std::string::npos);
+
+    WriteComparisonMarkdown(markdown, comparison);
+    EXPECT_NE(markdown.str().find("| Halved | window 1000 | 100.0 | 50.0 | -50.0% | 0.500x [0.500, 0.500] | "
+                                  "<0.0001 | faster |\n| Gone (reference) | window 1000 | 100.5 | - | - | - | - | "
+                                  "only in base.json |\n"), std::string::npos) << markdown.str();
+
+    WriteComparisonCsv(csv, comparison);
+    EXPECT_EQ(csv.str(),
+              "name,reference,pattern,count,baseline_runs,current_runs,baseline_median_ms,current_median_ms,"
+              "ratio,ratio_ci_low,ratio_ci_high,u,p_value,p_exact,verdict\n"
+              "Halved,false,window,1000,9,9,100.000,50.000,0.5000,0.5000,0.5000,0.0,0.000047,false,faster\n"
+              "Gone,true,window,1000,9,0,100.500,,,,,,,,only in baseline\n");
+
+    const Json json = ComparisonJson(comparison);
+    EXPECT_EQ(json["baseline"], "base.json");
+    EXPECT_EQ(json["noise_pct"], 2.0);
+    EXPECT_EQ(json["warnings"].size(), 1u);
+    ASSERT_EQ(json["cells"].size(), 2u);
+    const Json& halved = json["cells"][0];
+    EXPECT_EQ(halved["verdict"], "faster");
+    EXPECT_EQ(halved["ratio"], 0.5);
+    EXPECT_EQ(halved["change_pct"], -50.0);
+    EXPECT_EQ(halved["ratio_ci"], Json::array({0.5, 0.5}));
+    EXPECT_EQ(halved["baseline_median_ms"], 100.0);
+    EXPECT_NEAR(halved["p_value"].get<double>(), 4.657054587626058e-05, 1e-15);
+    EXPECT_EQ(halved["p_exact"], false);
+    const Json& gone = json["cells"][1];
+    EXPECT_EQ(gone["verdict"], "only in baseline");
+    EXPECT_TRUE(gone["current_median_ms"].is_null());
+    EXPECT_TRUE(gone["p_value"].is_null());
+}
+
+TEST(BenchComparisonReport, ChartPairsABaselineBarWithACurrentBar) {
+    const Comparison comparison = Compare(Side("base.json", {Cell("Halved", kNine), Cell("Gone", kNine)}),
+                                          Side("this run", {Cell("Halved", Scaled(kNine, 0.5))}), 0.02);
+    std::ostringstream out;
+    WriteComparisonChart(out, comparison);
+    const std::string svg = out.str();
+    const std::regex bar("<rect class=\"bar (baseline|current)\" x=\"[0-9.]+\" y=\"([0-9.]+)\" "
+                         "width=\"([0-9.]+)\"[^>]*><title>([^<]*)</title>");
+    std::vector<std::smatch> bars;
+    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), bar); it != std::sregex_iterator(); ++it)
+        bars.push_back(*it);
+    ASSERT_EQ(bars.size(), 3u) << svg;
+    EXPECT_EQ(bars[0][1], "baseline");
+    EXPECT_EQ(bars[0][4], "Halved, base.json: median 100.5 ms");
+    EXPECT_EQ(bars[1][1], "current");
+    EXPECT_EQ(bars[1][4], "Halved, this run: median 50.2 ms");
+    EXPECT_EQ(bars[2][1], "baseline");
+    EXPECT_EQ(bars[2][4], "Gone, base.json: median 100.5 ms");
+    EXPECT_NEAR(std::stod(bars[1][3]) / std::stod(bars[0][3]), 0.5, 0.002);
+    EXPECT_LT(std::stod(bars[0][2]), std::stod(bars[1][2]));  // the baseline's bar on top
+    EXPECT_NE(svg.find(">-50.0% faster</text>"), std::string::npos);
+    EXPECT_NE(svg.find(">only in base.json</text>"), std::string::npos);
+}
