@@ -2,6 +2,7 @@
 // options a statistics tool comparing them with library sorts.
 #include <cstdio>
 #include <iostream>
+#include <string>
 
 #ifdef _WIN32
 #include <io.h>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 #endif
 
+#include "bench/guard.h"
 #include "bench/measure_command.h"
 #include "bench/options.h"
 #include "bench/window_runs.h"
@@ -26,6 +28,8 @@ bool StandardErrorIsTerminal() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == kMeasuringChildFlag)
+        return RunMeasuringChild({argv + 2, argv + argc}, AllContenders());
     const CommandLine line = ParseCommandLine(argc, argv, std::cout, std::cerr);
     if (line.exit) return line.exitCode;
     if (line.options.list) {

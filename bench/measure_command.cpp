@@ -1,10 +1,10 @@
 #include "bench/measure_command.h"
 
 #include <algorithm>
-#include <fstream>
 
+#include "bench/output_file.h"
 #include "bench/reference_sorts.h"
-#include "core/benchmark_run.h"
+#include "bench/suite.h"
 
 namespace {
 
@@ -22,13 +22,30 @@ ProgressReport ProgressLine(std::ostream& err) {
     };
 }
 
-template <typename Writer>
-bool WriteOutputFile(const std::string& path, Writer write, std::ostream& err) {
-    std::ofstream file(path, std::ios::binary);
-    if (file) write(file);
-    file.close();
-    if (file) return true;
+bool WriteOutputFile(const std::string& path, const std::function<void(std::ostream&)>& write,
+                     std::ostream& err) {
+    if (WriteWholeFile(path, write)) return true;
     err << "orvandel-bench: could not write " << path << '\n';
+    return false;
+}
+
+// The files to write must be creatable before anything is measured.
+bool OutputsCreatable(const BenchOptions& options, std::string& error) {
+    for (const std::string* path : {&options.exportPath, &options.chartPath}) {
+        if (path->empty() || CanCreate(*path)) continue;
+        error = "cannot create " + *path;
+        return false;
+    }
+    return true;
+}
+
+// Whether the row finished all its runs in order; says why not on err.
+bool Finished(const Report& report, const Measurement& row, std::ostream& err) {
+    const std::string why = Unfinished(report, row);
+    if (why.empty()) return true;
+    err << "orvandel-bench: " << row.contender.name;
+    if (IsMatrix(report)) err << " (" << row.pattern << ", " << row.count << " values)";
+    err << ": " << (row.end == CellEnd::kMeasured ? "order check " : "") << why << '\n';
     return false;
 }
 
@@ -37,12 +54,14 @@ bool WriteOutputFile(const std::string& path, Writer write, std::ostream& err) {
 int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>& all,
                       std::ostream& out, std::ostream& err, bool showProgress) {
     const Selection selection = SelectContenders(all, options.names, options.filter, kBaselineName);
-    Report report{options.settings, ReadSystemInfo(), {}, MissingReferenceNotes()};
+    Report report{options.settings, ReadSystemInfo(), {}, MissingReferenceNotes(), options.patterns,
+                  options.counts};
     std::string error = selection.error;
     const bool measured =
-        error.empty() && FitsInMemory(options.settings.count, report.system, error) &&
-        Measure(selection.contenders, options.settings, showProgress ? ProgressLine(err) : nullptr,
-                report.rows, error);
+        error.empty() && FitsInMemory(options.counts.back(), report.system, error) &&
+        OutputsCreatable(options, error) &&
+        MeasureSuite(selection.contenders, options.settings, options.patterns, options.counts,
+                     showProgress ? ProgressLine(err) : nullptr, report.rows, error);
     if (showProgress) err << '\r' << std::string(60, ' ') << '\r' << std::flush;
     if (!measured) {
         err << "orvandel-bench: " << error << '\n';
@@ -54,15 +73,11 @@ int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>&
     if (!options.exportPath.empty())
         written = WriteOutputFile(options.exportPath,
                             [&](std::ostream& file) { WriteReport(file, report, options.exportFormat); }, err);
+    const auto chart = report.counts.size() > 1 ? WriteScalingChart : WriteSvgChart;
     if (!options.chartPath.empty())
-        written &= WriteOutputFile(options.chartPath, [&](std::ostream& file) { WriteSvgChart(file, report); }, err);
+        written &= WriteOutputFile(options.chartPath, [&](std::ostream& file) { chart(file, report); }, err);
 
-    bool ordered = true;
-    for (const Measurement& row : report.rows) {
-        if (row.failedSlot == kNoDescent) continue;
-        err << "orvandel-bench: " << row.contender.name << ": order check failed at slot "
-            << row.failedSlot << '\n';
-        ordered = false;
-    }
-    return ordered && written ? 0 : 1;
+    bool finished = true;
+    for (const Measurement& row : report.rows) finished &= Finished(report, row, err);
+    return finished && written ? 0 : 1;
 }
