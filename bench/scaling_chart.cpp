@@ -3,6 +3,7 @@
 // of a panel where a cell has no figure, its reason in the cross's title.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "bench/report.h"
 
@@ -19,6 +20,7 @@ constexpr int kTop = 64;
 constexpr int kLegendRow = 20;
 constexpr int kLegendColumns = 3;
 constexpr int kLegendWidth = 300;
+constexpr double kCrossStep = 7;  // between the crosses of unfinished cells at one size
 
 // Colours told apart in print and by most colour-blind readers.
 const char* const kPalette[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#8c564b", "#e377c2",
@@ -68,6 +70,15 @@ std::vector<const Measurement*> Series(const Report& report) {
     return series;
 }
 
+// 10^exponent nanoseconds as "1 ns", "10 µs", "100 ms".
+std::string DecadeLabel(int exponent) {
+    static const char* const kUnits[] = {"ns", "\u00b5s", "ms", "s"};
+    const int unit = std::clamp(exponent >= 0 ? exponent / 3 : 0, 0, 3);
+    char text[32];
+    std::snprintf(text, sizeof text, "%g %s", std::pow(10.0, exponent - 3 * unit), kUnits[unit]);
+    return text;
+}
+
 std::string SizeLabel(double count) {
     const double exponent = std::log10(count);
     return std::fabs(exponent - std::round(exponent)) < 1e-9 ? "1e" + Fixed(exponent, 0) : Fixed(count, 0);
@@ -89,7 +100,7 @@ void WritePanel(std::ostream& out, const Report& report, const std::string& patt
         const double at = y(std::pow(10.0, decade));
         out << "<line class=\"grid\" x1=\"" << Fixed(x.from, 1) << "\" y1=\"" << Fixed(at, 1) << "\" x2=\""
             << Fixed(x.to, 1) << "\" y2=\"" << Fixed(at, 1) << "\"/>\n"
-            << Text(x.from - 4, at + 4, "end", Duration(std::pow(10.0, decade) * 1e-6));
+            << Text(x.from - 4, at + 4, "end", DecadeLabel(static_cast<int>(decade)));
     }
     for (const std::int32_t count : report.counts)
         out << Text(x(count), y.from + 16, "middle", SizeLabel(count));
@@ -101,19 +112,26 @@ void WritePanel(std::ostream& out, const Report& report, const std::string& patt
             if (row.pattern != pattern || row.contender.name != contender.name) continue;
             const RowFigures f = Figures(report, row);
             if (!f.failed && f.nsPerElement > 0) {
-                points += Fixed(x(row.count), 1) + ',' + Fixed(y(f.nsPerElement), 1) + ' ';
+                const std::string px = Fixed(x(row.count), 1), py = Fixed(y(f.nsPerElement), 1);
+                points += px + ',' + py + ' ';
+                // A dot as well, so that a series measured at one size only still shows.
+                out << "<circle class=\"point\" cx=\"" << px << "\" cy=\"" << py << "\" r=\"2.2\" fill=\"" << colour
+                    << "\"/>\n";
                 continue;
             }
-            out << "<text class=\"unfinished\" x=\"" << Fixed(x(row.count), 1) << "\" y=\""
-                << Fixed(y.to + 10, 1) << "\" fill=\"" << colour << "\" text-anchor=\"middle\">\u00d7<title>"
+            // A cross per series, stacked down from the top, so crosses at one size stay apart.
+            const double cx = x(row.count);
+            const double cy = y.to + kCrossStep * static_cast<double>(k + 1);
+            out << "<path class=\"unfinished\" d=\"M" << Fixed(cx - 3, 1) << ',' << Fixed(cy - 3, 1) << " l6,6 m0,-6 l-6,6\" stroke=\""
+                << colour << "\"><title>"
                 << Escaped(contender.name + ", " + std::to_string(row.count) + " values: " + Unfinished(report, row))
-                << "</title></text>\n";
+                << "</title></path>\n";
         }
         if (points.empty()) continue;
         points.pop_back();
         out << "<polyline class=\"series " << (contender.reference ? "reference" : "routine")
-            << "\" data-name=\"" << Escaped(contender.name) << "\" points=\"" << points << "\" stroke=\"" << colour
-            << '"' << (contender.reference ? " stroke-dasharray=\"6 4\"" : "") << "/>\n";
+            << "\" data-name=\"" << Escaped(contender.name) << "\" points=\"" << points << "\" fill=\"none\" stroke=\""
+            << colour << '"' << (contender.reference ? " stroke-dasharray=\"6 4\"" : "") << "/>\n";
     }
     out << "</g>\n";
 }
@@ -141,10 +159,10 @@ void WriteScalingChart(std::ostream& out, const Report& report) {
         << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
         << "\" viewBox=\"0 0 " << width << ' ' << height << "\" font-family=\"sans-serif\" font-size=\"11\">\n"
         << "<style>.grid{stroke:#ddd}.frame{fill:none;stroke:#999}"
-           ".series{fill:none;stroke-width:1.8}.legend{stroke-width:2.5}.unfinished{font-size:14px}</style>\n"
+           ".series{stroke-width:1.8}.legend{stroke-width:2.5}.unfinished{fill:none;stroke-width:1.6}</style>\n"
         << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
         << "<text x=\"12\" y=\"22\" font-size=\"16\" font-weight=\"bold\">Median time per element against "
-           "size (log scales); references dashed, \u00d7 where a cell has no figure</text>\n"
+           "size (log scales); references dashed, a cross where a cell has no figure</text>\n"
         << Text(12, 42, "start", SettingsLine(report));
     for (std::size_t k = 0; k < series.size(); ++k) {
         const double x = 12 + static_cast<double>(k % kLegendColumns) * kLegendWidth;
