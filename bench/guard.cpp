@@ -36,6 +36,13 @@ std::vector<std::string> ChildArguments(const std::vector<Contender>& contenders
     return arguments;
 }
 
+// A decimal number, not negative, or false.
+bool ReadNumber(const std::string& text, double& value) {
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return !text.empty() && *end == '\0' && value >= 0;
+}
+
 // A whole number in low ... high, or false.
 bool ReadWhole(const std::string& text, long long low, long long high, long long& value) {
     char* end = nullptr;
@@ -54,7 +61,8 @@ bool ReadChildArguments(const std::vector<std::string>& arguments, const std::ve
         !ReadWhole(arguments[kSeed], 0, 4294967295, seed) || !ReadWhole(arguments[kRuns], 0, 1 << 30, runs) ||
         !ReadWhole(arguments[kWarmup], 0, 1 << 30, warmup) ||
         !ReadWhole(arguments[kInterleave], 0, 1, interleave) ||
-        !ReadWhole(arguments[kFirst], 0, 1ll << 40, start))
+        !ReadWhole(arguments[kFirst], 0, 1ll << 40, start) ||
+        !ReadNumber(arguments[kMinTime], settings.minTimeMs))
         return false;
     settings.pattern = arguments[kPattern];
     settings.count = static_cast<std::int32_t>(count);
@@ -62,7 +70,6 @@ bool ReadChildArguments(const std::vector<std::string>& arguments, const std::ve
     settings.runs = static_cast<int>(runs);
     settings.warmup = static_cast<int>(warmup);
     settings.interleave = interleave == 1;
-    settings.minTimeMs = std::strtod(arguments[kMinTime].c_str(), nullptr);
     first = static_cast<std::size_t>(start);
     for (std::size_t k = kNames; k < arguments.size(); ++k) {
         const auto found = std::find_if(known.begin(), known.end(),

@@ -6,7 +6,7 @@
 
 namespace {
 
-// Deeper than any stack: 2^30 frames of 4 KiB.
+// Deeper than any stack: 2^30 frames of 64 KiB.
 constexpr std::int32_t kUnreachableDepth = 1 << 30;
 
 void BrokenAtSeventeen(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
@@ -14,9 +14,10 @@ void BrokenAtSeventeen(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
     slots[17] = slots[18] + 1;
 }
 
-// The frame is used after the call, so the call cannot become a jump.
+// The frame is used after the call, so the call cannot become a jump. Each
+// frame touches one page of its 64 KiB, so the stack runs out quickly.
 std::int32_t Dive(std::int32_t depth) {
-    volatile char frame[4096];
+    volatile char frame[1 << 16];
     frame[depth % sizeof frame] = static_cast<char>(depth);
     if (depth == kUnreachableDepth) return 0;
     return Dive(depth + 1) + frame[depth % sizeof frame];
