@@ -1,13 +1,19 @@
-// Timing of small sorts in batches, the units of the table, and the matrix
-// reports read back: the table by cell, long-form CSV and JSON, the
-// markdown pivot and the crosses of the scaling chart.
+// Timing of small sorts in batches, the units of the table, the matrix
+// reports read back (the table by cell, long-form CSV and JSON, the
+// markdown pivot, the crosses of the scaling chart), and the files and
+// exit status when the command line or an output is wrong.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "bench/batch.h"
+#include "bench/measure_command.h"
+#include "bench/options.h"
+#include "bench/output_file.h"
 #include "bench/reference_sorts.h"
 #include "bench/report.h"
 #include "core/benchmark_run.h"
@@ -324,4 +330,52 @@ TEST(BenchMatrixReport, ScalingChartCrossesEveryCellWithoutAFigure) {
     EXPECT_EQ(occurrences("<polyline class=\"series routine\" data-name=\"Quick\""), 2u);
     EXPECT_EQ(occurrences("<polyline class=\"series reference\""), 4u);
     EXPECT_EQ(occurrences("stroke-dasharray"), 4u + 2);  // the references' lines and legend entries
+}
+
+TEST(BenchOutputFile, AFileAppearsWholeOrNotAtAll) {
+    const std::string path = testing::TempDir() + "orvandel-output-test.txt";
+    std::remove(path.c_str());
+    ASSERT_TRUE(CanCreate(path));
+    EXPECT_FALSE(std::ifstream(PartialPath(path)).good());  // the probe leaves nothing
+    ASSERT_TRUE(WriteWholeFile(path, [](std::ostream& out) { out << "first\n"; }));
+    // A writer that fails half-way: the complete file from before stays.
+    EXPECT_FALSE(WriteWholeFile(path, [](std::ostream& out) {
+        out << "half";
+        out.setstate(std::ios::badbit);
+    }));
+    std::ifstream kept(path);
+    std::string line;
+    std::getline(kept, line);
+    EXPECT_EQ(line, "first");
+    EXPECT_FALSE(std::ifstream(PartialPath(path)).good());
+    std::remove(path.c_str());
+    EXPECT_FALSE(CanCreate(testing::TempDir() + "no-such-folder/out.csv"));
+    EXPECT_FALSE(CanCreate(testing::TempDir()));  // a folder is not a file
+}
+
+TEST(BenchOutputFile, CommandLineFaultsExitWithStatusTwoBeforeMeasuring) {
+    const std::vector<std::vector<std::string>> wrong = {
+        {"--pattern", "zigzag"}, {"--pattern", ""},       {"--count", "1e3,"},  {"--count", "0.5"},
+        {"--time-limit", "0"},   {"--time-limit", "1s"},  {"--min-time", "-1"}, {"--export", "report.xyz"},
+    };
+    for (const std::vector<std::string>& arguments : wrong) {
+        std::vector<std::string> line = {"orvandel-bench"};
+        line.insert(line.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& word : line) argv.push_back(word.data());
+        std::ostringstream out, err;
+        const CommandLine parsed = ParseCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
+        EXPECT_TRUE(parsed.exit) << arguments[0] << ' ' << arguments[1];
+        EXPECT_EQ(parsed.exitCode, 2) << arguments[0] << ' ' << arguments[1];
+        const std::string message = err.str();
+        EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+    }
+    BenchOptions options;
+    options.measuring = true;
+    options.counts = {1000};
+    options.exportPath = testing::TempDir() + "no-such-folder/out.csv";
+    std::ostringstream out, err;
+    EXPECT_EQ(RunMeasureCommand(options, {kBroken}, out, err, false), 2);
+    EXPECT_EQ(out.str(), "");  // nothing measured
+    EXPECT_EQ(err.str(), "orvandel-bench: cannot create " + options.exportPath + "\n");
 }
