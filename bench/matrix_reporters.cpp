@@ -62,13 +62,6 @@ std::vector<const Measurement*> CellRows(const Report& report, const std::string
     return rows;
 }
 
-std::string Quoted(const std::string& field) {
-    if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
-    std::string quoted = "\"";
-    for (char c : field) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + '"';
-}
-
 std::string MarkdownCell(const Report& report, const Measurement* row) {
     if (row == nullptr) return "";
     const RowFigures f = Figures(report, *row);
@@ -122,7 +115,7 @@ void WriteMatrixCsv(std::ostream& out, const Report& report) {
            "max_ms,ns_per_element,ratio_to_std_sort,status,failed_slot,times_ms\n";
     for (const Measurement& row : report.rows) {
         const RowFigures f = Figures(report, row);
-        out << Quoted(row.contender.name) << ',' << Quoted(row.contender.label) << ','
+        out << CsvField(row.contender.name) << ',' << CsvField(row.contender.label) << ','
             << (row.contender.reference ? "true" : "false") << ',' << row.contender.threads << ','
             << row.pattern << ',' << row.count << ',' << row.times.size() << ',' << row.batch << ',';
         if (f.failed)
@@ -132,7 +125,7 @@ void WriteMatrixCsv(std::ostream& out, const Report& report) {
                 << Fixed(f.summary.mean, 6) << ',' << Fixed(f.summary.stddev, 6) << ','
                 << Fixed(f.summary.max, 6) << ',' << Fixed(f.nsPerElement, 3) << ','
                 << (f.ratio ? Fixed(*f.ratio, 4) : "") << ',';
-        out << Quoted(f.failed ? Unfinished(report, row) : "measured") << ','
+        out << CsvField(f.failed ? Unfinished(report, row) : "measured") << ','
             << (row.failedSlot != -1 ? std::to_string(row.failedSlot) : "") << ',';
         for (std::size_t k = 0; k < row.times.size(); ++k) out << (k ? " " : "") << Fixed(row.times[k], 6);
         out << '\n';

@@ -73,5 +73,10 @@ void WriteScalingChart(std::ostream& out, const Report& report);
 // "312.10 ms", "12.40 s".
 std::string Duration(double milliseconds);
 
+// text with &, <, > and " written as XML entities, for the charts.
+std::string EscapedXml(const std::string& text);
+// A CSV field, quoted (RFC 4180) when it holds a comma, quote or line break.
+std::string CsvField(const std::string& field);
+
 // "%.*f" of value, for the text formats.
 std::string Fixed(double value, int decimals);

@@ -26,23 +26,9 @@ constexpr double kCrossStep = 7;  // between the crosses of unfinished cells at 
 const char* const kPalette[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#8c564b", "#e377c2",
                                 "#7f7f7f", "#bcbd22", "#17becf", "#ff7f0e", "#393b79", "#637939"};
 
-std::string Escaped(const std::string& text) {
-    std::string escaped;
-    for (char c : text) {
-        switch (c) {
-            case '&': escaped += "&amp;"; break;
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            case '"': escaped += "&quot;"; break;
-            default: escaped += c;
-        }
-    }
-    return escaped;
-}
-
 std::string Text(double x, double y, const char* anchor, const std::string& text) {
     return "<text x=\"" + Fixed(x, 1) + "\" y=\"" + Fixed(y, 1) + "\" text-anchor=\"" + anchor + "\">" +
-           Escaped(text) + "</text>\n";
+           EscapedXml(text) + "</text>\n";
 }
 
 // A log scale from 10^low to 10^high onto from ... to.
@@ -92,7 +78,7 @@ void WritePanel(std::ostream& out, const Report& report, const std::string& patt
     LogScale y = times;
     y.from += top;
     y.to += top;
-    out << "<g class=\"panel\" data-pattern=\"" << Escaped(pattern) << "\">\n"
+    out << "<g class=\"panel\" data-pattern=\"" << EscapedXml(pattern) << "\">\n"
         << Text(left + kPlotLeft, top + 18, "start", pattern);
     out << "<rect class=\"frame\" x=\"" << Fixed(x.from, 1) << "\" y=\"" << Fixed(y.to, 1) << "\" width=\""
         << Fixed(x.to - x.from, 1) << "\" height=\"" << Fixed(y.from - y.to, 1) << "\"/>\n";
@@ -124,13 +110,13 @@ void WritePanel(std::ostream& out, const Report& report, const std::string& patt
             const double cy = y.to + kCrossStep * static_cast<double>(k + 1);
             out << "<path class=\"unfinished\" d=\"M" << Fixed(cx - 3, 1) << ',' << Fixed(cy - 3, 1) << " l6,6 m0,-6 l-6,6\" stroke=\""
                 << colour << "\"><title>"
-                << Escaped(contender.name + ", " + std::to_string(row.count) + " values: " + Unfinished(report, row))
+                << EscapedXml(contender.name + ", " + std::to_string(row.count) + " values: " + Unfinished(report, row))
                 << "</title></path>\n";
         }
         if (points.empty()) continue;
         points.pop_back();
         out << "<polyline class=\"series " << (contender.reference ? "reference" : "routine")
-            << "\" data-name=\"" << Escaped(contender.name) << "\" points=\"" << points << "\" fill=\"none\" stroke=\""
+            << "\" data-name=\"" << EscapedXml(contender.name) << "\" points=\"" << points << "\" fill=\"none\" stroke=\""
             << colour << '"' << (contender.reference ? " stroke-dasharray=\"6 4\"" : "") << "/>\n";
     }
     out << "</g>\n";

@@ -16,20 +16,6 @@ constexpr int kBarHeight = 16;
 constexpr char kRoutineColour[] = "#3b6fb6";
 constexpr char kReferenceColour[] = "#e07b24";
 
-std::string Escaped(const std::string& text) {
-    std::string escaped;
-    for (char c : text) {
-        switch (c) {
-            case '&': escaped += "&amp;"; break;
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            case '"': escaped += "&quot;"; break;
-            default: escaped += c;
-        }
-    }
-    return escaped;
-}
-
 // A round step (1, 2 or 5 times a power of ten) giving at most about six
 // grid lines up to limit.
 double GridStep(double limit) {
@@ -42,7 +28,7 @@ double GridStep(double limit) {
 
 std::string Text(double x, double y, const std::string& anchor, const std::string& text) {
     return "<text x=\"" + Fixed(x, 1) + "\" y=\"" + Fixed(y, 1) + "\" text-anchor=\"" + anchor +
-           "\">" + Escaped(text) + "</text>\n";
+           "\">" + EscapedXml(text) + "</text>\n";
 }
 
 std::string Line(double x1, double y1, double x2, double y2, const std::string& cls) {
@@ -66,7 +52,7 @@ void WriteBar(std::ostream& out, const Measurement& row, const Summary& s, doubl
     out << "<rect class=\"bar " << kind << "\" x=\"" << kLabelWidth << "\" y=\"" << Fixed(top, 1)
         << "\" width=\"" << Fixed(s.median * scale, 1) << "\" height=\"" << kBarHeight
         << "\" fill=\"" << (row.contender.reference ? kReferenceColour : kRoutineColour)
-        << "\"><title>" << Escaped(row.contender.name) << ": median " << Fixed(s.median, 1)
+        << "\"><title>" << EscapedXml(row.contender.name) << ": median " << Fixed(s.median, 1)
         << " ms</title></rect>\n";
     const double low = kLabelWidth + s.min * scale;
     const double high = kLabelWidth + s.max * scale;
