@@ -57,6 +57,10 @@ void* RunWithFaultHandler(void* raw) {
     sigaction(SIGBUS, &action, nullptr);
     const StackWork* work = static_cast<const StackWork*>(raw);
     work->work(work->argument);
+    // Handed back before the thread ends: a sanitizer runtime would
+    // otherwise release the signal stack as if it had made it.
+    alternate.ss_flags = SS_DISABLE;
+    sigaltstack(&alternate, nullptr);
     return nullptr;
 }
 
