@@ -50,7 +50,14 @@ void CountingSort(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
     std::sort(slots + lo, slots + hi);
 }
 
+// Sorts, except that its third call leaves slot 17 above slot 18.
+void BrokenOnThirdCall(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
+    CountingSort(slots, lo, hi);
+    if (sortsCalled == 3) std::swap(slots[17], slots[18]);
+}
+
 const Contender kCounting{"Counting", "", CountingSort, BoundForm::kExclusiveUpper, false, 1};
+const Contender kBrokenOnThird{"Third", "", BrokenOnThirdCall, BoundForm::kExclusiveUpper, false, 1};
 
 Contender Named(const std::string& name, bool reference, int threads = 1) {
     return Contender{name, reference ? "" : "L", CountingSort, BoundForm::kExclusiveUpper, reference, threads};
@@ -148,12 +155,14 @@ TEST(BenchBatch, CopiesAreMadeBeforeTheClockStartsAndCheckedAfterItStops) {
     EXPECT_EQ(data, (std::vector<std::int32_t>{9, 8, 7, 6, 5, 4, 3, 2, 1, 0}));  // the original untouched
 }
 
-TEST(BenchBatch, AFailedCopyIsFound) {
+TEST(BenchBatch, AFailedCopyIsFoundWhereverItIsInTheBatch) {
     std::vector<std::int32_t> data(40);
     for (std::size_t k = 0; k < data.size(); ++k) data[k] = static_cast<std::int32_t>(data.size() - k);
     std::vector<std::int32_t> copies;
-    watch = ClockWatch{&data, &copies, 3, {}, {}};
-    EXPECT_EQ(TimeBatch(kBroken, data, 3, copies, WatchingClock).failedSlot, 17);
+    watch = ClockWatch{&data, &copies, 4, {}, {}};
+    sortsCalled = 0;
+    EXPECT_EQ(TimeBatch(kBrokenOnThird, data, 4, copies, WatchingClock).failedSlot, 17);
+    EXPECT_EQ(TimeBatch(kBrokenOnThird, data, 4, copies, WatchingClock).failedSlot, kNoDescent);  // calls 5 to 8
 }
 
 TEST(BenchBatch, BatchSizeReachesTheMinimumTimeWithinItsMemory) {
