@@ -1,5 +1,5 @@
-// The guarded measurement: routines that exhaust their stack or never end
-// cost their own cell only, the rest of the matrix is measured, no child
+// The guarded measurement: routines that exhaust their stack, never end or
+// break the order cost their own cell only, the rest of the matrix is measured, no child
 // process is left behind; and the prediction that skips hopeless cells.
 #include <gtest/gtest.h>
 
@@ -34,7 +34,6 @@ MeasureSettings Quick() {
     settings.runs = 3;
     settings.warmup = 1;
     settings.minTimeMs = 0.5;
-    settings.timeLimitSeconds = 1;  // room for a loaded machine to fill the stack
     return settings;
 }
 
@@ -75,35 +74,38 @@ Measurement Row(CellEnd end, std::int32_t count, std::vector<double> times, doub
 
 }  // namespace
 
-TEST(BenchGuard, StackOverflowAndEndlessRoutineEndTheirCellsOnlyAndTheMatrixGoesOn) {
+TEST(BenchGuard, AStackOverflowOrAFailedCheckEndsItsRowOnlyAndTheMatrixGoesOn) {
     MeasureSettings settings = Quick();
     settings.interleave = true;  // the failing routines interrupt the others' rounds
     std::vector<Measurement> rows;
     std::string error;
     Started started;
-    ASSERT_TRUE(MeasureSuite({kStackHungry, StdSort(), kEndless}, settings, {"ascending", "random"}, {1000},
+    ASSERT_TRUE(MeasureSuite({kStackHungry, StdSort(), kBroken}, settings, {"ascending", "random"}, {1000},
                              Recorder(started), rows, error))
         << error;
     ExpectNoChildLeft();
 
     ASSERT_EQ(rows.size(), 6u);
     for (std::size_t cell = 0; cell < 2; ++cell) {
+        const std::string pattern = cell == 0 ? "ascending" : "random";
         const Measurement* row = &rows[3 * cell];
-        EXPECT_EQ(row[0].pattern, cell == 0 ? "ascending" : "random");
+        EXPECT_EQ(row[0].pattern, pattern);
         EXPECT_EQ(row[0].end, CellEnd::kStackExhausted);
         EXPECT_TRUE(row[0].times.empty());
         EXPECT_EQ(row[1].end, CellEnd::kMeasured);
         EXPECT_EQ(row[1].failedSlot, -1);
-        EXPECT_EQ(row[1].times.size(), 3u);  // every run, despite two restarts in its rounds
+        EXPECT_EQ(row[1].times.size(), 3u);  // every run, despite the restart in its rounds
         EXPECT_EQ(row[1].ticks.size(), 3u);
-        EXPECT_EQ(row[2].end, CellEnd::kOverLimit);
+        EXPECT_EQ(row[2].end, CellEnd::kMeasured);
+        EXPECT_EQ(row[2].failedSlot, 17);
         EXPECT_TRUE(row[2].times.empty());
+        // The failing rows end in their first repetition, each repetition is
+        // started once, in schedule order.
+        const std::string where = pattern + " 1000: ";
+        EXPECT_EQ(Count(started.names, where + "Stack hungry"), 1);
+        EXPECT_EQ(Count(started.names, where + "Broken"), 1);
+        EXPECT_EQ(Count(started.names, where + kBaselineName), 4);
     }
-    // The endless routine is stopped in its first repetition and not started
-    // again in that cell; each repetition is started once, in schedule order.
-    EXPECT_EQ(Count(started.names, "ascending 1000: Endless"), 1);
-    EXPECT_EQ(Count(started.names, "ascending 1000: Stack hungry"), 1);
-    EXPECT_EQ(Count(started.names, "random 1000: " + std::string(kBaselineName)), 4);
     EXPECT_TRUE(std::is_sorted(started.done.begin(), started.done.end()));
     EXPECT_EQ(std::adjacent_find(started.done.begin(), started.done.end()), started.done.end());
 }
@@ -112,6 +114,7 @@ TEST(BenchGuard, CellsMarkedInEveryReportAndTheExitStatusIsOne) {
     BenchOptions options;
     options.measuring = true;
     options.settings = Quick();
+    options.settings.timeLimitSeconds = 3;  // room for a loaded machine to fill the stack
     options.patterns = {"all-equal"};
     options.counts = {500};
     options.format = ReportFormat::kJson;
@@ -120,12 +123,12 @@ TEST(BenchGuard, CellsMarkedInEveryReportAndTheExitStatusIsOne) {
     ExpectNoChildLeft();
     const nlohmann::json rows = nlohmann::json::parse(out.str())["rows"];
     ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows[0]["status"], "over 1 s");
+    EXPECT_EQ(rows[0]["status"], "over 3 s");
     EXPECT_EQ(rows[1]["status"], "stack exhausted");
     EXPECT_EQ(rows[2]["status"], "failed at slot 17");
     EXPECT_EQ(rows[3]["status"], "measured");
     EXPECT_EQ(err.str(),
-              "orvandel-bench: Endless (all-equal, 500 values): over 1 s\n"
+              "orvandel-bench: Endless (all-equal, 500 values): over 3 s\n"
               "orvandel-bench: Stack hungry (all-equal, 500 values): stack exhausted\n"
               "orvandel-bench: Broken (all-equal, 500 values): order check failed at slot 17\n");
 }
@@ -142,6 +145,8 @@ TEST(BenchGuard, ACellPredictedFarOverTheLimitIsNotStarted) {
         << error;
     ASSERT_EQ(rows.size(), 6u);
     EXPECT_EQ(rows[0].end, CellEnd::kOverLimit);
+    EXPECT_EQ(Count(started.names, "sawtooth 100: Endless"), 1);  // stopped in its first repetition
+    EXPECT_EQ(Count(started.names, "sawtooth 1000: Endless"), 1);
     // At ten times the size, linear growth from the limit reaches ten limits: not far enough over.
     EXPECT_EQ(rows[2].end, CellEnd::kOverLimit);
     EXPECT_EQ(rows[4].end, CellEnd::kPredictedOver);
