@@ -34,7 +34,8 @@ std::vector<std::string> TableCells(const Report& report, const Measurement& row
     const RowFigures f = Figures(report, row);
     if (f.failed) return {RowName(row), Unfinished(report, row)};
     const Summary& s = f.summary;
-    const std::string spread = Duration(s.stddev);
+    // The spread as a share of the mean: one unit per cell, whatever the scale.
+    const std::string spread = Fixed(s.mean > 0 ? 100 * s.stddev / s.mean : 0, 1) + "%";
     return {RowName(row), Duration(s.min), Duration(s.median), Duration(s.mean) + " +- " + spread,
             Duration(s.max), Fixed(f.nsPerElement, 2), Ratio(f)};
 }

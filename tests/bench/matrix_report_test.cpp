@@ -220,9 +220,9 @@ TEST(BenchMatrixReport, TableGroupsByShapeAndSizeWithUnitsAndReasons) {
     EXPECT_EQ(TableCells(lines[3]),
               (std::vector<std::string>{"Routine", "min", "median", "mean +- sd", "max", "ns/element", "vs std::sort"}));
     EXPECT_EQ(TableCells(lines[4]), (std::vector<std::string>{"Quick", "4.60 \u00b5s", "4.80 \u00b5s",
-                                                              "4.80 \u00b5s +- 200 ns", "5.00 \u00b5s", "4.80", "2.40x"}));
+                                                              "4.80 \u00b5s +- 4.2%", "5.00 \u00b5s", "4.80", "2.40x"}));
     EXPECT_EQ(TableCells(lines[6]),
-              (std::vector<std::string>{"par sort (reference, 4 threads)", "850 ns", "850 ns", "850 ns +- 0.00 ns",
+              (std::vector<std::string>{"par sort (reference, 4 threads)", "850 ns", "850 ns", "850 ns +- 0.0%",
                                         "850 ns", "0.85", "0.42x"}));
     EXPECT_EQ(TableCells(lines[7]), (std::vector<std::string>{"Hungry", "stack exhausted"}));
     EXPECT_EQ(lines[9], "random, 1001 values");
