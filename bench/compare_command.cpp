@@ -1,17 +1,19 @@
 #include "bench/compare_command.h"
 
-#include <fstream>
-
 #include "bench/comparison_report.h"
+#include "bench/output_file.h"
 
 SavedReport PlannedReport(const BenchOptions& options) {
     SavedReport plan;
     plan.source = "this run";
     plan.seed = options.settings.seed;
-    SavedCell cell;
-    cell.pattern = kDefaultPattern;
-    cell.count = options.settings.count;
-    plan.cells.push_back(cell);
+    for (const std::string& pattern : options.patterns)
+        for (const std::int32_t count : options.counts) {
+            SavedCell cell;
+            cell.pattern = pattern;
+            cell.count = count;
+            plan.cells.push_back(cell);
+        }
     return plan;
 }
 
@@ -47,6 +49,8 @@ bool WriteOutputs(const BenchOptions& options, const Report* report, const Compa
         written &= WriteOutputFile(options.chartPath, [&](std::ostream& file) {
             if (comparison)
                 WriteComparisonChart(file, *comparison);
+            else if (report->counts.size() > 1)
+                WriteScalingChart(file, *report);
             else
                 WriteSvgChart(file, *report);
         }, err);
@@ -79,10 +83,7 @@ int RunCompareCommand(const BenchOptions& options, std::ostream& out, std::ostre
 
 bool WriteOutputFile(const std::string& path, const std::function<void(std::ostream&)>& write,
                      std::ostream& err) {
-    std::ofstream file(path, std::ios::binary);
-    if (file) write(file);
-    file.close();
-    if (file) return true;
+    if (WriteWholeFile(path, write)) return true;
     err << "orvandel-bench: could not write " << path << '\n';
     return false;
 }

@@ -146,7 +146,7 @@ const char* VerdictName(Verdict verdict) {
         case Verdict::kSlower: return "slower";
         case Verdict::kNoChange: return "no significant change";
         case Verdict::kTooFew: return "sample too small";
-        case Verdict::kFailed: return "order check failed";
+        case Verdict::kFailed: return "unfinished on a side";
         case Verdict::kOnlyBaseline: return "only in baseline";
         case Verdict::kOnlyCurrent: return "only in current";
     }

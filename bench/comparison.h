@@ -22,7 +22,7 @@ enum class Verdict {
     kSlower,
     kNoChange,      // p >= 5 %, or the interval admits a change below the noise
     kTooFew,        // fewer than kMinimumRuns on a side
-    kFailed,        // an order check failed on a side
+    kFailed,        // a side has no figures: its order check failed or it did not finish
     kOnlyBaseline,
     kOnlyCurrent,
 };

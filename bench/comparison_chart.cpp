@@ -29,7 +29,7 @@ void WriteBar(std::ostream& out, const std::string& name, const Side& side, doub
     const double middle = top + kBarHeight / 2.0;
     out << "<rect class=\"bar " << side.kind << "\" x=\"" << kLabelWidth << "\" y=\"" << Fixed(top, 1)
         << "\" width=\"" << Fixed(side.median * scale, 1) << "\" height=\"" << kBarHeight << "\" fill=\""
-        << side.colour << "\"><title>" << Escaped(name) << ", " << Escaped(side.source) << ": median "
+        << side.colour << "\"><title>" << EscapedXml(name) << ", " << EscapedXml(side.source) << ": median "
         << Fixed(side.median, 1) << " ms</title></rect>\n";
     const double low = kLabelWidth + side.interval.low * scale;
     const double high = kLabelWidth + side.interval.high * scale;

@@ -128,7 +128,7 @@ void WriteComparisonCsv(std::ostream& out, const Comparison& comparison) {
     out << "name,reference,pattern,count,baseline_runs,current_runs,baseline_median_ms,"
            "current_median_ms,ratio,ratio_ci_low,ratio_ci_high,u,p_value,p_exact,verdict\n";
     for (const CellComparison& c : comparison.cells) {
-        out << Quoted(c.name) << ',' << (c.reference ? "true" : "false") << ',' << Quoted(c.pattern)
+        out << CsvField(c.name) << ',' << (c.reference ? "true" : "false") << ',' << CsvField(c.pattern)
             << ',' << c.count << ',' << c.baselineRuns << ',' << c.currentRuns << ','
             << (c.baselineRuns > 0 ? Fixed(c.baselineMedian, 3) : "") << ','
             << (c.currentRuns > 0 ? Fixed(c.currentMedian, 3) : "") << ',';
@@ -138,7 +138,7 @@ void WriteComparisonCsv(std::ostream& out, const Comparison& comparison) {
                 << Fixed(c.test.p, 6) << ',' << (c.test.exact ? "true" : "false") << ',';
         else
             out << ",,,,,,";
-        out << Quoted(VerdictName(c.verdict)) << '\n';
+        out << CsvField(VerdictName(c.verdict)) << '\n';
     }
 }
 

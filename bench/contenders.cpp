@@ -30,9 +30,9 @@ const std::string* FirstUnknownName(const std::vector<Contender>& all,
 std::vector<Contender> AllContenders() {
     std::vector<Contender> all;
     for (const RoutineEntry& entry : RoutineTable)
-        all.push_back({entry.caption, entry.buttonLabel, entry.routine, entry.bounds, false});
+        all.push_back({entry.caption, entry.buttonLabel, entry.routine, entry.bounds, false, 1});
     for (const ReferenceSort& sort : ReferenceSorts())
-        all.push_back({sort.name, "", sort.routine, BoundForm::kExclusiveUpper, true});
+        all.push_back({sort.name, "", sort.routine, BoundForm::kExclusiveUpper, true, sort.threads});
     return all;
 }
 

@@ -13,6 +13,7 @@ struct Contender {
     SortRoutine routine;
     BoundForm bounds;
     bool reference;
+    int threads = 1;    // threads a parallel reference sorts with
 };
 
 std::vector<Contender> AllContenders();

@@ -2,22 +2,15 @@
 // decimals, empty where a row has none.
 #include "bench/report.h"
 
-std::string Quoted(const std::string& field) {
-    if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
-    std::string quoted = "\"";
-    for (char c : field) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + '"';
-}
-
 void WriteCsv(std::ostream& out, const Report& report) {
     out << "name,label,reference,runs,min_ms,median_ms,mean_ms,stddev_ms,max_ms,"
            "throughput_meps,ratio_to_std_sort,failed_slot\n";
     for (const Measurement& row : report.rows) {
         const RowFigures f = Figures(report, row);
-        out << Quoted(row.contender.name) << ',' << Quoted(row.contender.label) << ','
+        out << CsvField(row.contender.name) << ',' << CsvField(row.contender.label) << ','
             << (row.contender.reference ? "true" : "false") << ',' << row.times.size() << ',';
         if (f.failed)
-            out << ",,,,,,," << row.failedSlot;
+            out << ",,,,,,," << (row.failedSlot != -1 ? std::to_string(row.failedSlot) : "");
         else
             out << Fixed(f.summary.min, 3) << ',' << Fixed(f.summary.median, 3) << ','
                 << Fixed(f.summary.mean, 3) << ',' << Fixed(f.summary.stddev, 3) << ','

@@ -11,10 +11,16 @@ nlohmann::json Row(const Report& report, const Measurement& row) {
         {"name", row.contender.name},
         {"label", row.contender.label},
         {"reference", row.contender.reference},
-        {"failed_slot", f.failed ? nlohmann::json(row.failedSlot) : nlohmann::json()},
+        {"threads", row.contender.threads},
+        {"pattern", row.pattern},
+        {"count", row.count},
+        {"status", f.failed ? Unfinished(report, row) : "measured"},
+        {"failed_slot", row.failedSlot != -1 ? nlohmann::json(row.failedSlot) : nlohmann::json()},
+        {"batch", row.batch},
         {"times_ms", row.times},
         {"ticks_ms", row.ticks},
     };
+    if (row.end == CellEnd::kPredictedOver) json["predicted_ms"] = row.predictedMs;
     if (f.failed) return json;
     json["min_ms"] = f.summary.min;
     json["median_ms"] = f.summary.median;
@@ -22,6 +28,7 @@ nlohmann::json Row(const Report& report, const Measurement& row) {
     json["stddev_ms"] = f.summary.stddev;
     json["max_ms"] = f.summary.max;
     json["throughput_meps"] = f.throughput;
+    json["ns_per_element"] = f.nsPerElement;
     json["ratio_to_std_sort"] = f.ratio ? nlohmann::json(*f.ratio) : nlohmann::json();
     return json;
 }
@@ -42,14 +49,20 @@ nlohmann::json ReportJson(const Report& report) {
           {"flags", system.flags},
           {"clock", "std::chrono::steady_clock"}}},
         {"settings",
-         {{"count", settings.count},
-          {"seed", settings.seed},
+         {{"seed", settings.seed},
           {"runs", settings.runs},
           {"warmup", settings.warmup},
           {"interleave", settings.interleave},
-          {"sorted_slots", {1, settings.count - 1}}}},
+          {"patterns", report.patterns},
+          {"counts", report.counts},
+          {"min_time_ms", settings.minTimeMs},
+          {"time_limit_s", settings.timeLimitSeconds}}},
         {"notes", report.notes},
     };
+    if (!IsMatrix(report)) {
+        json["settings"]["count"] = settings.count;
+        json["settings"]["sorted_slots"] = {1, settings.count - 1};
+    }
     json["rows"] = nlohmann::json::array();
     for (const Measurement& row : report.rows) json["rows"].push_back(Row(report, row));
     return json;

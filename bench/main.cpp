@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <string>
 
 #ifdef _WIN32
 #include <io.h>
@@ -12,6 +13,7 @@
 #endif
 
 #include "bench/compare_command.h"
+#include "bench/guard.h"
 #include "bench/measure_command.h"
 #include "bench/options.h"
 #include "bench/window_runs.h"
@@ -43,6 +45,8 @@ bool StandardOutputTakesColour() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == kMeasuringChildFlag)
+        return RunMeasuringChild({argv + 2, argv + argc}, AllContenders());
     CommandLine line = ParseCommandLine(argc, argv, std::cout, std::cerr);
     if (line.exit) return line.exitCode;
     if (line.options.list) {

@@ -4,8 +4,9 @@
 #include <optional>
 
 #include "bench/compare_command.h"
+#include "bench/output_file.h"
 #include "bench/reference_sorts.h"
-#include "core/benchmark_run.h"
+#include "bench/suite.h"
 
 namespace {
 
@@ -23,19 +24,40 @@ ProgressReport ProgressLine(std::ostream& err) {
     };
 }
 
+// The files to write must be creatable before anything is measured.
+bool OutputsCreatable(const BenchOptions& options, std::string& error) {
+    for (const std::string* path : {&options.exportPath, &options.chartPath, &options.saveBaselinePath}) {
+        if (path->empty() || CanCreate(*path)) continue;
+        error = "cannot create " + *path;
+        return false;
+    }
+    return true;
+}
+
+// Whether the row finished all its runs in order; says why not on err.
+bool Finished(const Report& report, const Measurement& row, std::ostream& err) {
+    const std::string why = Unfinished(report, row);
+    if (why.empty()) return true;
+    err << "orvandel-bench: " << row.contender.name;
+    if (IsMatrix(report)) err << " (" << row.pattern << ", " << row.count << " values)";
+    err << ": " << (row.end == CellEnd::kMeasured ? "order check " : "") << why << '\n';
+    return false;
+}
+
 }  // namespace
 
 int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>& all,
                       std::ostream& out, std::ostream& err, bool showProgress) {
     const Selection selection = SelectContenders(all, options.names, options.filter, kBaselineName);
-    Report report{options.settings, ReadSystemInfo(), {}, MissingReferenceNotes()};
+    Report report{options.settings, ReadSystemInfo(), {}, MissingReferenceNotes(), options.patterns,
+                  options.counts};
     std::string error = selection.error;
     SavedReport baseline;
     const bool measured =
-        error.empty() && FitsInMemory(options.settings.count, report.system, error) &&
-        ReadBaseline(options, baseline, error) &&
-        Measure(selection.contenders, options.settings, showProgress ? ProgressLine(err) : nullptr,
-                report.rows, error);
+        error.empty() && FitsInMemory(options.counts.back(), report.system, error) &&
+        OutputsCreatable(options, error) && ReadBaseline(options, baseline, error) &&
+        MeasureSuite(selection.contenders, options.settings, options.patterns, options.counts,
+                     showProgress ? ProgressLine(err) : nullptr, report.rows, error);
     if (showProgress) err << '\r' << std::string(60, ' ') << '\r' << std::flush;
     if (!measured) {
         err << "orvandel-bench: " << error << '\n';
@@ -46,13 +68,8 @@ int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>&
     if (!options.baselinePath.empty()) comparison = CompareWithRun(options, baseline, report);
     const bool written = WriteOutputs(options, &report, comparison ? &*comparison : nullptr, out, err);
 
-    bool ordered = true;
-    for (const Measurement& row : report.rows) {
-        if (row.failedSlot == kNoDescent) continue;
-        err << "orvandel-bench: " << row.contender.name << ": order check failed at slot "
-            << row.failedSlot << '\n';
-        ordered = false;
-    }
-    if (!ordered || !written) return 1;
+    bool finished = true;
+    for (const Measurement& row : report.rows) finished &= Finished(report, row, err);
+    if (!finished || !written) return 1;
     return comparison ? SlowerStatus(options, *comparison) : 0;
 }

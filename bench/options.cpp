@@ -2,9 +2,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include "bench/patterns.h"
+
 namespace {
 
-constexpr std::uint64_t kLargestCount = 2147483647;  // slots are indexed by signed 32-bit numbers
 constexpr std::uint64_t kLargestSeed = 2147483646;   // the generator's modulus less one
 
 // Decimal digits only, without sign or spaces; false when malformed or
@@ -19,46 +20,34 @@ bool ParseDecimal(const std::string& text, std::uint64_t limit, std::uint64_t& v
     return value <= limit;
 }
 
+constexpr double kLongestLimit = 86400;     // seconds: a day per repetition
+constexpr double kLongestMinTime = 10000;   // milliseconds
+
 const char kFooter[] =
     "Without measuring options it runs the named routines (button label or\n"
     "caption, any case), or all five in button order, as the window does and\n"
     "prints one \"caption: milliseconds\" line each. Any of --runs, --warmup,\n"
-    "--filter, --interleave, --count, --seed, --format, --export or --chart\n"
-    "measures instead: repeated runs on fresh copies of the same data, with\n"
-    "statistics, and the library reference sorts beside the five routines.\n"
+    "--filter, --interleave, --count, --seed, --format, --export, --chart,\n"
+    "--pattern, --time-limit or --min-time measures instead: repeated runs on\n"
+    "fresh copies of the same data, with statistics, and the library reference\n"
+    "sorts beside the five routines; with several shapes or sizes, one cell of\n"
+    "the table per routine, shape and size. Every routine runs in a child\n"
+    "process, so a stack overflow or a run past the time limit ends its cell only.\n"
     "--save-baseline keeps a run's JSON report; --baseline compares a new run\n"
     "with it, cell by cell: change of the median with its 95% interval, the\n"
     "Mann-Whitney U test's p-value, and a verdict. --compare does the same for\n"
     "two saved reports without measuring.\n"
-    "Exit status: 0 when every order check passed, 1 when one failed, a run\n"
-    "could not obtain its array or an output could not be written, 2 for a\n"
-    "wrong command line or a report that cannot be compared, 3 when\n"
-    "--fail-if-slower finds a cell slower.";
+    "Exit status: 0 when every cell finished and every order check passed, 1\n"
+    "when one did not, a run could not obtain its array or an output could not\n"
+    "be written, 2 for a wrong command line, an output that cannot be created\n"
+    "or a report that cannot be compared, 3 when --fail-if-slower finds a cell\n"
+    "slower.";
 
 std::string Trimmed(const std::string& message) {
     return message.substr(0, message.find_last_not_of('\n') + 1);
 }
 
 }  // namespace
-
-bool ParseCount(const std::string& text, std::int32_t& count, std::string& error) {
-    std::uint64_t value = 0;
-    const bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-    if (!digits) {
-        error = "--count: \"" + text + "\" is not a whole number of values";
-        return false;
-    }
-    if (!ParseDecimal(text, kLargestCount, value)) {
-        error = "--count: " + text + " is more than the 2147483647 values a 32-bit slot index reaches";
-        return false;
-    }
-    if (value < 2) {
-        error = "--count: " + text + " is too few: a sort needs at least 2 values";
-        return false;
-    }
-    count = static_cast<std::int32_t>(value);
-    return true;
-}
 
 bool ParseSeed(const std::string& text, std::uint32_t& seed, std::string& error) {
     std::uint64_t value = 0;
@@ -75,6 +64,9 @@ CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostr
     BenchOptions& o = line.options;
     std::string count;
     std::string seed;
+    std::string pattern = "window";
+    std::string timeLimit;
+    std::string minTime;
     std::string format = "table";
 
     CLI::App app("Times the five quicksort routines of the Orvandel window.", "orvandel-bench");
@@ -89,12 +81,21 @@ CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostr
         app.add_option("--filter", o.filter, "Also run what this ECMAScript regex finds in a name"),
         app.add_flag("--interleave", o.settings.interleave,
                      "One repetition of each routine in turn, so drift does not favour one"),
-        app.add_option("--count", count, "Values generated; slots 1 ... N-1 are sorted (default 5000000)"),
+        app.add_option("--count", count,
+                       "Values generated; slots 1 ... N-1 are sorted (default 5000000); "
+                       "a list such as 1000,1e5,2.5M measures each size"),
         app.add_option("--seed", seed, "Generator seed, 1 ... 2147483646 (default 87654321)"),
         app.add_option("--format", format, "Standard output as table, json, csv or markdown")
             ->check(CLI::IsMember({"table", "json", "csv", "markdown"})),
         app.add_option("--export", o.exportPath, "Also write the report to FILE (.txt .json .csv .md)"),
-        app.add_option("--chart", o.chartPath, "Write a bar chart of the medians to FILE.svg"),
+        app.add_option("--chart", o.chartPath,
+                       "Write a bar chart of the medians to FILE.svg; with several sizes, "
+                       "time per element against size"),
+        app.add_option("--pattern", pattern,
+                       "Input shapes, comma-separated, or all (default window; --list shows them)"),
+        app.add_option("--time-limit", timeLimit, "Seconds one repetition may take (default 10)"),
+        app.add_option("--min-time", minTime,
+                       "Milliseconds a timed sample lasts at least, sorting copies back to back (default 5)"),
         app.add_option("--save-baseline", o.saveBaselinePath, "Also save the JSON report to FILE.json"),
         app.add_option("--baseline", o.baselinePath, "Compare the run with the report saved in FILE.json"),
         app.add_option("--noise", o.noisePercent, "Changes below PCT count as none (default 2)")
@@ -125,8 +126,15 @@ CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostr
     for (const CLI::Option* option : measuring) o.measuring = o.measuring || option->count() > 0;
 
     std::string error;
-    bool valid = (count.empty() || ParseCount(count, o.settings.count, error)) &&
-                 (seed.empty() || ParseSeed(seed, o.settings.seed, error));
+    bool valid = (count.empty() || ParseCountList(count, o.counts, error)) &&
+                 (seed.empty() || ParseSeed(seed, o.settings.seed, error)) &&
+                 ParsePatternList(pattern, o.patterns, error) &&
+                 (timeLimit.empty() ||
+                  ParseDuration("--time-limit", timeLimit, kLongestLimit, o.settings.timeLimitSeconds, error)) &&
+                 (minTime.empty() || ParseDuration("--min-time", minTime, kLongestMinTime, o.settings.minTimeMs, error));
+    if (o.counts.empty()) o.counts = {o.settings.count};
+    o.settings.count = o.counts.front();
+    o.settings.pattern = o.patterns.front();
     const bool comparing = !o.baselinePath.empty() || !o.comparePaths.empty();
     for (const char* name : {"--noise", "--fail-if-slower"})
         if (valid && app.get_option(name)->count() > 0 && !comparing) {

@@ -3,9 +3,9 @@
 // Without measuring options it is the window's run from a console: the
 // named routines, or all five, each through RunBenchmark. Any measuring
 // option (--runs, --warmup, --filter, --interleave, --count, --seed,
-// --format, --export, --chart, and those of a comparison with a baseline)
-// turns it into the statistics tool. --compare measures nothing: it
-// compares two saved reports.
+// --format, --export, --chart, --pattern, --time-limit, --min-time, and
+// those of a comparison with a baseline) turns it into the statistics tool.
+// --compare measures nothing: it compares two saved reports.
 #pragma once
 
 #include <cstdint>
@@ -15,13 +15,16 @@
 
 #include "bench/report.h"
 #include "bench/runner.h"
+#include "bench/sizes.h"
 
 struct BenchOptions {
     std::vector<std::string> names;
     std::string filter;
     bool list = false;
     bool measuring = false;  // a measuring option was given
-    MeasureSettings settings;
+    MeasureSettings settings;        // count and pattern: the first of counts and patterns
+    std::vector<std::string> patterns = {"window"};
+    std::vector<std::int32_t> counts = {MeasureSettings().count};  // ascending
     ReportFormat format = ReportFormat::kTable;
     std::string exportPath;
     ReportFormat exportFormat = ReportFormat::kTable;
@@ -42,10 +45,6 @@ struct CommandLine {
 
 // Parses argv; help goes to out, errors to err (exit code 2).
 CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err);
-
-// A slot count: decimal digits only, at least 2, at most what a 32-bit slot
-// index reaches. Returns false with a message for anything else.
-bool ParseCount(const std::string& text, std::int32_t& count, std::string& error);
 
 // A seed of the minimal standard generator: decimal, 1 ... 2147483646.
 // Other values make the generator repeat 0, or stray from its sequence.

@@ -11,6 +11,7 @@
 struct ReferenceSort {
     const char* name;
     SortRoutine routine;  // sorts slots lo ... hi - 1
+    int threads;          // 1, or the threads a parallel sort uses
 };
 
 // The name of the reference every ratio is taken against.

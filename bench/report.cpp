@@ -3,16 +3,24 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <iterator>
 
 #include "bench/reference_sorts.h"
 
 namespace {
 
-std::optional<double> BaselineMedian(const Report& report) {
+std::optional<double> BaselineMedian(const Report& report, const Measurement& cell) {
     for (const Measurement& row : report.rows)
-        if (row.contender.name == kBaselineName && !row.times.empty())
+        if (row.contender.name == kBaselineName && row.pattern == cell.pattern &&
+            row.count == cell.count && row.end == CellEnd::kMeasured && !row.times.empty())
             return Median(row.times);
     return std::nullopt;
+}
+
+std::string Seconds(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g s", seconds);
+    return text;
 }
 
 std::string Lowercase(std::string text) {
@@ -24,14 +32,32 @@ std::string Lowercase(std::string text) {
 
 RowFigures Figures(const Report& report, const Measurement& row) {
     RowFigures figures;
-    figures.failed = row.failedSlot != -1;
+    figures.failed = row.failedSlot != -1 || row.end != CellEnd::kMeasured;
     if (figures.failed || row.times.empty()) return figures;
     figures.summary = Summarise(row.times);
-    const double sorted = static_cast<double>(report.settings.count - 1);
+    const double sorted = static_cast<double>(row.count - 1);
     if (figures.summary.median > 0) figures.throughput = sorted / (figures.summary.median * 1e3);
-    const std::optional<double> baseline = BaselineMedian(report);
+    figures.nsPerElement = figures.summary.median * 1e6 / sorted;
+    const std::optional<double> baseline = BaselineMedian(report, row);
     if (baseline && *baseline > 0) figures.ratio = figures.summary.median / *baseline;
     return figures;
+}
+
+bool IsMatrix(const Report& report) {
+    return report.counts.size() > 1 || report.patterns != std::vector<std::string>{"window"};
+}
+
+std::string Unfinished(const Report& report, const Measurement& row) {
+    const double limit = report.settings.timeLimitSeconds;
+    switch (row.end) {
+        case CellEnd::kStackExhausted: return "stack exhausted";
+        case CellEnd::kOverLimit: return "over " + Seconds(limit);
+        case CellEnd::kPredictedOver:
+            return "predicted over " + Seconds(limit) + " (about " + Duration(row.predictedMs) + ")";
+        case CellEnd::kCrashed: return "crashed: " + row.crash;
+        case CellEnd::kMeasured: break;
+    }
+    return row.failedSlot == -1 ? "" : "failed at slot " + std::to_string(row.failedSlot);
 }
 
 std::optional<ReportFormat> FormatNamed(const std::string& name) {
@@ -68,7 +94,8 @@ std::vector<std::string> TextCells(const Report& report, const Measurement& row)
     const std::string name = row.contender.name + (row.contender.reference ? " (reference)" : "");
     const RowFigures figures = Figures(report, row);
     if (figures.failed)
-        return {name, "FAILED: order check failed at slot " + std::to_string(row.failedSlot)};
+        return {name, "FAILED: " + (row.end == CellEnd::kMeasured ? "order check " : std::string()) +
+                          Unfinished(report, row)};
     const Summary& s = figures.summary;
     return {name,
             Fixed(s.min, 1),
@@ -81,18 +108,30 @@ std::vector<std::string> TextCells(const Report& report, const Measurement& row)
 
 std::string SettingsLine(const Report& report) {
     const MeasureSettings& s = report.settings;
-    return std::to_string(s.count) + " values from seed " + std::to_string(s.seed) + ", " +
+    std::string data = std::to_string(s.count) + " values";
+    if (IsMatrix(report)) {
+        data = "shapes";
+        for (const std::string& pattern : report.patterns) data += (data == "shapes" ? " " : ", ") + pattern;
+        data += " at";
+        for (const std::int32_t count : report.counts)
+            data += (count == report.counts.front() ? " " : ", ") + std::to_string(count);
+        data += " values, time limit " + Seconds(s.timeLimitSeconds) + ",";
+    }
+    return data + " from seed " + std::to_string(s.seed) + ", " +
            std::to_string(s.runs) + " runs after " + std::to_string(s.warmup) + " warm-up" +
            (s.interleave ? ", interleaved" : "") + "; " + report.system.cpu + ", " +
            std::to_string(report.system.cores) + " cores";
 }
 
 void WriteReport(std::ostream& out, const Report& report, ReportFormat format) {
+    const bool matrix = IsMatrix(report);
     switch (format) {
-        case ReportFormat::kTable: WriteTable(out, report); break;
+        case ReportFormat::kTable: matrix ? WriteMatrixTable(out, report) : WriteTable(out, report); break;
         case ReportFormat::kJson: WriteJson(out, report); break;
-        case ReportFormat::kCsv: WriteCsv(out, report); break;
-        case ReportFormat::kMarkdown: WriteMarkdown(out, report); break;
+        case ReportFormat::kCsv: matrix ? WriteMatrixCsv(out, report) : WriteCsv(out, report); break;
+        case ReportFormat::kMarkdown:
+            matrix ? WriteMatrixMarkdown(out, report) : WriteMarkdown(out, report);
+            break;
     }
 }
 
@@ -100,4 +139,39 @@ std::string Fixed(double value, int decimals) {
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
     return text;
+}
+
+std::string Duration(double milliseconds) {
+    struct Unit {
+        double perMillisecond;
+        const char* name;
+    };
+    static const Unit kUnits[] = {{1e6, "ns"}, {1e3, "\u00b5s"}, {1, "ms"}, {1e-3, "s"}};
+    for (const Unit& unit : kUnits) {
+        const double value = milliseconds * unit.perMillisecond;
+        if (value >= 999.5 && &unit != std::end(kUnits) - 1) continue;
+        return Fixed(value, value < 9.995 ? 2 : value < 99.95 ? 1 : 0) + ' ' + unit.name;
+    }
+    return "";
+}
+
+std::string EscapedXml(const std::string& text) {
+    std::string escaped;
+    for (char c : text) {
+        switch (c) {
+            case '&': escaped += "&amp;"; break;
+            case '<': escaped += "&lt;"; break;
+            case '>': escaped += "&gt;"; break;
+            case '"': escaped += "&quot;"; break;
+            default: escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::string CsvField(const std::string& field) {
+    if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
+    std::string quoted = "\"";
+    for (char c : field) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + '"';
 }

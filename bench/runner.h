@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,13 +17,25 @@ struct MeasureSettings {
     int runs = 5;                     // timed repetitions per contender
     int warmup = 1;                   // untimed repetitions per contender before them
     bool interleave = false;          // one repetition of each contender in turn
+    std::string pattern = "window";   // the input shape
+    double minTimeMs = 5;             // a timed sample sorts copies until it lasts this long
+    double timeLimitSeconds = 10;     // a repetition running longer is stopped
 };
+
+// How a guarded cell ended, when not with all its runs.
+enum class CellEnd { kMeasured, kStackExhausted, kOverLimit, kPredictedOver, kCrashed };
 
 struct Measurement {
     Contender contender;
-    std::vector<double> times;          // milliseconds by the steady clock, one per run
-    std::vector<std::uint32_t> ticks;   // the same runs by the window's millisecond tick
+    std::vector<double> times;          // milliseconds per sort by the steady clock, one per run
+    std::vector<std::uint32_t> ticks;   // the same runs by the window's millisecond tick, per batch
     std::int32_t failedSlot = -1;       // first descent found, or -1 when every check passed
+    std::string pattern = "window";
+    std::int32_t count = 0;
+    int batch = 1;                      // sorts per timed run
+    CellEnd end = CellEnd::kMeasured;
+    double predictedMs = 0;             // with kPredictedOver: the time foreseen for one sort
+    std::string crash;                  // with kCrashed: how the measuring process ended
 };
 
 struct Repetition {
@@ -50,9 +63,29 @@ std::uint64_t DataBytes(std::int32_t count);
 // it and fail while filling.
 std::string MemoryShortfall(std::int32_t count, std::uint64_t memoryBytes);
 
-// Runs the schedule. A contender whose check fails records the slot and
-// does no further repetitions. Returns false, with error set, when the data
-// cannot be allocated.
-bool Measure(const std::vector<Contender>& contenders, const MeasureSettings& settings,
-             const ProgressReport& progress, std::vector<Measurement>& results,
-             std::string& error);
+// The values of one cell: settings.pattern filled for settings.count from
+// settings.seed. Returns false, with error set, when they cannot be allocated.
+bool GenerateData(const MeasureSettings& settings, std::vector<std::int32_t>& data, std::string& error);
+
+// One timed or warm-up repetition as it finished.
+struct Sample {
+    std::size_t repetition;  // index into the schedule
+    double perSortMs;
+    std::uint32_t ticks;
+    int batch;
+    std::int32_t failedSlot;
+};
+
+struct RepetitionEvents {
+    std::function<void(std::size_t repetition)> starting;
+    std::function<void(const Sample& sample)> finished;
+};
+
+// Runs the repetitions of order from first on, on fresh copies of data,
+// leaving out the contenders marked in skip. A contender whose check fails
+// does no further repetitions. The first repetition of each contender finds
+// how many sorts make a sample last settings.minTimeMs, and is done again
+// with that batch when it is more than one.
+void RunRepetitions(const std::vector<Contender>& contenders, const std::vector<std::int32_t>& data,
+                    const MeasureSettings& settings, const std::vector<Repetition>& order,
+                    std::size_t first, std::vector<bool> skip, const RepetitionEvents& events);

@@ -31,7 +31,9 @@ std::string ReadCell(std::size_t index, const Json& row, const Json* count, Save
     cell.name = row["name"].get<std::string>();
     cell.label = row.contains("label") && row["label"].is_string() ? row["label"].get<std::string>() : "";
     cell.reference = row.contains("reference") && row["reference"].is_boolean() && row["reference"].get<bool>();
-    cell.failed = row.contains("failed_slot") && row["failed_slot"].is_number_integer();
+    // A cell without figures: its order check failed, or it did not finish.
+    cell.failed = (row.contains("failed_slot") && row["failed_slot"].is_number_integer()) ||
+                  (row.contains("status") && row["status"] != "measured");
 
     const auto pattern = row.find("pattern");
     if (pattern != row.end() && !pattern->is_string()) return where + " has a pattern that is not text";
@@ -141,9 +143,8 @@ SavedReport CurrentReport(const Report& report) {
     current.compiler = report.system.compiler;
     current.flags = report.system.flags;
     for (const Measurement& row : report.rows)
-        current.cells.push_back({row.contender.name, row.contender.label, kDefaultPattern,
-                                 report.settings.count, row.contender.reference,
-                                 row.failedSlot != -1, row.times});
+        current.cells.push_back({row.contender.name, row.contender.label, row.pattern, row.count,
+                                 row.contender.reference, !Unfinished(report, row).empty(), row.times});
     return current;
 }
 

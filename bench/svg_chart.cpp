@@ -21,7 +21,7 @@ void WriteBar(std::ostream& out, const Measurement& row, const Summary& s, doubl
     out << "<rect class=\"bar " << kind << "\" x=\"" << kLabelWidth << "\" y=\"" << Fixed(top, 1)
         << "\" width=\"" << Fixed(s.median * scale, 1) << "\" height=\"" << kBarHeight
         << "\" fill=\"" << (row.contender.reference ? kReferenceColour : kRoutineColour)
-        << "\"><title>" << Escaped(row.contender.name) << ": median " << Fixed(s.median, 1)
+        << "\"><title>" << EscapedXml(row.contender.name) << ": median " << Fixed(s.median, 1)
         << " ms</title></rect>\n";
     const double low = kLabelWidth + s.min * scale;
     const double high = kLabelWidth + s.max * scale;
@@ -47,7 +47,8 @@ void WriteSvgChart(std::ostream& out, const Report& report) {
         out << Text(kLabelWidth - 8, y + kRowHeight / 2.0 + 4, "end", label);
         if (figures.failed)
             out << Text(kLabelWidth + 6, y + kRowHeight / 2.0 + 4, "start",
-                        "order check failed at slot " + std::to_string(row.failedSlot));
+                        row.failedSlot != -1 ? "order check failed at slot " + std::to_string(row.failedSlot)
+                                             : Unfinished(report, row));
         else
             WriteBar(out, row, figures.summary, scale, y);
         y += kRowHeight;

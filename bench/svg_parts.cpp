@@ -32,23 +32,9 @@ std::string Whisker(double low, double high, double top, int height) {
            Line(high, top + 3, high, top + height - 3, "whisker");
 }
 
-std::string Escaped(const std::string& text) {
-    std::string escaped;
-    for (char c : text) {
-        switch (c) {
-            case '&': escaped += "&amp;"; break;
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            case '"': escaped += "&quot;"; break;
-            default: escaped += c;
-        }
-    }
-    return escaped;
-}
-
 std::string Text(double x, double y, const std::string& anchor, const std::string& text) {
     return "<text x=\"" + Fixed(x, 1) + "\" y=\"" + Fixed(y, 1) + "\" text-anchor=\"" + anchor +
-           "\">" + Escaped(text) + "</text>\n";
+           "\">" + EscapedXml(text) + "</text>\n";
 }
 
 std::string Line(double x1, double y1, double x2, double y2, const std::string& cls) {
@@ -62,7 +48,7 @@ void WriteStart(std::ostream& out, int height, const std::string& title, const s
         << "\" viewBox=\"0 0 " << kWidth << ' ' << height << "\" font-family=\"sans-serif\" font-size=\"13\">\n"
         << "<style>.grid{stroke:#ddd}.whisker{stroke:#222;stroke-width:1.5}</style>\n"
         << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
-        << "<text x=\"12\" y=\"22\" font-size=\"16\" font-weight=\"bold\">" << Escaped(title) << "</text>\n"
+        << "<text x=\"12\" y=\"22\" font-size=\"16\" font-weight=\"bold\">" << EscapedXml(title) << "</text>\n"
         << Text(12, 42, "start", subtitle);
 }
 

@@ -12,7 +12,6 @@ constexpr int kLabelWidth = 260;  // room for the longest caption left of the ba
 constexpr int kPlotWidth = 540;
 constexpr int kTop = 64;
 
-std::string Escaped(const std::string& text);
 std::string Text(double x, double y, const std::string& anchor, const std::string& text);
 std::string Line(double x1, double y1, double x2, double y2, const std::string& cls);
 

@@ -1,5 +1,6 @@
 #include "bench/window_runs.h"
 
+#include "bench/patterns.h"
 #include "bench/reference_sorts.h"
 #include "core/benchmark_run.h"
 #include "sorts/routine_table.h"
@@ -31,4 +32,8 @@ void ListContenders(std::ostream& out) {
     out << "References (measuring only):\n";
     for (const ReferenceSort& sort : ReferenceSorts()) out << "  " << sort.name << '\n';
     for (const std::string& note : MissingReferenceNotes()) out << note << '\n';
+    out << "Input shapes (--pattern, measuring only; all names every one):\n";
+    for (const InputPattern& pattern : InputPatterns())
+        out << "  " << pattern.name << std::string(15 - std::string(pattern.name).size(), ' ')
+            << pattern.description << '\n';
 }

@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev   # native builds, sanitizers, libFuzzer
   libgtest-dev googletest                          # unit tests (sources for the Windows build)
   libcli11-dev nlohmann-json3-dev                  # console front end: arguments, JSON export
-  libboost-dev libhwy-dev                          # optional reference sorts
+  libboost-dev libhwy-dev libips4o-dev libtbb-dev  # optional reference sorts
   g++-mingw-w64-i686 g++-mingw-w64-x86-64          # Windows builds
   wine wine64 xvfb xauth imagemagick               # the window under Wine, screenshots
   python3                                          # reads the SVG chart back in a test

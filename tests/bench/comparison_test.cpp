@@ -253,7 +253,13 @@ TEST(BenchSavedReport, ARunReadsBackAsItsOwnCells) {
     run.system = {"Test CPU", 8, 1 << 30, "TestOS", "gcc 99", "-O9"};
     const Contender routine{"Routine C", "Button", nullptr, BoundForm::kExclusiveUpper, false};
     const Contender yardstick{"std::sort", "", nullptr, BoundForm::kExclusiveUpper, true};
-    run.rows = {{routine, {1.5, 2.5, 3.25}, {1, 2, 3}, -1}, {yardstick, {}, {}, 17}};
+    run.rows.resize(2);
+    run.rows[0].contender = routine;
+    run.rows[0].times = {1.5, 2.5, 3.25};
+    run.rows[0].ticks = {1, 2, 3};
+    run.rows[1].contender = yardstick;
+    run.rows[1].failedSlot = 17;
+    for (Measurement& row : run.rows) row.count = 4000;
 
     SavedReport read;
     std::string error;

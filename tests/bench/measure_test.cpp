@@ -10,6 +10,8 @@
 #include "bench/options.h"
 #include "bench/reference_sorts.h"
 #include "bench/runner.h"
+#include "bench/suite.h"
+#include "tests/bench/test_routines.h"
 
 namespace {
 
@@ -17,14 +19,7 @@ void StdSortRange(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
     std::sort(slots + lo, slots + hi);
 }
 
-// Sorts, then makes slot 17 one larger than slot 18: the first descent.
-void BrokenAtSeventeen(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
-    std::sort(slots + lo, slots + hi);
-    slots[17] = slots[18] + 1;
-}
-
-const Contender kStdSort{kBaselineName, "", StdSortRange, BoundForm::kExclusiveUpper, true};
-const Contender kBroken{"Broken", "Break", BrokenAtSeventeen, BoundForm::kExclusiveUpper, false};
+const Contender kStdSort{kBaselineName, "", StdSortRange, BoundForm::kExclusiveUpper, true, 1};
 
 BenchOptions SmallRun(ReportFormat format) {
     BenchOptions options;
@@ -33,6 +28,7 @@ BenchOptions SmallRun(ReportFormat format) {
     options.settings.runs = 3;
     options.settings.warmup = 1;
     options.format = format;
+    options.counts = {options.settings.count};
     return options;
 }
 
@@ -89,7 +85,8 @@ TEST(BenchMeasure, EveryContenderGetsOneTimeAndTickPerRun) {
     settings.interleave = true;
     std::vector<Measurement> results;
     std::string error;
-    ASSERT_TRUE(Measure(AllContenders(), settings, nullptr, results, error)) << error;
+    ASSERT_TRUE(MeasureSuite(AllContenders(), settings, {"window"}, {settings.count}, nullptr, results, error))
+        << error;
     ASSERT_EQ(results.size(), AllContenders().size());
     for (const Measurement& row : results) {
         EXPECT_EQ(row.failedSlot, -1) << row.contender.name;
@@ -195,7 +192,7 @@ TEST(BenchOptionsParse, CountBoundaries) {
     EXPECT_EQ(count, 2);
     EXPECT_TRUE(ParseCount("2147483647", count, error));
     EXPECT_EQ(count, 2147483647);
-    for (const char* wrong : {"1", "0", "2147483648", "99999999999999", "", "-5", "+5", " 5", "5k", "1e6"})
+    for (const char* wrong : {"1", "0", "2147483648", "99999999999999", "", "-5", "+5", " 5", "5q", "1e"})
         EXPECT_FALSE(ParseCount(wrong, count, error)) << wrong;
 }
 

@@ -1,0 +1,390 @@
+// Timing of small sorts in batches, the units of the table, the matrix
+// reports read back (the table by cell, long-form CSV and JSON, the
+// markdown pivot, the crosses of the scaling chart), and the files and
+// exit status when the command line or an output is wrong.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "bench/batch.h"
+#include "bench/measure_command.h"
+#include "bench/options.h"
+#include "bench/output_file.h"
+#include "bench/reference_sorts.h"
+#include "bench/report.h"
+#include "core/benchmark_run.h"
+#include "tests/bench/test_routines.h"
+
+namespace {
+
+// What the fake clock saw of the batch's copies each time it was read.
+struct ClockWatch {
+    const std::vector<std::int32_t>* data = nullptr;
+    const std::vector<std::int32_t>* copies = nullptr;
+    int batch = 0;
+    std::vector<int> freshCopies;   // copies still equal to the data, per reading
+    std::vector<int> sortedCopies;  // copies in order from slot 1 on, per reading
+};
+ClockWatch watch;
+int sortsCalled = 0;
+
+double WatchingClock() {
+    const std::size_t n = watch.data->size();
+    int fresh = 0, sorted = 0;
+    for (int k = 0; k < watch.batch && watch.copies->size() >= n * static_cast<std::size_t>(k + 1); ++k) {
+        const auto first = watch.copies->begin() + static_cast<std::ptrdiff_t>(n) * k;
+        fresh += std::equal(first, first + static_cast<std::ptrdiff_t>(n), watch.data->begin()) ? 1 : 0;
+        sorted += std::is_sorted(first + 1, first + static_cast<std::ptrdiff_t>(n)) ? 1 : 0;
+    }
+    watch.freshCopies.push_back(fresh);
+    watch.sortedCopies.push_back(sorted);
+    return 10.0 * static_cast<double>(watch.freshCopies.size());  // 10, then 20 ms
+}
+
+void CountingSort(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
+    ++sortsCalled;
+    std::sort(slots + lo, slots + hi);
+}
+
+// Sorts, except that its third call leaves slot 17 above slot 18.
+void BrokenOnThirdCall(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
+    CountingSort(slots, lo, hi);
+    if (sortsCalled == 3) std::swap(slots[17], slots[18]);
+}
+
+const Contender kCounting{"Counting", "", CountingSort, BoundForm::kExclusiveUpper, false, 1};
+const Contender kBrokenOnThird{"Third", "", BrokenOnThirdCall, BoundForm::kExclusiveUpper, false, 1};
+
+Contender Named(const std::string& name, bool reference, int threads = 1) {
+    return Contender{name, reference ? "" : "L", CountingSort, BoundForm::kExclusiveUpper, reference, threads};
+}
+
+Measurement Cell(const Contender& contender, const std::string& pattern, std::int32_t count,
+                 std::vector<double> times, CellEnd end = CellEnd::kMeasured) {
+    Measurement row;
+    row.contender = contender;
+    row.pattern = pattern;
+    row.count = count;
+    row.times = std::move(times);
+    row.ticks.assign(row.times.size(), 0);
+    row.end = end;
+    row.batch = 7;
+    return row;
+}
+
+// Two shapes at one size: a routine in microseconds, the baseline, a
+// parallel reference, and one row for each way a cell can end unfinished.
+Report MatrixReport() {
+    Report report;
+    report.settings.timeLimitSeconds = 10;
+    report.settings.runs = 3;
+    report.system.cpu = "Test CPU";
+    report.system.cores = 2;
+    report.patterns = {"ascending", "random"};
+    report.counts = {1001};
+    const Contender routine = Named("Quick", false), baseline = Named(kBaselineName, true),
+                    parallel = Named("par sort", true, 4), hungry = Named("Hungry", false);
+    for (const std::string& pattern : report.patterns) {
+        const double scale = pattern == "ascending" ? 1 : 100;
+        report.rows.push_back(Cell(routine, pattern, 1001, {0.0046 * scale, 0.0050 * scale, 0.0048 * scale}));
+        report.rows.push_back(Cell(baseline, pattern, 1001, {0.0020 * scale, 0.0020 * scale, 0.0020 * scale}));
+        report.rows.push_back(Cell(parallel, pattern, 1001, {0.000850, 0.000850, 0.000850}));
+        report.rows.push_back(Cell(hungry, pattern, 1001, {}, pattern == "ascending" ? CellEnd::kStackExhausted
+                                                                                    : CellEnd::kPredictedOver));
+    }
+    report.rows.back().predictedMs = 312000;
+    Measurement over = Cell(Named("Slow", false), "random", 1001, {}, CellEnd::kOverLimit);
+    Measurement broken = Cell(Named("Broken", false), "random", 1001, {});
+    broken.failedSlot = 17;
+    Measurement crashed = Cell(Named("Crash, \"bad\"", false), "random", 1001, {}, CellEnd::kCrashed);
+    crashed.crash = "killed by signal 11 (Segmentation fault)";
+    report.rows.insert(report.rows.end(), {over, broken, crashed});
+    return report;
+}
+
+std::vector<std::string> CsvFields(const std::string& line) {
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    for (std::size_t k = 0; k < line.size(); ++k) {
+        const char c = line[k];
+        if (c == '"' && quoted && k + 1 < line.size() && line[k + 1] == '"') fields.back() += line[++k];
+        else if (c == '"') quoted = !quoted;
+        else if (c == ',' && !quoted) fields.emplace_back();
+        else fields.back() += c;
+    }
+    return fields;
+}
+
+// The cells of a table line, split where two or more spaces stand.
+std::vector<std::string> TableCells(const std::string& line) {
+    std::vector<std::string> cells;
+    std::size_t at = 0;
+    while (at < line.size()) {
+        const std::size_t gap = line.find("  ", at);
+        cells.push_back(line.substr(at, gap - at));
+        if (gap == std::string::npos) break;
+        at = line.find_first_not_of(' ', gap);
+    }
+    return cells;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+}  // namespace
+
+TEST(BenchBatch, CopiesAreMadeBeforeTheClockStartsAndCheckedAfterItStops) {
+    std::vector<std::int32_t> data = {9, 8, 7, 6, 5, 4, 3, 2, 1, 0};
+    std::vector<std::int32_t> copies;
+    watch = ClockWatch{&data, &copies, 4, {}, {}};
+    sortsCalled = 0;
+    const BatchTiming timing = TimeBatch(kCounting, data, 4, copies, WatchingClock);
+    EXPECT_EQ(sortsCalled, 4);
+    EXPECT_EQ(watch.freshCopies, (std::vector<int>{4, 0}));   // start: four fresh copies
+    EXPECT_EQ(watch.sortedCopies, (std::vector<int>{0, 4}));  // stop: all four sorted
+    EXPECT_DOUBLE_EQ(timing.perSortMs, 10.0 / 4);
+    EXPECT_EQ(timing.failedSlot, kNoDescent);
+    EXPECT_EQ(data, (std::vector<std::int32_t>{9, 8, 7, 6, 5, 4, 3, 2, 1, 0}));  // the original untouched
+}
+
+TEST(BenchBatch, AFailedCopyIsFoundWhereverItIsInTheBatch) {
+    std::vector<std::int32_t> data(40);
+    for (std::size_t k = 0; k < data.size(); ++k) data[k] = static_cast<std::int32_t>(data.size() - k);
+    std::vector<std::int32_t> copies;
+    watch = ClockWatch{&data, &copies, 4, {}, {}};
+    sortsCalled = 0;
+    EXPECT_EQ(TimeBatch(kBrokenOnThird, data, 4, copies, WatchingClock).failedSlot, 17);
+    EXPECT_EQ(TimeBatch(kBrokenOnThird, data, 4, copies, WatchingClock).failedSlot, kNoDescent);  // calls 5 to 8
+}
+
+TEST(BenchBatch, BatchSizeReachesTheMinimumTimeWithinItsMemory) {
+    struct Case {
+        double oneSortMs, minTimeMs;
+        std::int32_t count;
+        int expected;
+    } cases[] = {
+        {0.01, 5, 1000, 500},     {0.011, 5, 1000, 455}, {5, 5, 1000, 1},  {300, 5, 5000000, 1},
+        {4.99, 5, 1000, 2},       {0, 5, 1000, static_cast<int>(kBatchBytes / 4000)},
+        {1e-6, 5, 10000000, 1},   // a batch of copies would not fit: one copy
+        {1e-6, 5, 4000000, 4},    // 64 MiB hold four copies of 16 MB
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(BatchSize(c.oneSortMs, c.minTimeMs, c.count), c.expected) << c.oneSortMs << ' ' << c.count;
+}
+
+TEST(BenchBatch, TheFirstRepetitionFindsTheBatchAndEverySampleSortsIt) {
+    MeasureSettings settings;
+    settings.count = 200;
+    settings.runs = 3;
+    settings.warmup = 1;
+    settings.minTimeMs = 2;  // far longer than one sort of 200 values
+    std::vector<std::int32_t> data;
+    std::string error;
+    ASSERT_TRUE(GenerateData(settings, data, error));
+    std::vector<Sample> samples;
+    const RepetitionEvents events{[](std::size_t) {}, [&](const Sample& s) { samples.push_back(s); }};
+    sortsCalled = 0;
+    RunRepetitions({kCounting}, data, settings, Schedule(1, settings), 0, {false}, events);
+    ASSERT_EQ(samples.size(), 4u);
+    const int batch = samples[0].batch;
+    EXPECT_GT(batch, 1);
+    for (const Sample& s : samples) EXPECT_EQ(s.batch, batch);
+    EXPECT_EQ(sortsCalled, 1 + 4 * batch);  // one sort to find the batch, then whole batches
+}
+
+TEST(BenchUnits, DurationsKeepThreeFiguresInTheirUnit) {
+    const std::pair<double, const char*> cases[] = {
+        {0.000000850, "0.85 ns"}, {0.0000085, "8.50 ns"},  {0.000085, "85.0 ns"},  {0.00085, "850 ns"},
+        {0.0009994, "999 ns"},    {0.0009996, "1.00 \u00b5s"}, {0.00452, "4.52 \u00b5s"}, {0.0452, "45.2 \u00b5s"},
+        {0.452, "452 \u00b5s"},   {4.52, "4.52 ms"},     {312.1, "312 ms"},     {999.4, "999 ms"},
+        {999.6, "1.00 s"},        {12400, "12.4 s"},     {3.12e6, "3120 s"},    {0, "0.00 ns"},
+    };
+    for (const auto& [ms, text] : cases) EXPECT_EQ(Duration(ms), text) << ms;
+}
+
+TEST(BenchMatrixReport, TableGroupsByShapeAndSizeWithUnitsAndReasons) {
+    std::ostringstream out;
+    WriteReport(out, MatrixReport(), ReportFormat::kTable);
+    const std::vector<std::string> lines = Lines(out.str());
+    ASSERT_GE(lines.size(), 17u) << out.str();
+    EXPECT_EQ(lines[0].rfind("shapes ascending, random at 1001 values, time limit 10 s, from seed", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[2], "ascending, 1001 values");
+    EXPECT_EQ(TableCells(lines[3]),
+              (std::vector<std::string>{"Routine", "min", "median", "mean +- sd", "max", "ns/element", "vs std::sort"}));
+    EXPECT_EQ(TableCells(lines[4]), (std::vector<std::string>{"Quick", "4.60 \u00b5s", "4.80 \u00b5s",
+                                                              "4.80 \u00b5s +- 4.2%", "5.00 \u00b5s", "4.80", "2.40x"}));
+    EXPECT_EQ(TableCells(lines[6]),
+              (std::vector<std::string>{"par sort (reference, 4 threads)", "850 ns", "850 ns", "850 ns +- 0.0%",
+                                        "850 ns", "0.85", "0.42x"}));
+    EXPECT_EQ(TableCells(lines[7]), (std::vector<std::string>{"Hungry", "stack exhausted"}));
+    EXPECT_EQ(lines[9], "random, 1001 values");
+    EXPECT_EQ(TableCells(lines[11])[2], "480 \u00b5s");
+    EXPECT_EQ(TableCells(lines[14]), (std::vector<std::string>{"Hungry", "predicted over 10 s (about 312 s)"}));
+    EXPECT_EQ(TableCells(lines[15]), (std::vector<std::string>{"Slow", "over 10 s"}));
+    EXPECT_EQ(TableCells(lines[16]), (std::vector<std::string>{"Broken", "failed at slot 17"}));
+    // Columns line up on screen: the figures end in one column, whatever bytes µ takes.
+    const auto width = [](const std::string& line) {
+        return std::count_if(line.begin(), line.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+    };
+    EXPECT_EQ(width(lines[3]), width(lines[4]));
+    EXPECT_EQ(width(lines[4]), width(lines[6]));
+}
+
+TEST(BenchMatrixReport, LongFormCsvReadsBackOneLinePerCellWithEveryRepetition) {
+    const Report report = MatrixReport();
+    std::ostringstream out;
+    WriteReport(out, report, ReportFormat::kCsv);
+    const std::vector<std::string> lines = Lines(out.str());
+    ASSERT_EQ(lines.size(), report.rows.size() + 1);
+    const std::vector<std::string> header = CsvFields(lines[0]);
+    const auto column = [&](const std::vector<std::string>& fields, const std::string& name) {
+        const auto at = std::find(header.begin(), header.end(), name);
+        EXPECT_NE(at, header.end()) << name;
+        return fields.at(static_cast<std::size_t>(at - header.begin()));
+    };
+    for (std::size_t k = 0; k < report.rows.size(); ++k) {
+        const Measurement& row = report.rows[k];
+        const std::vector<std::string> fields = CsvFields(lines[k + 1]);
+        ASSERT_EQ(fields.size(), header.size()) << lines[k + 1];
+        EXPECT_EQ(column(fields, "name"), row.contender.name);
+        EXPECT_EQ(column(fields, "pattern"), row.pattern);
+        EXPECT_EQ(column(fields, "count"), "1001");
+        EXPECT_EQ(column(fields, "threads"), std::to_string(row.contender.threads));
+        EXPECT_EQ(column(fields, "batch"), "7");
+        std::istringstream times(column(fields, "times_ms"));
+        std::vector<double> read;
+        for (double t; times >> t;) read.push_back(t);
+        ASSERT_EQ(read.size(), row.times.size()) << lines[k + 1];
+        for (std::size_t r = 0; r < read.size(); ++r) EXPECT_NEAR(read[r], row.times[r], 5e-7);
+    }
+    const std::vector<std::string> quick = CsvFields(lines[1]);
+    EXPECT_EQ(column(quick, "median_ms"), "0.004800");
+    EXPECT_EQ(column(quick, "ns_per_element"), "4.800");
+    EXPECT_EQ(column(quick, "ratio_to_std_sort"), "2.4000");
+    EXPECT_EQ(column(quick, "status"), "measured");
+    const std::vector<std::string> broken = CsvFields(lines[10]);
+    EXPECT_EQ(column(broken, "status"), "failed at slot 17");
+    EXPECT_EQ(column(broken, "failed_slot"), "17");
+    EXPECT_EQ(column(broken, "median_ms"), "");
+    EXPECT_EQ(column(CsvFields(lines[11]), "status"), "crashed: killed by signal 11 (Segmentation fault)");
+    EXPECT_EQ(column(CsvFields(lines[11]), "name"), "Crash, \"bad\"");
+}
+
+TEST(BenchMatrixReport, JsonRowsCarryTheirCellAndEveryRepetition) {
+    const Report report = MatrixReport();
+    std::ostringstream out;
+    WriteReport(out, report, ReportFormat::kJson);
+    const nlohmann::json json = nlohmann::json::parse(out.str());
+    EXPECT_EQ(json["settings"]["patterns"], (std::vector<std::string>{"ascending", "random"}));
+    EXPECT_EQ(json["settings"]["counts"], (std::vector<int>{1001}));
+    EXPECT_EQ(json["settings"]["seed"], 87654321u);
+    EXPECT_FALSE(json["settings"].contains("count"));
+    ASSERT_EQ(json["rows"].size(), report.rows.size());
+    for (std::size_t k = 0; k < report.rows.size(); ++k) {
+        const nlohmann::json& row = json["rows"][k];
+        EXPECT_EQ(row["name"], report.rows[k].contender.name);
+        EXPECT_EQ(row["pattern"], report.rows[k].pattern);
+        EXPECT_EQ(row["count"], 1001);
+        EXPECT_EQ(row["times_ms"].get<std::vector<double>>(), report.rows[k].times);
+    }
+    EXPECT_DOUBLE_EQ(json["rows"][0]["ns_per_element"].get<double>(), 4.8);
+    EXPECT_EQ(json["rows"][2]["threads"], 4);
+    EXPECT_EQ(json["rows"][3]["status"], "stack exhausted");
+    EXPECT_EQ(json["rows"][7]["status"], "predicted over 10 s (about 312 s)");
+    EXPECT_EQ(json["rows"][7]["predicted_ms"], 312000);
+    EXPECT_FALSE(json["rows"][3].contains("median_ms"));
+}
+
+TEST(BenchMatrixReport, MarkdownPivotsRoutinesAgainstShapes) {
+    std::ostringstream out;
+    WriteReport(out, MatrixReport(), ReportFormat::kMarkdown);
+    const std::string text = out.str();
+    EXPECT_NE(text.find("1001 values:\n\n| Routine | ascending | random |\n|---|---:|---:|\n"
+                        "| Quick | 4.80 \u00b5s (2.40x) | 480 \u00b5s (2.40x) |\n"
+                        "| std::sort (reference) | 2.00 \u00b5s (1.00x) | 200 \u00b5s (1.00x) |\n"
+                        "| par sort (reference, 4 threads) | 850 ns (0.42x) | 850 ns (0.00x) |\n"
+                        "| Hungry | stack exhausted | predicted over 10 s (about 312 s) |\n"
+                        "| Slow |  | over 10 s |\n"),
+              std::string::npos)
+        << text;
+}
+
+TEST(BenchMatrixReport, ScalingChartCrossesEveryCellWithoutAFigure) {
+    Report report = MatrixReport();
+    report.counts = {1001, 1002};
+    for (Measurement row : std::vector<Measurement>(report.rows)) {
+        row.count = 1002;
+        report.rows.push_back(row);
+    }
+    std::ostringstream out;
+    WriteScalingChart(out, report);
+    const std::string svg = out.str();
+    const auto occurrences = [&](const std::string& what) {
+        std::size_t n = 0;
+        for (std::size_t at = svg.find(what); at != std::string::npos; at = svg.find(what, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(occurrences("<g class=\"panel\""), 2u);
+    EXPECT_EQ(occurrences("<path class=\"unfinished\""), 2u * 5);  // five unfinished rows at each size
+    EXPECT_EQ(occurrences("<title>Hungry, 1002 values: stack exhausted</title>"), 1u);
+    EXPECT_EQ(occurrences("<title>Broken, 1001 values: failed at slot 17</title>"), 1u);
+    EXPECT_EQ(occurrences("<polyline class=\"series routine\" data-name=\"Quick\""), 2u);
+    EXPECT_EQ(occurrences("<polyline class=\"series reference\""), 4u);
+    EXPECT_EQ(occurrences("stroke-dasharray"), 4u + 2);  // the references' lines and legend entries
+}
+
+TEST(BenchOutputFile, AFileAppearsWholeOrNotAtAll) {
+    const std::string path = testing::TempDir() + "orvandel-output-test.txt";
+    std::remove(path.c_str());
+    ASSERT_TRUE(CanCreate(path));
+    EXPECT_FALSE(std::ifstream(PartialPath(path)).good());  // the probe leaves nothing
+    ASSERT_TRUE(WriteWholeFile(path, [](std::ostream& out) { out << "first\n"; }));
+    // A writer that fails half-way: the complete file from before stays.
+    EXPECT_FALSE(WriteWholeFile(path, [](std::ostream& out) {
+        out << "half";
+        out.setstate(std::ios::badbit);
+    }));
+    std::ifstream kept(path);
+    std::string line;
+    std::getline(kept, line);
+    EXPECT_EQ(line, "first");
+    EXPECT_FALSE(std::ifstream(PartialPath(path)).good());
+    std::remove(path.c_str());
+    EXPECT_FALSE(CanCreate(testing::TempDir() + "no-such-folder/out.csv"));
+    EXPECT_FALSE(CanCreate(testing::TempDir()));  // a folder is not a file
+}
+
+TEST(BenchOutputFile, CommandLineFaultsExitWithStatusTwoBeforeMeasuring) {
+    const std::vector<std::vector<std::string>> wrong = {
+        {"--pattern", "zigzag"}, {"--pattern", ""},       {"--count", "1e3,"},  {"--count", "0.5"},
+        {"--time-limit", "0"},   {"--time-limit", "1s"},  {"--min-time", "-1"}, {"--export", "report.xyz"},
+    };
+    for (const std::vector<std::string>& arguments : wrong) {
+        std::vector<std::string> line = {"orvandel-bench"};
+        line.insert(line.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& word : line) argv.push_back(word.data());
+        std::ostringstream out, err;
+        const CommandLine parsed = ParseCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
+        EXPECT_TRUE(parsed.exit) << arguments[0] << ' ' << arguments[1];
+        EXPECT_EQ(parsed.exitCode, 2) << arguments[0] << ' ' << arguments[1];
+        const std::string message = err.str();
+        EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+    }
+    BenchOptions options;
+    options.measuring = true;
+    options.counts = {1000};
+    options.exportPath = testing::TempDir() + "no-such-folder/out.csv";
+    std::ostringstream out, err;
+    EXPECT_EQ(RunMeasureCommand(options, {kBroken}, out, err, false), 2);
+    EXPECT_EQ(out.str(), "");  // nothing measured
+    EXPECT_EQ(err.str(), "orvandel-bench: cannot create " + options.exportPath + "\n");
+}
