@@ -1,7 +1,21 @@
 #include "bench/compare_command.h"
 
+#include <functional>
+
 #include "bench/comparison_report.h"
 #include "bench/output_file.h"
+
+namespace {
+
+// Writes a file whole through write; false, said on err, when it failed.
+bool WriteOutputFile(const std::string& path, const std::function<void(std::ostream&)>& write,
+                     std::ostream& err) {
+    if (WriteWholeFile(path, write)) return true;
+    err << "orvandel-bench: could not write " << path << '\n';
+    return false;
+}
+
+}  // namespace
 
 SavedReport PlannedReport(const BenchOptions& options) {
     SavedReport plan;
@@ -79,11 +93,4 @@ int RunCompareCommand(const BenchOptions& options, std::ostream& out, std::ostre
     const Comparison comparison = Compare(baseline, current, options.noisePercent / 100);
     if (!WriteOutputs(options, nullptr, &comparison, out, err)) return 1;
     return SlowerStatus(options, comparison);
-}
-
-bool WriteOutputFile(const std::string& path, const std::function<void(std::ostream&)>& write,
-                     std::ostream& err) {
-    if (WriteWholeFile(path, write)) return true;
-    err << "orvandel-bench: could not write " << path << '\n';
-    return false;
 }

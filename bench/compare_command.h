@@ -2,7 +2,6 @@
 // measurement and compares after it; --compare compares two saved reports.
 #pragma once
 
-#include <functional>
 #include <ostream>
 #include <string>
 
@@ -34,7 +33,3 @@ int SlowerStatus(const BenchOptions& options, const Comparison& comparison);
 // --compare A B: 0, 1 when a file could not be written, 2 when a report
 // cannot be read or the two cannot be compared, 3 as SlowerStatus.
 int RunCompareCommand(const BenchOptions& options, std::ostream& out, std::ostream& err);
-
-// Writes a file through write; false, said on err, when it failed.
-bool WriteOutputFile(const std::string& path, const std::function<void(std::ostream&)>& write,
-                     std::ostream& err);
