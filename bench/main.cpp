@@ -12,11 +12,13 @@
 #include <unistd.h>
 #endif
 
-#include "bench/compare_command.h"
-#include "bench/guard.h"
-#include "bench/measure_command.h"
-#include "bench/options.h"
-#include "bench/window_runs.h"
+#include "bench/app/compare_command.h"
+#include "bench/app/list.h"
+#include "bench/app/measure_command.h"
+#include "bench/app/options.h"
+#include "bench/app/window_runs.h"
+#include "bench/measure/contenders.h"
+#include "bench/suite/guard.h"
 
 namespace {
 

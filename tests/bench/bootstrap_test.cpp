@@ -1,6 +1,6 @@
 // The bootstrap intervals: how often they hold the true value on synthetic
 // samples of known medians, their repeatability, and the quantile rule.
-#include "bench/bootstrap.h"
+#include "bench/stats/bootstrap.h"
 
 #include <gtest/gtest.h>
 

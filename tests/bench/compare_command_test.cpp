@@ -1,6 +1,6 @@
 // The comparison as the tool runs it: --compare on saved files, --baseline
 // checked before anything is measured, exit statuses, files written.
-#include "bench/compare_command.h"
+#include "bench/app/compare_command.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "bench/measure_command.h"
-#include "bench/reference_sorts.h"
+#include "bench/app/measure_command.h"
+#include "bench/measure/reference_sorts.h"
 #include "tests/bench/test_routines.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The comparison of two reports: verdict rules at their edges, cells
 // matched by name, pattern and count, saved reports read back or refused
 // with a reason, and the formats and chart that carry the result.
-#include "bench/comparison.h"
+#include "bench/compare/comparison.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <regex>
 #include <sstream>
 
-#include "bench/comparison_report.h"
-#include "bench/json_report.h"
+#include "bench/compare/comparison_report.h"
+#include "bench/report/json.h"
 
 namespace {
 

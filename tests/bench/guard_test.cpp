@@ -11,10 +11,11 @@
 #include <sys/wait.h>
 #endif
 
-#include "bench/guard.h"
-#include "bench/measure_command.h"
-#include "bench/reference_sorts.h"
-#include "bench/suite.h"
+#include "bench/suite/guard.h"
+#include "bench/app/measure_command.h"
+#include "bench/measure/reference_sorts.h"
+#include "bench/suite/matrix.h"
+#include "bench/suite/prediction.h"
 #include "tests/bench/test_routines.h"
 
 namespace {

@@ -10,12 +10,17 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "bench/batch.h"
-#include "bench/measure_command.h"
-#include "bench/options.h"
-#include "bench/output_file.h"
-#include "bench/reference_sorts.h"
-#include "bench/report.h"
+#include "bench/measure/batch.h"
+#include "bench/app/measure_command.h"
+#include "bench/app/options.h"
+#include "bench/app/output_file.h"
+#include "bench/measure/reference_sorts.h"
+#include "bench/measure/cell_data.h"
+#include "bench/measure/repetitions.h"
+#include "bench/report/format.h"
+#include "bench/report/formats.h"
+#include "bench/report/report.h"
+#include "bench/report/writers.h"
 #include "core/benchmark_run.h"
 #include "tests/bench/test_routines.h"
 

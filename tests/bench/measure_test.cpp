@@ -6,11 +6,14 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "bench/measure_command.h"
-#include "bench/options.h"
-#include "bench/reference_sorts.h"
-#include "bench/runner.h"
-#include "bench/suite.h"
+#include "bench/app/measure_command.h"
+#include "bench/app/option_values.h"
+#include "bench/app/options.h"
+#include "bench/measure/reference_sorts.h"
+#include "bench/measure/cell_data.h"
+#include "bench/measure/repetitions.h"
+#include "bench/suite/prediction.h"
+#include "bench/suite/matrix.h"
 #include "tests/bench/test_routines.h"
 
 namespace {

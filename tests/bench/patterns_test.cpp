@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <set>
 
-#include "bench/patterns.h"
-#include "bench/sizes.h"
+#include "bench/measure/patterns.h"
+#include "bench/app/option_values.h"
 #include "core/test_data.h"
 
 namespace {

@@ -4,7 +4,7 @@
 // where X and Y are the case's samples and M is 'exact' for the cases
 // tested exactly here and 'asymptotic' (normal approximation with tie and
 // continuity correction, scipy's default) for the others.
-#include "bench/rank_test.h"
+#include "bench/stats/rank_test.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "bench/statistics.h"
+#include "bench/stats/statistics.h"
 
 #include <gtest/gtest.h>
 

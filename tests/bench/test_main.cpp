@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "bench/guard.h"
+#include "bench/suite/guard.h"
 #include "tests/bench/test_routines.h"
 
 int main(int argc, char** argv) {

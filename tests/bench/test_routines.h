@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "bench/contenders.h"
+#include "bench/measure/contenders.h"
 
 // Sorts, then makes slot 17 one larger than slot 18: the first descent.
 extern const Contender kBroken;

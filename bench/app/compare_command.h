@@ -1,0 +1,10 @@
+// --compare: two saved reports compared, measuring nothing.
+#pragma once
+
+#include <ostream>
+
+#include "bench/app/options.h"
+
+// --compare A B: 0, 1 when a file could not be written, 2 when a report
+// cannot be read or the two cannot be compared, 3 as SlowerStatus.
+int RunCompareCommand(const BenchOptions& options, std::ostream& out, std::ostream& err);

@@ -1,0 +1,18 @@
+#include "bench/app/list.h"
+
+#include "bench/measure/patterns.h"
+#include "bench/measure/reference_sorts.h"
+#include "sorts/routine_table.h"
+
+void ListContenders(std::ostream& out) {
+    out << "Routines (button label, result caption):\n";
+    for (const RoutineEntry& entry : RoutineTable)
+        out << "  \"" << entry.buttonLabel << "\"  \"" << entry.caption << "\"\n";
+    out << "References (measuring only):\n";
+    for (const ReferenceSort& sort : ReferenceSorts()) out << "  " << sort.name << '\n';
+    for (const std::string& note : MissingReferenceNotes()) out << note << '\n';
+    out << "Input shapes (--pattern, measuring only; all names every one):\n";
+    for (const InputPattern& pattern : InputPatterns())
+        out << "  " << pattern.name << std::string(15 - std::string(pattern.name).size(), ' ')
+            << pattern.description << '\n';
+}

@@ -1,0 +1,66 @@
+#include "bench/app/measure_command.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "bench/app/baseline.h"
+#include "bench/app/outputs.h"
+#include "bench/measure/cell_data.h"
+#include "bench/measure/reference_sorts.h"
+#include "bench/suite/matrix.h"
+
+namespace {
+
+bool FitsInMemory(std::int32_t count, const SystemInfo& system, std::string& error) {
+    error = MemoryShortfall(count, system.memoryBytes);
+    return error.empty();
+}
+
+// A progress line that rewrites itself in place.
+ProgressReport ProgressLine(std::ostream& err) {
+    return [&err](const std::string& name, int done, int total) {
+        std::string text = "[" + std::to_string(done + 1) + "/" + std::to_string(total) + "] " + name;
+        text.resize(std::max<std::size_t>(text.size(), 60), ' ');
+        err << '\r' << text << std::flush;
+    };
+}
+
+// Whether the row finished all its runs in order; says why not on err.
+bool Finished(const Report& report, const Measurement& row, std::ostream& err) {
+    const std::string why = Unfinished(report, row);
+    if (why.empty()) return true;
+    err << "orvandel-bench: " << row.contender.name;
+    if (IsMatrix(report)) err << " (" << row.pattern << ", " << row.count << " values)";
+    err << ": " << (row.end == CellEnd::kMeasured ? "order check " : "") << why << '\n';
+    return false;
+}
+
+}  // namespace
+
+int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>& all,
+                      std::ostream& out, std::ostream& err, bool showProgress) {
+    const Selection selection = SelectContenders(all, options.names, options.filter, kBaselineName);
+    Report report{options.settings, ReadSystemInfo(), {}, MissingReferenceNotes(), options.patterns,
+                  options.counts};
+    std::string error = selection.error;
+    SavedReport baseline;
+    const bool measured =
+        error.empty() && FitsInMemory(options.counts.back(), report.system, error) &&
+        OutputsCreatable(options, error) && ReadBaseline(options, baseline, error) &&
+        MeasureSuite(selection.contenders, options.settings, options.patterns, options.counts,
+                     showProgress ? ProgressLine(err) : nullptr, report.rows, error);
+    if (showProgress) err << '\r' << std::string(60, ' ') << '\r' << std::flush;
+    if (!measured) {
+        err << "orvandel-bench: " << error << '\n';
+        return 2;
+    }
+
+    std::optional<Comparison> comparison;
+    if (!options.baselinePath.empty()) comparison = CompareWithRun(options, baseline, report);
+    const bool written = WriteOutputs(options, &report, comparison ? &*comparison : nullptr, out, err);
+
+    bool finished = true;
+    for (const Measurement& row : report.rows) finished &= Finished(report, row, err);
+    if (!finished || !written) return 1;
+    return comparison ? SlowerStatus(options, *comparison) : 0;
+}

@@ -1,0 +1,169 @@
+#include "bench/app/option_values.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
+#include "bench/measure/patterns.h"
+
+namespace {
+
+constexpr std::uint64_t kLargestSeed = 2147483646;   // the generator's modulus less one
+
+// Decimal digits only, without sign or spaces; false when malformed or
+// larger than limit.
+bool ParseDecimal(const std::string& text, std::uint64_t limit, std::uint64_t& value) {
+    if (text.empty() || text.size() > 12) return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return value <= limit;
+}
+
+constexpr std::uint64_t kLargestCount = 2147483647;  // slots are indexed by signed 32-bit numbers
+constexpr std::size_t kLargestDigits = 10;           // digits of kLargestCount
+
+struct Suffix {
+    char letter;
+    int exponent;
+};
+constexpr Suffix kSuffixes[] = {{'k', 3}, {'m', 6}, {'g', 9}};
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The decimal digits of text's value as a whole number (no leading zeros,
+// "0" for zero). Reads digits, an optional '.' and fraction, then an
+// optional exponent or suffix; false when text has another form. whole is
+// false when the value has a fraction.
+bool WholeDigits(const std::string& text, std::string& digits, bool& whole) {
+    std::size_t at = 0;
+    digits.clear();
+    int fraction = 0;
+    bool point = false;
+    for (; at < text.size() && (IsDigit(text[at]) || (text[at] == '.' && !point)); ++at) {
+        if (text[at] == '.') point = true;
+        else {
+            digits += text[at];
+            fraction += point ? 1 : 0;
+        }
+    }
+    if (digits.empty()) return false;
+    int exponent = 0;
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        const std::string power = text.substr(at + 1);
+        if (power.empty() || power.size() > 2 || !std::all_of(power.begin(), power.end(), IsDigit))
+            return false;
+        exponent = std::stoi(power);
+        at = text.size();
+    } else if (at + 1 == text.size()) {
+        const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(text[at])));
+        const auto suffix = std::find_if(std::begin(kSuffixes), std::end(kSuffixes),
+                                         [&](const Suffix& s) { return s.letter == letter; });
+        if (suffix == std::end(kSuffixes)) return false;
+        exponent = suffix->exponent;
+        at = text.size();
+    }
+    if (at != text.size()) return false;
+
+    const int shift = exponent - fraction;
+    if (shift >= 0) {
+        digits.append(static_cast<std::size_t>(shift), '0');
+    } else {
+        const std::size_t dropped = static_cast<std::size_t>(-shift);
+        whole = digits.find_first_not_of('0', digits.size() - std::min(dropped, digits.size())) ==
+                std::string::npos;
+        digits.resize(digits.size() - std::min(dropped, digits.size()));
+    }
+    digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
+    if (digits.empty()) digits = "0";
+    return true;
+}
+
+}  // namespace
+
+bool ParseCount(const std::string& text, std::int32_t& count, std::string& error) {
+    std::string digits;
+    bool whole = true;
+    if (!WholeDigits(text, digits, whole)) {
+        error = "--count: \"" + text + "\" is not a whole number of values (forms: 5000000, 1e5, 2.5M, 100k)";
+        return false;
+    }
+    if (!whole) {
+        error = "--count: \"" + text + "\" is a fraction; a count is a whole number of values";
+        return false;
+    }
+    if (digits.size() > kLargestDigits || std::stoull(digits) > kLargestCount) {
+        error = "--count: " + text + " is more than the 2147483647 values a 32-bit slot index reaches";
+        return false;
+    }
+    if (std::stoull(digits) < 2) {
+        error = "--count: " + text + " is too few: a sort needs at least 2 values";
+        return false;
+    }
+    count = static_cast<std::int32_t>(std::stoull(digits));
+    return true;
+}
+
+bool ParseCountList(const std::string& text, std::vector<std::int32_t>& counts, std::string& error) {
+    counts.clear();
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        std::int32_t count = 0;
+        if (!ParseCount(text.substr(start, comma - start), count, error)) return false;
+        counts.push_back(count);
+        if (comma == text.size()) break;
+        start = comma + 1;
+    }
+    std::sort(counts.begin(), counts.end());
+    counts.erase(std::unique(counts.begin(), counts.end()), counts.end());
+    return true;
+}
+
+bool ParseDuration(const std::string& option, const std::string& text, double largest, double& value,
+                   std::string& error) {
+    const std::size_t point = text.find('.');
+    const std::string digits = point == std::string::npos ? text : text.substr(0, point) + text.substr(point + 1);
+    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), IsDigit) || text.size() > 16) {
+        error = option + ": \"" + text + "\" is not a number";
+        return false;
+    }
+    value = std::strtod(text.c_str(), nullptr);
+    if (value > 0 && value <= largest) return true;
+    error = option + ": " + text + " is outside 0 (excluded) ... " + std::to_string(static_cast<long long>(largest));
+    return false;
+}
+
+bool ParseSeed(const std::string& text, std::uint32_t& seed, std::string& error) {
+    std::uint64_t value = 0;
+    if (!ParseDecimal(text, kLargestSeed, value) || value == 0) {
+        error = "--seed: \"" + text + "\" is not a seed of the generator (a whole number from 1 to 2147483646)";
+        return false;
+    }
+    seed = static_cast<std::uint32_t>(value);
+    return true;
+}
+
+bool ParsePatternList(const std::string& text, std::vector<std::string>& names, std::string& error) {
+    names.clear();
+    if (text == "all") {
+        for (const InputPattern& pattern : InputPatterns()) names.push_back(pattern.name);
+        return true;
+    }
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string name = text.substr(start, comma - start);
+        if (FindPattern(name) == nullptr) {
+            error = "--pattern: unknown shape \"" + name + "\" (--list shows the shapes, \"all\" names every one)";
+            return false;
+        }
+        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+        if (comma == text.size()) return true;
+        start = comma + 1;
+    }
+}

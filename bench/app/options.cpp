@@ -1,0 +1,134 @@
+#include "bench/app/options.h"
+
+#include <CLI/CLI.hpp>
+
+#include "bench/app/option_values.h"
+
+namespace {
+
+constexpr double kLongestLimit = 86400;     // seconds: a day per repetition
+constexpr double kLongestMinTime = 10000;   // milliseconds
+
+const char kFooter[] =
+    "Without measuring options it runs the named routines (button label or\n"
+    "caption, any case), or all five in button order, as the window does and\n"
+    "prints one \"caption: milliseconds\" line each. Any of --runs, --warmup,\n"
+    "--filter, --interleave, --count, --seed, --format, --export, --chart,\n"
+    "--pattern, --time-limit or --min-time measures instead: repeated runs on\n"
+    "fresh copies of the same data, with statistics, and the library reference\n"
+    "sorts beside the five routines; with several shapes or sizes, one cell of\n"
+    "the table per routine, shape and size. Every routine runs in a child\n"
+    "process, so a stack overflow or a run past the time limit ends its cell only.\n"
+    "--save-baseline keeps a run's JSON report; --baseline compares a new run\n"
+    "with it, cell by cell: change of the median with its 95% interval, the\n"
+    "Mann-Whitney U test's p-value, and a verdict. --compare does the same for\n"
+    "two saved reports without measuring.\n"
+    "Exit status: 0 when every cell finished and every order check passed, 1\n"
+    "when one did not, a run could not obtain its array or an output could not\n"
+    "be written, 2 for a wrong command line, an output that cannot be created\n"
+    "or a report that cannot be compared, 3 when --fail-if-slower finds a cell\n"
+    "slower.";
+
+std::string Trimmed(const std::string& message) {
+    return message.substr(0, message.find_last_not_of('\n') + 1);
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) {
+    CommandLine line;
+    BenchOptions& o = line.options;
+    std::string count;
+    std::string seed;
+    std::string pattern = "window";
+    std::string timeLimit;
+    std::string minTime;
+    std::string format = "table";
+
+    CLI::App app("Times the five quicksort routines of the Orvandel window.", "orvandel-bench");
+    app.footer(kFooter);
+    app.add_option("routine", o.names, "Routines (and, when measuring, references) to run");
+    app.add_flag("--list", o.list, "Print the routines and references and exit");
+    const std::vector<CLI::Option*> measuring = {
+        app.add_option("--runs", o.settings.runs, "Timed repetitions per routine (default 5)")
+            ->check(CLI::Range(1, 1000000)),
+        app.add_option("--warmup", o.settings.warmup, "Untimed repetitions before them (default 1)")
+            ->check(CLI::Range(0, 1000000)),
+        app.add_option("--filter", o.filter, "Also run what this ECMAScript regex finds in a name"),
+        app.add_flag("--interleave", o.settings.interleave,
+                     "One repetition of each routine in turn, so drift does not favour one"),
+        app.add_option("--count", count,
+                       "Values generated; slots 1 ... N-1 are sorted (default 5000000); "
+                       "a list such as 1000,1e5,2.5M measures each size"),
+        app.add_option("--seed", seed, "Generator seed, 1 ... 2147483646 (default 87654321)"),
+        app.add_option("--format", format, "Standard output as table, json, csv or markdown")
+            ->check(CLI::IsMember({"table", "json", "csv", "markdown"})),
+        app.add_option("--export", o.exportPath, "Also write the report to FILE (.txt .json .csv .md)"),
+        app.add_option("--chart", o.chartPath,
+                       "Write a bar chart of the medians to FILE.svg; with several sizes, "
+                       "time per element against size"),
+        app.add_option("--pattern", pattern,
+                       "Input shapes, comma-separated, or all (default window; --list shows them)"),
+        app.add_option("--time-limit", timeLimit, "Seconds one repetition may take (default 10)"),
+        app.add_option("--min-time", minTime,
+                       "Milliseconds a timed sample lasts at least, sorting copies back to back (default 5)"),
+        app.add_option("--save-baseline", o.saveBaselinePath, "Also save the JSON report to FILE.json"),
+        app.add_option("--baseline", o.baselinePath, "Compare the run with the report saved in FILE.json"),
+        app.add_option("--noise", o.noisePercent, "Changes below PCT count as none (default 2)")
+            ->check(CLI::Range(0.0, 100.0)),
+        app.add_option("--fail-if-slower", o.failIfSlowerPercent,
+                       "Exit status 3 when a cell is slower by more than PCT")
+            ->check(CLI::NonNegativeNumber),
+    };
+    CLI::Option* compare = app.add_option("--compare", o.comparePaths,
+                                          "Compare two saved JSON reports, A as the baseline, measuring nothing")
+                               ->expected(2)
+                               ->type_name("A.json B.json");
+    for (const char* measured : {"--runs", "--warmup", "--interleave", "--count", "--seed", "--save-baseline",
+                                 "--baseline"})
+        compare->excludes(app.get_option(measured));
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        line.exit = true;
+        line.exitCode = app.exit(e, out, err);
+        return line;
+    } catch (const CLI::ParseError& e) {
+        err << "orvandel-bench: " << Trimmed(e.what()) << "\nRun with --help for more information.\n";
+        line.exit = true;
+        line.exitCode = 2;
+        return line;
+    }
+    for (const CLI::Option* option : measuring) o.measuring = o.measuring || option->count() > 0;
+
+    std::string error;
+    bool valid = (count.empty() || ParseCountList(count, o.counts, error)) &&
+                 (seed.empty() || ParseSeed(seed, o.settings.seed, error)) &&
+                 ParsePatternList(pattern, o.patterns, error) &&
+                 (timeLimit.empty() ||
+                  ParseDuration("--time-limit", timeLimit, kLongestLimit, o.settings.timeLimitSeconds, error)) &&
+                 (minTime.empty() || ParseDuration("--min-time", minTime, kLongestMinTime, o.settings.minTimeMs, error));
+    if (o.counts.empty()) o.counts = {o.settings.count};
+    o.settings.count = o.counts.front();
+    o.settings.pattern = o.patterns.front();
+    const bool comparing = !o.baselinePath.empty() || !o.comparePaths.empty();
+    for (const char* name : {"--noise", "--fail-if-slower"})
+        if (valid && app.get_option(name)->count() > 0 && !comparing) {
+            valid = false;
+            error = std::string(name) + " needs --baseline or --compare";
+        }
+    o.format = *FormatNamed(format);
+    if (valid && !o.exportPath.empty()) {
+        const std::optional<ReportFormat> exportFormat = FormatOfPath(o.exportPath);
+        valid = exportFormat.has_value();
+        if (valid) o.exportFormat = *exportFormat;
+        else error = "--export: cannot tell the format of \"" + o.exportPath +
+                     "\"; name it .txt, .json, .csv or .md";
+    }
+    if (!valid) {
+        err << "orvandel-bench: " << error << '\n';
+        line.exit = true;
+        line.exitCode = 2;
+    }
+    return line;
+}

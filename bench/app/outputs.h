@@ -1,0 +1,20 @@
+// What a command writes: standard output, and the files of --export,
+// --chart and --save-baseline, for a measured run and a comparison alike.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "bench/app/options.h"
+#include "bench/compare/comparison.h"
+#include "bench/report/report.h"
+
+// Whether every file the options name can be created, so that a wrong path
+// is refused before anything is measured; false with a one-line error.
+bool OutputsCreatable(const BenchOptions& options, std::string& error);
+
+// Writes standard output, --export and --chart: the report alone, or, with
+// a comparison, the report (if any) and the comparison; and with a report,
+// --save-baseline. False when a file could not be written (said on err).
+bool WriteOutputs(const BenchOptions& options, const Report* report, const Comparison* comparison,
+                  std::ostream& out, std::ostream& err);

@@ -1,0 +1,166 @@
+#include "bench/compare/comparison.h"
+
+#include <algorithm>
+
+#include "bench/measure/reference_sorts.h"
+#include "bench/measure/selection.h"
+#include "bench/stats/statistics.h"
+
+namespace {
+
+std::string DataOf(const SavedReport& report) {
+    std::vector<std::string> data;
+    for (const SavedCell& cell : report.cells) {
+        const std::string text = std::to_string(cell.count) + " values (" + cell.pattern + ")";
+        if (std::find(data.begin(), data.end(), text) == data.end()) data.push_back(text);
+    }
+    std::string joined;
+    for (const std::string& text : data) joined += (joined.empty() ? "" : ", ") + text;
+    return joined.empty() ? "no cells" : joined;
+}
+
+bool SharesData(const SavedReport& a, const SavedReport& b) {
+    return std::any_of(a.cells.begin(), a.cells.end(), [&](const SavedCell& x) {
+        return std::any_of(b.cells.begin(), b.cells.end(), [&](const SavedCell& y) {
+            return x.pattern == y.pattern && x.count == y.count;
+        });
+    });
+}
+
+void Measured(const std::vector<double>& times, int& runs, double& median, Interval& interval) {
+    runs = static_cast<int>(times.size());
+    if (times.empty()) return;
+    median = Median(times);
+    interval = BootstrapMedianInterval(times);
+}
+
+CellComparison CompareCell(const SavedCell* before, const SavedCell* after, double noise) {
+    const SavedCell& cell = before ? *before : *after;
+    CellComparison c;
+    c.name = cell.name;
+    c.pattern = cell.pattern;
+    c.count = cell.count;
+    c.reference = cell.reference;
+    if (before) Measured(before->times, c.baselineRuns, c.baselineMedian, c.baselineInterval);
+    if (after) Measured(after->times, c.currentRuns, c.currentMedian, c.currentInterval);
+    if (!before || !after) {
+        c.verdict = before ? Verdict::kOnlyBaseline : Verdict::kOnlyCurrent;
+        return c;
+    }
+    if (before->failed || after->failed) {
+        c.verdict = Verdict::kFailed;
+        return c;
+    }
+    if (c.baselineRuns == 0 || c.currentRuns == 0) {
+        c.verdict = Verdict::kTooFew;
+        return c;
+    }
+    c.ratio = MedianRatio(c.baselineMedian, c.currentMedian);
+    c.ratioInterval = BootstrapRatioInterval(before->times, after->times);
+    c.test = MannWhitneyU(after->times, before->times);
+    const bool enough = c.baselineRuns >= kMinimumRuns && c.currentRuns >= kMinimumRuns;
+    c.verdict = enough ? Decide(c.test.p, c.ratioInterval, noise) : Verdict::kTooFew;
+    return c;
+}
+
+}  // namespace
+
+Verdict Decide(double p, const Interval& ratio, double noise) {
+    if (p >= kSignificance) return Verdict::kNoChange;
+    if (ratio.high <= 1 - noise) return Verdict::kFaster;
+    if (ratio.low >= 1 + noise) return Verdict::kSlower;
+    return Verdict::kNoChange;
+}
+
+std::string DataMismatch(const SavedReport& baseline, const SavedReport& current) {
+    const std::string other = baseline.source + ": other data than " + current.source + ": ";
+    if (baseline.seed != current.seed)
+        return other + "seed " + std::to_string(baseline.seed) + " against " + std::to_string(current.seed);
+    if (!SharesData(baseline, current)) return other + DataOf(baseline) + " against " + DataOf(current);
+    return "";
+}
+
+std::vector<std::string> ContextWarnings(const SavedReport& baseline, const SavedReport& current) {
+    const std::pair<const char*, const std::string SavedReport::*> kContext[] = {
+        {"machine", &SavedReport::machine},
+        {"compiler", &SavedReport::compiler},
+        {"flags", &SavedReport::flags},
+    };
+    std::vector<std::string> warnings;
+    for (const auto& [what, field] : kContext)
+        if (baseline.*field != current.*field)
+            warnings.push_back("warning: other " + std::string(what) + ": " + baseline.source + " \"" +
+                               baseline.*field + "\", " + current.source + " \"" + current.*field + "\"");
+    return warnings;
+}
+
+bool SelectCells(const std::vector<std::string>& names, const std::string& filter,
+                 SavedReport& baseline, SavedReport& current, std::string& error) {
+    if (names.empty() && filter.empty()) return true;
+    std::vector<Named> all;
+    for (const SavedReport* report : {&current, &baseline})
+        for (const SavedCell& cell : report->cells)
+            if (std::none_of(all.begin(), all.end(), [&](const Named& n) { return n.name == cell.name; }))
+                all.push_back({cell.name, cell.label});
+    const NameSelection selection = SelectNames(all, names, filter, kBaselineName);
+    error = selection.error;
+    const auto unselected = [&](const SavedCell& cell) {
+        return std::none_of(selection.chosen.begin(), selection.chosen.end(),
+                            [&](std::size_t k) { return all[k].name == cell.name; });
+    };
+    for (SavedReport* report : {&current, &baseline})
+        report->cells.erase(std::remove_if(report->cells.begin(), report->cells.end(), unselected),
+                            report->cells.end());
+    return error.empty();
+}
+
+Comparison Compare(const SavedReport& baseline, const SavedReport& current, double noise) {
+    Comparison comparison{baseline.source, current.source, noise, ContextWarnings(baseline, current), {}};
+    const auto find = [](const SavedReport& report, const SavedCell& cell) -> const SavedCell* {
+        const auto found = std::find_if(report.cells.begin(), report.cells.end(),
+                                        [&](const SavedCell& other) { return SameCell(cell, other); });
+        return found == report.cells.end() ? nullptr : &*found;
+    };
+    for (const SavedCell& cell : baseline.cells)
+        comparison.cells.push_back(CompareCell(&cell, find(current, cell), noise));
+    for (const SavedCell& cell : current.cells)
+        if (!find(baseline, cell)) comparison.cells.push_back(CompareCell(nullptr, &cell, noise));
+    return comparison;
+}
+
+bool Tested(const CellComparison& cell) {
+    const bool compared = cell.verdict != Verdict::kFailed && cell.verdict != Verdict::kOnlyBaseline &&
+                          cell.verdict != Verdict::kOnlyCurrent;
+    return compared && cell.baselineRuns > 0 && cell.currentRuns > 0;
+}
+
+bool SlowerBeyond(const Comparison& comparison, double percent) {
+    return std::any_of(comparison.cells.begin(), comparison.cells.end(), [&](const CellComparison& c) {
+        return c.verdict == Verdict::kSlower && (c.ratio - 1) * 100 > percent;
+    });
+}
+
+const char* VerdictName(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::kFaster: return "faster";
+        case Verdict::kSlower: return "slower";
+        case Verdict::kNoChange: return "no significant change";
+        case Verdict::kTooFew: return "sample too small";
+        case Verdict::kFailed: return "unfinished on a side";
+        case Verdict::kOnlyBaseline: return "only in baseline";
+        case Verdict::kOnlyCurrent: return "only in current";
+    }
+    return "";
+}
+
+std::string VerdictText(const Comparison& comparison, const CellComparison& cell) {
+    switch (cell.verdict) {
+        case Verdict::kTooFew:
+            return "sample too small to decide (" + std::to_string(cell.baselineRuns) + " and " +
+                   std::to_string(cell.currentRuns) + " runs; " + std::to_string(kMinimumRuns) +
+                   " a side would do)";
+        case Verdict::kOnlyBaseline: return "only in " + comparison.baselineSource;
+        case Verdict::kOnlyCurrent: return "only in " + comparison.currentSource;
+        default: return VerdictName(cell.verdict);
+    }
+}

@@ -1,0 +1,90 @@
+// Two reports side by side: for every cell in both, the change of the
+// median with its bootstrap interval, the rank test's p-value and a
+// verdict; cells in one report only are kept and marked so.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "bench/compare/saved_report.h"
+#include "bench/stats/bootstrap.h"
+#include "bench/stats/rank_test.h"
+
+// Fewer repetitions than this on either side decide nothing: with 4 a
+// side the exact test can barely reach 5 %, and a single slow run moves
+// the median of so few.
+constexpr int kMinimumRuns = 5;
+constexpr double kSignificance = 0.05;
+constexpr double kDefaultNoise = 0.02;
+
+enum class Verdict {
+    kFaster,
+    kSlower,
+    kNoChange,      // p >= 5 %, or the interval admits a change below the noise
+    kTooFew,        // fewer than kMinimumRuns on a side
+    kFailed,        // a side has no figures: its order check failed or it did not finish
+    kOnlyBaseline,
+    kOnlyCurrent,
+};
+
+struct CellComparison {
+    std::string name;
+    std::string pattern;
+    std::int64_t count = 0;
+    bool reference = false;
+    Verdict verdict = Verdict::kNoChange;
+    int baselineRuns = 0;
+    int currentRuns = 0;
+    double baselineMedian = 0;
+    double currentMedian = 0;
+    double ratio = 1;          // current median over baseline median
+    Interval ratioInterval;
+    Interval baselineInterval;  // of each median, for the chart
+    Interval currentInterval;
+    RankTestResult test;        // U of the current sample against the baseline
+};
+
+struct Comparison {
+    std::string baselineSource;
+    std::string currentSource;
+    double noise = kDefaultNoise;       // a fraction: 0.02 is 2 %
+    std::vector<std::string> warnings;  // other machine, compiler or flags
+    std::vector<CellComparison> cells;  // the baseline's order, then cells new in the current
+};
+
+// The verdict of a cell with enough runs on both sides: p-value p of the
+// rank test, ratio interval of current over baseline, noise a fraction.
+// A change counts only when p < 5 % and every ratio in the interval lies
+// at least noise away from 1.
+Verdict Decide(double p, const Interval& ratio, double noise);
+
+// Why the two reports cannot be compared, naming baseline's source; empty
+// when they can. They must come from the same seed and share at least one
+// pattern and count. Only seed and the cells' patterns and counts are read,
+// so current may be the plan of a run not yet made.
+std::string DataMismatch(const SavedReport& baseline, const SavedReport& current);
+
+// One line per difference of machine, compiler or flags.
+std::vector<std::string> ContextWarnings(const SavedReport& baseline, const SavedReport& current);
+
+// Keeps in both reports the cells whose contender the routine names and the
+// --filter regex select (all when both are empty), as the measurement
+// selects contenders. False, with error, for an unknown name or bad regex.
+bool SelectCells(const std::vector<std::string>& names, const std::string& filter,
+                 SavedReport& baseline, SavedReport& current, std::string& error);
+
+Comparison Compare(const SavedReport& baseline, const SavedReport& current, double noise);
+
+// Both sides have times to compare: the figures of the change exist,
+// whatever the verdict.
+bool Tested(const CellComparison& cell);
+
+// True when a cell is slower by more than percent (its median's change).
+bool SlowerBeyond(const Comparison& comparison, double percent);
+
+// "faster", "slower", "no significant change", "sample too small",
+// "order check failed", "only in baseline", "only in current".
+const char* VerdictName(Verdict verdict);
+// The verdict as the tables say it, with the sources' names and what to
+// do about too small a sample.
+std::string VerdictText(const Comparison& comparison, const CellComparison& cell);

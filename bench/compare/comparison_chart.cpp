@@ -1,0 +1,70 @@
+// Paired bars: for every cell the baseline's median over the current's,
+// each with the 95 % interval of that median, and the verdict under the
+// name.
+#include <algorithm>
+
+#include "bench/compare/comparison_report.h"
+#include "bench/report/format.h"
+#include "bench/report/svg_parts.h"
+
+namespace {
+
+using namespace svg;
+
+constexpr int kRowHeight = 44;
+constexpr int kBarHeight = 14;
+constexpr char kBaselineColour[] = "#9aa5b1";
+constexpr char kCurrentColour[] = "#3b6fb6";
+
+struct Side {
+    const char* kind;  // the bar's class
+    const char* colour;
+    const std::string& source;
+    int runs;
+    double median;
+    const Interval& interval;
+};
+
+void WriteBar(std::ostream& out, const std::string& name, const Side& side, double scale, double top) {
+    if (side.runs == 0) return;
+    const double middle = top + kBarHeight / 2.0;
+    out << "<rect class=\"bar " << side.kind << "\" x=\"" << kLabelWidth << "\" y=\"" << Fixed(top, 1)
+        << "\" width=\"" << Fixed(side.median * scale, 1) << "\" height=\"" << kBarHeight << "\" fill=\""
+        << side.colour << "\"><title>" << EscapedXml(name) << ", " << EscapedXml(side.source) << ": median "
+        << Fixed(side.median, 1) << " ms</title></rect>\n";
+    const double low = kLabelWidth + side.interval.low * scale;
+    const double high = kLabelWidth + side.interval.high * scale;
+    out << Whisker(low, high, top, kBarHeight) << Text(high + 6, middle + 4, "start", Fixed(side.median, 1));
+}
+
+}  // namespace
+
+void WriteComparisonChart(std::ostream& out, const Comparison& comparison) {
+    double largest = 0;
+    for (const CellComparison& c : comparison.cells)
+        largest = std::max({largest, c.baselineInterval.high, c.currentInterval.high});
+    const double limit = AxisLimit(largest);
+    const double scale = kPlotWidth / limit;
+    const double bottom = kTop + kRowHeight * static_cast<double>(comparison.cells.size());
+
+    WriteStart(out, static_cast<int>(bottom) + 48,
+               "Median sort time: grey " + comparison.baselineSource + ", blue " + comparison.currentSource,
+               "Whiskers: 95% interval of each median. " + ComparisonLine(comparison));
+    WriteGrid(out, limit, scale, bottom);
+    double y = kTop;
+    for (const CellComparison& c : comparison.cells) {
+        const std::vector<std::string> cells = ComparisonCells(comparison, c);
+        out << Text(kLabelWidth - 8, y + 18, "end", cells[0])
+            << Text(kLabelWidth - 8, y + 34, "end", (Tested(c) ? cells[4] + " " : "") + cells.back());
+        const Side sides[] = {
+            {"baseline", kBaselineColour, comparison.baselineSource, c.baselineRuns, c.baselineMedian,
+             c.baselineInterval},
+            {"current", kCurrentColour, comparison.currentSource, c.currentRuns, c.currentMedian,
+             c.currentInterval},
+        };
+        WriteBar(out, c.name, sides[0], scale, y + 6);
+        WriteBar(out, c.name, sides[1], scale, y + 8 + kBarHeight);
+        y += kRowHeight;
+    }
+    out << "</svg>\n";
+}

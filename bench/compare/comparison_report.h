@@ -1,0 +1,35 @@
+// The comparison in every output format, and the paired-bar chart.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "bench/compare/comparison.h"
+#include "bench/report/formats.h"
+#include "bench/report/report.h"
+
+// Column headings and the cells of one compared cell, for the table and
+// the markdown; "-" where a side has no figure.
+const std::vector<std::string>& ComparisonColumns();
+std::vector<std::string> ComparisonCells(const Comparison& comparison, const CellComparison& cell);
+// What is compared with what, in one line.
+std::string ComparisonLine(const Comparison& comparison);
+
+// The aligned table; with colour, the change of a faster cell is green and
+// of a slower one red (ANSI escapes, for a terminal).
+void WriteComparisonTable(std::ostream& out, const Comparison& comparison, bool colour);
+void WriteComparisonMarkdown(std::ostream& out, const Comparison& comparison);
+void WriteComparisonCsv(std::ostream& out, const Comparison& comparison);
+nlohmann::json ComparisonJson(const Comparison& comparison);
+
+// Per cell a bar of the baseline's median over one of the current's, each
+// with the 95 % interval of that median as whiskers, and the verdict.
+void WriteComparisonChart(std::ostream& out, const Comparison& comparison);
+
+// The run's report when there is one (null for two saved reports), then
+// the comparison. JSON adds the comparison to the report's object; CSV,
+// one table per file, holds the comparison alone.
+void WriteComparedReport(std::ostream& out, const Report* report, const Comparison& comparison,
+                         ReportFormat format, bool colour);

@@ -1,0 +1,185 @@
+#include <algorithm>
+
+#include "bench/compare/comparison_report.h"
+#include "bench/report/format.h"
+#include "bench/report/json.h"
+#include "bench/report/writers.h"
+
+namespace {
+
+using Json = nlohmann::json;
+
+constexpr char kGreen[] = "\x1b[32m";
+constexpr char kRed[] = "\x1b[31m";
+constexpr char kPlain[] = "\x1b[0m";
+
+std::string Milliseconds(int runs, double median) {
+    return runs > 0 ? Fixed(median, 1) : "-";
+}
+
+std::string Percent(double fraction) {
+    return (fraction >= 0 ? "+" : "") + Fixed(fraction * 100, 1) + "%";
+}
+
+std::string PValue(double p) {
+    return p < 0.0001 ? "<0.0001" : Fixed(p, 4);
+}
+
+Json Pair(const Interval& interval) {
+    return Json::array({interval.low, interval.high});
+}
+
+Json CellJson(const CellComparison& c) {
+    const Json none;
+    const bool tested = Tested(c);
+    Json json = {
+        {"name", c.name},
+        {"pattern", c.pattern},
+        {"count", c.count},
+        {"reference", c.reference},
+        {"verdict", VerdictName(c.verdict)},
+        {"baseline_runs", c.baselineRuns},
+        {"current_runs", c.currentRuns},
+        {"baseline_median_ms", c.baselineRuns > 0 ? Json(c.baselineMedian) : none},
+        {"current_median_ms", c.currentRuns > 0 ? Json(c.currentMedian) : none},
+        {"baseline_median_ci_ms", c.baselineRuns > 0 ? Pair(c.baselineInterval) : none},
+        {"current_median_ci_ms", c.currentRuns > 0 ? Pair(c.currentInterval) : none},
+        {"ratio", tested ? Json(c.ratio) : none},
+        {"ratio_ci", tested ? Pair(c.ratioInterval) : none},
+        {"change_pct", tested ? Json((c.ratio - 1) * 100) : none},
+        {"u", tested ? Json(c.test.u) : none},
+        {"p_value", tested ? Json(c.test.p) : none},
+        {"p_exact", tested ? Json(c.test.exact) : none},
+    };
+    if (c.verdict == Verdict::kTooFew) json["runs_needed"] = kMinimumRuns;
+    return json;
+}
+
+}  // namespace
+
+const std::vector<std::string>& ComparisonColumns() {
+    static const std::vector<std::string> columns = {
+        "Routine", "data", "baseline ms", "current ms", "change", "ratio [95% interval]", "p", "verdict"};
+    return columns;
+}
+
+std::vector<std::string> ComparisonCells(const Comparison& comparison, const CellComparison& c) {
+    const bool tested = Tested(c);
+    return {c.name + (c.reference ? " (reference)" : ""),
+            c.pattern + " " + std::to_string(c.count),
+            Milliseconds(c.baselineRuns, c.baselineMedian),
+            Milliseconds(c.currentRuns, c.currentMedian),
+            tested ? Percent(c.ratio - 1) : "-",
+            tested ? Fixed(c.ratio, 3) + "x [" + Fixed(c.ratioInterval.low, 3) + ", " +
+                         Fixed(c.ratioInterval.high, 3) + "]"
+                   : "-",
+            tested ? PValue(c.test.p) : "-",
+            VerdictText(comparison, c)};
+}
+
+std::string ComparisonLine(const Comparison& comparison) {
+    return "Medians of " + comparison.currentSource + " (current) against " +
+           comparison.baselineSource + " (baseline); changes within " +
+           Fixed(comparison.noise * 100, 1) + "% count as noise";
+}
+
+void WriteComparisonTable(std::ostream& out, const Comparison& comparison, bool colour) {
+    const std::vector<std::string>& columns = ComparisonColumns();
+    std::vector<std::vector<std::string>> lines = {columns};
+    for (const CellComparison& cell : comparison.cells) lines.push_back(ComparisonCells(comparison, cell));
+    std::vector<std::size_t> widths(columns.size(), 0);
+    for (const auto& cells : lines)
+        for (std::size_t k = 0; k < cells.size(); ++k) widths[k] = std::max(widths[k], cells[k].size());
+
+    out << ComparisonLine(comparison) << '\n';
+    for (const std::string& warning : comparison.warnings) out << warning << '\n';
+    out << '\n';
+    for (std::size_t line = 0; line < lines.size(); ++line) {
+        const Verdict verdict = line == 0 ? Verdict::kNoChange : comparison.cells[line - 1].verdict;
+        const char* paint = verdict == Verdict::kFaster ? kGreen : verdict == Verdict::kSlower ? kRed : "";
+        const std::vector<std::string>& cells = lines[line];
+        for (std::size_t k = 0; k < cells.size(); ++k) {
+            const bool last = k + 1 == cells.size();
+            const std::string padding(last ? 0 : widths[k] - cells[k].size(), ' ');
+            // Names and verdicts read from the left, figures from the right.
+            const bool left = k == 0 || k == 1 || last;
+            std::string text = left ? cells[k] + padding : padding + cells[k];
+            if (colour && k == 4 && *paint) text = paint + text + kPlain;
+            out << (k == 0 ? "" : "  ") << text;
+        }
+        out << '\n';
+    }
+}
+
+void WriteComparisonMarkdown(std::ostream& out, const Comparison& comparison) {
+    out << ComparisonLine(comparison) << "\n\n";
+    for (const std::string& warning : comparison.warnings) out << warning << "\n\n";
+    const std::vector<std::string>& columns = ComparisonColumns();
+    std::vector<std::vector<std::string>> lines = {columns};
+    for (const CellComparison& cell : comparison.cells) lines.push_back(ComparisonCells(comparison, cell));
+    for (std::size_t line = 0; line < lines.size(); ++line) {
+        out << '|';
+        for (const std::string& cell : lines[line]) out << ' ' << cell << " |";
+        out << '\n';
+        if (line == 0) out << "|---|---|---:|---:|---:|---:|---:|---|\n";
+    }
+}
+
+void WriteComparisonCsv(std::ostream& out, const Comparison& comparison) {
+    out << "name,reference,pattern,count,baseline_runs,current_runs,baseline_median_ms,"
+           "current_median_ms,ratio,ratio_ci_low,ratio_ci_high,u,p_value,p_exact,verdict\n";
+    for (const CellComparison& c : comparison.cells) {
+        out << CsvField(c.name) << ',' << (c.reference ? "true" : "false") << ',' << CsvField(c.pattern)
+            << ',' << c.count << ',' << c.baselineRuns << ',' << c.currentRuns << ','
+            << (c.baselineRuns > 0 ? Fixed(c.baselineMedian, 3) : "") << ','
+            << (c.currentRuns > 0 ? Fixed(c.currentMedian, 3) : "") << ',';
+        if (Tested(c))
+            out << Fixed(c.ratio, 4) << ',' << Fixed(c.ratioInterval.low, 4) << ','
+                << Fixed(c.ratioInterval.high, 4) << ',' << Fixed(c.test.u, 1) << ','
+                << Fixed(c.test.p, 6) << ',' << (c.test.exact ? "true" : "false") << ',';
+        else
+            out << ",,,,,,";
+        out << CsvField(VerdictName(c.verdict)) << '\n';
+    }
+}
+
+Json ComparisonJson(const Comparison& comparison) {
+    Json cells = Json::array();
+    for (const CellComparison& cell : comparison.cells) cells.push_back(CellJson(cell));
+    return {
+        {"baseline", comparison.baselineSource},
+        {"current", comparison.currentSource},
+        {"confidence", kConfidence},
+        {"significance", kSignificance},
+        {"noise_pct", comparison.noise * 100},
+        {"warnings", comparison.warnings},
+        {"cells", cells},
+    };
+}
+
+void WriteComparedReport(std::ostream& out, const Report* report, const Comparison& comparison,
+                         ReportFormat format, bool colour) {
+    switch (format) {
+        case ReportFormat::kTable:
+            if (report) {
+                WriteTable(out, *report);
+                out << '\n';
+            }
+            WriteComparisonTable(out, comparison, colour);
+            break;
+        case ReportFormat::kMarkdown:
+            if (report) {
+                WriteMarkdown(out, *report);
+                out << '\n';
+            }
+            WriteComparisonMarkdown(out, comparison);
+            break;
+        case ReportFormat::kCsv: WriteComparisonCsv(out, comparison); break;
+        case ReportFormat::kJson: {
+            Json json = report ? ReportJson(*report) : Json{{"schema_version", kReportSchemaVersion}};
+            json["comparison"] = ComparisonJson(comparison);
+            out << json.dump(2) << '\n';
+            break;
+        }
+    }
+}

@@ -1,0 +1,48 @@
+// A report as a comparison sees it, read back from a saved JSON report or
+// taken from the run just measured: where and on what data it was made,
+// and every cell's repetitions. A cell is one contender on one kind of data
+// of one size, found again by (name, pattern, count).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bench/report/report.h"
+
+// The kind of data of a row that does not say: the window's random values.
+constexpr char kDefaultPattern[] = "window";
+
+struct SavedCell {
+    std::string name;
+    std::string label;    // button label of a routine; empty for a reference
+    std::string pattern;
+    std::int64_t count = 0;
+    bool reference = false;
+    bool failed = false;  // an order check failed; no times then
+    std::vector<double> times;
+};
+
+struct SavedReport {
+    std::string source;  // the file, or "this run"
+    std::uint32_t seed = 0;
+    std::string machine;
+    std::string compiler;
+    std::string flags;
+    std::vector<SavedCell> cells;
+};
+
+bool SameCell(const SavedCell& a, const SavedCell& b);
+
+// Reads a JSON report of any format this build writes. Returns false with
+// a one-line reason (without the file's name) when it is not one.
+bool ParseSavedReport(const std::string& text, SavedReport& report, std::string& error);
+
+// Reads the file at path, which becomes the source. The error names the file.
+bool ReadSavedReport(const std::string& path, SavedReport& report, std::string& error);
+
+// The run just measured, under the source "this run".
+SavedReport CurrentReport(const Report& report);
+
+// The machine, in one line: processor, cores, operating system.
+std::string MachineLine(const SystemInfo& system);

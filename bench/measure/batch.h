@@ -1,0 +1,32 @@
+// Timing sorts too short for the clock: one timed sample sorts a batch of
+// fresh copies back to back, all copied before the clock starts and all
+// checked after it stops, and reports the time per sort.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "bench/measure/contenders.h"
+
+// Milliseconds from some fixed start.
+using MillisecondClock = double (*)();
+double SteadyMilliseconds();
+
+// Copies a batch may hold at most, in bytes: enough for a sample of the
+// shortest sorts to reach a few milliseconds, small beside any machine.
+constexpr std::uint64_t kBatchBytes = 64ull << 20;
+
+// Sorts per sample so that a sample of sorts lasting oneSortMs each lasts at
+// least minTimeMs, within kBatchBytes for copies of count values; at least 1.
+int BatchSize(double oneSortMs, double minTimeMs, std::int32_t count);
+
+struct BatchTiming {
+    double perSortMs = 0;
+    std::uint32_t ticks = 0;         // the window's millisecond tick over the whole batch
+    std::int32_t failedSlot = -1;    // first descent of the first copy out of order
+};
+
+// Copies data into batch slices of copies (resized to fit), then times
+// contender sorting each slice, at the raised priority, and checks them.
+BatchTiming TimeBatch(const Contender& contender, const std::vector<std::int32_t>& data, int batch,
+                      std::vector<std::int32_t>& copies, MillisecondClock clock);

@@ -1,0 +1,36 @@
+// What one cell's measurement is made with and what it gives: the settings
+// of a run, and one row per contender with every repetition's time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bench/measure/contenders.h"
+
+struct MeasureSettings {
+    std::int32_t count = 5000000;     // slots filled; slots 1 ... count - 1 are sorted
+    std::uint32_t seed = 87654321;
+    int runs = 5;                     // timed repetitions per contender
+    int warmup = 1;                   // untimed repetitions per contender before them
+    bool interleave = false;          // one repetition of each contender in turn
+    std::string pattern = "window";   // the input shape
+    double minTimeMs = 5;             // a timed sample sorts copies until it lasts this long
+    double timeLimitSeconds = 10;     // a repetition running longer is stopped
+};
+
+// How a guarded cell ended, when not with all its runs.
+enum class CellEnd { kMeasured, kStackExhausted, kOverLimit, kPredictedOver, kCrashed };
+
+struct Measurement {
+    Contender contender;
+    std::vector<double> times;          // milliseconds per sort by the steady clock, one per run
+    std::vector<std::uint32_t> ticks;   // the same runs by the window's millisecond tick, per batch
+    std::int32_t failedSlot = -1;       // first descent found, or -1 when every check passed
+    std::string pattern = "window";
+    std::int32_t count = 0;
+    int batch = 1;                      // sorts per timed run
+    CellEnd end = CellEnd::kMeasured;
+    double predictedMs = 0;             // with kPredictedOver: the time foreseen for one sort
+    std::string crash;                  // with kCrashed: how the measuring process ended
+};

@@ -1,0 +1,50 @@
+#include "bench/measure/selection.h"
+
+#include <algorithm>
+#include <regex>
+
+#include "sorts/routine_table.h"
+
+namespace {
+
+bool IsNamed(const Named& entry, const std::vector<std::string>& names) {
+    return std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+        return SameIgnoringCase(name.c_str(), entry.name.c_str()) ||
+               (!entry.label.empty() && SameIgnoringCase(name.c_str(), entry.label.c_str()));
+    });
+}
+
+const std::string* FirstUnknownName(const std::vector<Named>& all, const std::vector<std::string>& names) {
+    for (const std::string& name : names)
+        if (std::none_of(all.begin(), all.end(), [&](const Named& entry) { return IsNamed(entry, {name}); }))
+            return &name;
+    return nullptr;
+}
+
+}  // namespace
+
+NameSelection SelectNames(const std::vector<Named>& all, const std::vector<std::string>& names,
+                          const std::string& filter, const std::string& baseline) {
+    if (const std::string* unknown = FirstUnknownName(all, names))
+        return {{}, "unknown routine \"" + *unknown + "\" (--list shows the names)"};
+    std::regex pattern;
+    try {
+        pattern = std::regex(filter);
+    } catch (const std::regex_error& e) {
+        return {{}, "--filter \"" + filter + "\" is not a valid regular expression: " + e.what()};
+    }
+    const bool everything = names.empty() && filter.empty();
+    NameSelection selection;
+    for (std::size_t k = 0; k < all.size(); ++k) {
+        const bool filtered = !filter.empty() && (std::regex_search(all[k].name, pattern) ||
+                                                  std::regex_search(all[k].label, pattern));
+        if (everything || filtered || IsNamed(all[k], names)) selection.chosen.push_back(k);
+    }
+    if (selection.chosen.empty()) return {{}, "no routine or reference matches --filter \"" + filter + "\""};
+    const auto isBaseline = [&](std::size_t k) { return all[k].name == baseline; };
+    if (std::none_of(selection.chosen.begin(), selection.chosen.end(), isBaseline)) {
+        const auto found = std::find_if(all.begin(), all.end(), [&](const Named& e) { return e.name == baseline; });
+        if (found != all.end()) selection.chosen.push_back(static_cast<std::size_t>(found - all.begin()));
+    }
+    return selection;
+}

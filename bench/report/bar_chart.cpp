@@ -1,0 +1,58 @@
+// A horizontal bar chart of the medians: one bar per row with figures,
+// whiskers from min to max, references in their own colour.
+#include <algorithm>
+
+#include "bench/report/format.h"
+#include "bench/report/svg_parts.h"
+#include "bench/report/writers.h"
+
+namespace {
+
+using namespace svg;
+
+constexpr int kRowHeight = 30;
+constexpr int kBarHeight = 16;
+constexpr char kRoutineColour[] = "#3b6fb6";
+constexpr char kReferenceColour[] = "#e07b24";
+
+void WriteBar(std::ostream& out, const Measurement& row, const Summary& s, double scale, double y) {
+    const double middle = y + kRowHeight / 2.0;
+    const double top = middle - kBarHeight / 2.0;
+    const std::string kind = row.contender.reference ? "reference" : "routine";
+    out << "<rect class=\"bar " << kind << "\" x=\"" << kLabelWidth << "\" y=\"" << Fixed(top, 1)
+        << "\" width=\"" << Fixed(s.median * scale, 1) << "\" height=\"" << kBarHeight
+        << "\" fill=\"" << (row.contender.reference ? kReferenceColour : kRoutineColour)
+        << "\"><title>" << EscapedXml(row.contender.name) << ": median " << Fixed(s.median, 1)
+        << " ms</title></rect>\n";
+    const double low = kLabelWidth + s.min * scale;
+    const double high = kLabelWidth + s.max * scale;
+    out << Whisker(low, high, top, kBarHeight) << Text(high + 6, middle + 4, "start", Fixed(s.median, 1));
+}
+
+}  // namespace
+
+void WriteSvgChart(std::ostream& out, const Report& report) {
+    double largest = 0;
+    for (const Measurement& row : report.rows) largest = std::max(largest, Figures(report, row).summary.max);
+    const double limit = AxisLimit(largest);
+    const double scale = kPlotWidth / limit;
+    const double bottom = kTop + kRowHeight * static_cast<double>(report.rows.size());
+    const int height = static_cast<int>(bottom) + 48;
+
+    WriteStart(out, height, "Median sort time, whiskers from min to max", SettingsLine(report));
+    WriteGrid(out, limit, scale, bottom);
+    double y = kTop;
+    for (const Measurement& row : report.rows) {
+        const RowFigures figures = Figures(report, row);
+        const std::string label = row.contender.name + (row.contender.reference ? " (reference)" : "");
+        out << Text(kLabelWidth - 8, y + kRowHeight / 2.0 + 4, "end", label);
+        if (figures.failed)
+            out << Text(kLabelWidth + 6, y + kRowHeight / 2.0 + 4, "start",
+                        row.failedSlot != -1 ? "order check failed at slot " + std::to_string(row.failedSlot)
+                                             : Unfinished(report, row));
+        else
+            WriteBar(out, row, figures.summary, scale, y);
+        y += kRowHeight;
+    }
+    out << "</svg>\n";
+}

@@ -1,0 +1,45 @@
+// One line per row, RFC 4180 quoting; figures in milliseconds, empty where
+// a row has none. The matrix form is long: one line per row with its shape,
+// size, status and every repetition.
+#include "bench/report/format.h"
+#include "bench/report/writers.h"
+
+void WriteCsv(std::ostream& out, const Report& report) {
+    out << "name,label,reference,runs,min_ms,median_ms,mean_ms,stddev_ms,max_ms,"
+           "throughput_meps,ratio_to_std_sort,failed_slot\n";
+    for (const Measurement& row : report.rows) {
+        const RowFigures f = Figures(report, row);
+        out << CsvField(row.contender.name) << ',' << CsvField(row.contender.label) << ','
+            << (row.contender.reference ? "true" : "false") << ',' << row.times.size() << ',';
+        if (f.failed)
+            out << ",,,,,,," << (row.failedSlot != -1 ? std::to_string(row.failedSlot) : "");
+        else
+            out << Fixed(f.summary.min, 3) << ',' << Fixed(f.summary.median, 3) << ','
+                << Fixed(f.summary.mean, 3) << ',' << Fixed(f.summary.stddev, 3) << ','
+                << Fixed(f.summary.max, 3) << ',' << Fixed(f.throughput, 3) << ','
+                << (f.ratio ? Fixed(*f.ratio, 4) : "") << ',';
+        out << '\n';
+    }
+}
+
+void WriteMatrixCsv(std::ostream& out, const Report& report) {
+    out << "name,label,reference,threads,pattern,count,runs,batch,min_ms,median_ms,mean_ms,stddev_ms,"
+           "max_ms,ns_per_element,ratio_to_std_sort,status,failed_slot,times_ms\n";
+    for (const Measurement& row : report.rows) {
+        const RowFigures f = Figures(report, row);
+        out << CsvField(row.contender.name) << ',' << CsvField(row.contender.label) << ','
+            << (row.contender.reference ? "true" : "false") << ',' << row.contender.threads << ','
+            << row.pattern << ',' << row.count << ',' << row.times.size() << ',' << row.batch << ',';
+        if (f.failed)
+            out << ",,,,,,,";
+        else
+            out << Fixed(f.summary.min, 6) << ',' << Fixed(f.summary.median, 6) << ','
+                << Fixed(f.summary.mean, 6) << ',' << Fixed(f.summary.stddev, 6) << ','
+                << Fixed(f.summary.max, 6) << ',' << Fixed(f.nsPerElement, 3) << ','
+                << (f.ratio ? Fixed(*f.ratio, 4) : "") << ',';
+        out << CsvField(f.failed ? Unfinished(report, row) : "measured") << ','
+            << (row.failedSlot != -1 ? std::to_string(row.failedSlot) : "") << ',';
+        for (std::size_t k = 0; k < row.times.size(); ++k) out << (k ? " " : "") << Fixed(row.times[k], 6);
+        out << '\n';
+    }
+}

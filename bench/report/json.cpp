@@ -1,0 +1,73 @@
+// The full record of a run: context, settings and every repetition's time.
+#include "bench/report/json.h"
+
+#include "bench/report/writers.h"
+
+namespace {
+
+nlohmann::json Row(const Report& report, const Measurement& row) {
+    const RowFigures f = Figures(report, row);
+    nlohmann::json json = {
+        {"name", row.contender.name},
+        {"label", row.contender.label},
+        {"reference", row.contender.reference},
+        {"threads", row.contender.threads},
+        {"pattern", row.pattern},
+        {"count", row.count},
+        {"status", f.failed ? Unfinished(report, row) : "measured"},
+        {"failed_slot", row.failedSlot != -1 ? nlohmann::json(row.failedSlot) : nlohmann::json()},
+        {"batch", row.batch},
+        {"times_ms", row.times},
+        {"ticks_ms", row.ticks},
+    };
+    if (row.end == CellEnd::kPredictedOver) json["predicted_ms"] = row.predictedMs;
+    if (f.failed) return json;
+    json["min_ms"] = f.summary.min;
+    json["median_ms"] = f.summary.median;
+    json["mean_ms"] = f.summary.mean;
+    json["stddev_ms"] = f.summary.stddev;
+    json["max_ms"] = f.summary.max;
+    json["throughput_meps"] = f.throughput;
+    json["ns_per_element"] = f.nsPerElement;
+    json["ratio_to_std_sort"] = f.ratio ? nlohmann::json(*f.ratio) : nlohmann::json();
+    return json;
+}
+
+}  // namespace
+
+nlohmann::json ReportJson(const Report& report) {
+    const SystemInfo& system = report.system;
+    const MeasureSettings& settings = report.settings;
+    nlohmann::json json = {
+        {"schema_version", kReportSchemaVersion},
+        {"context",
+         {{"cpu", system.cpu},
+          {"cores", system.cores},
+          {"memory_bytes", system.memoryBytes},
+          {"os", system.os},
+          {"compiler", system.compiler},
+          {"flags", system.flags},
+          {"clock", "std::chrono::steady_clock"}}},
+        {"settings",
+         {{"seed", settings.seed},
+          {"runs", settings.runs},
+          {"warmup", settings.warmup},
+          {"interleave", settings.interleave},
+          {"patterns", report.patterns},
+          {"counts", report.counts},
+          {"min_time_ms", settings.minTimeMs},
+          {"time_limit_s", settings.timeLimitSeconds}}},
+        {"notes", report.notes},
+    };
+    if (!IsMatrix(report)) {
+        json["settings"]["count"] = settings.count;
+        json["settings"]["sorted_slots"] = {1, settings.count - 1};
+    }
+    json["rows"] = nlohmann::json::array();
+    for (const Measurement& row : report.rows) json["rows"].push_back(Row(report, row));
+    return json;
+}
+
+void WriteJson(std::ostream& out, const Report& report) {
+    out << ReportJson(report).dump(2) << '\n';
+}

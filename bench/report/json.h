@@ -1,0 +1,13 @@
+// The JSON report: the full record of a run, which a saved baseline is.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include "bench/report/report.h"
+
+// The version of the JSON report's layout, written into every report. A
+// reader refuses other versions rather than misread them.
+constexpr int kReportSchemaVersion = 1;
+
+// The report as a value, for writers that add to it.
+nlohmann::json ReportJson(const Report& report);

@@ -1,0 +1,20 @@
+// The cells the table formats share: the aligned table and markdown, in
+// the window's form (one row per contender) and the matrix's.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "bench/report/report.h"
+
+// Column headings and the cells of one row as the table and the markdown
+// show them; a failed row has its name and the failure only.
+const std::vector<std::string>& TextColumns();
+std::vector<std::string> TextCells(const Report& report, const Measurement& row);
+
+// A row's name in the matrix forms: a reference says so, and how many
+// threads it sorts with when more than one.
+std::string RowName(const Measurement& row);
+
+// "1.23x", or "-" without a ratio.
+std::string RatioText(const RowFigures& figures);

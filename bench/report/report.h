@@ -1,0 +1,43 @@
+// A finished measurement with its context, and the figures every report
+// form derives from it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "bench/measure/measurement.h"
+#include "bench/measure/system_info.h"
+#include "bench/stats/statistics.h"
+
+struct Report {
+    MeasureSettings settings;
+    SystemInfo system;
+    std::vector<Measurement> rows;
+    std::vector<std::string> notes;  // optional references this build lacks
+    std::vector<std::string> patterns = {"window"};  // the shapes measured, in order
+    std::vector<std::int32_t> counts;                // the sizes measured, ascending
+};
+
+// Whether the report is a matrix of shapes and sizes rather than the
+// window's data at one size, which keeps the original report forms.
+bool IsMatrix(const Report& report);
+
+struct RowFigures {
+    bool failed = false;
+    Summary summary;          // milliseconds
+    double throughput = 0;    // million sorted elements per second at the median
+    double nsPerElement = 0;  // median over the sorted slots
+    std::optional<double> ratio;  // median over the median of std::sort in the same cell
+};
+
+RowFigures Figures(const Report& report, const Measurement& row);
+
+// Why a row has no figures: "failed at slot N", "stack exhausted",
+// "over 10 s", "predicted over 10 s (about 312 s)", or how its process
+// crashed; empty for a row with figures.
+std::string Unfinished(const Report& report, const Measurement& row);
+
+// What was measured where, in one line.
+std::string SettingsLine(const Report& report);

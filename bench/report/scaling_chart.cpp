@@ -1,0 +1,167 @@
+// Time per element against size, both on log scales: one small panel per
+// shape, one line per routine (references dashed), and a cross at the top
+// of a panel where a cell has no figure, its reason in the cross's title.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "bench/report/format.h"
+#include "bench/report/svg_parts.h"
+#include "bench/report/writers.h"
+
+namespace {
+
+using svg::Text;
+
+constexpr int kColumns = 3;
+constexpr int kPanelWidth = 300;
+constexpr int kPanelHeight = 230;
+constexpr int kPlotLeft = 56;     // room for the time labels, inside a panel
+constexpr int kPlotRight = 14;
+constexpr int kPlotTop = 30;      // room for the shape's name
+constexpr int kPlotBottom = 40;   // room for the size labels
+constexpr int kTop = 64;
+constexpr int kLegendRow = 20;
+constexpr int kLegendColumns = 3;
+constexpr int kLegendWidth = 300;
+constexpr double kCrossStep = 7;  // between the crosses of unfinished cells at one size
+
+// Colours told apart in print and by most colour-blind readers.
+const char* const kPalette[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#8c564b", "#e377c2",
+                                "#7f7f7f", "#bcbd22", "#17becf", "#ff7f0e", "#393b79", "#637939"};
+
+// A log scale from 10^low to 10^high onto from ... to.
+struct LogScale {
+    double low, high, from, to;
+    double operator()(double value) const {
+        return from + (std::log10(value) - low) / (high - low) * (to - from);
+    }
+};
+
+// Whole decades around the values, at least one apart.
+LogScale Decades(double smallest, double largest, double from, double to) {
+    const double low = std::floor(std::log10(smallest));
+    const double high = std::max(low + 1, std::ceil(std::log10(largest)));
+    return {low, high, from, to};
+}
+
+// The contenders in the order first measured, each with its colour.
+std::vector<const Measurement*> Series(const Report& report) {
+    std::vector<const Measurement*> series;
+    for (const Measurement& row : report.rows)
+        if (std::none_of(series.begin(), series.end(),
+                         [&](const Measurement* s) { return s->contender.name == row.contender.name; }))
+            series.push_back(&row);
+    return series;
+}
+
+// 10^exponent nanoseconds as "1 ns", "10 µs", "100 ms".
+std::string DecadeLabel(int exponent) {
+    static const char* const kUnits[] = {"ns", "\u00b5s", "ms", "s"};
+    const int unit = std::clamp(exponent >= 0 ? exponent / 3 : 0, 0, 3);
+    char text[32];
+    std::snprintf(text, sizeof text, "%g %s", std::pow(10.0, exponent - 3 * unit), kUnits[unit]);
+    return text;
+}
+
+std::string SizeLabel(double count) {
+    const double exponent = std::log10(count);
+    return std::fabs(exponent - std::round(exponent)) < 1e-9 ? "1e" + Fixed(exponent, 0) : Fixed(count, 0);
+}
+
+void WritePanel(std::ostream& out, const Report& report, const std::string& pattern, double left, double top,
+                const LogScale& sizes, const LogScale& times, const std::vector<const Measurement*>& series) {
+    LogScale x = sizes;
+    x.from += left;
+    x.to += left;
+    LogScale y = times;
+    y.from += top;
+    y.to += top;
+    out << "<g class=\"panel\" data-pattern=\"" << EscapedXml(pattern) << "\">\n"
+        << Text(left + kPlotLeft, top + 18, "start", pattern);
+    out << "<rect class=\"frame\" x=\"" << Fixed(x.from, 1) << "\" y=\"" << Fixed(y.to, 1) << "\" width=\""
+        << Fixed(x.to - x.from, 1) << "\" height=\"" << Fixed(y.from - y.to, 1) << "\"/>\n";
+    for (double decade = times.low; decade <= times.high; ++decade) {
+        const double at = y(std::pow(10.0, decade));
+        out << "<line class=\"grid\" x1=\"" << Fixed(x.from, 1) << "\" y1=\"" << Fixed(at, 1) << "\" x2=\""
+            << Fixed(x.to, 1) << "\" y2=\"" << Fixed(at, 1) << "\"/>\n"
+            << Text(x.from - 4, at + 4, "end", DecadeLabel(static_cast<int>(decade)));
+    }
+    for (const std::int32_t count : report.counts)
+        out << Text(x(count), y.from + 16, "middle", SizeLabel(count));
+    for (std::size_t k = 0; k < series.size(); ++k) {
+        const Contender& contender = series[k]->contender;
+        const char* colour = kPalette[k % std::size(kPalette)];
+        std::string points;
+        for (const Measurement& row : report.rows) {
+            if (row.pattern != pattern || row.contender.name != contender.name) continue;
+            const RowFigures f = Figures(report, row);
+            if (!f.failed && f.nsPerElement > 0) {
+                const std::string px = Fixed(x(row.count), 1), py = Fixed(y(f.nsPerElement), 1);
+                points += px + ',' + py + ' ';
+                // A dot as well, so that a series measured at one size only still shows.
+                out << "<circle class=\"point\" cx=\"" << px << "\" cy=\"" << py << "\" r=\"2.2\" fill=\"" << colour
+                    << "\"/>\n";
+                continue;
+            }
+            // A cross per series, stacked down from the top, so crosses at one size stay apart.
+            const double cx = x(row.count);
+            const double cy = y.to + kCrossStep * static_cast<double>(k + 1);
+            out << "<path class=\"unfinished\" d=\"M" << Fixed(cx - 3, 1) << ',' << Fixed(cy - 3, 1) << " l6,6 m0,-6 l-6,6\" stroke=\""
+                << colour << "\"><title>"
+                << EscapedXml(contender.name + ", " + std::to_string(row.count) + " values: " + Unfinished(report, row))
+                << "</title></path>\n";
+        }
+        if (points.empty()) continue;
+        points.pop_back();
+        out << "<polyline class=\"series " << (contender.reference ? "reference" : "routine")
+            << "\" data-name=\"" << EscapedXml(contender.name) << "\" points=\"" << points << "\" fill=\"none\" stroke=\""
+            << colour << '"' << (contender.reference ? " stroke-dasharray=\"6 4\"" : "") << "/>\n";
+    }
+    out << "</g>\n";
+}
+
+}  // namespace
+
+void WriteScalingChart(std::ostream& out, const Report& report) {
+    double smallest = 0, largest = 0;
+    for (const Measurement& row : report.rows) {
+        const RowFigures f = Figures(report, row);
+        if (f.failed || f.nsPerElement <= 0) continue;
+        smallest = smallest > 0 ? std::min(smallest, f.nsPerElement) : f.nsPerElement;
+        largest = std::max(largest, f.nsPerElement);
+    }
+    if (smallest <= 0) smallest = largest = 1;
+    const std::vector<const Measurement*> series = Series(report);
+    const int legendHeight = kLegendRow * static_cast<int>((series.size() + kLegendColumns - 1) / kLegendColumns);
+    const int panelRows = static_cast<int>((report.patterns.size() + kColumns - 1) / kColumns);
+    const int width = kColumns * kPanelWidth + 24;
+    const int height = kTop + legendHeight + panelRows * kPanelHeight + 16;
+    const LogScale sizes = Decades(report.counts.front(), report.counts.back(), kPlotLeft, kPanelWidth - kPlotRight);
+    const LogScale times = Decades(smallest, largest, kPanelHeight - kPlotBottom, kPlotTop);
+
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
+        << "\" viewBox=\"0 0 " << width << ' ' << height << "\" font-family=\"sans-serif\" font-size=\"11\">\n"
+        << "<style>.grid{stroke:#ddd}.frame{fill:none;stroke:#999}"
+           ".series{stroke-width:1.8}.legend{stroke-width:2.5}.unfinished{fill:none;stroke-width:1.6}</style>\n"
+        << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
+        << "<text x=\"12\" y=\"22\" font-size=\"16\" font-weight=\"bold\">Median time per element against "
+           "size (log scales); references dashed, a cross where a cell has no figure</text>\n"
+        << Text(12, 42, "start", SettingsLine(report));
+    for (std::size_t k = 0; k < series.size(); ++k) {
+        const double x = 12 + static_cast<double>(k % kLegendColumns) * kLegendWidth;
+        const double y = kTop + static_cast<double>(k / kLegendColumns) * kLegendRow;
+        const bool reference = series[k]->contender.reference;
+        out << "<line class=\"legend\" x1=\"" << Fixed(x, 1) << "\" y1=\"" << Fixed(y - 4, 1) << "\" x2=\""
+            << Fixed(x + 28, 1) << "\" y2=\"" << Fixed(y - 4, 1) << "\" stroke=\"" << kPalette[k % std::size(kPalette)]
+            << '"' << (reference ? " stroke-dasharray=\"6 4\"" : "") << "/>\n"
+            << Text(x + 34, y, "start", series[k]->contender.name);
+    }
+    for (std::size_t p = 0; p < report.patterns.size(); ++p) {
+        const double left = 12 + static_cast<double>(p % kColumns) * kPanelWidth;
+        const double top = kTop + legendHeight + static_cast<double>(p / kColumns) * kPanelHeight;
+        WritePanel(out, report, report.patterns[p], left, top, sizes, times, series);
+    }
+    out << "</svg>\n";
+}

@@ -1,0 +1,66 @@
+#include "bench/report/svg_parts.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "bench/report/format.h"
+
+namespace {
+
+// A round step (1, 2 or 5 times a power of ten) giving at most about six
+// grid lines up to limit.
+double GridStep(double limit) {
+    const double rough = limit / 6;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    for (double factor : {1.0, 2.0, 5.0})
+        if (factor * power >= rough) return factor * power;
+    return 10 * power;
+}
+
+}  // namespace
+
+namespace svg {
+
+double AxisLimit(double largest) {
+    if (largest <= 0) largest = 1;
+    return std::ceil(largest / GridStep(largest)) * GridStep(largest);
+}
+
+std::string Whisker(double low, double high, double top, int height) {
+    const double middle = top + height / 2.0;
+    return Line(low, middle, high, middle, "whisker") + Line(low, top + 3, low, top + height - 3, "whisker") +
+           Line(high, top + 3, high, top + height - 3, "whisker");
+}
+
+std::string Text(double x, double y, const std::string& anchor, const std::string& text) {
+    return "<text x=\"" + Fixed(x, 1) + "\" y=\"" + Fixed(y, 1) + "\" text-anchor=\"" + anchor +
+           "\">" + EscapedXml(text) + "</text>\n";
+}
+
+std::string Line(double x1, double y1, double x2, double y2, const std::string& cls) {
+    return "<line class=\"" + cls + "\" x1=\"" + Fixed(x1, 1) + "\" y1=\"" + Fixed(y1, 1) +
+           "\" x2=\"" + Fixed(x2, 1) + "\" y2=\"" + Fixed(y2, 1) + "\"/>\n";
+}
+
+void WriteStart(std::ostream& out, int height, const std::string& title, const std::string& subtitle) {
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << kWidth << "\" height=\"" << height
+        << "\" viewBox=\"0 0 " << kWidth << ' ' << height << "\" font-family=\"sans-serif\" font-size=\"13\">\n"
+        << "<style>.grid{stroke:#ddd}.whisker{stroke:#222;stroke-width:1.5}</style>\n"
+        << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
+        << "<text x=\"12\" y=\"22\" font-size=\"16\" font-weight=\"bold\">" << EscapedXml(title) << "</text>\n"
+        << Text(12, 42, "start", subtitle);
+}
+
+void WriteGrid(std::ostream& out, double limit, double scale, double bottom) {
+    const double step = GridStep(limit);
+    // As many decimals as a step below 1 needs: 0.5 shows 1, 0.05 shows 2.
+    const int decimals = static_cast<int>(std::max(0.0, -std::floor(std::log10(step))));
+    for (double value = 0; value <= limit + step / 2; value += step) {
+        const double x = kLabelWidth + value * scale;
+        out << Line(x, kTop - 6, x, bottom, "grid") << Text(x, bottom + 16, "middle", Fixed(value, decimals));
+    }
+    out << Text(kLabelWidth + kPlotWidth / 2.0, bottom + 34, "middle", "milliseconds");
+}
+
+}  // namespace svg

@@ -1,0 +1,233 @@
+#include "bench/suite/guard.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+#include "bench/measure/cell_data.h"
+#include "bench/measure/patterns.h"
+#include "bench/measure/repetitions.h"
+#include "bench/suite/child_process.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The child's arguments, in this order, then the contenders' names.
+enum ChildArgument { kPattern, kCount, kSeed, kRuns, kWarmup, kInterleave, kMinTime, kFirst, kSkip, kNames };
+
+std::string Number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
+std::vector<std::string> ChildArguments(const std::vector<Contender>& contenders,
+                                        const MeasureSettings& settings, std::size_t first,
+                                        const std::vector<bool>& skip) {
+    std::vector<std::string> arguments = {
+        kMeasuringChildFlag,           settings.pattern,
+        std::to_string(settings.count), std::to_string(settings.seed),
+        std::to_string(settings.runs),  std::to_string(settings.warmup),
+        settings.interleave ? "1" : "0", Number(settings.minTimeMs),
+        std::to_string(first),          std::string()};
+    for (bool left : skip) arguments.back() += left ? '1' : '0';
+    for (const Contender& contender : contenders) arguments.push_back(contender.name);
+    return arguments;
+}
+
+// A decimal number, not negative, or false.
+bool ReadNumber(const std::string& text, double& value) {
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return !text.empty() && *end == '\0' && value >= 0;
+}
+
+// A whole number in low ... high, or false.
+bool ReadWhole(const std::string& text, long long low, long long high, long long& value) {
+    char* end = nullptr;
+    value = std::strtoll(text.c_str(), &end, 10);
+    return !text.empty() && *end == '\0' && value >= low && value <= high;
+}
+
+// The child's settings and contenders from its arguments; false when they
+// do not fit together.
+bool ReadChildArguments(const std::vector<std::string>& arguments, const std::vector<Contender>& known,
+                        MeasureSettings& settings, std::size_t& first, std::vector<bool>& skip,
+                        std::vector<Contender>& contenders) {
+    if (arguments.size() <= kNames || FindPattern(arguments[kPattern]) == nullptr) return false;
+    long long count = 0, seed = 0, runs = 0, warmup = 0, interleave = 0, start = 0;
+    if (!ReadWhole(arguments[kCount], 2, 2147483647, count) ||
+        !ReadWhole(arguments[kSeed], 0, 4294967295, seed) || !ReadWhole(arguments[kRuns], 0, 1 << 30, runs) ||
+        !ReadWhole(arguments[kWarmup], 0, 1 << 30, warmup) ||
+        !ReadWhole(arguments[kInterleave], 0, 1, interleave) ||
+        !ReadWhole(arguments[kFirst], 0, 1ll << 40, start) ||
+        !ReadNumber(arguments[kMinTime], settings.minTimeMs))
+        return false;
+    settings.pattern = arguments[kPattern];
+    settings.count = static_cast<std::int32_t>(count);
+    settings.seed = static_cast<std::uint32_t>(seed);
+    settings.runs = static_cast<int>(runs);
+    settings.warmup = static_cast<int>(warmup);
+    settings.interleave = interleave == 1;
+    first = static_cast<std::size_t>(start);
+    for (std::size_t k = kNames; k < arguments.size(); ++k) {
+        const auto found = std::find_if(known.begin(), known.end(),
+                                        [&](const Contender& c) { return c.name == arguments[k]; });
+        if (found == known.end()) return false;
+        contenders.push_back(*found);
+    }
+    const std::string& marks = arguments[kSkip];
+    if (marks.size() != contenders.size()) return false;
+    for (char mark : marks) skip.push_back(mark == '1');
+    return true;
+}
+
+void Say(const std::string& line) {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+struct ChildWork {
+    const std::vector<Contender>* contenders;
+    const std::vector<std::int32_t>* data;
+    const MeasureSettings* settings;
+    std::size_t first;
+    const std::vector<bool>* skip;
+};
+
+void RunChildWork(void* raw) {
+    const ChildWork& work = *static_cast<const ChildWork*>(raw);
+    const RepetitionEvents events{
+        [](std::size_t repetition) { Say("start " + std::to_string(repetition)); },
+        [](const Sample& s) {
+            Say("sample " + std::to_string(s.repetition) + ' ' + Number(s.perSortMs) + ' ' +
+                std::to_string(s.ticks) + ' ' + std::to_string(s.batch) + ' ' + std::to_string(s.failedSlot));
+        }};
+    const auto contenders = static_cast<int>(work.contenders->size());
+    RunRepetitions(*work.contenders, *work.data, *work.settings, Schedule(contenders, *work.settings),
+                   work.first, *work.skip, events);
+}
+
+// What one child did before it ended or was stopped.
+struct ChildRun {
+    std::ptrdiff_t running = -1;    // a repetition started and not finished
+    bool finished = false;          // the child reported the end of its work
+    bool overLimit = false;         // the running repetition passed the time limit
+};
+
+// Takes one report line of the child into rows and run.
+void TakeReport(const std::string& line, const std::vector<Contender>& contenders,
+                const std::vector<Repetition>& order, const MeasureSettings& settings,
+                const ProgressReport& progress, std::vector<Measurement>& rows, ChildRun& run,
+                Clock::time_point& deadline) {
+    std::istringstream words(line);
+    std::string word;
+    std::size_t repetition = 0;
+    words >> word >> repetition;
+    if (word == "done") run.finished = true;
+    if ((word != "start" && word != "sample") || !words || repetition >= order.size()) return;
+    const auto c = static_cast<std::size_t>(order[repetition].contender);
+    if (word == "start") {
+        run.running = static_cast<std::ptrdiff_t>(repetition);
+        deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                      std::chrono::duration<double>(settings.timeLimitSeconds));
+        if (progress) progress(contenders[c].name, static_cast<int>(repetition), static_cast<int>(order.size()));
+        return;
+    }
+    double perSortMs = 0;
+    std::uint32_t ticks = 0;
+    int batch = 1;
+    std::int32_t failedSlot = -1;
+    words >> perSortMs >> ticks >> batch >> failedSlot;
+    Measurement& row = rows[c];
+    row.batch = batch;
+    row.failedSlot = failedSlot;
+    if (order[repetition].timed && failedSlot == -1) {
+        row.times.push_back(perSortMs);
+        row.ticks.push_back(ticks);
+    }
+    run.running = -1;
+}
+
+// Reads the child's reports until it ends or a repetition overruns.
+ChildRun FollowChild(ChildProcess& child, const std::vector<Contender>& contenders,
+                     const std::vector<Repetition>& order, const MeasureSettings& settings,
+                     const ProgressReport& progress, std::vector<Measurement>& rows) {
+    ChildRun run;
+    Clock::time_point deadline;
+    std::string pending;
+    for (;;) {
+        const double timeout =
+            run.running < 0 ? -1 : std::max(0.0, std::chrono::duration<double>(deadline - Clock::now()).count());
+        const ChildRead read = ReadChild(child, timeout, pending);
+        if (read == ChildRead::kTimeout) run.overLimit = true;
+        if (read != ChildRead::kData) return run;
+        for (std::size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
+            std::string line = pending.substr(0, end);
+            if (!line.empty() && line.back() == '\r') line.pop_back();  // a text-mode pipe
+            TakeReport(line, contenders, order, settings, progress, rows, run, deadline);
+        }
+    }
+}
+
+std::string Described(const ChildStatus& status) {
+    return status.end == ChildEnd::kCrashed ? status.description
+                                            : "exited with status " + std::to_string(status.exitCode);
+}
+
+}  // namespace
+
+int RunMeasuringChild(const std::vector<std::string>& arguments, const std::vector<Contender>& known) {
+    MeasureSettings settings;
+    std::size_t first = 0;
+    std::vector<bool> skip;
+    std::vector<Contender> contenders;
+    if (!ReadChildArguments(arguments, known, settings, first, skip, contenders)) {
+        std::fprintf(stderr, "orvandel-bench: %s: arguments this program did not write\n", kMeasuringChildFlag);
+        return 2;
+    }
+    std::vector<std::int32_t> data;
+    std::string error;
+    if (!GenerateData(settings, data, error)) {
+        std::fprintf(stderr, "orvandel-bench: %s\n", error.c_str());
+        return 1;
+    }
+    ChildWork work{&contenders, &data, &settings, first, &skip};
+    RunOnLargeStack(RunChildWork, &work, kSortStackBytes);
+    Say("done");
+    return 0;
+}
+
+bool MeasureGuarded(const std::vector<Contender>& contenders, const MeasureSettings& settings,
+                    const ProgressReport& progress, std::vector<Measurement>& rows, std::string& error) {
+    const std::vector<Repetition> order = Schedule(static_cast<int>(contenders.size()), settings);
+    std::vector<bool> skip(rows.size(), false);
+    for (std::size_t first = 0;;) {
+        // Left out: predicted rows, rows ended by an earlier child, failed checks.
+        for (std::size_t c = 0; c < rows.size(); ++c)
+            skip[c] = rows[c].end != CellEnd::kMeasured || rows[c].failedSlot != -1;
+        const auto left = std::find_if(order.begin() + static_cast<std::ptrdiff_t>(first), order.end(),
+                                       [&](const Repetition& r) { return !skip[static_cast<std::size_t>(r.contender)]; });
+        if (left == order.end()) return true;
+        ChildProcess child;
+        if (!StartChild(ChildArguments(contenders, settings, first, skip), child, error)) return false;
+        const ChildRun run = FollowChild(child, contenders, order, settings, progress, rows);
+        const ChildStatus status = FinishChild(child, run.overLimit);
+        if (run.finished) return true;
+        if (run.running < 0) {
+            error = "the measuring process " + Described(status) + " between repetitions";
+            return false;
+        }
+        const auto c = static_cast<std::size_t>(order[static_cast<std::size_t>(run.running)].contender);
+        Measurement& row = rows[c];
+        row.end = run.overLimit ? CellEnd::kOverLimit
+                  : status.end == ChildEnd::kStackOverflow ? CellEnd::kStackExhausted
+                                                            : CellEnd::kCrashed;
+        if (row.end == CellEnd::kCrashed) row.crash = Described(status);
+        first = static_cast<std::size_t>(run.running) + 1;
+    }
+}

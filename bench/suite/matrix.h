@@ -1,0 +1,19 @@
+// The benchmark matrix: every contender on every input shape at every size,
+// one guarded cell after another, smaller sizes of a shape first so that
+// their times can foretell the larger ones.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bench/measure/measurement.h"
+#include "bench/suite/guard.h"
+
+// Measures contenders on each shape of patterns at each of counts (ascending),
+// with settings for the rest; rows come shape by shape, size by size, one
+// per contender. Progress counts repetitions over the whole matrix. Returns
+// false with error set when the measurement could not go on.
+bool MeasureSuite(const std::vector<Contender>& contenders, const MeasureSettings& settings,
+                  const std::vector<std::string>& patterns, const std::vector<std::int32_t>& counts,
+                  const ProgressReport& progress, std::vector<Measurement>& rows, std::string& error);
