@@ -9,6 +9,7 @@ packages=(
   libgtest-dev googletest                          # unit tests (sources for the Windows build)
   libcli11-dev nlohmann-json3-dev                  # console front end: arguments, JSON export
   libboost-dev libhwy-dev libips4o-dev libtbb-dev  # optional reference sorts
+  libbenchmark-dev                                 # optional harness checking the tool's figures (tests/perf)
   g++-mingw-w64-i686 g++-mingw-w64-x86-64          # Windows builds
   wine wine64 xvfb xauth imagemagick               # the window under Wine, screenshots
   python3                                          # reads the SVG chart back in a test
