@@ -3,21 +3,25 @@
 #include <CLI/CLI.hpp>
 
 #include "bench/app/option_values.h"
+#include "bench/measure/cell_data.h"
 
 namespace {
 
 constexpr double kLongestLimit = 86400;     // seconds: a day per repetition
 constexpr double kLongestMinTime = 10000;   // milliseconds
 
-const char kFooter[] =
+const std::string kFooter =
     "Without measuring options it runs the named routines (button label or\n"
     "caption, any case), or all five in button order, as the window does and\n"
     "prints one \"caption: milliseconds\" line each. Any of --runs, --warmup,\n"
     "--filter, --interleave, --count, --seed, --format, --export, --chart,\n"
-    "--pattern, --time-limit or --min-time measures instead: repeated runs on\n"
-    "fresh copies of the same data, with statistics, and the library reference\n"
-    "sorts beside the five routines; with several shapes or sizes, one cell of\n"
-    "the table per routine, shape and size. Every routine runs in a child\n"
+    "--pattern, --time-limit, --min-time or --same-data measures instead:\n"
+    "repeated runs with statistics, and the library reference sorts beside the\n"
+    "five routines. Below " + std::to_string(kDistinctDrawsBelow) + " values every sort of a shape drawn from the\n"
+    "seed sorts a new draw (seed, seed + 1, ...), the same sequence for every\n"
+    "routine; larger sizes, other shapes and --same-data sort the seed's data\n"
+    "every time. With several shapes or sizes, one cell of the table per\n"
+    "routine, shape and size. Every routine runs in a child\n"
     "process, so a stack overflow or a run past the time limit ends its cell only.\n"
     "--save-baseline keeps a run's JSON report; --baseline compares a new run\n"
     "with it, cell by cell: change of the median with its 95% interval, the\n"
@@ -57,6 +61,8 @@ CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostr
         app.add_option("--filter", o.filter, "Also run what this ECMAScript regex finds in a name"),
         app.add_flag("--interleave", o.settings.interleave,
                      "One repetition of each routine in turn, so drift does not favour one"),
+        app.add_flag("--same-data", o.settings.sameData,
+                     "Sort the seed's data every time, also where each sort would get a new draw"),
         app.add_option("--count", count,
                        "Values generated; slots 1 ... N-1 are sorted (default 5000000); "
                        "a list such as 1000,1e5,2.5M measures each size"),
@@ -84,7 +90,7 @@ CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostr
                                           "Compare two saved JSON reports, A as the baseline, measuring nothing")
                                ->expected(2)
                                ->type_name("A.json B.json");
-    for (const char* measured : {"--runs", "--warmup", "--interleave", "--count", "--seed", "--save-baseline",
+    for (const char* measured : {"--runs", "--warmup", "--interleave", "--same-data", "--count", "--seed", "--save-baseline",
                                  "--baseline"})
         compare->excludes(app.get_option(measured));
     try {

@@ -2,7 +2,7 @@
 //
 // Without measuring options it is the window's run from a console: the
 // named routines, or all five, each through RunBenchmark. Any measuring
-// option (--runs, --warmup, --filter, --interleave, --count, --seed,
+// option (--runs, --warmup, --filter, --interleave, --same-data, --count, --seed,
 // --format, --export, --chart, --pattern, --time-limit, --min-time, and
 // those of a comparison with a baseline) turns it into the statistics tool.
 // --compare measures nothing: it compares two saved reports.

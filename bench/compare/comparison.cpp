@@ -85,6 +85,7 @@ std::vector<std::string> ContextWarnings(const SavedReport& baseline, const Save
         {"machine", &SavedReport::machine},
         {"compiler", &SavedReport::compiler},
         {"flags", &SavedReport::flags},
+        {"draws", &SavedReport::draws},
     };
     std::vector<std::string> warnings;
     for (const auto& [what, field] : kContext)

@@ -51,6 +51,8 @@ std::string ReadCell(std::size_t index, const Json& row, const Json* count, Save
         !std::all_of(times->begin(), times->end(), [](const Json& t) { return t.is_number(); }))
         return where + " has no times_ms list of numbers";
     cell.times = times->get<std::vector<double>>();
+    const auto draws = row.find("draws");
+    if (draws != row.end() && draws->is_number_integer()) cell.draws = draws->get<std::int64_t>();
     return "";
 }
 
@@ -89,6 +91,7 @@ std::string ReadReport(const Json& json, SavedReport& report) {
                      " cores, " + Text(c, "os");
     report.compiler = Text(c, "compiler");
     report.flags = Text(c, "flags");
+    report.draws = DrawsMethod(report.cells);
     return "";
 }
 
@@ -96,6 +99,11 @@ std::string ReadReport(const Json& json, SavedReport& report) {
 
 bool SameCell(const SavedCell& a, const SavedCell& b) {
     return a.name == b.name && a.pattern == b.pattern && a.count == b.count;
+}
+
+std::string DrawsMethod(const std::vector<SavedCell>& cells) {
+    const bool several = std::any_of(cells.begin(), cells.end(), [](const SavedCell& c) { return c.draws > 1; });
+    return several ? "a new draw every sort" : "the same data every sort";
 }
 
 bool ParseSavedReport(const std::string& text, SavedReport& report, std::string& error) {
@@ -146,7 +154,9 @@ SavedReport CurrentReport(const Report& report) {
     current.flags = report.system.flags;
     for (const Measurement& row : report.rows)
         current.cells.push_back({row.contender.name, row.contender.label, row.pattern, row.count,
-                                 row.contender.reference, !Unfinished(report, row).empty(), row.times});
+                                 row.contender.reference, !Unfinished(report, row).empty(), row.times,
+                                 row.draws});
+    current.draws = DrawsMethod(current.cells);
     return current;
 }
 

@@ -21,6 +21,7 @@ struct SavedCell {
     bool reference = false;
     bool failed = false;  // an order check failed; no times then
     std::vector<double> times;
+    std::int64_t draws = 1;  // different data sets sorted; reports before draws sorted one
 };
 
 struct SavedReport {
@@ -29,10 +30,16 @@ struct SavedReport {
     std::string machine;
     std::string compiler;
     std::string flags;
+    std::string draws;   // DrawsMethod of its cells
     std::vector<SavedCell> cells;
 };
 
 bool SameCell(const SavedCell& a, const SavedCell& b);
+
+// How a report's sorts were given their data, as far as it matters to a
+// comparison: "a new draw every sort" when a cell sorted several draws,
+// "the same data every sort" otherwise.
+std::string DrawsMethod(const std::vector<SavedCell>& cells);
 
 // Reads a JSON report of any format this build writes. Returns false with
 // a one-line reason (without the file's name) when it is not one.

@@ -1,11 +1,13 @@
 // Timing sorts too short for the clock: one timed sample sorts a batch of
-// fresh copies back to back, all copied before the clock starts and all
-// checked after it stops, and reports the time per sort.
+// fresh copies back to back, each a draw of the cell written before the
+// clock starts and all checked after it stops, and reports the time per
+// sort.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "bench/measure/cell_data.h"
 #include "bench/measure/contenders.h"
 
 // Milliseconds from some fixed start.
@@ -18,7 +20,10 @@ constexpr std::uint64_t kBatchBytes = 64ull << 20;
 
 // Sorts per sample so that a sample of sorts lasting oneSortMs each lasts at
 // least minTimeMs, within kBatchBytes for copies of count values; at least 1.
-int BatchSize(double oneSortMs, double minTimeMs, std::int32_t count);
+// The time limit holds for one sort, so a batch never lasts more than half
+// of timeLimitMs: its copies take their time too, and a batch of fast sorts
+// must not be stopped as one slow sort.
+int BatchSize(double oneSortMs, double minTimeMs, double timeLimitMs, std::int32_t count);
 
 struct BatchTiming {
     double perSortMs = 0;
@@ -26,7 +31,8 @@ struct BatchTiming {
     std::int32_t failedSlot = -1;    // first descent of the first copy out of order
 };
 
-// Copies data into batch slices of copies (resized to fit), then times
-// contender sorting each slice, at the raised priority, and checks them.
-BatchTiming TimeBatch(const Contender& contender, const std::vector<std::int32_t>& data, int batch,
+// Writes draws firstDraw ... firstDraw + batch - 1 of the cell into batch
+// slices of copies (resized to fit), then times contender sorting each
+// slice, at the raised priority, and checks them.
+BatchTiming TimeBatch(const Contender& contender, const CellData& data, std::int64_t firstDraw, int batch,
                       std::vector<std::int32_t>& copies, MillisecondClock clock);

@@ -1,8 +1,13 @@
 #include "bench/measure/cell_data.h"
 
+#include <algorithm>
 #include <new>
 
-#include "bench/measure/patterns.h"
+namespace {
+
+constexpr std::int64_t kSeeds = 2147483646;  // the generator's seeds: 1 ... kSeeds
+
+}  // namespace
 
 std::uint64_t DataBytes(std::int32_t count) {
     return 2 * sizeof(std::int32_t) * static_cast<std::uint64_t>(count);
@@ -17,13 +22,32 @@ std::string MemoryShortfall(std::int32_t count, std::uint64_t memoryBytes) {
            std::to_string(memoryBytes / kMebibyte) + " MiB";
 }
 
-bool GenerateData(const MeasureSettings& settings, std::vector<std::int32_t>& data, std::string& error) {
+std::uint32_t DrawSeed(std::uint32_t seed, std::int64_t draw) {
+    return static_cast<std::uint32_t>((static_cast<std::int64_t>(seed) - 1 + draw % kSeeds) % kSeeds + 1);
+}
+
+bool SortsDistinctDraws(const MeasureSettings& settings) {
+    return !settings.sameData && settings.count < kDistinctDrawsBelow && FindPattern(settings.pattern)->seeded;
+}
+
+bool GenerateData(const MeasureSettings& settings, CellData& data, std::string& error) {
+    data.pattern = FindPattern(settings.pattern);
+    data.count = settings.count;
+    data.seed = settings.seed;
+    data.distinct = SortsDistinctDraws(settings);
     try {
-        data.resize(static_cast<std::size_t>(settings.count));
+        data.first.resize(static_cast<std::size_t>(settings.count));
     } catch (const std::bad_alloc&) {
         error = "not enough memory for " + std::to_string(settings.count) + " values";
         return false;
     }
-    FindPattern(settings.pattern)->fill(data.data(), settings.count, settings.seed);
+    data.pattern->fill(data.first.data(), data.count, data.seed);
     return true;
+}
+
+void WriteDraw(const CellData& data, std::int64_t draw, std::int32_t* slots) {
+    if (data.distinct && draw != 0)
+        data.pattern->fill(slots, data.count, DrawSeed(data.seed, draw));
+    else
+        std::copy(data.first.begin(), data.first.end(), slots);
 }

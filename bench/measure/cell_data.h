@@ -1,4 +1,12 @@
 // The values one cell sorts, and whether the machine can hold them.
+//
+// A cell's draws are numbered: draw n is the shape filled from seed + n,
+// wrapped into the generator's seeds, so draw 0 is the seed's own data.
+// Below kDistinctDrawsBelow values every sort of a seeded shape gets a draw
+// of its own: a branch predictor learns the whole run of comparison
+// outcomes of a few thousand values sorted again and again, and would time
+// a memorised input instead of a sort. From that size on, and for shapes
+// the seed does not change, every sort sorts draw 0.
 #pragma once
 
 #include <cstdint>
@@ -6,6 +14,17 @@
 #include <vector>
 
 #include "bench/measure/measurement.h"
+#include "bench/measure/patterns.h"
+
+constexpr std::int32_t kDistinctDrawsBelow = 1000000;
+
+struct CellData {
+    const InputPattern* pattern = nullptr;
+    std::int32_t count = 0;
+    std::uint32_t seed = 0;
+    bool distinct = false;            // every sort gets a draw of its own
+    std::vector<std::int32_t> first;  // draw 0
+};
 
 // Bytes of data the measurement holds: the generated values and the copy
 // that is sorted.
@@ -17,6 +36,16 @@ std::uint64_t DataBytes(std::int32_t count);
 // it and fail while filling.
 std::string MemoryShortfall(std::int32_t count, std::uint64_t memoryBytes);
 
-// The values of one cell: settings.pattern filled for settings.count from
-// settings.seed. Returns false, with error set, when they cannot be allocated.
-bool GenerateData(const MeasureSettings& settings, std::vector<std::int32_t>& data, std::string& error);
+// The seed of draw n: seed + n, wrapped into 1 ... 2147483646.
+std::uint32_t DrawSeed(std::uint32_t seed, std::int64_t draw);
+
+// Whether the cell of settings gives every sort a draw of its own.
+bool SortsDistinctDraws(const MeasureSettings& settings);
+
+// The cell of settings, with its draw 0 generated. Returns false, with
+// error set, when the values cannot be allocated.
+bool GenerateData(const MeasureSettings& settings, CellData& data, std::string& error);
+
+// Writes draw n of the cell to slots (data.count of them): draw 0 copied,
+// any other generated, or draw 0 again when the cell sorts one data set.
+void WriteDraw(const CellData& data, std::int64_t draw, std::int32_t* slots);

@@ -17,6 +17,7 @@ struct MeasureSettings {
     std::string pattern = "window";   // the input shape
     double minTimeMs = 5;             // a timed sample sorts copies until it lasts this long
     double timeLimitSeconds = 10;     // a repetition running longer is stopped
+    bool sameData = false;            // every sort sorts the seed's data, even where a new draw is due
 };
 
 // How a guarded cell ended, when not with all its runs.
@@ -30,6 +31,7 @@ struct Measurement {
     std::string pattern = "window";
     std::int32_t count = 0;
     int batch = 1;                      // sorts per timed run
+    std::int64_t draws = 0;             // different data sets sorted, warm-ups included
     CellEnd end = CellEnd::kMeasured;
     double predictedMs = 0;             // with kPredictedOver: the time foreseen for one sort
     std::string crash;                  // with kCrashed: how the measuring process ended

@@ -10,6 +10,7 @@ struct InputPattern {
     const char* name;
     const char* description;  // one line, for --list
     void (*fill)(std::int32_t* slots, std::int32_t count, std::uint32_t seed);
+    bool seeded;              // the seed changes the values; otherwise one data set per count
 };
 
 // Every shape, "window" (the window's own data) first.

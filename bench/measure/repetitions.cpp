@@ -20,22 +20,40 @@ std::vector<Repetition> Schedule(int contenders, const MeasureSettings& settings
     return order;
 }
 
-void RunRepetitions(const std::vector<Contender>& contenders, const std::vector<std::int32_t>& data,
+namespace {
+
+// The first draw of a contender's sample in round: its sorts take the
+// cell's draws in order, one to find its batch and then whole batches, so
+// every contender sorts the same sequence of draws, and none twice.
+std::int64_t FirstDraw(int round, int batch) {
+    return (batch > 1 ? 1 : 0) + static_cast<std::int64_t>(round) * batch;
+}
+
+}  // namespace
+
+void RunRepetitions(const std::vector<Contender>& contenders, const CellData& data,
                     const MeasureSettings& settings, const std::vector<Repetition>& order,
-                    std::size_t first, std::vector<bool> skip, const RepetitionEvents& events) {
-    std::vector<int> batches(contenders.size(), 0);  // 0: not found yet
+                    std::size_t first, std::vector<bool> skip, std::vector<int> batches,
+                    const RepetitionEvents& events) {
+    std::vector<int> rounds(contenders.size(), 0);
+    for (std::size_t done = 0; done < first; ++done) ++rounds[static_cast<std::size_t>(order[done].contender)];
     std::vector<std::int32_t> copies;
     for (std::size_t done = first; done < order.size(); ++done) {
         const auto c = static_cast<std::size_t>(order[done].contender);
+        const int round = rounds[c]++;
         if (skip[c]) continue;
         events.starting(done);
         int& batch = batches[c];
-        BatchTiming timing = TimeBatch(contenders[c], data, std::max(batch, 1), copies, SteadyMilliseconds);
+        const int known = std::max(batch, 1);
+        BatchTiming timing = TimeBatch(contenders[c], data, FirstDraw(round, known), known, copies, SteadyMilliseconds);
         if (batch == 0 && timing.failedSlot == kNoDescent) {
-            batch = BatchSize(timing.perSortMs, settings.minTimeMs, settings.count);
-            if (batch > 1) timing = TimeBatch(contenders[c], data, batch, copies, SteadyMilliseconds);
+            batch = BatchSize(timing.perSortMs, settings.minTimeMs, settings.timeLimitSeconds * 1000, settings.count);
+            if (batch > 1)
+                timing = TimeBatch(contenders[c], data, FirstDraw(round, batch), batch, copies, SteadyMilliseconds);
         }
+        batch = std::max(batch, 1);
         skip[c] = timing.failedSlot != kNoDescent;
-        events.finished({done, timing.perSortMs, timing.ticks, std::max(batch, 1), timing.failedSlot});
+        const std::int64_t draws = data.distinct ? FirstDraw(round, batch) + batch : 1;
+        events.finished({done, timing.perSortMs, timing.ticks, batch, timing.failedSlot, draws});
     }
 }

@@ -1,6 +1,6 @@
 // The timed repetitions of one cell in this process: every contender sorts
-// a fresh copy of the same generated data, restored outside the timed
-// interval, and the sorted slots are checked after every repetition.
+// the cell's draws, each written outside the timed interval, and the sorted
+// slots are checked after every repetition.
 #pragma once
 
 #include <cstddef>
@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench/measure/cell_data.h"
 #include "bench/measure/contenders.h"
 #include "bench/measure/measurement.h"
 
@@ -29,6 +30,7 @@ struct Sample {
     std::uint32_t ticks;
     int batch;
     std::int32_t failedSlot;
+    std::int64_t draws;      // different data sets the contender has sorted so far
 };
 
 struct RepetitionEvents {
@@ -36,11 +38,14 @@ struct RepetitionEvents {
     std::function<void(const Sample& sample)> finished;
 };
 
-// Runs the repetitions of order from first on, on fresh copies of data,
+// Runs the repetitions of order from first on, on fresh draws of the cell,
 // leaving out the contenders marked in skip. A contender whose check fails
-// does no further repetitions. The first repetition of each contender finds
-// how many sorts make a sample last settings.minTimeMs, and is done again
-// with that batch when it is more than one.
-void RunRepetitions(const std::vector<Contender>& contenders, const std::vector<std::int32_t>& data,
+// does no further repetitions. batches holds each contender's sorts per
+// sample where an earlier process found it, 0 where not: the contender's
+// first repetition then finds how many sorts make a sample last
+// settings.minTimeMs, and is done again with that batch when it is more
+// than one.
+void RunRepetitions(const std::vector<Contender>& contenders, const CellData& data,
                     const MeasureSettings& settings, const std::vector<Repetition>& order,
-                    std::size_t first, std::vector<bool> skip, const RepetitionEvents& events);
+                    std::size_t first, std::vector<bool> skip, std::vector<int> batches,
+                    const RepetitionEvents& events);

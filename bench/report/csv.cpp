@@ -5,12 +5,12 @@
 #include "bench/report/writers.h"
 
 void WriteCsv(std::ostream& out, const Report& report) {
-    out << "name,label,reference,runs,min_ms,median_ms,mean_ms,stddev_ms,max_ms,"
+    out << "name,label,reference,runs,draws,min_ms,median_ms,mean_ms,stddev_ms,max_ms,"
            "throughput_meps,ratio_to_std_sort,failed_slot\n";
     for (const Measurement& row : report.rows) {
         const RowFigures f = Figures(report, row);
         out << CsvField(row.contender.name) << ',' << CsvField(row.contender.label) << ','
-            << (row.contender.reference ? "true" : "false") << ',' << row.times.size() << ',';
+            << (row.contender.reference ? "true" : "false") << ',' << row.times.size() << ',' << row.draws << ',';
         if (f.failed)
             out << ",,,,,,," << (row.failedSlot != -1 ? std::to_string(row.failedSlot) : "");
         else
@@ -23,13 +23,13 @@ void WriteCsv(std::ostream& out, const Report& report) {
 }
 
 void WriteMatrixCsv(std::ostream& out, const Report& report) {
-    out << "name,label,reference,threads,pattern,count,runs,batch,min_ms,median_ms,mean_ms,stddev_ms,"
+    out << "name,label,reference,threads,pattern,count,runs,batch,draws,min_ms,median_ms,mean_ms,stddev_ms,"
            "max_ms,ns_per_element,ratio_to_std_sort,status,failed_slot,times_ms\n";
     for (const Measurement& row : report.rows) {
         const RowFigures f = Figures(report, row);
         out << CsvField(row.contender.name) << ',' << CsvField(row.contender.label) << ','
             << (row.contender.reference ? "true" : "false") << ',' << row.contender.threads << ','
-            << row.pattern << ',' << row.count << ',' << row.times.size() << ',' << row.batch << ',';
+            << row.pattern << ',' << row.count << ',' << row.times.size() << ',' << row.batch << ',' << row.draws << ',';
         if (f.failed)
             out << ",,,,,,,";
         else

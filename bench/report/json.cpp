@@ -1,6 +1,7 @@
 // The full record of a run: context, settings and every repetition's time.
 #include "bench/report/json.h"
 
+#include "bench/measure/cell_data.h"
 #include "bench/report/writers.h"
 
 namespace {
@@ -17,8 +18,9 @@ nlohmann::json Row(const Report& report, const Measurement& row) {
         {"status", f.failed ? Unfinished(report, row) : "measured"},
         {"failed_slot", row.failedSlot != -1 ? nlohmann::json(row.failedSlot) : nlohmann::json()},
         {"batch", row.batch},
+        {"draws", row.draws},
         {"times_ms", row.times},
-        {"ticks_ms", row.ticks},
+        {"ticks_ms_per_batch", row.ticks},
     };
     if (row.end == CellEnd::kPredictedOver) json["predicted_ms"] = row.predictedMs;
     if (f.failed) return json;
@@ -53,6 +55,8 @@ nlohmann::json ReportJson(const Report& report) {
           {"runs", settings.runs},
           {"warmup", settings.warmup},
           {"interleave", settings.interleave},
+          {"same_data", settings.sameData},
+          {"distinct_draws_below", kDistinctDrawsBelow},
           {"patterns", report.patterns},
           {"counts", report.counts},
           {"min_time_ms", settings.minTimeMs},

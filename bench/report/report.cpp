@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "bench/measure/cell_data.h"
 #include "bench/measure/reference_sorts.h"
 #include "bench/report/format.h"
 
@@ -22,6 +23,11 @@ std::string Seconds(double seconds) {
 }
 
 }  // namespace
+
+std::string DrawsText(const MeasureSettings& settings) {
+    return settings.sameData ? "the seed's data every sort"
+                             : "a new draw every sort below " + std::to_string(kDistinctDrawsBelow) + " values";
+}
 
 RowFigures Figures(const Report& report, const Measurement& row) {
     RowFigures figures;
@@ -66,6 +72,6 @@ std::string SettingsLine(const Report& report) {
     }
     return data + " from seed " + std::to_string(s.seed) + ", " +
            std::to_string(s.runs) + " runs after " + std::to_string(s.warmup) + " warm-up" +
-           (s.interleave ? ", interleaved" : "") + "; " + report.system.cpu + ", " +
+           (s.interleave ? ", interleaved" : "") + ", " + DrawsText(s) + "; " + report.system.cpu + ", " +
            std::to_string(report.system.cores) + " cores";
 }

@@ -39,5 +39,9 @@ RowFigures Figures(const Report& report, const Measurement& row);
 // crashed; empty for a row with figures.
 std::string Unfinished(const Report& report, const Measurement& row);
 
+// How the data of the sorts was drawn: "a new draw every sort below
+// 1000000 values", or with --same-data "the seed's data every sort".
+std::string DrawsText(const MeasureSettings& settings);
+
 // What was measured where, in one line.
 std::string SettingsLine(const Report& report);

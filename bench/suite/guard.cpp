@@ -16,7 +16,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // The child's arguments, in this order, then the contenders' names.
-enum ChildArgument { kPattern, kCount, kSeed, kRuns, kWarmup, kInterleave, kMinTime, kFirst, kSkip, kNames };
+enum ChildArgument {
+    kPattern, kCount, kSeed, kRuns, kWarmup, kInterleave, kMinTime, kTimeLimit, kSameData, kFirst, kSkip, kBatches, kNames
+};
 
 std::string Number(double value) {
     char text[32];
@@ -24,16 +26,25 @@ std::string Number(double value) {
     return text;
 }
 
+// A contender's sorts per sample as found by an earlier child, or 0.
+int KnownBatch(const Measurement& row) {
+    return row.draws > 0 ? row.batch : 0;
+}
+
 std::vector<std::string> ChildArguments(const std::vector<Contender>& contenders,
                                         const MeasureSettings& settings, std::size_t first,
-                                        const std::vector<bool>& skip) {
+                                        const std::vector<bool>& skip, const std::vector<Measurement>& rows) {
+    std::string marks, batches;
+    for (bool left : skip) marks += left ? '1' : '0';
+    for (const Measurement& row : rows) batches += (batches.empty() ? "" : ",") + std::to_string(KnownBatch(row));
     std::vector<std::string> arguments = {
-        kMeasuringChildFlag,           settings.pattern,
-        std::to_string(settings.count), std::to_string(settings.seed),
-        std::to_string(settings.runs),  std::to_string(settings.warmup),
+        kMeasuringChildFlag,             settings.pattern,
+        std::to_string(settings.count),  std::to_string(settings.seed),
+        std::to_string(settings.runs),   std::to_string(settings.warmup),
         settings.interleave ? "1" : "0", Number(settings.minTimeMs),
-        std::to_string(first),          std::string()};
-    for (bool left : skip) arguments.back() += left ? '1' : '0';
+        Number(settings.timeLimitSeconds), settings.sameData ? "1" : "0",
+        std::to_string(first),           marks,
+        batches};
     for (const Contender& contender : contenders) arguments.push_back(contender.name);
     return arguments;
 }
@@ -56,16 +67,19 @@ bool ReadWhole(const std::string& text, long long low, long long high, long long
 // do not fit together.
 bool ReadChildArguments(const std::vector<std::string>& arguments, const std::vector<Contender>& known,
                         MeasureSettings& settings, std::size_t& first, std::vector<bool>& skip,
-                        std::vector<Contender>& contenders) {
+                        std::vector<int>& batches, std::vector<Contender>& contenders) {
     if (arguments.size() <= kNames || FindPattern(arguments[kPattern]) == nullptr) return false;
-    long long count = 0, seed = 0, runs = 0, warmup = 0, interleave = 0, start = 0;
+    long long count = 0, seed = 0, runs = 0, warmup = 0, interleave = 0, sameData = 0, start = 0;
     if (!ReadWhole(arguments[kCount], 2, 2147483647, count) ||
         !ReadWhole(arguments[kSeed], 0, 4294967295, seed) || !ReadWhole(arguments[kRuns], 0, 1 << 30, runs) ||
         !ReadWhole(arguments[kWarmup], 0, 1 << 30, warmup) ||
         !ReadWhole(arguments[kInterleave], 0, 1, interleave) ||
+        !ReadWhole(arguments[kSameData], 0, 1, sameData) ||
         !ReadWhole(arguments[kFirst], 0, 1ll << 40, start) ||
-        !ReadNumber(arguments[kMinTime], settings.minTimeMs))
+        !ReadNumber(arguments[kMinTime], settings.minTimeMs) ||
+        !ReadNumber(arguments[kTimeLimit], settings.timeLimitSeconds))
         return false;
+    settings.sameData = sameData == 1;
     settings.pattern = arguments[kPattern];
     settings.count = static_cast<std::int32_t>(count);
     settings.seed = static_cast<std::uint32_t>(seed);
@@ -82,7 +96,13 @@ bool ReadChildArguments(const std::vector<std::string>& arguments, const std::ve
     const std::string& marks = arguments[kSkip];
     if (marks.size() != contenders.size()) return false;
     for (char mark : marks) skip.push_back(mark == '1');
-    return true;
+    std::istringstream list(arguments[kBatches]);
+    for (std::string batch; std::getline(list, batch, ',');) {
+        long long value = 0;
+        if (!ReadWhole(batch, 0, 1 << 30, value)) return false;
+        batches.push_back(static_cast<int>(value));
+    }
+    return batches.size() == contenders.size();
 }
 
 void Say(const std::string& line) {
@@ -93,10 +113,11 @@ void Say(const std::string& line) {
 
 struct ChildWork {
     const std::vector<Contender>* contenders;
-    const std::vector<std::int32_t>* data;
+    const CellData* data;
     const MeasureSettings* settings;
     std::size_t first;
     const std::vector<bool>* skip;
+    const std::vector<int>* batches;
 };
 
 void RunChildWork(void* raw) {
@@ -105,11 +126,12 @@ void RunChildWork(void* raw) {
         [](std::size_t repetition) { Say("start " + std::to_string(repetition)); },
         [](const Sample& s) {
             Say("sample " + std::to_string(s.repetition) + ' ' + Number(s.perSortMs) + ' ' +
-                std::to_string(s.ticks) + ' ' + std::to_string(s.batch) + ' ' + std::to_string(s.failedSlot));
+                std::to_string(s.ticks) + ' ' + std::to_string(s.batch) + ' ' + std::to_string(s.failedSlot) +
+                ' ' + std::to_string(s.draws));
         }};
     const auto contenders = static_cast<int>(work.contenders->size());
     RunRepetitions(*work.contenders, *work.data, *work.settings, Schedule(contenders, *work.settings),
-                   work.first, *work.skip, events);
+                   work.first, *work.skip, *work.batches, events);
 }
 
 // What one child did before it ended or was stopped.
@@ -142,9 +164,11 @@ void TakeReport(const std::string& line, const std::vector<Contender>& contender
     std::uint32_t ticks = 0;
     int batch = 1;
     std::int32_t failedSlot = -1;
-    words >> perSortMs >> ticks >> batch >> failedSlot;
+    std::int64_t draws = 0;
+    words >> perSortMs >> ticks >> batch >> failedSlot >> draws;
     Measurement& row = rows[c];
     row.batch = batch;
+    row.draws = draws;
     row.failedSlot = failedSlot;
     if (order[repetition].timed && failedSlot == -1) {
         row.times.push_back(perSortMs);
@@ -185,18 +209,19 @@ int RunMeasuringChild(const std::vector<std::string>& arguments, const std::vect
     MeasureSettings settings;
     std::size_t first = 0;
     std::vector<bool> skip;
+    std::vector<int> batches;
     std::vector<Contender> contenders;
-    if (!ReadChildArguments(arguments, known, settings, first, skip, contenders)) {
+    if (!ReadChildArguments(arguments, known, settings, first, skip, batches, contenders)) {
         std::fprintf(stderr, "orvandel-bench: %s: arguments this program did not write\n", kMeasuringChildFlag);
         return 2;
     }
-    std::vector<std::int32_t> data;
+    CellData data;
     std::string error;
     if (!GenerateData(settings, data, error)) {
         std::fprintf(stderr, "orvandel-bench: %s\n", error.c_str());
         return 1;
     }
-    ChildWork work{&contenders, &data, &settings, first, &skip};
+    ChildWork work{&contenders, &data, &settings, first, &skip, &batches};
     RunOnLargeStack(RunChildWork, &work, kSortStackBytes);
     Say("done");
     return 0;
@@ -214,7 +239,7 @@ bool MeasureGuarded(const std::vector<Contender>& contenders, const MeasureSetti
                                        [&](const Repetition& r) { return !skip[static_cast<std::size_t>(r.contender)]; });
         if (left == order.end()) return true;
         ChildProcess child;
-        if (!StartChild(ChildArguments(contenders, settings, first, skip), child, error)) return false;
+        if (!StartChild(ChildArguments(contenders, settings, first, skip, rows), child, error)) return false;
         const ChildRun run = FollowChild(child, contenders, order, settings, progress, rows);
         const ChildStatus status = FinishChild(child, run.overLimit);
         if (run.finished) return true;

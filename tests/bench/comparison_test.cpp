@@ -170,6 +170,16 @@ TEST(BenchComparison, OtherDataIsRefusedAndOtherContextWarned) {
     other = Side("b.json", {});
     other.machine = "elsewhere";
     EXPECT_EQ(ContextWarnings(baseline, other).size(), 1u);
+
+    // A run that sorted new draws against one that sorted one data set over and over.
+    SavedCell drawn = Cell("A", kNine);
+    drawn.draws = 41;
+    other = Side("b.json", {Cell("A", kNine), drawn});
+    other.draws = DrawsMethod(other.cells);
+    SavedReport old = baseline;
+    old.draws = DrawsMethod(old.cells);
+    EXPECT_EQ(ContextWarnings(old, other), (std::vector<std::string>{
+        "warning: other draws: base.json \"the same data every sort\", b.json \"a new draw every sort\""}));
 }
 
 TEST(BenchComparison, FailIfSlowerLooksAtSlowerCellsBeyondThePercent) {

@@ -16,6 +16,7 @@
 #include "bench/app/output_file.h"
 #include "bench/measure/reference_sorts.h"
 #include "bench/measure/cell_data.h"
+#include "bench/measure/patterns.h"
 #include "bench/measure/repetitions.h"
 #include "bench/report/format.h"
 #include "bench/report/formats.h"
@@ -59,6 +60,11 @@ void CountingSort(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
 void BrokenOnThirdCall(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
     CountingSort(slots, lo, hi);
     if (sortsCalled == 3) std::swap(slots[17], slots[18]);
+}
+
+// One data set sorted again and again: the cell of a shape without a seed.
+CellData OneDataSet(const std::vector<std::int32_t>& values) {
+    return CellData{FindPattern("ascending"), static_cast<std::int32_t>(values.size()), 1, false, values};
 }
 
 const Contender kCounting{"Counting", "", CountingSort, BoundForm::kExclusiveUpper, false, 1};
@@ -151,7 +157,7 @@ TEST(BenchBatch, CopiesAreMadeBeforeTheClockStartsAndCheckedAfterItStops) {
     std::vector<std::int32_t> copies;
     watch = ClockWatch{&data, &copies, 4, {}, {}};
     sortsCalled = 0;
-    const BatchTiming timing = TimeBatch(kCounting, data, 4, copies, WatchingClock);
+    const BatchTiming timing = TimeBatch(kCounting, OneDataSet(data), 0, 4, copies, WatchingClock);
     EXPECT_EQ(sortsCalled, 4);
     EXPECT_EQ(watch.freshCopies, (std::vector<int>{4, 0}));   // start: four fresh copies
     EXPECT_EQ(watch.sortedCopies, (std::vector<int>{0, 4}));  // stop: all four sorted
@@ -166,23 +172,28 @@ TEST(BenchBatch, AFailedCopyIsFoundWhereverItIsInTheBatch) {
     std::vector<std::int32_t> copies;
     watch = ClockWatch{&data, &copies, 4, {}, {}};
     sortsCalled = 0;
-    EXPECT_EQ(TimeBatch(kBrokenOnThird, data, 4, copies, WatchingClock).failedSlot, 17);
-    EXPECT_EQ(TimeBatch(kBrokenOnThird, data, 4, copies, WatchingClock).failedSlot, kNoDescent);  // calls 5 to 8
+    EXPECT_EQ(TimeBatch(kBrokenOnThird, OneDataSet(data), 0, 4, copies, WatchingClock).failedSlot, 17);
+    EXPECT_EQ(TimeBatch(kBrokenOnThird, OneDataSet(data), 4, 4, copies, WatchingClock).failedSlot,
+              kNoDescent);  // calls 5 to 8
 }
 
 TEST(BenchBatch, BatchSizeReachesTheMinimumTimeWithinItsMemory) {
     struct Case {
-        double oneSortMs, minTimeMs;
+        double oneSortMs, minTimeMs, timeLimitMs;
         std::int32_t count;
         int expected;
     } cases[] = {
-        {0.01, 5, 1000, 500},     {0.011, 5, 1000, 455}, {5, 5, 1000, 1},  {300, 5, 5000000, 1},
-        {4.99, 5, 1000, 2},       {0, 5, 1000, static_cast<int>(kBatchBytes / 4000)},
-        {1e-6, 5, 10000000, 1},   // a batch of copies would not fit: one copy
-        {1e-6, 5, 4000000, 4},    // 64 MiB hold four copies of 16 MB
+        {0.01, 5, 1e4, 1000, 500},     {0.011, 5, 1e4, 1000, 455}, {5, 5, 1e4, 1000, 1},
+        {300, 5, 1e4, 5000000, 1},     {4.99, 5, 1e4, 1000, 2},    {0, 5, 1e4, 1000, static_cast<int>(kBatchBytes / 4000)},
+        {1e-6, 5, 1e4, 10000000, 1},   // a batch of copies would not fit: one copy
+        {1e-6, 5, 1e4, 4000000, 4},    // 64 MiB hold four copies of 16 MB
+        {1, 5000, 1000, 1000, 500},    // the limit is per sort: a batch lasts half of it at most
+        {1, 5000, 10001, 1000, 5000},  // ... and the minimum time where that is shorter
+        {800, 5000, 1000, 1000, 1},    // a sort longer than half the limit is a sample of its own
     };
     for (const Case& c : cases)
-        EXPECT_EQ(BatchSize(c.oneSortMs, c.minTimeMs, c.count), c.expected) << c.oneSortMs << ' ' << c.count;
+        EXPECT_EQ(BatchSize(c.oneSortMs, c.minTimeMs, c.timeLimitMs, c.count), c.expected)
+            << c.oneSortMs << ' ' << c.minTimeMs << ' ' << c.timeLimitMs << ' ' << c.count;
 }
 
 TEST(BenchBatch, TheFirstRepetitionFindsTheBatchAndEverySampleSortsIt) {
@@ -191,13 +202,13 @@ TEST(BenchBatch, TheFirstRepetitionFindsTheBatchAndEverySampleSortsIt) {
     settings.runs = 3;
     settings.warmup = 1;
     settings.minTimeMs = 2;  // far longer than one sort of 200 values
-    std::vector<std::int32_t> data;
+    CellData data;
     std::string error;
     ASSERT_TRUE(GenerateData(settings, data, error));
     std::vector<Sample> samples;
     const RepetitionEvents events{[](std::size_t) {}, [&](const Sample& s) { samples.push_back(s); }};
     sortsCalled = 0;
-    RunRepetitions({kCounting}, data, settings, Schedule(1, settings), 0, {false}, events);
+    RunRepetitions({kCounting}, data, settings, Schedule(1, settings), 0, {false}, {0}, events);
     ASSERT_EQ(samples.size(), 4u);
     const int batch = samples[0].batch;
     EXPECT_GT(batch, 1);

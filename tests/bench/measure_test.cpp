@@ -148,13 +148,17 @@ TEST(BenchMeasure, JsonHoldsEveryRepetitionAndTheContext) {
     EXPECT_TRUE(baseline["failed_slot"].is_null());
     const auto times = baseline["times_ms"].get<std::vector<double>>();
     ASSERT_EQ(times.size(), 3u);
-    EXPECT_EQ(baseline["ticks_ms"].size(), 3u);
+    EXPECT_EQ(baseline["ticks_ms_per_batch"].size(), 3u);
+    // A new draw for every sort: one to find the batch, then a batch per repetition, warm-up included.
+    EXPECT_FALSE(json["settings"]["same_data"].get<bool>());
+    EXPECT_EQ(baseline["draws"], 1 + 4 * baseline["batch"].get<int>());
     EXPECT_DOUBLE_EQ(baseline["min_ms"].get<double>(), *std::min_element(times.begin(), times.end()));
     EXPECT_DOUBLE_EQ(baseline["max_ms"].get<double>(), *std::max_element(times.begin(), times.end()));
     EXPECT_DOUBLE_EQ(baseline["ratio_to_std_sort"].get<double>(), 1.0);
 
     const nlohmann::json& broken = json["rows"][1];
     EXPECT_EQ(broken["failed_slot"], 17);
+    EXPECT_EQ(broken["draws"], 1);
     EXPECT_TRUE(broken["times_ms"].empty());
     EXPECT_FALSE(broken.contains("median_ms"));
 }
@@ -164,22 +168,24 @@ TEST(BenchMeasure, CsvHasAHeaderAndOneLinePerRow) {
     ASSERT_EQ(RunMeasureCommand(SmallRun(ReportFormat::kCsv), {kBroken, kStdSort}, out, err, false), 1);
     const auto lines = CsvLines(out.str());
     ASSERT_EQ(lines.size(), 3u);
-    ASSERT_EQ(lines[0].size(), 12u);
+    ASSERT_EQ(lines[0].size(), 13u);
     EXPECT_EQ(lines[0][0], "name");
-    EXPECT_EQ(lines[0][11], "failed_slot");
-    EXPECT_EQ(lines[1], (std::vector<std::string>{"Broken", "Break", "false", "0", "", "", "", "",
+    EXPECT_EQ(lines[0][4], "draws");
+    EXPECT_EQ(lines[0][12], "failed_slot");
+    EXPECT_EQ(lines[1], (std::vector<std::string>{"Broken", "Break", "false", "0", "1", "", "", "", "",
                                                   "", "", "", "17"}));
     const auto& baseline = lines[2];
-    ASSERT_EQ(baseline.size(), 12u);
+    ASSERT_EQ(baseline.size(), 13u);
     EXPECT_EQ(baseline[0], kBaselineName);
     EXPECT_EQ(baseline[2], "true");
     EXPECT_EQ(baseline[3], "3");
-    const double min = std::stod(baseline[4]), median = std::stod(baseline[5]),
-                 max = std::stod(baseline[8]);
+    EXPECT_GT(std::stoll(baseline[4]), 4);
+    const double min = std::stod(baseline[5]), median = std::stod(baseline[6]),
+                 max = std::stod(baseline[9]);
     EXPECT_LE(min, median);
     EXPECT_LE(median, max);
-    EXPECT_EQ(baseline[10], "1.0000");
-    EXPECT_EQ(baseline[11], "");
+    EXPECT_EQ(baseline[11], "1.0000");
+    EXPECT_EQ(baseline[12], "");
 }
 
 TEST(BenchMeasure, DataThatLeavesLessThanHalfTheMemoryFreeIsRefused) {

@@ -91,6 +91,18 @@ TEST(BenchPatterns, EachShapeHasItsDefiningProperty) {
     const std::vector<std::int32_t> saw = Filled("sawtooth", 1600);
     EXPECT_EQ(Descents(saw), 15u);  // sixteen runs
     for (std::size_t k = 0; k < saw.size(); ++k) EXPECT_EQ(saw[k], static_cast<std::int32_t>(k % 100)) << k;
+    // Sixteen runs 0, 1, 2 ... whose lengths differ by one at most, whatever the count.
+    for (const std::int32_t count : {16, 17, 31, 1000, 4099}) {
+        std::vector<std::int32_t> lengths;
+        for (const std::int32_t value : Filled("sawtooth", count)) {
+            if (value == 0) lengths.push_back(0);
+            ASSERT_FALSE(lengths.empty()) << count;
+            EXPECT_EQ(value, lengths.back()++) << count;
+        }
+        EXPECT_EQ(lengths.size(), 16u) << count;
+        EXPECT_LE(*std::max_element(lengths.begin(), lengths.end()) - *std::min_element(lengths.begin(), lengths.end()), 1)
+            << count;
+    }
 
     const std::vector<std::int32_t> equal = Filled("all-equal", kCount);
     EXPECT_EQ(std::count(equal.begin(), equal.end(), equal.front()), kCount);
