@@ -22,9 +22,8 @@ bool StartChild(const std::vector<std::string>& arguments, ChildProcess& child, 
 enum class ChildRead { kData, kEnd, kTimeout };
 
 // Appends what the child has written to text, waiting at most
-// timeoutSeconds (a negative timeout waits as long as it takes): kData when
-// something came, kEnd when the child closed its output, kTimeout when
-// nothing came in time.
+// timeoutSeconds: kData when something came, kEnd when the child closed its
+// output, kTimeout when nothing came in time.
 ChildRead ReadChild(ChildProcess& child, double timeoutSeconds, std::string& text);
 
 enum class ChildEnd { kExited, kStackOverflow, kCrashed };

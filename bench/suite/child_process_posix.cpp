@@ -168,7 +168,7 @@ bool StartChild(const std::vector<std::string>& arguments, ChildProcess& child, 
 
 ChildRead ReadChild(ChildProcess& child, double timeoutSeconds, std::string& text) {
     pollfd poll_fd{static_cast<int>(child.output), POLLIN, 0};
-    const int timeout = timeoutSeconds < 0 ? -1 : static_cast<int>(std::ceil(timeoutSeconds * 1000));
+    const int timeout = static_cast<int>(std::ceil(timeoutSeconds * 1000));
     int ready = 0;
     do ready = poll(&poll_fd, 1, timeout);
     while (ready < 0 && errno == EINTR);

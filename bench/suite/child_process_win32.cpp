@@ -163,7 +163,7 @@ ChildRead ReadChild(ChildProcess& child, double timeoutSeconds, std::string& tex
             text.append(buffer, got);
             return ChildRead::kData;
         }
-        if (timeoutSeconds >= 0 && Clock::now() >= deadline) return ChildRead::kTimeout;
+        if (Clock::now() >= deadline) return ChildRead::kTimeout;
         // Wakes early when the child ends, so its last words are read at once.
         WaitForSingleObject(AsHandle(child.process), kPollMilliseconds);
     }
