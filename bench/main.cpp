@@ -19,6 +19,7 @@
 #include "bench/app/window_runs.h"
 #include "bench/measure/contenders.h"
 #include "bench/suite/guard.h"
+#include "bench/suite/interruption.h"
 
 namespace {
 
@@ -56,6 +57,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     line.options.colour = StandardOutputTakesColour();
+    // Here, not in the measuring child: the kernel or a job ends that one with us.
+    InstallInterruptionHandlers();
     if (!line.options.comparePaths.empty()) return RunCompareCommand(line.options, std::cout, std::cerr);
     if (!line.options.measuring) return RunWindowRuns(line.options.names, std::cerr);
     return RunMeasureCommand(line.options, AllContenders(), std::cout, std::cerr,

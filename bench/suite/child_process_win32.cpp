@@ -1,15 +1,53 @@
 // The guarded child on Windows: CreateProcess of this program's own file
 // with an inherited pipe for its standard output, the pipe polled against
-// a deadline, and a thread with a large reserved stack.
+// a deadline, a thread with a large reserved stack, a job object that ends
+// the child with its parent, and the parent's console control handler.
 #include <windows.h>
 
 #include <chrono>
 
 #include "bench/suite/child_process.h"
+#include "bench/suite/interruption.h"
 
 namespace {
 
 constexpr DWORD kPollMilliseconds = 5;
+// The statuses a shell gives for the signals the C runtime names for these
+// events: 128 + SIGINT, + SIGBREAK, + SIGTERM.
+constexpr UINT kCtrlCStatus = 130;
+constexpr UINT kCtrlBreakStatus = 149;
+constexpr UINT kClosedStatus = 143;
+
+// Every child is put in this job; the system kills what is in it when its
+// last handle closes, which is when this process ends, however it ends.
+HANDLE ChildJob() {
+    static const HANDLE job = [] {
+        const HANDLE made = CreateJobObjectA(nullptr, nullptr);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (made != nullptr)
+            SetInformationJobObject(made, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+        return made;
+    }();
+    return job;
+}
+
+void DeleteNow(const char* path) {
+    DeleteFileA(path);
+}
+
+// Runs on a thread of its own while the main thread goes on: ends the child
+// and this process at once, without the runtime's clean-up, which could
+// wait for a lock the main thread holds.
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+    if (ChildJob() != nullptr) TerminateJobObject(ChildJob(), kCtrlCStatus);
+    ForEachWatchedFile(DeleteNow);
+    const UINT status = event == CTRL_C_EVENT       ? kCtrlCStatus
+                        : event == CTRL_BREAK_EVENT ? kCtrlBreakStatus
+                                                    : kClosedStatus;
+    TerminateProcess(GetCurrentProcess(), status);
+    return TRUE;
+}
 
 HANDLE AsHandle(std::intptr_t value) {
     return reinterpret_cast<HANDLE>(value);
@@ -58,6 +96,15 @@ DWORD WINAPI RunStackWork(void* raw) {
 
 }  // namespace
 
+void InstallInterruptionHandlers() {
+    ChildJob();  // made now, not first inside the handler
+    SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
+
+bool StaysWithParent() {
+    return true;  // the parent's job ends this process with it
+}
+
 bool StartChild(const std::vector<std::string>& arguments, ChildProcess& child, std::string& error) {
     char self[MAX_PATH];
     const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
@@ -83,14 +130,17 @@ bool StartChild(const std::vector<std::string>& arguments, ChildProcess& child, 
     startup.hStdOutput = writeEnd;
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessA(self, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        nullptr, &startup, &process);
+    // Suspended until it is in the job, so that it never runs untied.
+    const BOOL started = CreateProcessA(self, commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
+                                        nullptr, nullptr, &startup, &process);
     CloseHandle(writeEnd);
     if (!started) {
         error = SystemMessage("cannot start a measuring process");
         CloseHandle(readEnd);
         return false;
     }
+    if (ChildJob() != nullptr) AssignProcessToJobObject(ChildJob(), process.hProcess);
+    ResumeThread(process.hThread);
     CloseHandle(process.hThread);
     child.process = reinterpret_cast<std::intptr_t>(process.hProcess);
     child.output = reinterpret_cast<std::intptr_t>(readEnd);
@@ -113,7 +163,7 @@ ChildRead ReadChild(ChildProcess& child, double timeoutSeconds, std::string& tex
             text.append(buffer, got);
             return ChildRead::kData;
         }
-        if (timeoutSeconds >= 0 && Clock::now() >= deadline) return ChildRead::kTimeout;
+        if (Clock::now() >= deadline) return ChildRead::kTimeout;
         // Wakes early when the child ends, so its last words are read at once.
         WaitForSingleObject(AsHandle(child.process), kPollMilliseconds);
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -134,29 +135,49 @@ void RunChildWork(void* raw) {
                    work.first, *work.skip, *work.batches, events);
 }
 
+// How long a child may go without a report while no repetition runs: it
+// is starting, generating its data or between repetitions, all linear in
+// the count. Generous, since a slow machine must not cost a cell; the point
+// is only that a stopped or hung child cannot hold the run forever.
+constexpr double kReportGraceSeconds = 5;
+constexpr double kReportSecondsPerValue = 100e-9;
+
+// Whole seconds, so that the message naming it is exact.
+double ReportAllowanceSeconds(const MeasureSettings& settings) {
+    return std::ceil(settings.timeLimitSeconds + kReportGraceSeconds + settings.count * kReportSecondsPerValue);
+}
+
+Clock::time_point After(double seconds) {
+    return Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
 // What one child did before it ended or was stopped.
 struct ChildRun {
     std::ptrdiff_t running = -1;    // a repetition started and not finished
+    std::size_t next = 0;           // with none running: the repetition the child would start next
     bool finished = false;          // the child reported the end of its work
     bool overLimit = false;         // the running repetition passed the time limit
+    bool silent = false;            // no report came in the allowance between repetitions
+    Clock::time_point deadline;     // for the next report
 };
 
 // Takes one report line of the child into rows and run.
 void TakeReport(const std::string& line, const std::vector<Contender>& contenders,
                 const std::vector<Repetition>& order, const MeasureSettings& settings,
-                const ProgressReport& progress, std::vector<Measurement>& rows, ChildRun& run,
-                Clock::time_point& deadline) {
+                const ProgressReport& progress, std::vector<Measurement>& rows, ChildRun& run) {
     std::istringstream words(line);
     std::string word;
     std::size_t repetition = 0;
     words >> word >> repetition;
-    if (word == "done") run.finished = true;
+    if (word == "done") {
+        run.finished = true;
+        run.deadline = After(ReportAllowanceSeconds(settings));  // for its exit
+    }
     if ((word != "start" && word != "sample") || !words || repetition >= order.size()) return;
     const auto c = static_cast<std::size_t>(order[repetition].contender);
     if (word == "start") {
         run.running = static_cast<std::ptrdiff_t>(repetition);
-        deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                      std::chrono::duration<double>(settings.timeLimitSeconds));
+        run.deadline = After(settings.timeLimitSeconds);
         if (progress) progress(contenders[c].name, static_cast<int>(repetition), static_cast<int>(order.size()));
         return;
     }
@@ -175,32 +196,58 @@ void TakeReport(const std::string& line, const std::vector<Contender>& contender
         row.ticks.push_back(ticks);
     }
     run.running = -1;
+    run.next = repetition + 1;
+    run.deadline = After(ReportAllowanceSeconds(settings));
 }
 
-// Reads the child's reports until it ends or a repetition overruns.
+// Reads the child, started at repetition first, until it ends, a
+// repetition overruns or no report comes in time.
 ChildRun FollowChild(ChildProcess& child, const std::vector<Contender>& contenders,
-                     const std::vector<Repetition>& order, const MeasureSettings& settings,
+                     const std::vector<Repetition>& order, const MeasureSettings& settings, std::size_t first,
                      const ProgressReport& progress, std::vector<Measurement>& rows) {
     ChildRun run;
-    Clock::time_point deadline;
+    run.next = first;
+    run.deadline = After(ReportAllowanceSeconds(settings));
     std::string pending;
     for (;;) {
-        const double timeout =
-            run.running < 0 ? -1 : std::max(0.0, std::chrono::duration<double>(deadline - Clock::now()).count());
+        const double timeout = std::max(0.0, std::chrono::duration<double>(run.deadline - Clock::now()).count());
         const ChildRead read = ReadChild(child, timeout, pending);
-        if (read == ChildRead::kTimeout) run.overLimit = true;
+        if (read == ChildRead::kTimeout) (run.running < 0 ? run.silent : run.overLimit) = true;
         if (read != ChildRead::kData) return run;
         for (std::size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
             std::string line = pending.substr(0, end);
             if (!line.empty() && line.back() == '\r') line.pop_back();  // a text-mode pipe
-            TakeReport(line, contenders, order, settings, progress, rows, run, deadline);
+            TakeReport(line, contenders, order, settings, progress, rows, run);
         }
     }
 }
 
-std::string Described(const ChildStatus& status) {
-    return status.end == ChildEnd::kCrashed ? status.description
-                                            : "exited with status " + std::to_string(status.exitCode);
+// Left out of a child's work: predicted rows, rows ended by an earlier
+// child, failed checks.
+bool Ended(const Measurement& row) {
+    return row.end != CellEnd::kMeasured || row.failedSlot != -1;
+}
+
+// The first repetition from on whose row has not ended, or order.size().
+std::size_t NextToRun(const std::vector<Repetition>& order, const std::vector<Measurement>& rows,
+                      std::size_t from) {
+    while (from < order.size() && Ended(rows[static_cast<std::size_t>(order[from].contender)])) ++from;
+    return from;
+}
+
+// Marks the row of a repetition that a child did not finish, and why.
+void MarkUnfinished(const ChildRun& run, const ChildStatus& status, const MeasureSettings& settings,
+                    Measurement& row) {
+    row.end = run.overLimit                          ? CellEnd::kOverLimit
+              : status.end == ChildEnd::kStackOverflow ? CellEnd::kStackExhausted
+                                                       : CellEnd::kCrashed;
+    if (row.end != CellEnd::kCrashed) return;
+    if (run.silent)
+        row.crash = "no report within " + Number(ReportAllowanceSeconds(settings)) + " s";
+    else if (status.end == ChildEnd::kCrashed)
+        row.crash = status.description;
+    else
+        row.crash = "exited with status " + std::to_string(status.exitCode);
 }
 
 }  // namespace
@@ -215,6 +262,8 @@ int RunMeasuringChild(const std::vector<std::string>& arguments, const std::vect
         std::fprintf(stderr, "orvandel-bench: %s: arguments this program did not write\n", kMeasuringChildFlag);
         return 2;
     }
+    // Before the data, which may take long: an orphan would sort on for no one.
+    if (!StaysWithParent()) return 2;
     CellData data;
     std::string error;
     if (!GenerateData(settings, data, error)) {
@@ -230,29 +279,22 @@ int RunMeasuringChild(const std::vector<std::string>& arguments, const std::vect
 bool MeasureGuarded(const std::vector<Contender>& contenders, const MeasureSettings& settings,
                     const ProgressReport& progress, std::vector<Measurement>& rows, std::string& error) {
     const std::vector<Repetition> order = Schedule(static_cast<int>(contenders.size()), settings);
-    std::vector<bool> skip(rows.size(), false);
-    for (std::size_t first = 0;;) {
-        // Left out: predicted rows, rows ended by an earlier child, failed checks.
-        for (std::size_t c = 0; c < rows.size(); ++c)
-            skip[c] = rows[c].end != CellEnd::kMeasured || rows[c].failedSlot != -1;
-        const auto left = std::find_if(order.begin() + static_cast<std::ptrdiff_t>(first), order.end(),
-                                       [&](const Repetition& r) { return !skip[static_cast<std::size_t>(r.contender)]; });
-        if (left == order.end()) return true;
+    for (std::size_t first = NextToRun(order, rows, 0); first < order.size();) {
+        std::vector<bool> skip;
+        for (const Measurement& row : rows) skip.push_back(Ended(row));
         ChildProcess child;
         if (!StartChild(ChildArguments(contenders, settings, first, skip, rows), child, error)) return false;
-        const ChildRun run = FollowChild(child, contenders, order, settings, progress, rows);
-        const ChildStatus status = FinishChild(child, run.overLimit);
+        const ChildRun run = FollowChild(child, contenders, order, settings, first, progress, rows);
+        const ChildStatus status = FinishChild(child, run.overLimit || run.silent);
         if (run.finished) return true;
-        if (run.running < 0) {
-            error = "the measuring process " + Described(status) + " between repetitions";
-            return false;
-        }
-        const auto c = static_cast<std::size_t>(order[static_cast<std::size_t>(run.running)].contender);
-        Measurement& row = rows[c];
-        row.end = run.overLimit ? CellEnd::kOverLimit
-                  : status.end == ChildEnd::kStackOverflow ? CellEnd::kStackExhausted
-                                                            : CellEnd::kCrashed;
-        if (row.end == CellEnd::kCrashed) row.crash = Described(status);
-        first = static_cast<std::size_t>(run.running) + 1;
+        // The repetition it was in, or else the one it would have started:
+        // a child that keeps dying before its first report ends one row
+        // each time, so the cell still comes to an end.
+        const std::size_t lost = run.running >= 0 ? static_cast<std::size_t>(run.running)
+                                                  : NextToRun(order, rows, run.next);
+        if (lost == order.size()) return true;  // ended after its last report
+        MarkUnfinished(run, status, settings, rows[static_cast<std::size_t>(order[lost].contender)]);
+        first = NextToRun(order, rows, lost + 1);
     }
+    return true;
 }

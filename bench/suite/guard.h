@@ -25,13 +25,17 @@ constexpr std::size_t kSortStackBytes = (sizeof(void*) >= 8 ? 256u : 64u) << 20;
 
 // The child's side, given the arguments after kMeasuringChildFlag: the
 // contenders are found by name in known. Writes its reports to standard
-// output and returns the exit status (2 for arguments it cannot read).
+// output and returns the exit status (2 for arguments it cannot read, and
+// at once, saying nothing, when the parent that started it is gone).
 int RunMeasuringChild(const std::vector<std::string>& arguments, const std::vector<Contender>& known);
 
 // Measures the cell settings.pattern × settings.count for contenders. rows
 // holds one row per contender, in their order; rows already ended (a
 // prediction) are left out. Each repetition's progress is reported with its
-// index in the cell's schedule. Returns false with error set when no child
-// could measure at all.
+// index in the cell's schedule. A child that ends, or sends nothing for
+// longer than the time limit and an allowance for preparing the data, while
+// no repetition runs costs the row whose repetition it would have started
+// next, marked crashed. Returns false with error set when a child cannot be
+// started at all.
 bool MeasureGuarded(const std::vector<Contender>& contenders, const MeasureSettings& settings,
                     const ProgressReport& progress, std::vector<Measurement>& rows, std::string& error);

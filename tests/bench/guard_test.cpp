@@ -6,14 +6,28 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
 #ifndef _WIN32
+#include <dirent.h>
+#include <fcntl.h>
 #include <errno.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
 #endif
 
 #include "bench/suite/guard.h"
 #include "bench/app/measure_command.h"
 #include "bench/measure/reference_sorts.h"
+#include "bench/suite/interruption.h"
 #include "bench/suite/matrix.h"
 #include "bench/suite/prediction.h"
 #include "tests/bench/test_routines.h"
@@ -74,6 +88,269 @@ Measurement Row(CellEnd end, std::int32_t count, std::vector<double> times, doub
 }
 
 }  // namespace
+
+#ifndef _WIN32
+namespace {
+
+// A folder of the test's own, removed with what is left in it.
+struct ScratchFolder {
+    std::filesystem::path path;
+    explicit ScratchFolder(const std::string& name)
+        : path(std::filesystem::temp_directory_path() /
+               (name + "-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()))) {
+        std::filesystem::create_directories(path);
+    }
+    ~ScratchFolder() { std::filesystem::remove_all(path); }
+    bool Empty() const { return std::filesystem::is_empty(path); }
+};
+
+std::vector<std::string> Statuses(const nlohmann::json& rows, const std::string& pattern) {
+    std::vector<std::string> statuses;
+    for (const nlohmann::json& row : rows)
+        if (row["pattern"] == pattern) statuses.push_back(row["status"]);
+    return statuses;
+}
+
+}  // namespace
+
+// Children lost while no repetition runs (before their first report) or in
+// a repetition: each costs the row whose repetition it was in or would have
+// started, the other rows and cells are measured, every output is written
+// and the exit status is 1.
+TEST(BenchGuard, AChildLostCostsTheRowItWouldHaveRunAndTheRunGoesOn) {
+    const std::string killed = "crashed: killed by signal 9 (Killed)";
+    struct Case {
+        const char* what;
+        const char* action;  // what the cell's children do before their first report, or nothing
+        bool once;           // only the cell's first child does it
+        Contender first;     // measured before std::sort
+        std::vector<std::string> ascending, random;
+    } cases[] = {
+        {"killed before its first report", "kill", true, kCounted, {killed, "measured"}, {"measured", "measured"}},
+        {"killed before its first report, every time", "kill", false, kCounted, {killed, killed},
+         {"measured", "measured"}},
+        {"exits before its first report", "exit", true, kCounted,
+         {"crashed: exited with status " + std::to_string(kTestChildExitStatus), "measured"},
+         {"measured", "measured"}},
+        // The limit, five seconds and 100 ns for each of the 500 values, in whole seconds.
+        {"stopped before its first report", "stop", true, kCounted, {"crashed: no report within 7 s", "measured"},
+         {"measured", "measured"}},
+        {"killed in a repetition", nullptr, false, kAborting,
+         {"crashed: killed by signal 6 (Aborted)", "measured"},
+         {"crashed: killed by signal 6 (Aborted)", "measured"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ScratchFolder folder("orvandel-lost-child");
+        const std::string token = (folder.path / "once").string();
+        if (c.once) std::ofstream(token) << "the first child removes this\n";
+        if (c.action != nullptr)
+            setenv(kTestChildFault, (std::string(c.action) + " ascending " + (c.once ? token : "")).c_str(), 1);
+        BenchOptions options;
+        options.measuring = true;
+        options.settings = Quick();
+        options.settings.runs = 2;
+        options.settings.timeLimitSeconds = 1;
+        options.patterns = {"ascending", "random"};
+        options.counts = {500};
+        options.format = ReportFormat::kJson;
+        options.exportPath = (folder.path / "report.json").string();
+        options.exportFormat = ReportFormat::kJson;
+        std::ostringstream out, err;
+        const int status = RunMeasureCommand(options, {c.first, StdSort()}, out, err, false);
+        unsetenv(kTestChildFault);
+        EXPECT_EQ(status, 1) << err.str();
+        ExpectNoChildLeft();
+        EXPECT_FALSE(std::filesystem::exists(token));  // the fault was met, once or more
+        const nlohmann::json rows = nlohmann::json::parse(out.str())["rows"];
+        EXPECT_EQ(Statuses(rows, "ascending"), c.ascending);
+        EXPECT_EQ(Statuses(rows, "random"), c.random);
+        for (const nlohmann::json& row : rows)
+            EXPECT_EQ(row["times_ms"].size(), row["status"] == "measured" ? 2u : 0u) << row["name"];
+        std::ifstream exported(options.exportPath);
+        ASSERT_TRUE(exported) << "the export was not written";
+        EXPECT_EQ(nlohmann::json::parse(exported)["rows"], rows);
+        EXPECT_NE(err.str().find(c.first.name + " (ascending, 500 values): " + c.ascending[0] + "\n"),
+                  std::string::npos)
+            << err.str();
+    }
+}
+
+namespace {
+
+// Runs a process that installs the handlers, watches one file, watches and
+// forgets another, and raises signal; ignored first when ignore is set.
+// Returns its wait status.
+int InterruptedProcess(int signal, bool ignore, const std::string& watched, const std::string& forgotten) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (ignore) ::signal(signal, SIG_IGN);
+        InstallInterruptionHandlers();
+        std::ofstream(watched) << "partial\n";
+        std::ofstream(forgotten) << "whole\n";
+        WatchTemporaryFile(forgotten);
+        WatchTemporaryFile(watched);
+        ForgetTemporaryFile(forgotten);
+        raise(signal);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return status;
+}
+
+// The processes whose parent is parent.
+std::vector<pid_t> ChildrenOf(pid_t parent) {
+    std::vector<pid_t> children;
+    DIR* proc = opendir("/proc");
+    while (dirent* entry = readdir(proc)) {
+        std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
+        std::string line;
+        if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) continue;
+        std::istringstream fields(line.substr(line.rfind(')') + 1));
+        char state = 0;
+        pid_t ppid = 0;
+        if (fields >> state >> ppid && ppid == parent) children.push_back(std::atoi(entry->d_name));
+    }
+    closedir(proc);
+    return children;
+}
+
+// A measuring child on its sort thread, so past its start, where it
+// checks its parent and asks to die with it.
+bool IsSorting(pid_t pid) {
+    const std::string proc = "/proc/" + std::to_string(pid);
+    std::ifstream cmdline(proc + "/cmdline");
+    const std::string text((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
+    std::error_code unreadable;
+    const auto threads = std::distance(std::filesystem::directory_iterator(proc + "/task", unreadable),
+                                       std::filesystem::directory_iterator());
+    return text.find(std::string(kMeasuringChildFlag) + '\0') != std::string::npos && threads >= 2;
+}
+
+// Waits, as a hang guard, for the measuring child of parent to sort; 0
+// when none did.
+pid_t SortingChildOf(pid_t parent) {
+    for (int tries = 0; tries < 3000; ++tries) {
+        for (pid_t child : ChildrenOf(parent))
+            if (IsSorting(child)) return child;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return 0;
+}
+
+// Starts the real program with arguments, its outputs discarded and the
+// interrupting signals at their default whatever the test runner set.
+pid_t StartProgram(const std::vector<std::string>& arguments) {
+    std::vector<std::string> texts = {ORVANDEL_BENCH_PROGRAM};
+    texts.insert(texts.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& text : texts) argv.push_back(text.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t signals;
+    sigemptyset(&signals);
+    posix_spawnattr_setsigmask(&attributes, &signals);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals, signal);
+    posix_spawnattr_setsigdefault(&attributes, &signals);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = 0;
+    const int failure = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return failure == 0 ? pid : 0;
+}
+
+// Waits, as a hang guard, for a child of this process to end; kills it
+// when it does not. Returns its wait status, or -1 when it had to be killed.
+int EndOf(pid_t pid) {
+    int status = 0;
+    for (int tries = 0; tries < 1000; ++tries) {
+        if (waitpid(pid, &status, WNOHANG) == pid) return status;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return -1;
+}
+
+}  // namespace
+
+// The parent's handlers: watched files removed, forgotten ones kept, the
+// process ended by the signal itself (the shell's 128 + its number), and a
+// signal ignored from the start left ignored.
+TEST(BenchGuard, AnInterruptionRemovesTheWatchedFilesAndEndsWithTheSignal) {
+    struct Case {
+        int signal;
+        bool ignoredBefore;
+    } cases[] = {{SIGTERM, false}, {SIGINT, false}, {SIGHUP, false}, {SIGHUP, true}, {SIGINT, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(strsignal(c.signal)) + (c.ignoredBefore ? ", ignored before" : ""));
+        const ScratchFolder folder("orvandel-interrupted");
+        const std::string watched = (folder.path / "report.json.part").string();
+        const std::string forgotten = (folder.path / "chart.svg").string();
+        const int status = InterruptedProcess(c.signal, c.ignoredBefore, watched, forgotten);
+        if (c.ignoredBefore) {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        } else {
+            EXPECT_TRUE(WIFSIGNALED(status)) << status;
+            EXPECT_EQ(WTERMSIG(status), c.signal);
+        }
+        EXPECT_EQ(std::filesystem::exists(watched), c.ignoredBefore);
+        EXPECT_TRUE(std::filesystem::exists(forgotten));
+    }
+}
+
+// The real program, interrupted while its child sorts a slow cell: on a
+// signal it can handle, it kills and reaps the child itself and ends by the
+// signal; killed outright, the kernel ends the child with it. Either way
+// no child is left and nothing is left in the output folder.
+TEST(BenchGuard, TheChildDiesWithItsParent) {
+    // Orphans come to this process, so that it can see them and reap them.
+    ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    struct Case {
+        int signal;
+        bool handled;  // the parent ends its child itself
+    } cases[] = {{SIGTERM, true}, {SIGINT, true}, {SIGHUP, true}, {SIGKILL, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(strsignal(c.signal));
+        const ScratchFolder folder("orvandel-parent");
+        const pid_t parent = StartProgram({"--pattern", "ascending", "--count", "400000", "--time-limit", "30",
+                                           "--runs", "1", "--warmup", "0", "sb sort c", "--export",
+                                           (folder.path / "report.json").string(), "--chart",
+                                           (folder.path / "chart.svg").string()});
+        ASSERT_GT(parent, 0);
+        const pid_t child = SortingChildOf(parent);
+        EXPECT_GT(child, 0) << "no measuring child started";
+        kill(parent, c.signal);
+        int status = 0;
+        ASSERT_EQ(waitpid(parent, &status, 0), parent);
+        EXPECT_TRUE(WIFSIGNALED(status)) << status;
+        EXPECT_EQ(WTERMSIG(status), c.signal);
+        if (child <= 0) continue;
+        if (c.handled) {
+            // Reaped by its parent: it never came to this process.
+            EXPECT_EQ(kill(child, 0), -1);
+            EXPECT_EQ(errno, ESRCH);
+        } else {
+            // Killed by the kernel as its parent died.
+            const int childStatus = EndOf(child);
+            EXPECT_TRUE(WIFSIGNALED(childStatus) && WTERMSIG(childStatus) == SIGKILL)
+                << "the child outlived its parent: " << childStatus;
+        }
+        while (waitpid(-1, nullptr, WNOHANG) > 0) {
+        }
+        EXPECT_TRUE(folder.Empty());
+    }
+    prctl(PR_SET_CHILD_SUBREAPER, 0);
+    ExpectNoChildLeft();
+}
+#endif
 
 TEST(BenchGuard, AStackOverflowOrAFailedCheckEndsItsRowOnlyAndTheMatrixGoesOn) {
     MeasureSettings settings = Quick();
@@ -196,4 +473,12 @@ TEST(BenchGuard, ChildRefusesArgumentsItDidNotWrite) {
         EXPECT_EQ(RunMeasuringChild(wrong, known), 2) << k;
     }
     EXPECT_EQ(RunMeasuringChild({good.begin(), good.end() - 1}, known), 2);
+#ifndef _WIN32
+    // Not started by its parent: by hand, or that parent died before it looked.
+    for (const char* parent : {static_cast<const char*>(nullptr), "1", "0"}) {
+        if (parent != nullptr) setenv("ORVANDEL_MEASURING_PARENT", parent, 1);
+        EXPECT_EQ(RunMeasuringChild(good, known), 2) << (parent ? parent : "none");
+        unsetenv("ORVANDEL_MEASURING_PARENT");
+    }
+#endif
 }

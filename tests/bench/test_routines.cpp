@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 namespace {
@@ -36,15 +37,20 @@ void Endless(std::int32_t*, std::int32_t, std::int32_t) {
     for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
 }
 
+void Abort(std::int32_t*, std::int32_t, std::int32_t) {
+    std::abort();
+}
+
 }  // namespace
 
 const Contender kBroken{"Broken", "Break", BrokenAtSeventeen, BoundForm::kExclusiveUpper, false, 1};
 const Contender kStackHungry{"Stack hungry", "", StackHungry, BoundForm::kExclusiveUpper, false, 1};
 const Contender kEndless{"Endless", "", Endless, BoundForm::kExclusiveUpper, false, 1};
+const Contender kAborting{"Aborting", "", Abort, BoundForm::kExclusiveUpper, false, 1};
 const Contender kCounted{"Counted", "Count", StdSort, BoundForm::kExclusiveUpper, false, 1};
 
 std::vector<Contender> TestContenders() {
     std::vector<Contender> all = AllContenders();
-    all.insert(all.end(), {kBroken, kStackHungry, kEndless, kCounted});
+    all.insert(all.end(), {kBroken, kStackHungry, kEndless, kAborting, kCounted});
     return all;
 }

@@ -13,8 +13,16 @@ extern const Contender kBroken;
 extern const Contender kStackHungry;
 // Never returns.
 extern const Contender kEndless;
+// Aborts: the child dies in the middle of a repetition.
+extern const Contender kAborting;
 // Sorts like std::sort, under a name of the tests' own.
 extern const Contender kCounted;
 
-// Every contender of the product, then the four above.
+// The environment variable that makes the test program's measuring
+// children fail before their first report (test_main.cpp), and the status
+// they exit with when told to exit.
+constexpr char kTestChildFault[] = "ORVANDEL_TEST_CHILD_FAULT";
+constexpr int kTestChildExitStatus = 7;
+
+// Every contender of the product, then the five above.
 std::vector<Contender> TestContenders();
