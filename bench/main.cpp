@@ -45,6 +45,16 @@ bool StandardOutputTakesColour() {
 #endif
 }
 
+// The exit status of a command that printed on standard output: a failed
+// write there (a full disk) must not pass for success. The measuring
+// commands check their own output.
+int Printed(int status) {
+    std::cout.flush();
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout) && std::cout) return status;
+    std::cerr << "orvandel-bench: could not write standard output\n";
+    return status == 0 ? 1 : status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -54,13 +64,13 @@ int main(int argc, char** argv) {
     if (line.exit) return line.exitCode;
     if (line.options.list) {
         ListContenders(std::cout);
-        return 0;
+        return Printed(0);
     }
     line.options.colour = StandardOutputTakesColour();
     // Here, not in the measuring child: the kernel or a job ends that one with us.
     InstallInterruptionHandlers();
     if (!line.options.comparePaths.empty()) return RunCompareCommand(line.options, std::cout, std::cerr);
-    if (!line.options.measuring) return RunWindowRuns(line.options.names, std::cerr);
+    if (!line.options.measuring) return Printed(RunWindowRuns(line.options.names, std::cerr));
     return RunMeasureCommand(line.options, AllContenders(), std::cout, std::cerr,
                              StandardErrorIsTerminal());
 }

@@ -9,7 +9,8 @@ int RunCompareCommand(const BenchOptions& options, std::ostream& out, std::ostre
     SavedReport baseline;
     SavedReport current;
     std::string error;
-    const bool comparable = ReadSavedReport(options.comparePaths[0], baseline, error) &&
+    const bool comparable = OutputsUsable(options, error) &&
+                            ReadSavedReport(options.comparePaths[0], baseline, error) &&
                             ReadSavedReport(options.comparePaths[1], current, error) &&
                             (error = DataMismatch(baseline, current)).empty() &&
                             SelectCells(options.names, options.filter, baseline, current, error);

@@ -46,7 +46,7 @@ int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>&
     SavedReport baseline;
     const bool measured =
         error.empty() && FitsInMemory(options.counts.back(), report.system, error) &&
-        OutputsCreatable(options, error) && ReadBaseline(options, baseline, error) &&
+        OutputsUsable(options, error) && ReadBaseline(options, baseline, error) &&
         MeasureSuite(selection.contenders, options.settings, options.patterns, options.counts,
                      showProgress ? ProgressLine(err) : nullptr, report.rows, error);
     if (showProgress) err << '\r' << std::string(60, ' ') << '\r' << std::flush;

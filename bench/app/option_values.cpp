@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <sstream>
 
 #include "bench/measure/patterns.h"
 
@@ -83,6 +84,13 @@ bool WholeDigits(const std::string& text, std::string& digits, bool& whole) {
     return true;
 }
 
+// A bound as people write it: 100, 86400, 2.5.
+std::string Limit(double largest) {
+    std::ostringstream text;
+    text << largest;
+    return text.str();
+}
+
 }  // namespace
 
 bool ParseCount(const std::string& text, std::int32_t& count, std::string& error) {
@@ -124,8 +132,20 @@ bool ParseCountList(const std::string& text, std::vector<std::int32_t>& counts, 
     return true;
 }
 
-bool ParseDuration(const std::string& option, const std::string& text, double largest, double& value,
-                   std::string& error) {
+bool ParseWholeNumber(const std::string& option, const std::string& text, int smallest, int largest, int& value,
+                      std::string& error) {
+    std::uint64_t number = 0;
+    if (!ParseDecimal(text, static_cast<std::uint64_t>(largest), number) || number < static_cast<std::uint64_t>(smallest)) {
+        error = option + ": \"" + text + "\" is not a whole number from " + std::to_string(smallest) + " to " +
+                std::to_string(largest);
+        return false;
+    }
+    value = static_cast<int>(number);
+    return true;
+}
+
+bool ParseNumber(const std::string& option, const std::string& text, double largest, double& value,
+                 std::string& error) {
     const std::size_t point = text.find('.');
     const std::string digits = point == std::string::npos ? text : text.substr(0, point) + text.substr(point + 1);
     if (digits.empty() || !std::all_of(digits.begin(), digits.end(), IsDigit) || text.size() > 16) {
@@ -133,8 +153,16 @@ bool ParseDuration(const std::string& option, const std::string& text, double la
         return false;
     }
     value = std::strtod(text.c_str(), nullptr);
-    if (value > 0 && value <= largest) return true;
-    error = option + ": " + text + " is outside 0 (excluded) ... " + std::to_string(static_cast<long long>(largest));
+    if (value <= largest) return true;
+    error = option + ": " + text + " is outside 0 ... " + Limit(largest);
+    return false;
+}
+
+bool ParseDuration(const std::string& option, const std::string& text, double largest, double& value,
+                   std::string& error) {
+    if (!ParseNumber(option, text, largest, value, error)) return false;
+    if (value > 0) return true;
+    error = option + ": " + text + " is outside 0 (excluded) ... " + Limit(largest);
     return false;
 }
 

@@ -1,6 +1,7 @@
 // Values of the command line's options: counts in the forms people type
-// (5000000, 1e5, 2.5M, 100k) and comma-separated lists of them, times as
-// decimal numbers, seeds of the generator and lists of input shapes.
+// (5000000, 1e5, 2.5M, 100k) and comma-separated lists of them, whole
+// numbers, times and percentages as decimal numbers, seeds of the
+// generator and lists of input shapes.
 #pragma once
 
 #include <cstdint>
@@ -17,9 +18,20 @@ bool ParseCount(const std::string& text, std::int32_t& count, std::string& error
 // smaller sizes of a shape are measured first.
 bool ParseCountList(const std::string& text, std::vector<std::int32_t>& counts, std::string& error);
 
-// A duration for option: a decimal number, with an optional fraction,
-// greater than 0 and at most largest. Returns false with a message naming
+// A whole number for option, in decimal whatever its leading zeros (010 is
+// ten), from smallest to largest. Returns false with a message naming
 // option for anything else.
+bool ParseWholeNumber(const std::string& option, const std::string& text, int smallest, int largest, int& value,
+                      std::string& error);
+
+// A number for option: decimal digits with an optional fraction, from 0 to
+// largest; no sign, exponent or word, so never NaN or infinite. Returns
+// false with a message naming option for anything else.
+bool ParseNumber(const std::string& option, const std::string& text, double largest, double& value,
+                 std::string& error);
+
+// A duration for option: a number as ParseNumber reads it, greater than 0
+// and at most largest.
 bool ParseDuration(const std::string& option, const std::string& text, double largest, double& value,
                    std::string& error);
 

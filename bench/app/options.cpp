@@ -2,6 +2,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <functional>
+#include <limits>
+#include <utility>
+
 #include "bench/app/option_values.h"
 #include "bench/measure/cell_data.h"
 
@@ -9,6 +14,8 @@ namespace {
 
 constexpr double kLongestLimit = 86400;     // seconds: a day per repetition
 constexpr double kLongestMinTime = 10000;   // milliseconds
+constexpr int kMostRepetitions = 1000000;
+constexpr double kNoLimit = std::numeric_limits<double>::infinity();
 
 const std::string kFooter =
     "Without measuring options it runs the named routines (button label or\n"
@@ -37,16 +44,55 @@ std::string Trimmed(const std::string& message) {
     return message.substr(0, message.find_last_not_of('\n') + 1);
 }
 
+// The options whose values our own parsers read, as typed: CLI11 would
+// take 010 for octal and accept nan or inf as numbers.
+struct OptionTexts {
+    std::string runs, warmup, count, seed, pattern, timeLimit, minTime, noise, failIfSlower;
+};
+
+// CLI11 takes "" as a value like any other; no option here has a use for it.
+bool NoEmptyValue(const CLI::App& app, std::string& error) {
+    for (const CLI::Option* option : app.get_options()) {
+        const std::vector<std::string>& values = option->results();
+        if (option->nonpositional() && std::find(values.begin(), values.end(), "") != values.end()) {
+            error = option->get_name() + ": the value is empty";
+            return false;
+        }
+    }
+    return true;
+}
+
+// Reads the value of every option given among texts into o.
+bool ReadValues(const CLI::App& app, const OptionTexts& texts, BenchOptions& o, std::string& error) {
+    MeasureSettings& settings = o.settings;
+    const std::pair<const char*, std::function<bool()>> readers[] = {
+        {"--runs", [&] { return ParseWholeNumber("--runs", texts.runs, 1, kMostRepetitions, settings.runs, error); }},
+        {"--warmup",
+         [&] { return ParseWholeNumber("--warmup", texts.warmup, 0, kMostRepetitions, settings.warmup, error); }},
+        {"--count", [&] { return ParseCountList(texts.count, o.counts, error); }},
+        {"--seed", [&] { return ParseSeed(texts.seed, settings.seed, error); }},
+        {"--pattern", [&] { return ParsePatternList(texts.pattern, o.patterns, error); }},
+        {"--time-limit",
+         [&] { return ParseDuration("--time-limit", texts.timeLimit, kLongestLimit, settings.timeLimitSeconds, error); }},
+        {"--min-time",
+         [&] { return ParseDuration("--min-time", texts.minTime, kLongestMinTime, settings.minTimeMs, error); }},
+        {"--noise", [&] { return ParseNumber("--noise", texts.noise, 100, o.noisePercent, error); }},
+        {"--fail-if-slower",
+         [&] { return ParseNumber("--fail-if-slower", texts.failIfSlower, kNoLimit, o.failIfSlowerPercent, error); }},
+    };
+    for (const auto& [name, read] : readers)
+        if (app.count(name) > 0 && !read()) return false;
+    settings.count = o.counts.front();
+    settings.pattern = o.patterns.front();
+    return true;
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) {
     CommandLine line;
     BenchOptions& o = line.options;
-    std::string count;
-    std::string seed;
-    std::string pattern = "window";
-    std::string timeLimit;
-    std::string minTime;
+    OptionTexts texts;
     std::string format = "table";
 
     CLI::App app("Times the five quicksort routines of the Orvandel window.", "orvandel-bench");
@@ -54,41 +100,37 @@ CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostr
     app.add_option("routine", o.names, "Routines (and, when measuring, references) to run");
     app.add_flag("--list", o.list, "Print the routines and references and exit");
     const std::vector<CLI::Option*> measuring = {
-        app.add_option("--runs", o.settings.runs, "Timed repetitions per routine (default 5)")
-            ->check(CLI::Range(1, 1000000)),
-        app.add_option("--warmup", o.settings.warmup, "Untimed repetitions before them (default 1)")
-            ->check(CLI::Range(0, 1000000)),
+        app.add_option("--runs", texts.runs, "Timed repetitions per routine (default 5)"),
+        app.add_option("--warmup", texts.warmup, "Untimed repetitions before them (default 1)"),
         app.add_option("--filter", o.filter, "Also run what this ECMAScript regex finds in a name"),
         app.add_flag("--interleave", o.settings.interleave,
                      "One repetition of each routine in turn, so drift does not favour one"),
         app.add_flag("--same-data", o.settings.sameData,
                      "Sort the seed's data every time, also where each sort would get a new draw"),
-        app.add_option("--count", count,
+        app.add_option("--count", texts.count,
                        "Values generated; slots 1 ... N-1 are sorted (default 5000000); "
                        "a list such as 1000,1e5,2.5M measures each size"),
-        app.add_option("--seed", seed, "Generator seed, 1 ... 2147483646 (default 87654321)"),
+        app.add_option("--seed", texts.seed, "Generator seed, 1 ... 2147483646 (default 87654321)"),
         app.add_option("--format", format, "Standard output as table, json, csv or markdown")
             ->check(CLI::IsMember({"table", "json", "csv", "markdown"})),
         app.add_option("--export", o.exportPath, "Also write the report to FILE (.txt .json .csv .md)"),
         app.add_option("--chart", o.chartPath,
                        "Write a bar chart of the medians to FILE.svg; with several sizes, "
                        "time per element against size"),
-        app.add_option("--pattern", pattern,
+        app.add_option("--pattern", texts.pattern,
                        "Input shapes, comma-separated, or all (default window; --list shows them)"),
-        app.add_option("--time-limit", timeLimit, "Seconds one repetition may take (default 10)"),
-        app.add_option("--min-time", minTime,
+        app.add_option("--time-limit", texts.timeLimit, "Seconds one repetition may take (default 10)"),
+        app.add_option("--min-time", texts.minTime,
                        "Milliseconds a timed sample lasts at least, sorting copies back to back (default 5)"),
         app.add_option("--save-baseline", o.saveBaselinePath, "Also save the JSON report to FILE.json"),
         app.add_option("--baseline", o.baselinePath, "Compare the run with the report saved in FILE.json"),
-        app.add_option("--noise", o.noisePercent, "Changes below PCT count as none (default 2)")
-            ->check(CLI::Range(0.0, 100.0)),
-        app.add_option("--fail-if-slower", o.failIfSlowerPercent,
-                       "Exit status 3 when a cell is slower by more than PCT")
-            ->check(CLI::NonNegativeNumber),
+        app.add_option("--noise", texts.noise, "Changes below PCT count as none (default 2)"),
+        app.add_option("--fail-if-slower", texts.failIfSlower, "Exit status 3 when a cell is slower by more than PCT"),
     };
     CLI::Option* compare = app.add_option("--compare", o.comparePaths,
                                           "Compare two saved JSON reports, A as the baseline, measuring nothing")
                                ->expected(2)
+                               ->allow_extra_args(false)
                                ->type_name("A.json B.json");
     for (const char* measured : {"--runs", "--warmup", "--interleave", "--same-data", "--count", "--seed", "--save-baseline",
                                  "--baseline"})
@@ -108,15 +150,7 @@ CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostr
     for (const CLI::Option* option : measuring) o.measuring = o.measuring || option->count() > 0;
 
     std::string error;
-    bool valid = (count.empty() || ParseCountList(count, o.counts, error)) &&
-                 (seed.empty() || ParseSeed(seed, o.settings.seed, error)) &&
-                 ParsePatternList(pattern, o.patterns, error) &&
-                 (timeLimit.empty() ||
-                  ParseDuration("--time-limit", timeLimit, kLongestLimit, o.settings.timeLimitSeconds, error)) &&
-                 (minTime.empty() || ParseDuration("--min-time", minTime, kLongestMinTime, o.settings.minTimeMs, error));
-    if (o.counts.empty()) o.counts = {o.settings.count};
-    o.settings.count = o.counts.front();
-    o.settings.pattern = o.patterns.front();
+    bool valid = NoEmptyValue(app, error) && ReadValues(app, texts, o, error);
     const bool comparing = !o.baselinePath.empty() || !o.comparePaths.empty();
     for (const char* name : {"--noise", "--fail-if-slower"})
         if (valid && app.get_option(name)->count() > 0 && !comparing) {

@@ -1,6 +1,7 @@
 #include "bench/app/outputs.h"
 
 #include <functional>
+#include <vector>
 
 #include "bench/app/output_file.h"
 #include "bench/compare/comparison_report.h"
@@ -17,13 +18,50 @@ bool WriteOutputFile(const std::string& path, const std::function<void(std::ostr
     return false;
 }
 
+// A file named on the command line, with the option that named it.
+struct NamedPath {
+    const char* option;
+    const std::string& path;
+};
+
+std::vector<NamedPath> OutputPaths(const BenchOptions& options) {
+    std::vector<NamedPath> outputs;
+    for (const NamedPath output : {NamedPath{"--export", options.exportPath}, NamedPath{"--chart", options.chartPath},
+                                   NamedPath{"--save-baseline", options.saveBaselinePath}})
+        if (!output.path.empty()) outputs.push_back(output);
+    return outputs;
+}
+
+std::vector<NamedPath> InputPaths(const BenchOptions& options) {
+    std::vector<NamedPath> inputs;
+    if (!options.baselinePath.empty()) inputs.push_back({"--baseline", options.baselinePath});
+    for (const std::string& path : options.comparePaths) inputs.push_back({"--compare", path});
+    return inputs;
+}
+
+// Why output cannot be written, or "": it is one of the files named before
+// it or read by the command, or it cannot be created.
+std::string OutputFault(const NamedPath& output, const std::vector<NamedPath>& earlier,
+                        const std::vector<NamedPath>& inputs) {
+    for (const NamedPath& other : earlier)
+        if (SameFile(other.path, output.path))
+            return std::string(other.option) + " and " + output.option + " name one file, " + output.path;
+    for (const NamedPath& input : inputs)
+        if (SameFile(input.path, output.path))
+            return std::string(output.option) + " " + output.path + " would overwrite the report read by " +
+                   input.option;
+    return CannotCreate(output.path);
+}
+
 }  // namespace
 
-bool OutputsCreatable(const BenchOptions& options, std::string& error) {
-    for (const std::string* path : {&options.exportPath, &options.chartPath, &options.saveBaselinePath}) {
-        if (path->empty() || CanCreate(*path)) continue;
-        error = "cannot create " + *path;
-        return false;
+bool OutputsUsable(const BenchOptions& options, std::string& error) {
+    const std::vector<NamedPath> inputs = InputPaths(options);
+    std::vector<NamedPath> checked;
+    for (const NamedPath& output : OutputPaths(options)) {
+        error = OutputFault(output, checked, inputs);
+        if (!error.empty()) return false;
+        checked.push_back(output);
     }
     return true;
 }
@@ -37,11 +75,14 @@ bool WriteOutputs(const BenchOptions& options, const Report* report, const Compa
             WriteReport(to, *report, format);
     };
     write(out, options.format, options.colour);
+    // Buffered text is only known to have reached its file once flushed.
+    const bool printed = static_cast<bool>(out.flush());
+    if (!printed) err << "orvandel-bench: could not write standard output\n";
     if (comparison && options.format == ReportFormat::kCsv)
         for (const std::string& warning : comparison->warnings) err << "orvandel-bench: " << warning << '\n';
-    bool written = true;
+    bool written = printed;
     if (!options.exportPath.empty())
-        written = WriteOutputFile(options.exportPath, [&](std::ostream& file) { write(file, options.exportFormat, false); }, err);
+        written &= WriteOutputFile(options.exportPath, [&](std::ostream& file) { write(file, options.exportFormat, false); }, err);
     if (!options.chartPath.empty())
         written &= WriteOutputFile(options.chartPath, [&](std::ostream& file) {
             if (comparison)

@@ -9,12 +9,15 @@
 #include "bench/compare/comparison.h"
 #include "bench/report/report.h"
 
-// Whether every file the options name can be created, so that a wrong path
-// is refused before anything is measured; false with a one-line error.
-bool OutputsCreatable(const BenchOptions& options, std::string& error);
+// Whether every file the options name can be created, no two of them are
+// one file and none is one of the reports read (--baseline, --compare); so
+// a wrong path is refused before anything is read or measured. False with
+// a one-line error.
+bool OutputsUsable(const BenchOptions& options, std::string& error);
 
 // Writes standard output, --export and --chart: the report alone, or, with
 // a comparison, the report (if any) and the comparison; and with a report,
-// --save-baseline. False when a file could not be written (said on err).
+// --save-baseline. The files are written even when standard output fails.
+// False when standard output or a file could not be written (said on err).
 bool WriteOutputs(const BenchOptions& options, const Report* report, const Comparison* comparison,
                   std::ostream& out, std::ostream& err);

@@ -5,14 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "bench/measure/batch.h"
 #include "bench/app/measure_command.h"
 #include "bench/app/options.h"
+#include "bench/app/new_file.h"
 #include "bench/app/output_file.h"
 #include "bench/measure/reference_sorts.h"
 #include "bench/measure/cell_data.h"
@@ -358,24 +362,61 @@ TEST(BenchMatrixReport, ScalingChartCrossesEveryCellWithoutAFigure) {
 }
 
 TEST(BenchOutputFile, AFileAppearsWholeOrNotAtAll) {
-    const std::string path = testing::TempDir() + "orvandel-output-test.txt";
-    std::remove(path.c_str());
-    ASSERT_TRUE(CanCreate(path));
-    EXPECT_FALSE(std::ifstream(PartialPath(path)).good());  // the probe leaves nothing
+    const std::filesystem::path folder = testing::TempDir() + "orvandel-output-test";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directory(folder);
+    const std::string path = (folder / "out.txt").string();
+    const auto entries = [&] {
+        return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
+    };
+    EXPECT_EQ(CannotCreate(path), "");
+    EXPECT_EQ(entries(), 0);  // the probe leaves nothing
     ASSERT_TRUE(WriteWholeFile(path, [](std::ostream& out) { out << "first\n"; }));
     // A writer that fails half-way: the complete file from before stays.
     EXPECT_FALSE(WriteWholeFile(path, [](std::ostream& out) {
         out << "half";
         out.setstate(std::ios::badbit);
     }));
-    std::ifstream kept(path);
     std::string line;
-    std::getline(kept, line);
+    std::getline(std::ifstream(path) >> std::ws, line);  // closed at once: Windows removes no open file
     EXPECT_EQ(line, "first");
-    EXPECT_FALSE(std::ifstream(PartialPath(path)).good());
-    std::remove(path.c_str());
-    EXPECT_FALSE(CanCreate(testing::TempDir() + "no-such-folder/out.csv"));
-    EXPECT_FALSE(CanCreate(testing::TempDir()));  // a folder is not a file
+    EXPECT_EQ(entries(), 1);  // no temporary left
+    EXPECT_EQ(CannotCreate((folder / "no-such-folder/out.csv").string()),
+              "cannot create " + (folder / "no-such-folder/out.csv").string());
+    EXPECT_EQ(CannotCreate(folder.string()),
+              "cannot create " + folder.string() + ": it is not a regular file (only a regular file is ever replaced)");
+    std::filesystem::remove_all(folder);
+}
+
+TEST(BenchOutputFile, ANewFileIsNeverOneThatIsThere) {
+    const std::filesystem::path folder = testing::TempDir() + "orvandel-new-file-test";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directory(folder);
+    std::ofstream(folder / "victim.txt") << "keep\n";
+    std::error_code linked;
+    std::filesystem::create_symlink("victim.txt", folder / "link.txt", linked);
+    struct Row {
+        const char* name;
+        bool created;
+    };
+    for (const Row row : {Row{"victim.txt", false}, Row{"link.txt", false}, Row{"new.txt", true}}) {
+        if (std::string(row.name) == "link.txt" && linked) continue;  // no links on this system
+        const int handle = CreateNewFile((folder / row.name).string());
+        const int error = errno;
+        EXPECT_EQ(handle >= 0, row.created) << row.name;
+        if (handle >= 0) {
+            EXPECT_TRUE(WriteAndClose(handle, "new\n"));
+        } else {
+            EXPECT_EQ(error, EEXIST) << row.name;
+        }
+    }
+    const auto text = [&](const char* name) {
+        std::ifstream file(folder / name);
+        return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    };
+    EXPECT_EQ(text("victim.txt"), "keep\n");
+    EXPECT_EQ(text("new.txt"), "new\n");
+    std::filesystem::remove_all(folder);
 }
 
 TEST(BenchOutputFile, CommandLineFaultsExitWithStatusTwoBeforeMeasuring) {

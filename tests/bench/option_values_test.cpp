@@ -1,0 +1,87 @@
+// Option values as typed on the command line: refused with exit status 2
+// and one line naming the option, or read as a person means them.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bench/app/options.h"
+
+namespace {
+
+struct Row {
+    std::vector<std::string> arguments;
+    std::string message;  // the one line on standard error; empty when accepted
+    std::function<bool(const BenchOptions&)> read = nullptr;  // what an accepted line means
+};
+
+CommandLine Parsed(std::vector<std::string> arguments, std::ostream& err) {
+    arguments.insert(arguments.begin(), "orvandel-bench");
+    std::vector<char*> argv;
+    for (std::string& word : arguments) argv.push_back(word.data());
+    std::ostringstream out;
+    return ParseCommandLine(static_cast<int>(argv.size()), argv.data(), out, err);
+}
+
+}  // namespace
+
+TEST(BenchOptionValues, RefusedWithTheirMessageOrReadInDecimal) {
+    const Row rows[] = {
+        {{"--compare", "a.json", "b.json", "--noise", "nan"}, "orvandel-bench: --noise: \"nan\" is not a number\n"},
+        {{"--compare", "a.json", "b.json", "--noise", "inf"}, "orvandel-bench: --noise: \"inf\" is not a number\n"},
+        {{"--compare", "a.json", "b.json", "--noise", "100.5"}, "orvandel-bench: --noise: 100.5 is outside 0 ... 100\n"},
+        {{"--compare", "a.json", "b.json", "--fail-if-slower", "nan"},
+         "orvandel-bench: --fail-if-slower: \"nan\" is not a number\n"},
+        {{"--compare", "a.json", "b.json", "--fail-if-slower", "-inf"},
+         "orvandel-bench: --fail-if-slower: \"-inf\" is not a number\n"},
+        {{"--compare", "a.json", "b.json", "--fail-if-slower", "1e400"},
+         "orvandel-bench: --fail-if-slower: \"1e400\" is not a number\n"},
+        {{"--time-limit", "inf"}, "orvandel-bench: --time-limit: \"inf\" is not a number\n"},
+        {{"--min-time", "NaN"}, "orvandel-bench: --min-time: \"NaN\" is not a number\n"},
+        {{"--runs", "nan"}, "orvandel-bench: --runs: \"nan\" is not a whole number from 1 to 1000000\n"},
+        {{"--count", ""}, "orvandel-bench: --count: the value is empty\n"},
+        {{"--save-baseline", ""}, "orvandel-bench: --save-baseline: the value is empty\n"},
+        {{"--export", ""}, "orvandel-bench: --export: the value is empty\n"},
+        {{"--runs", ""}, "orvandel-bench: --runs: the value is empty\n"},
+        {{"--filter", ""}, "orvandel-bench: --filter: the value is empty\n"},
+        {{"--pattern", ""}, "orvandel-bench: --pattern: the value is empty\n"},
+        {{"--compare", "a.json", ""}, "orvandel-bench: --compare: the value is empty\n"},
+        {{"--compare", "a.json", "b.json", "--noise", ""}, "orvandel-bench: --noise: the value is empty\n"},
+        {{"--runs", "0x10"}, "orvandel-bench: --runs: \"0x10\" is not a whole number from 1 to 1000000\n"},
+        {{"--runs", "0"}, "orvandel-bench: --runs: \"0\" is not a whole number from 1 to 1000000\n"},
+        {{"--runs", "1000001"}, "orvandel-bench: --runs: \"1000001\" is not a whole number from 1 to 1000000\n"},
+        {{"--warmup", "-1"}, "orvandel-bench: --warmup: \"-1\" is not a whole number from 0 to 1000000\n"},
+        {{"--runs", "010"}, "", [](const BenchOptions& o) { return o.settings.runs == 10; }},
+        {{"--warmup", "007"}, "", [](const BenchOptions& o) { return o.settings.warmup == 7; }},
+        {{"--warmup", "0"}, "", [](const BenchOptions& o) { return o.settings.warmup == 0; }},
+        {{"--runs", "1000000"}, "", [](const BenchOptions& o) { return o.settings.runs == 1000000; }},
+        {{"--count", "010,1e3"}, "", [](const BenchOptions& o) { return o.counts == std::vector<std::int32_t>{10, 1000}; }},
+        {{"--seed", "010"}, "", [](const BenchOptions& o) { return o.settings.seed == 10; }},
+        {{"--compare", "a.json", "b.json", "--noise", "100"}, "",
+         [](const BenchOptions& o) { return o.noisePercent == 100; }},
+        {{"--compare", "a.json", "b.json", "--noise", "0"}, "", [](const BenchOptions& o) { return o.noisePercent == 0; }},
+        {{"--compare", "a.json", "b.json", "--fail-if-slower", "012.5"}, "",
+         [](const BenchOptions& o) { return o.failIfSlowerPercent == 12.5; }},
+        {{"--compare", "a.json", "b.json", "Qsort C", "std::sort"}, "",
+         [](const BenchOptions& o) {
+             return o.comparePaths == std::vector<std::string>{"a.json", "b.json"} &&
+                    o.names == std::vector<std::string>{"Qsort C", "std::sort"};
+         }},
+        {{"Qsort C", "--compare", "a.json", "b.json"}, "",
+         [](const BenchOptions& o) { return o.names == std::vector<std::string>{"Qsort C"}; }},
+    };
+    for (const Row& row : rows) {
+        std::string line;
+        for (const std::string& word : row.arguments) line += " '" + word + "'";
+        std::ostringstream err;
+        const CommandLine parsed = Parsed(row.arguments, err);
+        EXPECT_EQ(err.str(), row.message) << line;
+        EXPECT_EQ(parsed.exit, !row.message.empty()) << line;
+        EXPECT_EQ(parsed.exitCode, row.message.empty() ? 0 : 2) << line;
+        if (row.read) {
+            EXPECT_TRUE(row.read(parsed.options)) << line;
+        }
+    }
+}
