@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "bench/app/option_values.h"
+#include "bench/compare/saved_report.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostr
     app.add_flag("--list", o.list, "Print the routines and references and exit");
     const std::vector<CLI::Option*> measuring = {
         app.add_option("--runs", o.settings.runs, "Timed repetitions per routine (default 5)")
-            ->check(CLI::Range(1, 1000000)),
+            ->check(CLI::Range(1, kMaxRuns)),
         app.add_option("--warmup", o.settings.warmup, "Untimed repetitions before them (default 1)")
             ->check(CLI::Range(0, 1000000)),
         app.add_option("--filter", o.filter, "Also run what this ECMAScript regex finds in a name"),
