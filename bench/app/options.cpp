@@ -9,6 +9,7 @@
 
 #include "bench/app/option_values.h"
 #include "bench/measure/cell_data.h"
+#include "bench/compare/saved_report.h"
 
 namespace {
 
@@ -66,7 +67,7 @@ bool NoEmptyValue(const CLI::App& app, std::string& error) {
 bool ReadValues(const CLI::App& app, const OptionTexts& texts, BenchOptions& o, std::string& error) {
     MeasureSettings& settings = o.settings;
     const std::pair<const char*, std::function<bool()>> readers[] = {
-        {"--runs", [&] { return ParseWholeNumber("--runs", texts.runs, 1, kMostRepetitions, settings.runs, error); }},
+        {"--runs", [&] { return ParseWholeNumber("--runs", texts.runs, 1, kMaxRuns, settings.runs, error); }},
         {"--warmup",
          [&] { return ParseWholeNumber("--warmup", texts.warmup, 0, kMostRepetitions, settings.warmup, error); }},
         {"--count", [&] { return ParseCountList(texts.count, o.counts, error); }},

@@ -1,11 +1,12 @@
 #include "bench/compare/saved_report.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
+#include <set>
+#include <tuple>
+#include <vector>
 
 #include "bench/report/json.h"
 
@@ -13,46 +14,105 @@ namespace {
 
 using Json = nlohmann::json;
 
-std::string Text(const Json& object, const char* key) {
-    const auto found = object.find(key);
-    return found != object.end() && found->is_string() ? found->get<std::string>() : "unknown";
+// Thrown by the parser's callback to stop at the first value nested too
+// deep, before the parser's own stacks grow with the file.
+struct TooDeep {};
+
+// A text from the report for a message: escaped, so it stays on one line.
+std::string Quoted(const std::string& text) {
+    return Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 std::string RowName(std::size_t index, const Json& row) {
     std::string name = "row " + std::to_string(index + 1);
     const auto found = row.find("name");
-    if (found != row.end() && found->is_string()) name += " (\"" + found->get<std::string>() + "\")";
+    if (found != row.end() && found->is_string() && found->get_ref<const std::string&>().size() <= kMaxNameBytes)
+        name += " (" + Quoted(found->get<std::string>()) + ")";
     return name;
 }
 
+// The text under key, or fallback when there is none; what is wrong with it otherwise.
+std::string ReadText(const Json& object, const char* key, std::size_t longest, const char* fallback,
+                     std::string& text) {
+    const auto found = object.find(key);
+    if (found == object.end()) {
+        text = fallback;
+        return "";
+    }
+    if (!found->is_string()) return std::string(" has a ") + key + " that is not text";
+    if (found->get_ref<const std::string&>().size() > longest)
+        return std::string(" has a ") + key + " longer than " + std::to_string(longest) + " bytes";
+    text = found->get<std::string>();
+    return "";
+}
+
+std::string ReadTimes(const Json& row, std::vector<double>& times) {
+    const auto found = row.find("times_ms");
+    if (found == row.end() || !found->is_array()) return " has no times_ms list of numbers";
+    if (found->size() > static_cast<std::size_t>(kMaxRuns))
+        return " has " + std::to_string(found->size()) + " times, more than the " + std::to_string(kMaxRuns) +
+               " repetitions --runs allows";
+    for (const Json& time : *found) {
+        if (!time.is_number()) return " has no times_ms list of numbers";
+        const double ms = time.get<double>();
+        if (!(ms > 0 && ms <= kMaxTimeMs))
+            return " has a time of " + time.dump() + " ms; a time is above 0 and at most a day (86400000 ms)";
+        times.push_back(ms);
+    }
+    return "";
+}
+
 // One row into a cell; count is settings.count, for rows without their own.
-std::string ReadCell(std::size_t index, const Json& row, const Json* count, SavedCell& cell) {
-    const std::string where = RowName(index, row);
-    if (!row.is_object() || !row.contains("name") || !row["name"].is_string())
-        return where + " has no name";
-    cell.name = row["name"].get<std::string>();
-    cell.label = row.contains("label") && row["label"].is_string() ? row["label"].get<std::string>() : "";
+std::string ReadCell(const Json& row, const Json* count, SavedCell& cell) {
+    if (!row.is_object() || !row.contains("name") || !row["name"].is_string()) return " has no name";
+    for (const auto& [key, text, fallback] : {std::tuple{"name", &cell.name, ""}, std::tuple{"label", &cell.label, ""},
+                                             std::tuple{"pattern", &cell.pattern, kDefaultPattern}}) {
+        const std::string error = ReadText(row, key, kMaxNameBytes, fallback, *text);
+        if (!error.empty()) return error;
+    }
     cell.reference = row.contains("reference") && row["reference"].is_boolean() && row["reference"].get<bool>();
     // A cell without figures: its order check failed, or it did not finish.
     cell.failed = (row.contains("failed_slot") && row["failed_slot"].is_number_integer()) ||
                   (row.contains("status") && row["status"] != "measured");
 
-    const auto pattern = row.find("pattern");
-    if (pattern != row.end() && !pattern->is_string()) return where + " has a pattern that is not text";
-    cell.pattern = pattern != row.end() ? pattern->get<std::string>() : kDefaultPattern;
     const auto own = row.find("count");
     if (own != row.end()) count = &*own;
     if (count == nullptr || !count->is_number_integer() || count->get<std::int64_t>() < 2)
-        return where + " has no count of values";
+        return " has no count of values";
     cell.count = count->get<std::int64_t>();
-
-    const auto times = row.find("times_ms");
-    if (times == row.end() || !times->is_array() ||
-        !std::all_of(times->begin(), times->end(), [](const Json& t) { return t.is_number(); }))
-        return where + " has no times_ms list of numbers";
-    cell.times = times->get<std::vector<double>>();
     const auto draws = row.find("draws");
     if (draws != row.end() && draws->is_number_integer()) cell.draws = draws->get<std::int64_t>();
+    return ReadTimes(row, cell.times);
+}
+
+// Every row, each cell once: a set finds a repeat among many rows quickly.
+std::string ReadCells(const Json& rows, const Json* count, std::vector<SavedCell>& cells) {
+    std::set<std::tuple<std::string, std::string, std::int64_t>> seen;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        SavedCell cell;
+        const std::string error = ReadCell(rows[k], count, cell);
+        if (!error.empty()) return RowName(k, rows[k]) + error;
+        if (!seen.emplace(cell.name, cell.pattern, cell.count).second)
+            return RowName(k, rows[k]) + " repeats a cell (" + Quoted(cell.pattern) + ", " +
+                   std::to_string(cell.count) + " values)";
+        cells.push_back(std::move(cell));
+    }
+    return "";
+}
+
+std::string ReadContext(const Json& json, SavedReport& report) {
+    const auto context = json.find("context");
+    const Json none = Json::object();
+    const Json& c = context != json.end() && context->is_object() ? *context : none;
+    std::string cpu, os;
+    for (const auto& [key, text] : {std::pair{"cpu", &cpu}, std::pair{"os", &os},
+                                    std::pair{"compiler", &report.compiler}, std::pair{"flags", &report.flags}}) {
+        const std::string error = ReadText(c, key, kMaxContextBytes, "unknown", *text);
+        if (!error.empty()) return "context" + error;
+    }
+    const auto cores = c.find("cores");
+    const bool counted = cores != c.end() && cores->is_number_unsigned();
+    report.machine = cpu + ", " + (counted ? cores->dump() : "?") + " cores, " + os;
     return "";
 }
 
@@ -61,38 +121,68 @@ std::string ReadReport(const Json& json, SavedReport& report) {
         return "has no schema_version: not a JSON report of orvandel-bench";
     const Json& version = json["schema_version"];
     if (!version.is_number_integer() || version.get<std::int64_t>() != kReportSchemaVersion)
-        return "has schema version " + version.dump() + "; this orvandel-bench reads version " +
-               std::to_string(kReportSchemaVersion);
+        return "has schema version " + (version.is_number_integer() ? version.dump() : std::string("of type ") +
+                                                                                            version.type_name()) +
+               "; this orvandel-bench reads version " + std::to_string(kReportSchemaVersion);
     const auto settings = json.find("settings");
     if (settings == json.end() || !settings->is_object() || !settings->contains("seed") ||
         !(*settings)["seed"].is_number_unsigned() || (*settings)["seed"].get<std::uint64_t>() > UINT32_MAX)
         return "has no settings.seed";
     report.seed = (*settings)["seed"].get<std::uint32_t>();
     const auto count = settings->find("count");
-    const Json* settingsCount = count != settings->end() ? &*count : nullptr;
 
     const auto rows = json.find("rows");
     if (rows == json.end() || !rows->is_array()) return "has no rows";
-    for (std::size_t k = 0; k < rows->size(); ++k) {
-        SavedCell cell;
-        const std::string error = ReadCell(k, (*rows)[k], settingsCount, cell);
-        if (!error.empty()) return error;
-        const auto same = [&](const SavedCell& other) { return SameCell(cell, other); };
-        if (std::any_of(report.cells.begin(), report.cells.end(), same))
-            return RowName(k, (*rows)[k]) + " repeats a cell (" + cell.pattern + ", " +
-                   std::to_string(cell.count) + " values)";
-        report.cells.push_back(cell);
-    }
-
-    const auto context = json.find("context");
-    const Json none = Json::object();
-    const Json& c = context != json.end() && context->is_object() ? *context : none;
-    report.machine = Text(c, "cpu") + ", " + (c.contains("cores") ? c["cores"].dump() : "?") +
-                     " cores, " + Text(c, "os");
-    report.compiler = Text(c, "compiler");
-    report.flags = Text(c, "flags");
+    const std::string error = ReadCells(*rows, count != settings->end() ? &*count : nullptr, report.cells);
     report.draws = DrawsMethod(report.cells);
+    return error.empty() ? ReadContext(json, report) : error;
+}
+
+// Parses text, nested at most kMaxNesting deep; why it is not JSON otherwise.
+std::string ParseJson(const std::string& text, Json& json) {
+    const auto bounded = [](int depth, Json::parse_event_t event, Json&) {
+        const bool opens = event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start;
+        if (opens && depth >= kMaxNesting) throw TooDeep{};
+        return true;
+    };
+    try {
+        json = Json::parse(text, bounded);
+    } catch (const Json::parse_error& e) {
+        // The parser reads one byte past the end when the text stops early.
+        return e.byte > text.size() ? "is truncated: the JSON stops after " + std::to_string(text.size()) + " bytes"
+                                    : "is not valid JSON (at byte " + std::to_string(e.byte) + ")";
+    } catch (const Json::out_of_range&) {
+        return "has a number beyond the range of a double";
+    } catch (const TooDeep&) {
+        return "nests arrays or objects deeper than " + std::to_string(kMaxNesting) + " levels";
+    }
     return "";
+}
+
+// Why path is no report to read, judged before it is opened: a FIFO or a
+// device would block the reader or never end.
+std::string Unreadable(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found) return "no such file";
+    if (error) return "cannot be read";
+    if (std::filesystem::is_directory(status)) return "is a folder, not a report";
+    if (!std::filesystem::is_regular_file(status)) return "is not a regular file, so not a saved report";
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) return "cannot be read";
+    return size > kMaxReportBytes ? "is larger than 64 MiB, more than any report" : "";
+}
+
+// At most one byte beyond the bound, in case the file grew since it was judged.
+std::string ReadBounded(const std::string& path, std::string& text) {
+    std::ifstream file(path, std::ios::binary);
+    std::vector<char> chunk(1 << 16);
+    while (file && text.size() <= kMaxReportBytes) {
+        file.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        text.append(chunk.data(), static_cast<std::size_t>(file.gcount()));
+    }
+    if (!file.is_open() || file.bad()) return "cannot be read";
+    return text.size() > kMaxReportBytes ? "is larger than 64 MiB, more than any report" : "";
 }
 
 }  // namespace
@@ -107,38 +197,20 @@ std::string DrawsMethod(const std::vector<SavedCell>& cells) {
 }
 
 bool ParseSavedReport(const std::string& text, SavedReport& report, std::string& error) {
-    if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
-        error = "is empty";
-        return false;
-    }
     Json json;
-    try {
-        json = Json::parse(text);
-    } catch (const Json::parse_error& e) {
-        // The parser reads one byte past the end when the text stops early.
-        error = e.byte > text.size()
-                    ? "is truncated: the JSON stops after " + std::to_string(text.size()) + " bytes"
-                    : "is not valid JSON (at byte " + std::to_string(e.byte) + ")";
-        return false;
-    }
-    error = ReadReport(json, report);
+    if (text.find_first_not_of(" \t\r\n") == std::string::npos)
+        error = "is empty";
+    else
+        error = ParseJson(text, json);
+    if (error.empty()) error = ReadReport(json, report);
     return error.empty();
 }
 
 bool ReadSavedReport(const std::string& path, SavedReport& report, std::string& error) {
     report.source = path;
-    std::error_code ignored;
-    std::ifstream file(path, std::ios::binary);
     std::string text;
-    if (!std::filesystem::exists(path, ignored))
-        error = "no such file";
-    else if (std::filesystem::is_directory(path, ignored))
-        error = "is a folder, not a report";
-    else if (!file)
-        error = "cannot be read";
-    else
-        text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (error.empty() && file.bad()) error = "cannot be read";
+    error = Unreadable(path);
+    if (error.empty()) error = ReadBounded(path, text);
     if (error.empty()) ParseSavedReport(text, report, error);
     if (error.empty()) return true;
     error = path + ": " + error;

@@ -4,6 +4,7 @@
 // of one size, found again by (name, pattern, count).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,6 +13,18 @@
 
 // The kind of data of a row that does not say: the window's random values.
 constexpr char kDefaultPattern[] = "window";
+
+// What a saved report may hold, far above any report this tool writes, so
+// that a hostile file costs bounded time and memory and every message
+// quoting it stays one short line.
+constexpr std::uintmax_t kMaxReportBytes = std::uintmax_t{64} << 20;
+constexpr int kMaxNesting = 32;             // arrays and objects inside one another
+constexpr std::size_t kMaxNameBytes = 200;  // a name, label or pattern; the tool's are under 60
+constexpr std::size_t kMaxContextBytes = 4096;  // the machine, compiler and flags texts
+// Repetitions of one cell: --runs stops here too, so every report the tool
+// writes can be read back, and the bootstrap's 5,000 resamples stay short.
+constexpr int kMaxRuns = 10000;
+constexpr double kMaxTimeMs = 86400000;  // one day
 
 struct SavedCell {
     std::string name;

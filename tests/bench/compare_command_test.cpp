@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "bench/app/measure_command.h"
+#include "bench/compare/saved_report.h"
 #include "bench/measure/reference_sorts.h"
 #include "tests/bench/test_routines.h"
 
@@ -117,11 +119,50 @@ TEST(BenchCompareCommand, ReportsThatCannotBeComparedAreRefusedInOneLine) {
     const std::string base = SaveReport("refused.json", 1), seed = SaveReport("seed.json", 1, 5);
     const std::string missing = TempPath("missing.json");
     std::filesystem::remove(missing);
-    const std::pair<BenchOptions, std::string> cases[] = {
+    const std::string folder = TempPath("folder.json");
+    std::filesystem::create_directories(folder);
+    // Past the bound by one byte, without writing them: the size alone refuses it.
+    const std::string large = TempPath("large.json");
+    std::ofstream(large).close();
+    std::filesystem::resize_file(large, kMaxReportBytes + 1);
+    const std::string fitting = TempPath("fitting.json");  // read whole, and refused for its zero bytes
+    std::ofstream(fitting).close();
+    std::filesystem::resize_file(fitting, kMaxReportBytes);
+    // Many rows with the repeat last: found by a set, not by a pass over every row for each.
+    Json manyRows = Json::parse(std::ifstream(base));
+    const Json row = manyRows["rows"][0];
+    for (int k = 0; k < 30000; ++k) {
+        manyRows["rows"].push_back(row);
+        manyRows["rows"].back()["name"] = std::to_string(k);
+    }
+    manyRows["rows"].push_back(manyRows["rows"][2]);
+    const std::string many = TempPath("many.json");
+    std::ofstream(many) << manyRows.dump();
+    // A name the --filter regex would take minutes over, or overflow the stack on.
+    Json longNamed = Json::parse(std::ifstream(base));
+    longNamed["rows"][1]["name"] = std::string(60000, 'a');
+    const std::string longName = TempPath("long-name.json");
+    std::ofstream(longName) << longNamed.dump();
+    BenchOptions filtered = Comparing(base, longName);
+    filtered.filter = ".*z";
+    std::vector<std::pair<BenchOptions, std::string>> cases = {
         {Comparing(missing, base), missing + ": no such file"},
         {Comparing(base, missing), missing + ": no such file"},
         {Comparing(base, seed), base + ": other data than " + seed + ": seed 87654321 against 5"},
+        {Comparing(folder, base), folder + ": is a folder, not a report"},
+        {Comparing(base, large), large + ": is larger than 64 MiB, more than any report"},
+        {Comparing(fitting, base), fitting + ": is not valid JSON (at byte 1)"},
+        {filtered, longName + ": row 2 has a name longer than 200 bytes"},
+        {Comparing(base, many), many + ": row 30003 (\"0\") repeats a cell (\"window\", 3000 values)"},
     };
+    // Files that never end or block the opening, where the system has them:
+    // opened, either would hang the test until its timeout.
+    const std::string notRegular = ": is not a regular file, so not a saved report";
+    if (std::filesystem::exists("/dev/zero")) cases.push_back({Comparing(base, "/dev/zero"), "/dev/zero" + notRegular});
+    const std::string fifo = TempPath("fifo.json");
+    std::filesystem::remove(fifo);
+    if (std::system(("mkfifo " + fifo + " 2>/dev/null").c_str()) == 0)
+        cases.push_back({Comparing(fifo, base), fifo + notRegular});
     for (const auto& [options, message] : cases) {
         std::ostringstream out, err;
         EXPECT_EQ(RunCompareCommand(options, out, err), 2) << message;
@@ -192,6 +233,7 @@ TEST(BenchCompareCommand, OptionsOfAComparison) {
         {{"--compare", "a.json", "b.json", "--save-baseline", "c.json"}, 2, "excludes --compare"},
         {{"--compare", "a.json"}, 2, "--compare"},
         {{"--noise", "5"}, 2, "--noise needs --baseline or --compare"},
+        {{"--baseline", "a.json", "--runs", "10001"}, 2, "--runs: Value 10001 not in range 1 to 10000"},
         {{"--fail-if-slower", "5", "--runs", "3"}, 2, "--fail-if-slower needs --baseline or --compare"},
         {{"--baseline", "a.json", "--fail-if-slower", "-1"}, 2, "--fail-if-slower"},
         {{"--baseline", "a.json", "--noise", "101"}, 2, "--noise"},

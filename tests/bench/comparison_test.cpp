@@ -213,7 +213,7 @@ TEST(BenchComparison, SelectionKeepsTheNamedCellsAndTheYardstick) {
 
 TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
     const Json good = Json::parse(R"({"schema_version": 1, "settings": {"seed": 5, "count": 300},
-        "rows": [{"name": "A", "times_ms": [1, 2.5]}]})");
+        "context": {"cpu": "cpu", "cores": 2, "os": "os"}, "rows": [{"name": "A", "times_ms": [1, 2.5]}]})");
     const auto with = [&](const std::string& pointer, const Json& value) {
         Json json = good;
         if (value.is_discarded())
@@ -223,8 +223,18 @@ TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
             json[Json::json_pointer(pointer)] = value;
         return json.dump();
     };
+    // The good report with one value's text replaced, for texts a Json
+    // value cannot hold or would take too long to build.
+    const auto replaced = [&](const std::string& value, const std::string& text) {
+        std::string dumped = good.dump();
+        return dumped.replace(dumped.find(value), value.size(), text);
+    };
+    const auto nested = [](std::size_t levels) { return std::string(levels, '[') + std::string(levels, ']'); };
     const Json remove(Json::value_t::discarded);
-    const std::pair<std::string, const char*> cases[] = {
+    const std::string longest(kMaxNameBytes, 'x'), tooLong(kMaxNameBytes + 1, 'x');
+    const std::string badTime = "row 1 (\"A\") has a time of ";
+    const std::string outsideADay = " ms; a time is above 0 and at most a day (86400000 ms)";
+    const std::pair<std::string, std::string> cases[] = {
         {"", "is empty"},
         {" \n", "is empty"},
         {good.dump().substr(0, 40), "is truncated: the JSON stops after 40 bytes"},
@@ -233,7 +243,7 @@ TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
         {"[1, 2]", "has no schema_version: not a JSON report of orvandel-bench"},
         {with("/schema_version", remove), "has no schema_version: not a JSON report of orvandel-bench"},
         {with("/schema_version", 2), "has schema version 2; this orvandel-bench reads version 1"},
-        {with("/schema_version", "1"), "has schema version \"1\"; this orvandel-bench reads version 1"},
+        {with("/schema_version", "1"), "has schema version of type string; this orvandel-bench reads version 1"},
         {with("/settings/seed", remove), "has no settings.seed"},
         {with("/settings/seed", -5), "has no settings.seed"},
         {with("/rows", remove), "has no rows"},
@@ -242,18 +252,52 @@ TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
         {with("/rows/0/times_ms/1", "2.5"), "row 1 (\"A\") has no times_ms list of numbers"},
         {with("/settings/count", remove), "row 1 (\"A\") has no count of values"},
         {with("/rows/0/pattern", 3), "row 1 (\"A\") has a pattern that is not text"},
-        {with("/rows/1", good["rows"][0]), "row 2 (\"A\") repeats a cell (window, 300 values)"},
+        {with("/rows/0/label", true), "row 1 (\"A\") has a label that is not text"},
+        {with("/rows/1", good["rows"][0]), "row 2 (\"A\") repeats a cell (\"window\", 300 values)"},
+        {with("/rows/1", Json{{"name", "A"}, {"count", 301}, {"times_ms", {3}}}), ""},
+        // A number no double holds.
+        {replaced("2.5", "1e309"), "has a number beyond the range of a double"},
+        {replaced("300", "-1e309"), "has a number beyond the range of a double"},
+        // Nesting: the report's object and 31 arrays inside it are the most read.
+        {replaced("\"schema_version\":1", "\"schema_version\":" + nested(31)),
+         "has schema version of type array; this orvandel-bench reads version 1"},
+        {replaced("\"schema_version\":1", "\"schema_version\":" + nested(32)),
+         "nests arrays or objects deeper than 32 levels"},
+        {replaced("\"schema_version\":1", "\"schema_version\":" + nested(60000)),
+         "nests arrays or objects deeper than 32 levels"},
+        {replaced("\"cores\":2", "\"cores\":" + nested(60000)), "nests arrays or objects deeper than 32 levels"},
+        {replaced("\"cores\":2", "\"cores\":" + nested(30)), ""},  // inside the context object
+        // Names, labels and patterns of at most kMaxNameBytes; the row's name only when it is that short.
+        {with("/rows/0/name", longest), ""},
+        {with("/rows/0/name", tooLong), "row 1 has a name longer than 200 bytes"},
+        {with("/rows/0/name", std::string(60000, 'x')), "row 1 has a name longer than 200 bytes"},
+        {with("/rows/0/label", tooLong), "row 1 (\"A\") has a label longer than 200 bytes"},
+        {with("/rows/0/pattern", tooLong), "row 1 (\"A\") has a pattern longer than 200 bytes"},
+        {with("/rows/0/pattern", longest), ""},
+        {with("/rows/1", Json{{"name", "B\nC"}, {"times_ms", "none"}}), "row 2 (\"B\\nC\") has no times_ms list of numbers"},
+        {with("/context/flags", std::string(kMaxContextBytes + 1, 'x')), "context has a flags longer than 4096 bytes"},
+        {with("/context/cpu", std::string(kMaxContextBytes, 'x')), ""},
+        // Times above 0 and at most a day.
+        {with("/rows/0/times_ms/0", -400.0), badTime + "-400.0" + outsideADay},
+        {with("/rows/0/times_ms/0", 0), badTime + "0" + outsideADay},
+        {with("/rows/0/times_ms/0", -0.0), badTime + "-0.0" + outsideADay},
+        {with("/rows/0/times_ms/1", 1e308), badTime + "1e+308" + outsideADay},
+        {with("/rows/0/times_ms/1", 86400000.5), badTime + "86400000.5" + outsideADay},
+        {with("/rows/0/times_ms/1", 18446744073709551615u), badTime + "18446744073709551615" + outsideADay},
+        {with("/rows/0/times_ms/1", 86400000), ""},
+        {with("/rows/0/times_ms/1", 5e-324), ""},
+        // Repetitions as --runs allows them.
+        {with("/rows/0/times_ms", std::vector<double>(kMaxRuns, 1.5)), ""},
+        {with("/rows/0/times_ms", std::vector<double>(kMaxRuns + 1, 1.5)),
+         "row 1 (\"A\") has 10001 times, more than the 10000 repetitions --runs allows"},
     };
     for (const auto& [text, message] : cases) {
         SavedReport report;
         std::string error;
-        EXPECT_FALSE(ParseSavedReport(text, report, error)) << text;
-        EXPECT_EQ(error, message) << text;
+        const std::string shown = text.substr(0, 200);
+        EXPECT_EQ(ParseSavedReport(text, report, error), message.empty()) << shown;
+        EXPECT_EQ(error, message) << shown;
     }
-    SavedReport report;
-    std::string error;
-    EXPECT_TRUE(ParseSavedReport(with("/rows/1", Json{{"name", "A"}, {"count", 301}, {"times_ms", {3}}}),
-                                 report, error)) << error;
 }
 
 TEST(BenchSavedReport, ARunReadsBackAsItsOwnCells) {

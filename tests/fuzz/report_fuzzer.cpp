@@ -1,0 +1,91 @@
+// Fuzzes the saved-report reader and the comparison of what it reads, and
+// the parsers of the counts and durations the command line takes. The
+// input is one report, or two split at the first form feed; the whole
+// input is also an option's value.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+#include "bench/app/option_values.h"
+#include "bench/compare/comparison.h"
+#include "bench/compare/comparison_report.h"
+#include "bench/compare/saved_report.h"
+
+namespace {
+
+// Formats every character and keeps none, so the writers run in full.
+struct Discard : std::streambuf {
+    int overflow(int c) override { return c; }
+};
+
+void Require(bool holds, const char* what) {
+    if (holds) return;
+    std::fprintf(stderr, "%s\n", what);
+    std::abort();
+}
+
+void ParseOptionValues(const std::string& text) {
+    std::string error;
+    std::int32_t count = 0;
+    if (ParseCount(text, count, error)) Require(count >= 2, "ParseCount accepted a count below 2");
+    std::vector<std::int32_t> counts;
+    if (ParseCountList(text, counts, error)) {
+        Require(!counts.empty() && counts.front() >= 2, "ParseCountList accepted a count below 2");
+        for (std::size_t k = 1; k < counts.size(); ++k)
+            Require(counts[k - 1] < counts[k], "ParseCountList is not ascending without repeats");
+    }
+    double seconds = 0;
+    if (ParseDuration("--time-limit", text, 86400, seconds, error))
+        Require(seconds > 0 && seconds <= 86400, "ParseDuration accepted a value out of its range");
+}
+
+// A refusal is one short line; what is read lies within the reader's bounds.
+bool Parse(const std::string& text, SavedReport& report) {
+    std::string error;
+    if (!ParseSavedReport(text, report, error)) {
+        Require(!error.empty() && error.size() < 600 && error.find('\n') == std::string::npos,
+                "the refusal is not one short line");
+        return false;
+    }
+    for (const SavedCell& cell : report.cells) {
+        Require(cell.name.size() <= kMaxNameBytes && cell.label.size() <= kMaxNameBytes &&
+                    cell.pattern.size() <= kMaxNameBytes, "a name beyond the bound was read");
+        Require(cell.times.size() <= static_cast<std::size_t>(kMaxRuns), "more times than --runs allows");
+        for (double ms : cell.times) Require(ms > 0 && ms <= kMaxTimeMs, "a time beyond the bounds was read");
+    }
+    return true;
+}
+
+void WriteForms(const Comparison& comparison) {
+    Discard discard;
+    std::ostream out(&discard);
+    WriteComparisonTable(out, comparison, true);
+    WriteComparisonMarkdown(out, comparison);
+    WriteComparisonCsv(out, comparison);
+    WriteComparisonChart(out, comparison);
+    out << ComparisonJson(comparison).dump();
+}
+
+void CompareReports(SavedReport baseline, SavedReport current) {
+    if (!DataMismatch(baseline, current).empty()) return;
+    WriteForms(Compare(baseline, current, kDefaultNoise));
+    std::string error;
+    if (SelectCells({"Qsort C"}, ".*z", baseline, current, error)) WriteForms(Compare(baseline, current, 0));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    ParseOptionValues(text);
+    const std::size_t split = text.find('\f');
+    SavedReport first, second;
+    if (!Parse(text.substr(0, split), first)) return 0;
+    CompareReports(first, first);
+    if (split != std::string::npos && Parse(text.substr(split + 1), second)) CompareReports(first, second);
+    return 0;
+}
