@@ -233,7 +233,7 @@ TEST(BenchCompareCommand, OptionsOfAComparison) {
         {{"--compare", "a.json", "b.json", "--save-baseline", "c.json"}, 2, "excludes --compare"},
         {{"--compare", "a.json"}, 2, "--compare"},
         {{"--noise", "5"}, 2, "--noise needs --baseline or --compare"},
-        {{"--baseline", "a.json", "--runs", "10001"}, 2, "--runs: Value 10001 not in range 1 to 10000"},
+        {{"--baseline", "a.json", "--runs", "10001"}, 2, "--runs: \"10001\" is not a whole number from 1 to 10000"},
         {{"--fail-if-slower", "5", "--runs", "3"}, 2, "--fail-if-slower needs --baseline or --compare"},
         {{"--baseline", "a.json", "--fail-if-slower", "-1"}, 2, "--fail-if-slower"},
         {{"--baseline", "a.json", "--noise", "101"}, 2, "--noise"},
