@@ -13,7 +13,6 @@
 #include <functional>
 #include <limits>
 #include <nlohmann/json.hpp>
-#include <regex>
 #include <set>
 #include <sstream>
 
@@ -217,13 +216,18 @@ std::string XmlFault(const std::string& xml) {
     };
     // Character data up to end: no <, every & a whole reference.
     const auto data = [&](char end) {
-        static const std::regex kReference("&(amp|lt|gt|quot|apos|#[0-9]+|#x[0-9a-fA-F]+);");
+        static const std::set<std::string> kNamed = {"amp", "lt", "gt", "quot", "apos"};
         for (; at < xml.size() && xml[at] != end; ++at) {
             if (xml[at] == '<') return false;
+            if (xml[at] != '&') continue;
             const std::size_t semicolon = xml.find(';', at);
-            if (xml[at] == '&' && (semicolon == std::string::npos ||
-                                   !std::regex_match(xml.substr(at, semicolon - at + 1), kReference)))
-                return false;
+            if (semicolon == std::string::npos) return false;
+            const std::string reference = xml.substr(at + 1, semicolon - at - 1);
+            const bool hex = reference.rfind("#x", 0) == 0, decimal = !hex && reference.rfind('#', 0) == 0;
+            const std::string digits = reference.substr(hex ? 2 : decimal ? 1 : 0);
+            const bool number = (hex || decimal) && !digits.empty() &&
+                                digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") == std::string::npos;
+            if (!number && kNamed.count(reference) == 0) return false;
         }
         return true;
     };
@@ -281,13 +285,18 @@ std::string XmlFault(const std::string& xml) {
 // A position or size in a chart that is not a number on the page, as
 // "inf" or "nan" or 1e300 would be; empty when there is none.
 std::string PlacementFault(const std::string& svg) {
-    static const std::regex kPlace("\\s(x|y|x1|y1|x2|y2|cx|cy|width|height|points)=\"([^\"%]*)\"");
-    static const std::regex kNumber("-?[0-9]+(\\.[0-9]+)?");
-    for (auto it = std::sregex_iterator(svg.begin(), svg.end(), kPlace); it != std::sregex_iterator(); ++it) {
-        std::istringstream values(std::regex_replace((*it)[2].str(), std::regex(","), " "));
-        for (std::string value; values >> value;)
-            if (!std::regex_match(value, kNumber) || std::fabs(std::stod(value)) > 10000)
-                return (*it)[1].str() + "=\"" + (*it)[2].str() + "\"";
+    for (const char* place : {"x", "y", "x1", "y1", "x2", "y2", "cx", "cy", "width", "height", "points"}) {
+        const std::string key = std::string(" ") + place + "=\"";
+        for (std::size_t at = svg.find(key); at != std::string::npos; at = svg.find(key, at + 1)) {
+            const std::size_t from = at + key.size();
+            std::string values = svg.substr(from, svg.find('"', from) - from);
+            if (values.find('%') != std::string::npos) continue;
+            std::replace(values.begin(), values.end(), ',', ' ');
+            std::istringstream in(values);
+            for (std::string value; in >> value;)
+                if (value.find_first_not_of("-.0123456789") != std::string::npos || std::fabs(std::stod(value)) > 10000)
+                    return place + ("=\"" + values + "\"");
+        }
     }
     return "";
 }
