@@ -5,6 +5,7 @@
 
 #include "bench/app/output_file.h"
 #include "bench/compare/comparison_report.h"
+#include "bench/report/format.h"
 #include "bench/report/formats.h"
 #include "bench/report/writers.h"
 
@@ -79,7 +80,7 @@ bool WriteOutputs(const BenchOptions& options, const Report* report, const Compa
     const bool printed = static_cast<bool>(out.flush());
     if (!printed) err << "orvandel-bench: could not write standard output\n";
     if (comparison && options.format == ReportFormat::kCsv)
-        for (const std::string& warning : comparison->warnings) err << "orvandel-bench: " << warning << '\n';
+        for (const std::string& warning : comparison->warnings) err << "orvandel-bench: " << Printable(warning) << '\n';
     bool written = printed;
     if (!options.exportPath.empty())
         written &= WriteOutputFile(options.exportPath, [&](std::ostream& file) { write(file, options.exportFormat, false); }, err);

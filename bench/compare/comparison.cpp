@@ -1,9 +1,12 @@
 #include "bench/compare/comparison.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "bench/measure/reference_sorts.h"
 #include "bench/measure/selection.h"
+#include "bench/report/format.h"
 #include "bench/stats/statistics.h"
 
 namespace {
@@ -25,6 +28,17 @@ bool SharesData(const SavedReport& a, const SavedReport& b) {
             return x.pattern == y.pattern && x.count == y.count;
         });
     });
+}
+
+// Ratios and their edges reach a comparison through a division or a sum
+// each, so exact inputs (107 ms against 100, noise 7 %) land a few ulps to
+// either side of the exact edge. Within this relative distance a ratio
+// counts as on the edge.
+constexpr double kRounding = 8 * std::numeric_limits<double>::epsilon();
+
+// a above b by more than rounding.
+bool Above(double a, double b) {
+    return a > b + kRounding * std::fabs(b);
 }
 
 void Measured(const std::vector<double>& times, int& runs, double& median, Interval& interval) {
@@ -67,9 +81,11 @@ CellComparison CompareCell(const SavedCell* before, const SavedCell* after, doub
 
 Verdict Decide(double p, const Interval& ratio, double noise) {
     if (p >= kSignificance) return Verdict::kNoChange;
-    if (ratio.high <= 1 - noise) return Verdict::kFaster;
-    if (ratio.low >= 1 + noise) return Verdict::kSlower;
-    return Verdict::kNoChange;
+    const double fast = 1 - noise, slow = 1 + noise;
+    if (!Above(ratio.high, fast)) return Verdict::kFaster;
+    if (!Above(slow, ratio.low)) return Verdict::kSlower;
+    if (!Above(fast, ratio.low) && !Above(ratio.high, slow)) return Verdict::kNoChange;
+    return Verdict::kInconclusive;
 }
 
 std::string DataMismatch(const SavedReport& baseline, const SavedReport& current) {
@@ -137,7 +153,7 @@ bool Tested(const CellComparison& cell) {
 
 bool SlowerBeyond(const Comparison& comparison, double percent) {
     return std::any_of(comparison.cells.begin(), comparison.cells.end(), [&](const CellComparison& c) {
-        return c.verdict == Verdict::kSlower && (c.ratio - 1) * 100 > percent;
+        return c.verdict == Verdict::kSlower && Above(c.ratio, 1 + percent / 100);
     });
 }
 
@@ -146,6 +162,7 @@ const char* VerdictName(Verdict verdict) {
         case Verdict::kFaster: return "faster";
         case Verdict::kSlower: return "slower";
         case Verdict::kNoChange: return "no significant change";
+        case Verdict::kInconclusive: return "inconclusive";
         case Verdict::kTooFew: return "sample too small";
         case Verdict::kFailed: return "unfinished on a side";
         case Verdict::kOnlyBaseline: return "only in baseline";
@@ -160,6 +177,9 @@ std::string VerdictText(const Comparison& comparison, const CellComparison& cell
             return "sample too small to decide (" + std::to_string(cell.baselineRuns) + " and " +
                    std::to_string(cell.currentRuns) + " runs; " + std::to_string(kMinimumRuns) +
                    " a side would do)";
+        case Verdict::kInconclusive:
+            return "inconclusive: p < 0.05, but the interval reaches within " + Fixed(comparison.noise * 100, 1) +
+                   "% of no change";
         case Verdict::kOnlyBaseline: return "only in " + comparison.baselineSource;
         case Verdict::kOnlyCurrent: return "only in " + comparison.currentSource;
         default: return VerdictName(cell.verdict);

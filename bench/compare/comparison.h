@@ -20,7 +20,8 @@ constexpr double kDefaultNoise = 0.02;
 enum class Verdict {
     kFaster,
     kSlower,
-    kNoChange,      // p >= 5 %, or the interval admits a change below the noise
+    kNoChange,      // p >= 5 %, or the whole interval within the noise of 1
+    kInconclusive,  // p < 5 %, but the interval reaches from beyond the noise into it
     kTooFew,        // fewer than kMinimumRuns on a side
     kFailed,        // a side has no figures: its order check failed or it did not finish
     kOnlyBaseline,
@@ -55,7 +56,12 @@ struct Comparison {
 // The verdict of a cell with enough runs on both sides: p-value p of the
 // rank test, ratio interval of current over baseline, noise a fraction.
 // A change counts only when p < 5 % and every ratio in the interval lies
-// at least noise away from 1.
+// at least noise away from 1; with p < 5 % and the interval wholly within
+// noise of 1 there is none; otherwise, with p < 5 %, the interval reaches
+// from a change into the noise (or across 1), and the verdict is
+// inconclusive rather than "no change", which p would contradict. An edge
+// is met when missed by rounding only, on both sides alike: 100 against
+// 93 or 107 ms are a change with noise 0.07.
 Verdict Decide(double p, const Interval& ratio, double noise);
 
 // Why the two reports cannot be compared, naming baseline's source; empty
@@ -79,11 +85,12 @@ Comparison Compare(const SavedReport& baseline, const SavedReport& current, doub
 // whatever the verdict.
 bool Tested(const CellComparison& cell);
 
-// True when a cell is slower by more than percent (its median's change).
+// True when a cell's verdict is slower and its median rose by more than
+// percent; by exactly percent, as 100 to 105 ms with 5, it did not.
 bool SlowerBeyond(const Comparison& comparison, double percent);
 
-// "faster", "slower", "no significant change", "sample too small",
-// "order check failed", "only in baseline", "only in current".
+// "faster", "slower", "no significant change", "inconclusive", "sample too
+// small", "unfinished on a side", "only in baseline", "only in current".
 const char* VerdictName(Verdict verdict);
 // The verdict as the tables say it, with the sources' names and what to
 // do about too small a sample.

@@ -25,16 +25,15 @@ struct Side {
     const Interval& interval;
 };
 
-void WriteBar(std::ostream& out, const std::string& name, const Side& side, double scale, double top) {
+void WriteBar(std::ostream& out, const std::string& name, const Side& side, const Axis& axis, double top) {
     if (side.runs == 0) return;
     const double middle = top + kBarHeight / 2.0;
     out << "<rect class=\"bar " << side.kind << "\" x=\"" << kLabelWidth << "\" y=\"" << Fixed(top, 1)
-        << "\" width=\"" << Fixed(side.median * scale, 1) << "\" height=\"" << kBarHeight << "\" fill=\""
+        << "\" width=\"" << Fixed(axis.X(side.median) - kLabelWidth, 1) << "\" height=\"" << kBarHeight << "\" fill=\""
         << side.colour << "\"><title>" << EscapedXml(name) << ", " << EscapedXml(side.source) << ": median "
         << Fixed(side.median, 1) << " ms</title></rect>\n";
-    const double low = kLabelWidth + side.interval.low * scale;
-    const double high = kLabelWidth + side.interval.high * scale;
-    out << Whisker(low, high, top, kBarHeight) << Text(high + 6, middle + 4, "start", Fixed(side.median, 1));
+    const double high = axis.X(side.interval.high);
+    out << Whisker(axis.X(side.interval.low), high, top, kBarHeight) << Text(high + 6, middle + 4, "start", Fixed(side.median, 1));
 }
 
 }  // namespace
@@ -43,14 +42,13 @@ void WriteComparisonChart(std::ostream& out, const Comparison& comparison) {
     double largest = 0;
     for (const CellComparison& c : comparison.cells)
         largest = std::max({largest, c.baselineInterval.high, c.currentInterval.high});
-    const double limit = AxisLimit(largest);
-    const double scale = kPlotWidth / limit;
+    const Axis axis = AxisOver(largest);
     const double bottom = kTop + kRowHeight * static_cast<double>(comparison.cells.size());
 
     WriteStart(out, static_cast<int>(bottom) + 48,
                "Median sort time: grey " + comparison.baselineSource + ", blue " + comparison.currentSource,
                "Whiskers: 95% interval of each median. " + ComparisonLine(comparison));
-    WriteGrid(out, limit, scale, bottom);
+    WriteGrid(out, axis, bottom);
     double y = kTop;
     for (const CellComparison& c : comparison.cells) {
         const std::vector<std::string> cells = ComparisonCells(comparison, c);
@@ -62,8 +60,8 @@ void WriteComparisonChart(std::ostream& out, const Comparison& comparison) {
             {"current", kCurrentColour, comparison.currentSource, c.currentRuns, c.currentMedian,
              c.currentInterval},
         };
-        WriteBar(out, c.name, sides[0], scale, y + 6);
-        WriteBar(out, c.name, sides[1], scale, y + 8 + kBarHeight);
+        WriteBar(out, c.name, sides[0], axis, y + 6);
+        WriteBar(out, c.name, sides[1], axis, y + 8 + kBarHeight);
         y += kRowHeight;
     }
     out << "</svg>\n";

@@ -3,6 +3,7 @@
 #include "bench/compare/comparison_report.h"
 #include "bench/report/format.h"
 #include "bench/report/json.h"
+#include "bench/report/markup.h"
 #include "bench/report/writers.h"
 
 namespace {
@@ -88,11 +89,14 @@ void WriteComparisonTable(std::ostream& out, const Comparison& comparison, bool 
     std::vector<std::vector<std::string>> lines = {columns};
     for (const CellComparison& cell : comparison.cells) lines.push_back(ComparisonCells(comparison, cell));
     std::vector<std::size_t> widths(columns.size(), 0);
-    for (const auto& cells : lines)
-        for (std::size_t k = 0; k < cells.size(); ++k) widths[k] = std::max(widths[k], cells[k].size());
+    for (auto& cells : lines)
+        for (std::size_t k = 0; k < cells.size(); ++k) {
+            cells[k] = Printable(cells[k]);
+            widths[k] = std::max(widths[k], Characters(cells[k]));
+        }
 
-    out << ComparisonLine(comparison) << '\n';
-    for (const std::string& warning : comparison.warnings) out << warning << '\n';
+    out << Printable(ComparisonLine(comparison)) << '\n';
+    for (const std::string& warning : comparison.warnings) out << Printable(warning) << '\n';
     out << '\n';
     for (std::size_t line = 0; line < lines.size(); ++line) {
         const Verdict verdict = line == 0 ? Verdict::kNoChange : comparison.cells[line - 1].verdict;
@@ -100,7 +104,7 @@ void WriteComparisonTable(std::ostream& out, const Comparison& comparison, bool 
         const std::vector<std::string>& cells = lines[line];
         for (std::size_t k = 0; k < cells.size(); ++k) {
             const bool last = k + 1 == cells.size();
-            const std::string padding(last ? 0 : widths[k] - cells[k].size(), ' ');
+            const std::string padding(last ? 0 : widths[k] - Characters(cells[k]), ' ');
             // Names and verdicts read from the left, figures from the right.
             const bool left = k == 0 || k == 1 || last;
             std::string text = left ? cells[k] + padding : padding + cells[k];
@@ -112,15 +116,13 @@ void WriteComparisonTable(std::ostream& out, const Comparison& comparison, bool 
 }
 
 void WriteComparisonMarkdown(std::ostream& out, const Comparison& comparison) {
-    out << ComparisonLine(comparison) << "\n\n";
-    for (const std::string& warning : comparison.warnings) out << warning << "\n\n";
+    out << MarkdownText(ComparisonLine(comparison)) << "\n\n";
+    for (const std::string& warning : comparison.warnings) out << MarkdownText(warning) << "\n\n";
     const std::vector<std::string>& columns = ComparisonColumns();
     std::vector<std::vector<std::string>> lines = {columns};
     for (const CellComparison& cell : comparison.cells) lines.push_back(ComparisonCells(comparison, cell));
     for (std::size_t line = 0; line < lines.size(); ++line) {
-        out << '|';
-        for (const std::string& cell : lines[line]) out << ' ' << cell << " |";
-        out << '\n';
+        WriteMarkdownRow(out, lines[line], columns.size());
         if (line == 0) out << "|---|---|---:|---:|---:|---:|---:|---|\n";
     }
 }
@@ -178,7 +180,7 @@ void WriteComparedReport(std::ostream& out, const Report* report, const Comparis
         case ReportFormat::kJson: {
             Json json = report ? ReportJson(*report) : Json{{"schema_version", kReportSchemaVersion}};
             json["comparison"] = ComparisonJson(comparison);
-            out << json.dump(2) << '\n';
+            WriteJsonText(out, json);
             break;
         }
     }

@@ -15,18 +15,17 @@ constexpr int kBarHeight = 16;
 constexpr char kRoutineColour[] = "#3b6fb6";
 constexpr char kReferenceColour[] = "#e07b24";
 
-void WriteBar(std::ostream& out, const Measurement& row, const Summary& s, double scale, double y) {
+void WriteBar(std::ostream& out, const Measurement& row, const Summary& s, const Axis& axis, double y) {
     const double middle = y + kRowHeight / 2.0;
     const double top = middle - kBarHeight / 2.0;
     const std::string kind = row.contender.reference ? "reference" : "routine";
     out << "<rect class=\"bar " << kind << "\" x=\"" << kLabelWidth << "\" y=\"" << Fixed(top, 1)
-        << "\" width=\"" << Fixed(s.median * scale, 1) << "\" height=\"" << kBarHeight
+        << "\" width=\"" << Fixed(axis.X(s.median) - kLabelWidth, 1) << "\" height=\"" << kBarHeight
         << "\" fill=\"" << (row.contender.reference ? kReferenceColour : kRoutineColour)
         << "\"><title>" << EscapedXml(row.contender.name) << ": median " << Fixed(s.median, 1)
         << " ms</title></rect>\n";
-    const double low = kLabelWidth + s.min * scale;
-    const double high = kLabelWidth + s.max * scale;
-    out << Whisker(low, high, top, kBarHeight) << Text(high + 6, middle + 4, "start", Fixed(s.median, 1));
+    const double high = axis.X(s.max);
+    out << Whisker(axis.X(s.min), high, top, kBarHeight) << Text(high + 6, middle + 4, "start", Fixed(s.median, 1));
 }
 
 }  // namespace
@@ -34,13 +33,12 @@ void WriteBar(std::ostream& out, const Measurement& row, const Summary& s, doubl
 void WriteSvgChart(std::ostream& out, const Report& report) {
     double largest = 0;
     for (const Measurement& row : report.rows) largest = std::max(largest, Figures(report, row).summary.max);
-    const double limit = AxisLimit(largest);
-    const double scale = kPlotWidth / limit;
+    const Axis axis = AxisOver(largest);
     const double bottom = kTop + kRowHeight * static_cast<double>(report.rows.size());
     const int height = static_cast<int>(bottom) + 48;
 
     WriteStart(out, height, "Median sort time, whiskers from min to max", SettingsLine(report));
-    WriteGrid(out, limit, scale, bottom);
+    WriteGrid(out, axis, bottom);
     double y = kTop;
     for (const Measurement& row : report.rows) {
         const RowFigures figures = Figures(report, row);
@@ -51,7 +49,7 @@ void WriteSvgChart(std::ostream& out, const Report& report) {
                         row.failedSlot != -1 ? "order check failed at slot " + std::to_string(row.failedSlot)
                                              : Unfinished(report, row));
         else
-            WriteBar(out, row, figures.summary, scale, y);
+            WriteBar(out, row, figures.summary, axis, y);
         y += kRowHeight;
     }
     out << "</svg>\n";

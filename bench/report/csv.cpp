@@ -29,7 +29,7 @@ void WriteMatrixCsv(std::ostream& out, const Report& report) {
         const RowFigures f = Figures(report, row);
         out << CsvField(row.contender.name) << ',' << CsvField(row.contender.label) << ','
             << (row.contender.reference ? "true" : "false") << ',' << row.contender.threads << ','
-            << row.pattern << ',' << row.count << ',' << row.times.size() << ',' << row.batch << ',' << row.draws << ',';
+            << CsvField(row.pattern) << ',' << row.count << ',' << row.times.size() << ',' << row.batch << ',' << row.draws << ',';
         if (f.failed)
             out << ",,,,,,,";
         else

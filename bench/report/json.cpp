@@ -72,6 +72,10 @@ nlohmann::json ReportJson(const Report& report) {
     return json;
 }
 
+void WriteJsonText(std::ostream& out, const nlohmann::json& json) {
+    out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+}
+
 void WriteJson(std::ostream& out, const Report& report) {
-    out << ReportJson(report).dump(2) << '\n';
+    WriteJsonText(out, ReportJson(report));
 }

@@ -10,12 +10,6 @@
 
 namespace {
 
-void WriteRow(std::ostream& out, const std::vector<std::string>& cells, std::size_t columns) {
-    out << '|';
-    for (std::size_t k = 0; k < columns; ++k) out << ' ' << (k < cells.size() ? cells[k] : "") << " |";
-    out << '\n';
-}
-
 std::string MarkdownCell(const Report& report, const Measurement* row) {
     if (row == nullptr) return "";
     const RowFigures f = Figures(report, *row);
@@ -30,15 +24,16 @@ void WritePivot(std::ostream& out, const Report& report, const std::vector<Key>&
     std::vector<std::string> names;
     for (const Measurement& row : report.rows)
         if (std::find(names.begin(), names.end(), RowName(row)) == names.end()) names.push_back(RowName(row));
-    out << "| Routine |";
-    for (const std::string& heading : headings) out << ' ' << heading << " |";
-    out << "\n|---|";
+    std::vector<std::string> heading = {"Routine"};
+    heading.insert(heading.end(), headings.begin(), headings.end());
+    WriteMarkdownRow(out, heading, heading.size());
+    out << "|---|";
     for (std::size_t k = 0; k < across.size(); ++k) out << "---:|";
     out << '\n';
     for (const std::string& name : names) {
-        out << "| " << name << " |";
-        for (const Key& key : across) out << ' ' << MarkdownCell(report, find(name, key)) << " |";
-        out << '\n';
+        std::vector<std::string> cells = {name};
+        for (const Key& key : across) cells.push_back(MarkdownCell(report, find(name, key)));
+        WriteMarkdownRow(out, cells, cells.size());
     }
 }
 
@@ -53,23 +48,23 @@ const Measurement* FindRow(const Report& report, const std::string& name, const 
 
 void WriteMarkdown(std::ostream& out, const Report& report) {
     const std::vector<std::string>& columns = TextColumns();
-    out << SettingsLine(report) << "\n\n";
-    WriteRow(out, columns, columns.size());
+    out << MarkdownText(SettingsLine(report)) << "\n\n";
+    WriteMarkdownRow(out, columns, columns.size());
     out << "|---|";
     for (std::size_t k = 1; k < columns.size(); ++k) out << "---:|";
     out << '\n';
-    for (const Measurement& row : report.rows) WriteRow(out, TextCells(report, row), columns.size());
-    for (const std::string& note : report.notes) out << '\n' << note << '\n';
+    for (const Measurement& row : report.rows) WriteMarkdownRow(out, TextCells(report, row), columns.size());
+    for (const std::string& note : report.notes) out << '\n' << MarkdownText(note) << '\n';
 }
 
 void WriteMatrixMarkdown(std::ostream& out, const Report& report) {
-    out << SettingsLine(report) << "\n\nMedian time per sort, and its ratio to " << kBaselineName
+    out << MarkdownText(SettingsLine(report)) << "\n\nMedian time per sort, and its ratio to " << kBaselineName
         << "'s in the same cell.\n";
     if (report.patterns.size() == 1) {
         const std::string& pattern = report.patterns.front();
         std::vector<std::string> headings;
         for (const std::int32_t count : report.counts) headings.push_back(std::to_string(count));
-        out << "\n" << pattern << ":\n\n";
+        out << "\n" << MarkdownText(pattern) << ":\n\n";
         WritePivot(out, report, report.counts, headings,
                    [&](const std::string& name, std::int32_t count) { return FindRow(report, name, pattern, count); });
     } else {
@@ -81,5 +76,5 @@ void WriteMatrixMarkdown(std::ostream& out, const Report& report) {
                        });
         }
     }
-    for (const std::string& note : report.notes) out << '\n' << note << '\n';
+    for (const std::string& note : report.notes) out << '\n' << MarkdownText(note) << '\n';
 }

@@ -34,3 +34,9 @@ std::string RowName(const Measurement& row) {
 std::string RatioText(const RowFigures& figures) {
     return figures.ratio ? Fixed(*figures.ratio, 2) + "x" : "-";
 }
+
+void WriteMarkdownRow(std::ostream& out, const std::vector<std::string>& cells, std::size_t columns) {
+    out << '|';
+    for (std::size_t k = 0; k < columns; ++k) out << ' ' << (k < cells.size() ? MarkdownText(cells[k]) : "") << " |";
+    out << '\n';
+}

@@ -2,6 +2,7 @@
 // the window's form (one row per contender) and the matrix's.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,3 +19,8 @@ std::string RowName(const Measurement& row);
 
 // "1.23x", or "-" without a ratio.
 std::string RatioText(const RowFigures& figures);
+
+// One markdown table row of columns cells, empty past the cells given;
+// every cell as MarkdownText, so that a | or a line break in a name read
+// from a file adds no column and ends no row.
+void WriteMarkdownRow(std::ostream& out, const std::vector<std::string>& cells, std::size_t columns);

@@ -3,7 +3,6 @@
 // of a panel where a cell has no figure, its reason in the cross's title.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "bench/report/format.h"
 #include "bench/report/svg_parts.h"
@@ -25,6 +24,7 @@ constexpr int kLegendRow = 20;
 constexpr int kLegendColumns = 3;
 constexpr int kLegendWidth = 300;
 constexpr double kCrossStep = 7;  // between the crosses of unfinished cells at one size
+constexpr double kMostGridLines = 8;  // per panel, however many decades the times span
 
 // Colours told apart in print and by most colour-blind readers.
 const char* const kPalette[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#8c564b", "#e377c2",
@@ -33,9 +33,8 @@ const char* const kPalette[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#8c
 // A log scale from 10^low to 10^high onto from ... to.
 struct LogScale {
     double low, high, from, to;
-    double operator()(double value) const {
-        return from + (std::log10(value) - low) / (high - low) * (to - from);
-    }
+    double operator()(double value) const { return AtDecade(std::log10(value)); }
+    double AtDecade(double decade) const { return from + (decade - low) / (high - low) * (to - from); }
 };
 
 // Whole decades around the values, at least one apart.
@@ -55,13 +54,20 @@ std::vector<const Measurement*> Series(const Report& report) {
     return series;
 }
 
-// 10^exponent nanoseconds as "1 ns", "10 µs", "100 ms".
+// 10^exponent nanoseconds as "0.1 ns", "10 µs", "100 ms", and far past
+// the units as "1e-5 ns" or "1e4 s".
 std::string DecadeLabel(int exponent) {
     static const char* const kUnits[] = {"ns", "\u00b5s", "ms", "s"};
+    static const char* const kFigures[] = {"0.001", "0.01", "0.1", "1", "10", "100", "1000"};
     const int unit = std::clamp(exponent >= 0 ? exponent / 3 : 0, 0, 3);
-    char text[32];
-    std::snprintf(text, sizeof text, "%g %s", std::pow(10.0, exponent - 3 * unit), kUnits[unit]);
-    return text;
+    const int power = exponent - 3 * unit;
+    const bool written = power >= -3 && power <= 3;
+    return (written ? kFigures[power + 3] : "1e" + std::to_string(power)) + " " + kUnits[unit];
+}
+
+// A median time per element that a log scale can place.
+bool Plotted(const RowFigures& f) {
+    return !f.failed && std::isfinite(f.nsPerElement) && f.nsPerElement > 0;
 }
 
 std::string SizeLabel(double count) {
@@ -81,8 +87,10 @@ void WritePanel(std::ostream& out, const Report& report, const std::string& patt
         << Text(left + kPlotLeft, top + 18, "start", pattern);
     out << "<rect class=\"frame\" x=\"" << Fixed(x.from, 1) << "\" y=\"" << Fixed(y.to, 1) << "\" width=\""
         << Fixed(x.to - x.from, 1) << "\" height=\"" << Fixed(y.from - y.to, 1) << "\"/>\n";
-    for (double decade = times.low; decade <= times.high; ++decade) {
-        const double at = y(std::pow(10.0, decade));
+    // Every decade, or every second, fifth... when they are many.
+    const double stride = std::ceil((times.high - times.low) / kMostGridLines);
+    for (double decade = times.low; decade <= times.high; decade += stride) {
+        const double at = y.AtDecade(decade);
         out << "<line class=\"grid\" x1=\"" << Fixed(x.from, 1) << "\" y1=\"" << Fixed(at, 1) << "\" x2=\""
             << Fixed(x.to, 1) << "\" y2=\"" << Fixed(at, 1) << "\"/>\n"
             << Text(x.from - 4, at + 4, "end", DecadeLabel(static_cast<int>(decade)));
@@ -96,7 +104,7 @@ void WritePanel(std::ostream& out, const Report& report, const std::string& patt
         for (const Measurement& row : report.rows) {
             if (row.pattern != pattern || row.contender.name != contender.name) continue;
             const RowFigures f = Figures(report, row);
-            if (!f.failed && f.nsPerElement > 0) {
+            if (Plotted(f)) {
                 const std::string px = Fixed(x(row.count), 1), py = Fixed(y(f.nsPerElement), 1);
                 points += px + ',' + py + ' ';
                 // A dot as well, so that a series measured at one size only still shows.
@@ -127,7 +135,7 @@ void WriteScalingChart(std::ostream& out, const Report& report) {
     double smallest = 0, largest = 0;
     for (const Measurement& row : report.rows) {
         const RowFigures f = Figures(report, row);
-        if (f.failed || f.nsPerElement <= 0) continue;
+        if (!Plotted(f)) continue;
         smallest = smallest > 0 ? std::min(smallest, f.nsPerElement) : f.nsPerElement;
         largest = std::max(largest, f.nsPerElement);
     }

@@ -7,6 +7,9 @@
 
 namespace {
 
+constexpr double kShortestAxis = 1e-6;  // a nanosecond, in milliseconds
+constexpr double kLongestAxis = 1e300;  // far past any time, with room for a step above it
+
 // A round step (1, 2 or 5 times a power of ten) giving at most about six
 // grid lines up to limit.
 double GridStep(double limit) {
@@ -21,9 +24,20 @@ double GridStep(double limit) {
 
 namespace svg {
 
-double AxisLimit(double largest) {
-    if (largest <= 0) largest = 1;
-    return std::ceil(largest / GridStep(largest)) * GridStep(largest);
+double Axis::X(double milliseconds) const {
+    const double at = milliseconds / limit * kPlotWidth;
+    return kLabelWidth + (at > 0 ? std::min(at, static_cast<double>(kPlotWidth)) : 0.0);
+}
+
+Axis AxisOver(double largest) {
+    // Written so that NaN, as well as nothing above zero, gives the 1 ms axis.
+    if (!(largest > 0)) largest = 1;
+    largest = std::clamp(largest, kShortestAxis, kLongestAxis);
+    Axis axis;
+    axis.step = GridStep(largest);
+    axis.steps = static_cast<int>(std::ceil(largest / axis.step));
+    axis.limit = axis.steps * axis.step;
+    return axis;
 }
 
 std::string Whisker(double low, double high, double top, int height) {
@@ -52,13 +66,12 @@ void WriteStart(std::ostream& out, int height, const std::string& title, const s
         << Text(12, 42, "start", subtitle);
 }
 
-void WriteGrid(std::ostream& out, double limit, double scale, double bottom) {
-    const double step = GridStep(limit);
+void WriteGrid(std::ostream& out, const Axis& axis, double bottom) {
     // As many decimals as a step below 1 needs: 0.5 shows 1, 0.05 shows 2.
-    const int decimals = static_cast<int>(std::max(0.0, -std::floor(std::log10(step))));
-    for (double value = 0; value <= limit + step / 2; value += step) {
-        const double x = kLabelWidth + value * scale;
-        out << Line(x, kTop - 6, x, bottom, "grid") << Text(x, bottom + 16, "middle", Fixed(value, decimals));
+    const int decimals = static_cast<int>(std::max(0.0, -std::floor(std::log10(axis.step))));
+    for (int k = 0; k <= axis.steps; ++k) {
+        const double x = axis.X(k * axis.step);
+        out << Line(x, kTop - 6, x, bottom, "grid") << Text(x, bottom + 16, "middle", Fixed(k * axis.step, decimals));
     }
     out << Text(kLabelWidth + kPlotWidth / 2.0, bottom + 34, "middle", "milliseconds");
 }

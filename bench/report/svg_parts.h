@@ -15,8 +15,22 @@ constexpr int kTop = 64;
 std::string Text(double x, double y, const std::string& anchor, const std::string& text);
 std::string Line(double x1, double y1, double x2, double y2, const std::string& cls);
 
-// The axis's end: the largest value (1 when none) rounded up to a grid step.
-double AxisLimit(double largest);
+// The millisecond axis of a bar chart: from 0 to limit, a whole number of
+// round grid steps, over kPlotWidth pixels.
+struct Axis {
+    double step = 1;
+    int steps = 1;
+    double limit = 1;
+
+    // The x of a time, held inside the plot: a time past the axis ends at
+    // its right edge, one that is negative or not a number at its left.
+    double X(double milliseconds) const;
+};
+
+// The axis up to the largest time (1 ms when there is none). A saved report
+// may hold any number, so the axis spans at least a nanosecond and at most
+// 1e300 ms, which keeps every step a finite number and at most six of them.
+Axis AxisOver(double largest);
 
 // A whisker from x low to x high across a bar of the given top and height,
 // with a cap at each end.
@@ -26,7 +40,8 @@ std::string Whisker(double low, double high, double top, int height);
 // title and one line under it. The caller closes the element.
 void WriteStart(std::ostream& out, int height, const std::string& title, const std::string& subtitle);
 
-// Vertical grid lines up to limit, labelled under bottom, and the axis name.
-void WriteGrid(std::ostream& out, double limit, double scale, double bottom);
+// A vertical grid line at every step of the axis, labelled under bottom,
+// and the axis name.
+void WriteGrid(std::ostream& out, const Axis& axis, double bottom);
 
 }  // namespace svg

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
@@ -54,22 +55,38 @@ TEST(BenchComparison, VerdictRulesAtTheirEdges) {
         double noise;
         Verdict verdict;
     };
+    // Edges as the tool computes them: a ratio of two medians, noise from
+    // --noise PCT over 100.
+    const double noise7 = 7.0 / 100, noise14 = 14.0 / 100;
     const Case cases[] = {
         {0.05, {0.5, 0.6}, 0.25, Verdict::kNoChange},  // p must be below 5 %
         {0.0499, {0.5, 0.6}, 0.25, Verdict::kFaster},
         {0.01, {0.5, 0.75}, 0.25, Verdict::kFaster},     // every ratio a full noise below 1
-        {0.01, {0.5, 0.7500001}, 0.25, Verdict::kNoChange},
+        {0.01, {0.5, 0.7500001}, 0.25, Verdict::kInconclusive},  // reaches into the noise
         {0.01, {1.25, 1.5}, 0.25, Verdict::kSlower},
         {0.0499, {1.25, 1.5}, 0.25, Verdict::kSlower},
         {0.05, {1.25, 1.5}, 0.25, Verdict::kNoChange},
-        {0.01, {1.2499999, 1.5}, 0.25, Verdict::kNoChange},
-        {0.01, {0.9, 1.1}, 0.25, Verdict::kNoChange},
-        {0.01, {0.5, 1.5}, 0.0, Verdict::kNoChange},
+        {0.01, {1.2499999, 1.5}, 0.25, Verdict::kInconclusive},
+        {0.01, {0.9, 1.1}, 0.25, Verdict::kNoChange},  // a change, but all of it within the noise
+        {0.01, {0.75, 1.25}, 0.25, Verdict::kNoChange},
+        {0.01, {0.7499999, 1.25}, 0.25, Verdict::kInconclusive},
+        {0.01, {0.75, 1.2500001}, 0.25, Verdict::kInconclusive},
+        {0.01, {0.5, 1.5}, 0.0, Verdict::kInconclusive},  // across 1
+        {0.5, {0.5, 1.5}, 0.0, Verdict::kNoChange},
         {0.01, {0.9, 0.99}, 0.0, Verdict::kFaster},
         {0.01, {1.01, 1.1}, 0.0, Verdict::kSlower},
+        // Exact inputs on the edge are a change on both sides alike.
+        {0.01, {107.0 / 100, 1.2}, noise7, Verdict::kSlower},
+        {0.01, {0.8, 93.0 / 100}, noise7, Verdict::kFaster},
+        {0.01, {114.0 / 100, 1.2}, noise14, Verdict::kSlower},
+        {0.01, {0.8, 86.0 / 100}, noise14, Verdict::kFaster},
+        {0.01, {106.9 / 100, 1.2}, noise7, Verdict::kInconclusive},
+        {0.01, {0.8, 93.1 / 100}, noise7, Verdict::kInconclusive},
+        {0.01, {93.0 / 100, 107.0 / 100}, noise7, Verdict::kNoChange},
+        {0.01, {2, std::numeric_limits<double>::infinity()}, noise7, Verdict::kSlower},  // from a median of 0
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Decide(c.p, c.ratio, c.noise), c.verdict)
+        EXPECT_STREQ(VerdictName(Decide(c.p, c.ratio, c.noise)), VerdictName(c.verdict))
             << "p " << c.p << ", [" << c.ratio.low << ", " << c.ratio.high << "], noise " << c.noise;
 }
 
@@ -186,13 +203,73 @@ TEST(BenchComparison, FailIfSlowerLooksAtSlowerCellsBeyondThePercent) {
     Comparison comparison;
     CellComparison cell;
     cell.ratio = 1.5;
-    for (Verdict verdict : {Verdict::kFaster, Verdict::kNoChange, Verdict::kTooFew, Verdict::kSlower}) {
+    for (Verdict verdict : {Verdict::kFaster, Verdict::kNoChange, Verdict::kInconclusive, Verdict::kTooFew,
+                            Verdict::kSlower}) {
         cell.verdict = verdict;
         comparison.cells = {cell};
         EXPECT_EQ(SlowerBeyond(comparison, 49.9), verdict == Verdict::kSlower) << VerdictName(verdict);
     }
     EXPECT_FALSE(SlowerBeyond(comparison, 50));  // by more than the percent
     EXPECT_TRUE(SlowerBeyond(comparison, 0));
+}
+
+// Whole comparisons at their edges, with --noise and --fail-if-slower as
+// the command line gives them. Nine equal times a side make the interval
+// the one ratio of the medians, so an exact change meets an edge exactly.
+TEST(BenchComparison, ChangesAtTheirExactEdges) {
+    const auto nine = [](double ms) { return std::vector<double>(9, ms); };
+    // Two modes, 27 and 23 times against 25 and 25, the current 1.5 ms
+    // later in each: every test says it is slower, but its median may
+    // come from either mode, so the interval reaches from 0.8 to 1.3.
+    std::vector<double> before, after;
+    for (int k = 0; k < 50; ++k) {
+        before.push_back((k < 27 ? 100 : 125) + 0.01 * (k % 27));
+        after.push_back((k < 25 ? 101.5 : 126.5) + 0.01 * (k % 25));
+    }
+    struct Case {
+        const char* what;
+        std::vector<double> baseline, current;
+        double noisePercent;
+        Verdict verdict;
+        double failIfSlowerPercent;
+        bool fails;
+    };
+    const Case cases[] = {
+        {"+7% with noise 7", nine(100), nine(107), 7, Verdict::kSlower, 7, false},
+        {"-7% with noise 7", nine(100), nine(93), 7, Verdict::kFaster, 0, false},
+        {"+14% with noise 14", nine(100), nine(114), 14, Verdict::kSlower, 13.9, true},
+        {"-33% with noise 33", nine(100), nine(67), 33, Verdict::kFaster, 0, false},
+        {"+6.9% with noise 7", nine(100), nine(106.9), 7, Verdict::kNoChange, 0, false},
+        {"-6.9% with noise 7", nine(100), nine(93.1), 7, Verdict::kNoChange, 0, false},
+        {"+5% fails beyond 5", nine(100), nine(105), 2, Verdict::kSlower, 5, false},
+        {"+5% fails beyond 4.9", nine(100), nine(105), 2, Verdict::kSlower, 4.9, true},
+        {"+20% fails beyond 20", nine(100), nine(120), 2, Verdict::kSlower, 20, false},
+        {"+20.001% fails beyond 20", nine(100), nine(120.001), 2, Verdict::kSlower, 20, true},
+        {"+3% fails beyond 3", nine(0.1), nine(0.103), 2, Verdict::kSlower, 3, false},
+        {"+3.1% fails beyond 3", nine(0.1), nine(0.1031), 2, Verdict::kSlower, 3, true},
+        {"-50% fails at nothing", nine(100), nine(50), 2, Verdict::kFaster, 0, false},
+        {"bimodal, +13.8%", before, after, 2, Verdict::kInconclusive, 0, false},
+    };
+    for (const Case& c : cases) {
+        const Comparison comparison =
+            Compare(Side("a", {Cell("X", c.baseline)}), Side("b", {Cell("X", c.current)}), c.noisePercent / 100);
+        ASSERT_EQ(comparison.cells.size(), 1u);
+        const CellComparison& cell = comparison.cells[0];
+        EXPECT_STREQ(VerdictName(cell.verdict), VerdictName(c.verdict)) << c.what << ", p " << cell.test.p
+                                           << ", [" << cell.ratioInterval.low << ", " << cell.ratioInterval.high << "]";
+        EXPECT_LT(cell.test.p, kSignificance) << c.what;
+        EXPECT_EQ(SlowerBeyond(comparison, c.failIfSlowerPercent), c.fails) << c.what;
+    }
+    const CellComparison bimodal =
+        Compare(Side("a", {Cell("X", before)}), Side("b", {Cell("X", after)}), 0.02).cells[0];
+    EXPECT_LT(bimodal.test.p, 1e-4);
+    EXPECT_LT(bimodal.ratioInterval.low, 1);
+    EXPECT_GT(bimodal.ratioInterval.high, 1.02);
+    EXPECT_NEAR(bimodal.ratio, 1.138, 0.001);
+    Comparison named;
+    named.noise = 0.02;
+    EXPECT_EQ(VerdictName(bimodal.verdict), std::string("inconclusive"));
+    EXPECT_EQ(VerdictText(named, bimodal), "inconclusive: p < 0.05, but the interval reaches within 2.0% of no change");
 }
 
 TEST(BenchComparison, SelectionKeepsTheNamedCellsAndTheYardstick) {
