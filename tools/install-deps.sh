@@ -12,7 +12,7 @@ packages=(
   libbenchmark-dev                                 # optional harness checking the tool's figures (tests/perf)
   g++-mingw-w64-i686 g++-mingw-w64-x86-64          # Windows builds
   wine wine64 xvfb xauth imagemagick               # the window under Wine, screenshots
-  python3                                          # reads the SVG chart back in a test
+  python3 librsvg2-bin                             # read the SVG charts back and render them in tests
 )
 
 missing=()

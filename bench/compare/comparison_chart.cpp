@@ -28,7 +28,7 @@ struct Side {
 void WriteBar(std::ostream& out, const std::string& name, const Side& side, const Axis& axis, double top) {
     if (side.runs == 0) return;
     const double middle = top + kBarHeight / 2.0;
-    out << "<rect class=\"bar " << side.kind << "\" x=\"" << kLabelWidth << "\" y=\"" << Fixed(top, 1)
+    out << "<rect" << Role(std::string("bar ") + side.kind) << " x=\"" << kLabelWidth << "\" y=\"" << Fixed(top, 1)
         << "\" width=\"" << Fixed(axis.X(side.median) - kLabelWidth, 1) << "\" height=\"" << kBarHeight << "\" fill=\""
         << side.colour << "\"><title>" << EscapedXml(name) << ", " << EscapedXml(side.source) << ": median "
         << Fixed(side.median, 1) << " ms</title></rect>\n";
@@ -43,13 +43,14 @@ void WriteComparisonChart(std::ostream& out, const Comparison& comparison) {
     for (const CellComparison& c : comparison.cells)
         largest = std::max({largest, c.baselineInterval.high, c.currentInterval.high});
     const Axis axis = AxisOver(largest);
-    const double bottom = kTop + kRowHeight * static_cast<double>(comparison.cells.size());
+    const std::string subtitle = "Whiskers: 95% interval of each median. " + ComparisonLine(comparison);
+    const int top = BodyTop(subtitle);
+    const double bottom = top + kRowHeight * static_cast<double>(comparison.cells.size());
 
     WriteStart(out, static_cast<int>(bottom) + 48,
-               "Median sort time: grey " + comparison.baselineSource + ", blue " + comparison.currentSource,
-               "Whiskers: 95% interval of each median. " + ComparisonLine(comparison));
-    WriteGrid(out, axis, bottom);
-    double y = kTop;
+               "Median sort time: grey " + comparison.baselineSource + ", blue " + comparison.currentSource, subtitle);
+    WriteGrid(out, axis, top, bottom);
+    double y = top;
     for (const CellComparison& c : comparison.cells) {
         const std::vector<std::string> cells = ComparisonCells(comparison, c);
         out << Text(kLabelWidth - 8, y + 18, "end", cells[0])

@@ -19,7 +19,7 @@ void WriteBar(std::ostream& out, const Measurement& row, const Summary& s, const
     const double middle = y + kRowHeight / 2.0;
     const double top = middle - kBarHeight / 2.0;
     const std::string kind = row.contender.reference ? "reference" : "routine";
-    out << "<rect class=\"bar " << kind << "\" x=\"" << kLabelWidth << "\" y=\"" << Fixed(top, 1)
+    out << "<rect" << Role("bar " + kind) << " x=\"" << kLabelWidth << "\" y=\"" << Fixed(top, 1)
         << "\" width=\"" << Fixed(axis.X(s.median) - kLabelWidth, 1) << "\" height=\"" << kBarHeight
         << "\" fill=\"" << (row.contender.reference ? kReferenceColour : kRoutineColour)
         << "\"><title>" << EscapedXml(row.contender.name) << ": median " << Fixed(s.median, 1)
@@ -34,12 +34,14 @@ void WriteSvgChart(std::ostream& out, const Report& report) {
     double largest = 0;
     for (const Measurement& row : report.rows) largest = std::max(largest, Figures(report, row).summary.max);
     const Axis axis = AxisOver(largest);
-    const double bottom = kTop + kRowHeight * static_cast<double>(report.rows.size());
+    const std::string subtitle = SettingsLine(report);
+    const int top = BodyTop(subtitle);
+    const double bottom = top + kRowHeight * static_cast<double>(report.rows.size());
     const int height = static_cast<int>(bottom) + 48;
 
-    WriteStart(out, height, "Median sort time, whiskers from min to max", SettingsLine(report));
-    WriteGrid(out, axis, bottom);
-    double y = kTop;
+    WriteStart(out, height, "Median sort time, whiskers from min to max", subtitle);
+    WriteGrid(out, axis, top, bottom);
+    double y = top;
     for (const Measurement& row : report.rows) {
         const RowFigures figures = Figures(report, row);
         const std::string label = row.contender.name + (row.contender.reference ? " (reference)" : "");

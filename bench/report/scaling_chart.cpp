@@ -10,7 +10,9 @@
 
 namespace {
 
+using svg::Role;
 using svg::Text;
+using svg::Wrapped;
 
 constexpr int kColumns = 3;
 constexpr int kPanelWidth = 300;
@@ -19,7 +21,7 @@ constexpr int kPlotLeft = 56;     // room for the time labels, inside a panel
 constexpr int kPlotRight = 14;
 constexpr int kPlotTop = 30;      // room for the shape's name
 constexpr int kPlotBottom = 40;   // room for the size labels
-constexpr int kTop = 64;
+constexpr std::size_t kHeaderColumns = 140;  // characters of a line under the title
 constexpr int kLegendRow = 20;
 constexpr int kLegendColumns = 3;
 constexpr int kLegendWidth = 300;
@@ -83,15 +85,15 @@ void WritePanel(std::ostream& out, const Report& report, const std::string& patt
     LogScale y = times;
     y.from += top;
     y.to += top;
-    out << "<g class=\"panel\" data-pattern=\"" << EscapedXml(pattern) << "\">\n"
+    out << "<g" << Role("panel") << " data-pattern=\"" << EscapedXml(pattern) << "\">\n"
         << Text(left + kPlotLeft, top + 18, "start", pattern);
-    out << "<rect class=\"frame\" x=\"" << Fixed(x.from, 1) << "\" y=\"" << Fixed(y.to, 1) << "\" width=\""
+    out << "<rect" << Role("frame") << " x=\"" << Fixed(x.from, 1) << "\" y=\"" << Fixed(y.to, 1) << "\" width=\""
         << Fixed(x.to - x.from, 1) << "\" height=\"" << Fixed(y.from - y.to, 1) << "\"/>\n";
     // Every decade, or every second, fifth... when they are many.
     const double stride = std::ceil((times.high - times.low) / kMostGridLines);
     for (double decade = times.low; decade <= times.high; decade += stride) {
         const double at = y.AtDecade(decade);
-        out << "<line class=\"grid\" x1=\"" << Fixed(x.from, 1) << "\" y1=\"" << Fixed(at, 1) << "\" x2=\""
+        out << "<line" << Role("grid") << " x1=\"" << Fixed(x.from, 1) << "\" y1=\"" << Fixed(at, 1) << "\" x2=\""
             << Fixed(x.to, 1) << "\" y2=\"" << Fixed(at, 1) << "\"/>\n"
             << Text(x.from - 4, at + 4, "end", DecadeLabel(static_cast<int>(decade)));
     }
@@ -108,22 +110,22 @@ void WritePanel(std::ostream& out, const Report& report, const std::string& patt
                 const std::string px = Fixed(x(row.count), 1), py = Fixed(y(f.nsPerElement), 1);
                 points += px + ',' + py + ' ';
                 // A dot as well, so that a series measured at one size only still shows.
-                out << "<circle class=\"point\" cx=\"" << px << "\" cy=\"" << py << "\" r=\"2.2\" fill=\"" << colour
+                out << "<circle" << Role("point") << " cx=\"" << px << "\" cy=\"" << py << "\" r=\"2.2\" fill=\"" << colour
                     << "\"/>\n";
                 continue;
             }
             // A cross per series, stacked down from the top, so crosses at one size stay apart.
             const double cx = x(row.count);
             const double cy = y.to + kCrossStep * static_cast<double>(k + 1);
-            out << "<path class=\"unfinished\" d=\"M" << Fixed(cx - 3, 1) << ',' << Fixed(cy - 3, 1) << " l6,6 m0,-6 l-6,6\" stroke=\""
+            out << "<path" << Role("unfinished") << " d=\"M" << Fixed(cx - 3, 1) << ',' << Fixed(cy - 3, 1) << " l6,6 m0,-6 l-6,6\" stroke=\""
                 << colour << "\"><title>"
                 << EscapedXml(contender.name + ", " + std::to_string(row.count) + " values: " + Unfinished(report, row))
                 << "</title></path>\n";
         }
         if (points.empty()) continue;
         points.pop_back();
-        out << "<polyline class=\"series " << (contender.reference ? "reference" : "routine")
-            << "\" data-name=\"" << EscapedXml(contender.name) << "\" points=\"" << points << "\" fill=\"none\" stroke=\""
+        out << "<polyline" << Role(std::string("series ") + (contender.reference ? "reference" : "routine"))
+            << " data-name=\"" << EscapedXml(contender.name) << "\" points=\"" << points << "\" fill=\"none\" stroke=\""
             << colour << '"' << (contender.reference ? " stroke-dasharray=\"6 4\"" : "") << "/>\n";
     }
     out << "</g>\n";
@@ -144,32 +146,35 @@ void WriteScalingChart(std::ostream& out, const Report& report) {
     const int legendHeight = kLegendRow * static_cast<int>((series.size() + kLegendColumns - 1) / kLegendColumns);
     const int panelRows = static_cast<int>((report.patterns.size() + kColumns - 1) / kColumns);
     const int width = kColumns * kPanelWidth + 24;
-    const int height = kTop + legendHeight + panelRows * kPanelHeight + 16;
+    const std::vector<std::string> header = Wrapped(
+        "Log scales; references dashed; a cross marks a cell without a figure, its reason in the cross's "
+        "tooltip. " + SettingsLine(report),
+        kHeaderColumns);
+    const int top = 48 + 14 * static_cast<int>(header.size());
+    const int height = top + legendHeight + panelRows * kPanelHeight + 16;
     const LogScale sizes = Decades(report.counts.front(), report.counts.back(), kPlotLeft, kPanelWidth - kPlotRight);
     const LogScale times = Decades(smallest, largest, kPanelHeight - kPlotBottom, kPlotTop);
 
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
         << "\" viewBox=\"0 0 " << width << ' ' << height << "\" font-family=\"sans-serif\" font-size=\"11\">\n"
-        << "<style>.grid{stroke:#ddd}.frame{fill:none;stroke:#999}"
-           ".series{stroke-width:1.8}.legend{stroke-width:2.5}.unfinished{fill:none;stroke-width:1.6}</style>\n"
         << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
         << "<text x=\"12\" y=\"22\" font-size=\"16\" font-weight=\"bold\">Median time per element against "
-           "size (log scales); references dashed, a cross where a cell has no figure</text>\n"
-        << Text(12, 42, "start", SettingsLine(report));
+           "size</text>\n";
+    for (std::size_t k = 0; k < header.size(); ++k) out << Text(12, 40 + 14 * static_cast<double>(k), "start", header[k]);
     for (std::size_t k = 0; k < series.size(); ++k) {
         const double x = 12 + static_cast<double>(k % kLegendColumns) * kLegendWidth;
-        const double y = kTop + static_cast<double>(k / kLegendColumns) * kLegendRow;
+        const double y = top + static_cast<double>(k / kLegendColumns) * kLegendRow;
         const bool reference = series[k]->contender.reference;
-        out << "<line class=\"legend\" x1=\"" << Fixed(x, 1) << "\" y1=\"" << Fixed(y - 4, 1) << "\" x2=\""
+        out << "<line" << Role("legend") << " x1=\"" << Fixed(x, 1) << "\" y1=\"" << Fixed(y - 4, 1) << "\" x2=\""
             << Fixed(x + 28, 1) << "\" y2=\"" << Fixed(y - 4, 1) << "\" stroke=\"" << kPalette[k % std::size(kPalette)]
             << '"' << (reference ? " stroke-dasharray=\"6 4\"" : "") << "/>\n"
             << Text(x + 34, y, "start", series[k]->contender.name);
     }
     for (std::size_t p = 0; p < report.patterns.size(); ++p) {
         const double left = 12 + static_cast<double>(p % kColumns) * kPanelWidth;
-        const double top = kTop + legendHeight + static_cast<double>(p / kColumns) * kPanelHeight;
-        WritePanel(out, report, report.patterns[p], left, top, sizes, times, series);
+        const double panelTop = top + legendHeight + static_cast<double>(p / kColumns) * kPanelHeight;
+        WritePanel(out, report, report.patterns[p], left, panelTop, sizes, times, series);
     }
     out << "</svg>\n";
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <sstream>
+#include <utility>
 
 #include "bench/report/format.h"
 
@@ -46,13 +48,45 @@ std::string Whisker(double low, double high, double top, int height) {
            Line(high, top + 3, high, top + height - 3, "whisker");
 }
 
+std::vector<std::string> Wrapped(const std::string& text, std::size_t columns) {
+    std::vector<std::string> lines;
+    std::istringstream words(text);
+    for (std::string word; words >> word;) {
+        if (!lines.empty() && Characters(lines.back()) + 1 + Characters(word) <= columns)
+            lines.back() += ' ' + word;
+        else
+            lines.push_back(word);
+    }
+    return lines;
+}
+
+int BodyTop(const std::string& subtitle) {
+    return 48 + 16 * std::max(1, static_cast<int>(Wrapped(subtitle, kBarChartColumns).size()));
+}
+
+std::string Role(const std::string& role) {
+    static const std::pair<const char*, const char*> kLooks[] = {
+        {"grid", " stroke=\"#ddd\""},
+        {"whisker", " stroke=\"#222\" stroke-width=\"1.5\""},
+        {"frame", " fill=\"none\" stroke=\"#999\""},
+        {"series", " stroke-width=\"1.8\""},
+        {"legend", " stroke-width=\"2.5\""},
+        {"unfinished", " fill=\"none\" stroke-width=\"1.6\""},
+    };
+    std::string attributes = " data-role=\"" + role + "\"";
+    const std::string kind = role.substr(0, role.find(' '));
+    for (const auto& [name, look] : kLooks)
+        if (kind == name) attributes += look;
+    return attributes;
+}
+
 std::string Text(double x, double y, const std::string& anchor, const std::string& text) {
     return "<text x=\"" + Fixed(x, 1) + "\" y=\"" + Fixed(y, 1) + "\" text-anchor=\"" + anchor +
            "\">" + EscapedXml(text) + "</text>\n";
 }
 
-std::string Line(double x1, double y1, double x2, double y2, const std::string& cls) {
-    return "<line class=\"" + cls + "\" x1=\"" + Fixed(x1, 1) + "\" y1=\"" + Fixed(y1, 1) +
+std::string Line(double x1, double y1, double x2, double y2, const std::string& role) {
+    return "<line" + Role(role) + " x1=\"" + Fixed(x1, 1) + "\" y1=\"" + Fixed(y1, 1) +
            "\" x2=\"" + Fixed(x2, 1) + "\" y2=\"" + Fixed(y2, 1) + "\"/>\n";
 }
 
@@ -60,18 +94,21 @@ void WriteStart(std::ostream& out, int height, const std::string& title, const s
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << kWidth << "\" height=\"" << height
         << "\" viewBox=\"0 0 " << kWidth << ' ' << height << "\" font-family=\"sans-serif\" font-size=\"13\">\n"
-        << "<style>.grid{stroke:#ddd}.whisker{stroke:#222;stroke-width:1.5}</style>\n"
         << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
-        << "<text x=\"12\" y=\"22\" font-size=\"16\" font-weight=\"bold\">" << EscapedXml(title) << "</text>\n"
-        << Text(12, 42, "start", subtitle);
+        << "<text x=\"12\" y=\"22\" font-size=\"16\" font-weight=\"bold\">" << EscapedXml(title) << "</text>\n";
+    double y = 42;
+    for (const std::string& line : Wrapped(subtitle, kBarChartColumns)) {
+        out << Text(12, y, "start", line);
+        y += 16;
+    }
 }
 
-void WriteGrid(std::ostream& out, const Axis& axis, double bottom) {
+void WriteGrid(std::ostream& out, const Axis& axis, double top, double bottom) {
     // As many decimals as a step below 1 needs: 0.5 shows 1, 0.05 shows 2.
     const int decimals = static_cast<int>(std::max(0.0, -std::floor(std::log10(axis.step))));
     for (int k = 0; k <= axis.steps; ++k) {
         const double x = axis.X(k * axis.step);
-        out << Line(x, kTop - 6, x, bottom, "grid") << Text(x, bottom + 16, "middle", Fixed(k * axis.step, decimals));
+        out << Line(x, top - 6, x, bottom, "grid") << Text(x, bottom + 16, "middle", Fixed(k * axis.step, decimals));
     }
     out << Text(kLabelWidth + kPlotWidth / 2.0, bottom + 34, "middle", "milliseconds");
 }

@@ -479,7 +479,7 @@ TEST(BenchComparisonReport, ChartPairsABaselineBarWithACurrentBar) {
     std::ostringstream out;
     WriteComparisonChart(out, comparison);
     const std::string svg = out.str();
-    const std::regex bar("<rect class=\"bar (baseline|current)\" x=\"[0-9.]+\" y=\"([0-9.]+)\" "
+    const std::regex bar("<rect data-role=\"bar (baseline|current)\" x=\"[0-9.]+\" y=\"([0-9.]+)\" "
                          "width=\"([0-9.]+)\"[^>]*><title>([^<]*)</title>");
     std::vector<std::smatch> bars;
     for (auto it = std::sregex_iterator(svg.begin(), svg.end(), bar); it != std::sregex_iterator(); ++it)

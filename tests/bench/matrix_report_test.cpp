@@ -352,12 +352,12 @@ TEST(BenchMatrixReport, ScalingChartCrossesEveryCellWithoutAFigure) {
         for (std::size_t at = svg.find(what); at != std::string::npos; at = svg.find(what, at + 1)) ++n;
         return n;
     };
-    EXPECT_EQ(occurrences("<g class=\"panel\""), 2u);
-    EXPECT_EQ(occurrences("<path class=\"unfinished\""), 2u * 5);  // five unfinished rows at each size
+    EXPECT_EQ(occurrences("<g data-role=\"panel\""), 2u);
+    EXPECT_EQ(occurrences("<path data-role=\"unfinished\""), 2u * 5);  // five unfinished rows at each size
     EXPECT_EQ(occurrences("<title>Hungry, 1002 values: stack exhausted</title>"), 1u);
     EXPECT_EQ(occurrences("<title>Broken, 1001 values: failed at slot 17</title>"), 1u);
-    EXPECT_EQ(occurrences("<polyline class=\"series routine\" data-name=\"Quick\""), 2u);
-    EXPECT_EQ(occurrences("<polyline class=\"series reference\""), 4u);
+    EXPECT_EQ(occurrences("<polyline data-role=\"series routine\" stroke-width=\"1.8\" data-name=\"Quick\""), 2u);
+    EXPECT_EQ(occurrences("<polyline data-role=\"series reference\""), 4u);
     EXPECT_EQ(occurrences("stroke-dasharray"), 4u + 2);  // the references' lines and legend entries
 }
 
