@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
+#include <set>
+#include <tuple>
+#include <utility>
 
 #include "bench/measure/reference_sorts.h"
 #include "bench/measure/selection.h"
@@ -11,23 +15,33 @@
 
 namespace {
 
+// A saved report may hold many thousands of cells: every lookup below goes
+// through a set or map, so that reading and comparing stay n log n.
+using CellKey = std::tuple<std::string, std::string, std::int64_t>;
+
+CellKey KeyOf(const SavedCell& cell) {
+    return {cell.name, cell.pattern, cell.count};
+}
+
+std::set<std::pair<std::string, std::int64_t>> DataSet(const SavedReport& report) {
+    std::set<std::pair<std::string, std::int64_t>> data;
+    for (const SavedCell& cell : report.cells) data.emplace(cell.pattern, cell.count);
+    return data;
+}
+
 std::string DataOf(const SavedReport& report) {
-    std::vector<std::string> data;
-    for (const SavedCell& cell : report.cells) {
-        const std::string text = std::to_string(cell.count) + " values (" + cell.pattern + ")";
-        if (std::find(data.begin(), data.end(), text) == data.end()) data.push_back(text);
-    }
+    std::set<std::pair<std::string, std::int64_t>> seen;
     std::string joined;
-    for (const std::string& text : data) joined += (joined.empty() ? "" : ", ") + text;
+    for (const SavedCell& cell : report.cells)
+        if (seen.emplace(cell.pattern, cell.count).second)
+            joined += (joined.empty() ? "" : ", ") + std::to_string(cell.count) + " values (" + cell.pattern + ")";
     return joined.empty() ? "no cells" : joined;
 }
 
 bool SharesData(const SavedReport& a, const SavedReport& b) {
-    return std::any_of(a.cells.begin(), a.cells.end(), [&](const SavedCell& x) {
-        return std::any_of(b.cells.begin(), b.cells.end(), [&](const SavedCell& y) {
-            return x.pattern == y.pattern && x.count == y.count;
-        });
-    });
+    const auto data = DataSet(b);
+    return std::any_of(a.cells.begin(), a.cells.end(),
+                       [&](const SavedCell& x) { return data.count({x.pattern, x.count}) > 0; });
 }
 
 // Ratios and their edges reach a comparison through a division or a sum
@@ -115,16 +129,15 @@ bool SelectCells(const std::vector<std::string>& names, const std::string& filte
                  SavedReport& baseline, SavedReport& current, std::string& error) {
     if (names.empty() && filter.empty()) return true;
     std::vector<Named> all;
+    std::set<std::string> listed;
     for (const SavedReport* report : {&current, &baseline})
         for (const SavedCell& cell : report->cells)
-            if (std::none_of(all.begin(), all.end(), [&](const Named& n) { return n.name == cell.name; }))
-                all.push_back({cell.name, cell.label});
+            if (listed.insert(cell.name).second) all.push_back({cell.name, cell.label});
     const NameSelection selection = SelectNames(all, names, filter, kBaselineName);
     error = selection.error;
-    const auto unselected = [&](const SavedCell& cell) {
-        return std::none_of(selection.chosen.begin(), selection.chosen.end(),
-                            [&](std::size_t k) { return all[k].name == cell.name; });
-    };
+    std::set<std::string> chosen;
+    for (const std::size_t k : selection.chosen) chosen.insert(all[k].name);
+    const auto unselected = [&](const SavedCell& cell) { return chosen.count(cell.name) == 0; };
     for (SavedReport* report : {&current, &baseline})
         report->cells.erase(std::remove_if(report->cells.begin(), report->cells.end(), unselected),
                             report->cells.end());
@@ -133,15 +146,17 @@ bool SelectCells(const std::vector<std::string>& names, const std::string& filte
 
 Comparison Compare(const SavedReport& baseline, const SavedReport& current, double noise) {
     Comparison comparison{baseline.source, current.source, noise, ContextWarnings(baseline, current), {}};
-    const auto find = [](const SavedReport& report, const SavedCell& cell) -> const SavedCell* {
-        const auto found = std::find_if(report.cells.begin(), report.cells.end(),
-                                        [&](const SavedCell& other) { return SameCell(cell, other); });
-        return found == report.cells.end() ? nullptr : &*found;
+    std::map<CellKey, const SavedCell*> before, after;
+    for (const SavedCell& cell : baseline.cells) before.emplace(KeyOf(cell), &cell);
+    for (const SavedCell& cell : current.cells) after.emplace(KeyOf(cell), &cell);
+    const auto find = [](const std::map<CellKey, const SavedCell*>& cells, const SavedCell& cell) -> const SavedCell* {
+        const auto found = cells.find(KeyOf(cell));
+        return found == cells.end() ? nullptr : found->second;
     };
     for (const SavedCell& cell : baseline.cells)
-        comparison.cells.push_back(CompareCell(&cell, find(current, cell), noise));
+        comparison.cells.push_back(CompareCell(&cell, find(after, cell), noise));
     for (const SavedCell& cell : current.cells)
-        if (!find(baseline, cell)) comparison.cells.push_back(CompareCell(nullptr, &cell, noise));
+        if (!find(before, cell)) comparison.cells.push_back(CompareCell(nullptr, &cell, noise));
     return comparison;
 }
 

@@ -187,10 +187,6 @@ std::string ReadBounded(const std::string& path, std::string& text) {
 
 }  // namespace
 
-bool SameCell(const SavedCell& a, const SavedCell& b) {
-    return a.name == b.name && a.pattern == b.pattern && a.count == b.count;
-}
-
 std::string DrawsMethod(const std::vector<SavedCell>& cells) {
     const bool several = std::any_of(cells.begin(), cells.end(), [](const SavedCell& c) { return c.draws > 1; });
     return several ? "a new draw every sort" : "the same data every sort";

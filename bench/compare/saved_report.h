@@ -47,8 +47,6 @@ struct SavedReport {
     std::vector<SavedCell> cells;
 };
 
-bool SameCell(const SavedCell& a, const SavedCell& b);
-
 // How a report's sorts were given their data, as far as it matters to a
 // comparison: "a new draw every sort" when a cell sorted several draws,
 // "the same data every sort" otherwise.

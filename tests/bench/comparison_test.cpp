@@ -404,7 +404,10 @@ TEST(BenchSavedReport, ARunReadsBackAsItsOwnCells) {
     ASSERT_EQ(read.cells.size(), 2u);
     ASSERT_EQ(current.cells.size(), 2u);
     for (std::size_t k = 0; k < 2; ++k) {
-        EXPECT_TRUE(SameCell(read.cells[k], current.cells[k])) << k;
+        EXPECT_EQ(read.cells[k].name, current.cells[k].name) << k;
+        EXPECT_EQ(read.cells[k].pattern, current.cells[k].pattern) << k;
+        EXPECT_EQ(read.cells[k].count, current.cells[k].count) << k;
+        EXPECT_EQ(read.cells[k].draws, current.cells[k].draws) << k;
         EXPECT_EQ(read.cells[k].label, current.cells[k].label) << k;
         EXPECT_EQ(read.cells[k].reference, current.cells[k].reference) << k;
         EXPECT_EQ(read.cells[k].failed, current.cells[k].failed) << k;
