@@ -22,7 +22,7 @@ std::uint64_t Hash(const std::int32_t* slots, std::int32_t count) {
     return hash;
 }
 
-volatile std::int32_t sink;
+volatile std::uint32_t sink;
 
 // Records and sorts, each contender at its own pace, so that each finds a
 // batch of its own.
@@ -31,7 +31,7 @@ void Recording(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
     received[kWho].push_back(Hash(slots, hi));
     std::sort(slots + lo, slots + hi);
     for (int pass = 0; pass < 8 * kWho * kWho; ++pass)
-        for (std::int32_t k = lo; k < hi; ++k) sink = sink + slots[k];
+        for (std::int32_t k = lo; k < hi; ++k) sink = sink + static_cast<std::uint32_t>(slots[k]);
 }
 
 const std::vector<Contender> kRecorders = {
