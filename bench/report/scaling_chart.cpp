@@ -10,6 +10,7 @@
 
 namespace {
 
+using svg::Line;
 using svg::Role;
 using svg::Text;
 using svg::Wrapped;
@@ -93,9 +94,7 @@ void WritePanel(std::ostream& out, const Report& report, const std::string& patt
     const double stride = std::ceil((times.high - times.low) / kMostGridLines);
     for (double decade = times.low; decade <= times.high; decade += stride) {
         const double at = y.AtDecade(decade);
-        out << "<line" << Role("grid") << " x1=\"" << Fixed(x.from, 1) << "\" y1=\"" << Fixed(at, 1) << "\" x2=\""
-            << Fixed(x.to, 1) << "\" y2=\"" << Fixed(at, 1) << "\"/>\n"
-            << Text(x.from - 4, at + 4, "end", DecadeLabel(static_cast<int>(decade)));
+        out << Line(x.from, at, x.to, at, "grid") << Text(x.from - 4, at + 4, "end", DecadeLabel(static_cast<int>(decade)));
     }
     for (const std::int32_t count : report.counts)
         out << Text(x(count), y.from + 16, "middle", SizeLabel(count));
