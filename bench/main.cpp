@@ -16,6 +16,7 @@
 #include "bench/app/list.h"
 #include "bench/app/measure_command.h"
 #include "bench/app/options.h"
+#include "bench/app/version.h"
 #include "bench/app/window_runs.h"
 #include "bench/measure/contenders.h"
 #include "bench/suite/guard.h"
@@ -62,6 +63,10 @@ int main(int argc, char** argv) {
         return RunMeasuringChild({argv + 2, argv + argc}, AllContenders());
     CommandLine line = ParseCommandLine(argc, argv, std::cout, std::cerr);
     if (line.exit) return line.exitCode;
+    if (line.options.version) {
+        PrintVersion(std::cout);
+        return Printed(0);
+    }
     if (line.options.list) {
         ListContenders(std::cout);
         return Printed(0);

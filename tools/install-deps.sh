@@ -13,6 +13,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64          # Windows builds
   wine wine64 xvfb xauth imagemagick               # the window under Wine, screenshots
   python3 librsvg2-bin                             # read the SVG charts back and render them in tests
+  help2man dpkg-dev lintian man-db                 # the manual page; making and checking the packages
 )
 
 missing=()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The project's one test command: installs what is missing, then runs the
-# native suite, the same suite under ASan+UBSan, a bounded fuzz run, and the
-# Windows builds and tests under Wine.
+# native suite, the same suite under ASan+UBSan, the Debian packages, a
+# bounded fuzz run, and the Windows builds, tests and packages under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +13,8 @@ for preset in release sanitize; do
   cmake --build --preset "$preset"
   ctest --preset "$preset" -j "$(nproc)"
 done
+
+tools/package-tests.sh
 
 # The fuzz budget is shared: half to the routines, half to the report reader
 # (at least a second each: libFuzzer takes 0 as no limit).

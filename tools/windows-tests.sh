@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows builds: x86_64 built and tested under wine64 (the unit suite
-# and the end-to-end window tests), and the 32-bit program built and linked.
+# and the end-to-end window tests), and the 32-bit program built and linked;
+# then a ZIP of each, checked.
 # Needs mingw-w64, Wine and, where no DISPLAY is set, Xvfb with xauth
 # (tools/install-deps.sh installs them).
 set -euo pipefail
@@ -23,3 +24,15 @@ echo "Screenshot of the window: build/windows-x64/tests/window/orvandel-window.p
 echo "== windows-i686 (build only)"
 cmake --preset windows-i686 >/dev/null
 cmake --build --preset windows-i686
+
+# The ZIPs a user downloads: their files, the programs' version resources
+# and static linking; the x86_64 console tool run under wine64 from the
+# unpacked ZIP, in the build's Wine prefix.
+for preset in windows-x64 windows-i686; do
+  echo "== $preset package"
+  rm -f build/"$preset"/orvandel-*.zip
+  cpack --preset "$preset" >/dev/null
+done
+WINEPREFIX="$PWD/build/windows-x64/wine-prefix" \
+  python3 tests/package/check_packages.py zip build/windows-x64/orvandel-*-windows-x86_64.zip x86_64 /usr/lib/wine/wine64
+python3 tests/package/check_packages.py zip build/windows-i686/orvandel-*-windows-i686.zip i686

@@ -100,6 +100,8 @@ CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostr
     app.footer(kFooter);
     app.add_option("routine", o.names, "Routines (and, when measuring, references) to run");
     app.add_flag("--list", o.list, "Print the routines and references and exit");
+    app.add_flag("--version", o.version,
+                 "Print the version, source revision, compiler, flags and references built in, and exit");
     const std::vector<CLI::Option*> measuring = {
         app.add_option("--runs", texts.runs, "Timed repetitions per routine (default 5)"),
         app.add_option("--warmup", texts.warmup, "Untimed repetitions before them (default 1)"),

@@ -20,6 +20,7 @@ struct BenchOptions {
     std::vector<std::string> names;
     std::string filter;
     bool list = false;
+    bool version = false;
     bool measuring = false;  // a measuring option was given
     MeasureSettings settings;        // count and pattern: the first of counts and patterns
     std::vector<std::string> patterns = {"window"};

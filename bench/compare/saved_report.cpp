@@ -1,8 +1,10 @@
 #include "bench/compare/saved_report.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <tuple>
@@ -62,8 +64,23 @@ std::string ReadTimes(const Json& row, std::vector<double>& times) {
     return "";
 }
 
-// One row into a cell; count is settings.count, for rows without their own.
-std::string ReadCell(const Json& row, const Json* count, SavedCell& cell) {
+// Whether the row's status, if it has one, is a value version 2 writes.
+bool KnownStatus(const Json& row) {
+    const auto status = row.find("status");
+    if (status == row.end()) return true;
+    return std::any_of(std::begin(kRowStatuses), std::end(kRowStatuses),
+                       [&](const char* known) { return *status == known; });
+}
+
+std::string StatusList() {
+    std::string list;
+    for (const char* status : kRowStatuses) list += (list.empty() ? "" : ", ") + std::string(status);
+    return list;
+}
+
+// One row of a report of the given schema version into a cell; count is
+// settings.count, for rows without their own.
+std::string ReadCell(const Json& row, std::int64_t version, const Json* count, SavedCell& cell) {
     if (!row.is_object() || !row.contains("name") || !row["name"].is_string()) return " has no name";
     for (const auto& [key, text, fallback] : {std::tuple{"name", &cell.name, ""}, std::tuple{"label", &cell.label, ""},
                                              std::tuple{"pattern", &cell.pattern, kDefaultPattern}}) {
@@ -71,7 +88,9 @@ std::string ReadCell(const Json& row, const Json* count, SavedCell& cell) {
         if (!error.empty()) return error;
     }
     cell.reference = row.contains("reference") && row["reference"].is_boolean() && row["reference"].get<bool>();
+    if (version >= 2 && !KnownStatus(row)) return " has a status that is not one of " + StatusList();
     // A cell without figures: its order check failed, or it did not finish.
+    // Version 1 said why in prose, so anything but "measured" counts.
     cell.failed = (row.contains("failed_slot") && row["failed_slot"].is_number_integer()) ||
                   (row.contains("status") && row["status"] != "measured");
 
@@ -86,11 +105,11 @@ std::string ReadCell(const Json& row, const Json* count, SavedCell& cell) {
 }
 
 // Every row, each cell once: a set finds a repeat among many rows quickly.
-std::string ReadCells(const Json& rows, const Json* count, std::vector<SavedCell>& cells) {
+std::string ReadCells(const Json& rows, std::int64_t version, const Json* count, std::vector<SavedCell>& cells) {
     std::set<std::tuple<std::string, std::string, std::int64_t>> seen;
     for (std::size_t k = 0; k < rows.size(); ++k) {
         SavedCell cell;
-        const std::string error = ReadCell(rows[k], count, cell);
+        const std::string error = ReadCell(rows[k], version, count, cell);
         if (!error.empty()) return RowName(k, rows[k]) + error;
         if (!seen.emplace(cell.name, cell.pattern, cell.count).second)
             return RowName(k, rows[k]) + " repeats a cell (" + Quoted(cell.pattern) + ", " +
@@ -120,10 +139,12 @@ std::string ReadReport(const Json& json, SavedReport& report) {
     if (!json.is_object() || !json.contains("schema_version"))
         return "has no schema_version: not a JSON report of orvandel-bench";
     const Json& version = json["schema_version"];
-    if (!version.is_number_integer() || version.get<std::int64_t>() != kReportSchemaVersion)
+    if (!version.is_number_integer() || version.get<std::int64_t>() < kOldestReadableSchemaVersion ||
+        version.get<std::int64_t>() > kReportSchemaVersion)
         return "has schema version " + (version.is_number_integer() ? version.dump() : std::string("of type ") +
                                                                                             version.type_name()) +
-               "; this orvandel-bench reads version " + std::to_string(kReportSchemaVersion);
+               "; this orvandel-bench reads versions " + std::to_string(kOldestReadableSchemaVersion) + " to " +
+               std::to_string(kReportSchemaVersion);
     const auto settings = json.find("settings");
     if (settings == json.end() || !settings->is_object() || !settings->contains("seed") ||
         !(*settings)["seed"].is_number_unsigned() || (*settings)["seed"].get<std::uint64_t>() > UINT32_MAX)
@@ -133,7 +154,8 @@ std::string ReadReport(const Json& json, SavedReport& report) {
 
     const auto rows = json.find("rows");
     if (rows == json.end() || !rows->is_array()) return "has no rows";
-    const std::string error = ReadCells(*rows, count != settings->end() ? &*count : nullptr, report.cells);
+    const std::string error =
+        ReadCells(*rows, version.get<std::int64_t>(), count != settings->end() ? &*count : nullptr, report.cells);
     report.draws = DrawsMethod(report.cells);
     return error.empty() ? ReadContext(json, report) : error;
 }

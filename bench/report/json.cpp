@@ -6,6 +6,15 @@
 
 namespace {
 
+// The details of a row without figures, each in a field of its own, so a
+// program reads them without parsing the status text the table shows.
+void AddEndDetails(const Report& report, const Measurement& row, nlohmann::json& json) {
+    if (row.end == CellEnd::kOverLimit || row.end == CellEnd::kPredictedOver)
+        json["time_limit_s"] = report.settings.timeLimitSeconds;
+    if (row.end == CellEnd::kPredictedOver) json["predicted_ms"] = row.predictedMs;
+    if (row.end == CellEnd::kCrashed) json["crash"] = row.crash;
+}
+
 nlohmann::json Row(const Report& report, const Measurement& row) {
     const RowFigures f = Figures(report, row);
     nlohmann::json json = {
@@ -15,14 +24,14 @@ nlohmann::json Row(const Report& report, const Measurement& row) {
         {"threads", row.contender.threads},
         {"pattern", row.pattern},
         {"count", row.count},
-        {"status", f.failed ? Unfinished(report, row) : "measured"},
+        {"status", RowStatus(row)},
         {"failed_slot", row.failedSlot != -1 ? nlohmann::json(row.failedSlot) : nlohmann::json()},
         {"batch", row.batch},
         {"draws", row.draws},
         {"times_ms", row.times},
         {"ticks_ms_per_batch", row.ticks},
     };
-    if (row.end == CellEnd::kPredictedOver) json["predicted_ms"] = row.predictedMs;
+    AddEndDetails(report, row, json);
     if (f.failed) return json;
     json["min_ms"] = f.summary.min;
     json["median_ms"] = f.summary.median;
@@ -36,6 +45,17 @@ nlohmann::json Row(const Report& report, const Measurement& row) {
 }
 
 }  // namespace
+
+const char* RowStatus(const Measurement& row) {
+    switch (row.end) {
+        case CellEnd::kStackExhausted: return "stack-exhausted";
+        case CellEnd::kOverLimit: return "over-time-limit";
+        case CellEnd::kPredictedOver: return "predicted-over";
+        case CellEnd::kCrashed: return "crashed";
+        case CellEnd::kMeasured: break;
+    }
+    return row.failedSlot == -1 ? "measured" : "failed";
+}
 
 nlohmann::json ReportJson(const Report& report) {
     const SystemInfo& system = report.system;

@@ -7,8 +7,20 @@
 #include "bench/report/report.h"
 
 // The version of the JSON report's layout, written into every report. A
-// reader refuses other versions rather than misread them.
-constexpr int kReportSchemaVersion = 1;
+// reader refuses other versions rather than misread them. Version 1 wrote
+// a row's status as the table's text ("over 10 s"); version 2 as one of
+// kRowStatuses, with the details in fields of their own. Baselines saved
+// by version 1 are still read.
+constexpr int kReportSchemaVersion = 2;
+constexpr int kOldestReadableSchemaVersion = 1;
+
+// Every value a row's status takes since version 2.
+constexpr const char* kRowStatuses[] = {"measured",       "failed",          "over-time-limit",
+                                        "predicted-over", "stack-exhausted", "crashed"};
+
+// How a row ended, as one of kRowStatuses. An unfinished cell outranks an
+// order check, as in the table's text.
+const char* RowStatus(const Measurement& row);
 
 // The report as a value, for writers that add to it.
 nlohmann::json ReportJson(const Report& report);

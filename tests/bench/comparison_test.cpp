@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <regex>
@@ -319,8 +321,10 @@ TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
         {"{\"schema_version\": 1]", "is not valid JSON (at byte 21)"},  // wrong at the last byte
         {"[1, 2]", "has no schema_version: not a JSON report of orvandel-bench"},
         {with("/schema_version", remove), "has no schema_version: not a JSON report of orvandel-bench"},
-        {with("/schema_version", 2), "has schema version 2; this orvandel-bench reads version 1"},
-        {with("/schema_version", "1"), "has schema version of type string; this orvandel-bench reads version 1"},
+        {with("/schema_version", 2), ""},
+        {with("/schema_version", 3), "has schema version 3; this orvandel-bench reads versions 1 to 2"},
+        {with("/schema_version", 0), "has schema version 0; this orvandel-bench reads versions 1 to 2"},
+        {with("/schema_version", "1"), "has schema version of type string; this orvandel-bench reads versions 1 to 2"},
         {with("/settings/seed", remove), "has no settings.seed"},
         {with("/settings/seed", -5), "has no settings.seed"},
         {with("/rows", remove), "has no rows"},
@@ -337,7 +341,7 @@ TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
         {replaced("300", "-1e309"), "has a number beyond the range of a double"},
         // Nesting: the report's object and 31 arrays inside it are the most read.
         {replaced("\"schema_version\":1", "\"schema_version\":" + nested(31)),
-         "has schema version of type array; this orvandel-bench reads version 1"},
+         "has schema version of type array; this orvandel-bench reads versions 1 to 2"},
         {replaced("\"schema_version\":1", "\"schema_version\":" + nested(32)),
          "nests arrays or objects deeper than 32 levels"},
         {replaced("\"schema_version\":1", "\"schema_version\":" + nested(60000)),
@@ -374,6 +378,51 @@ TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
         const std::string shown = text.substr(0, 200);
         EXPECT_EQ(ParseSavedReport(text, report, error), message.empty()) << shown;
         EXPECT_EQ(error, message) << shown;
+    }
+}
+
+// Version 1 said a row's state in prose ("over 10 s"), which still reads
+// as a cell without figures; version 2 holds one of six values, and only those.
+TEST(BenchSavedReport, ReadsEachSchemaVersionItKnows) {
+    const auto report = [](int version, const Json& status) {
+        return Json{{"schema_version", version},
+                    {"settings", {{"seed", 5}, {"count", 300}}},
+                    {"rows", {{{"name", "A"}, {"status", status}, {"times_ms", Json::array()}}}}}
+            .dump();
+    };
+    std::ifstream saved(ORVANDEL_BENCH_TEST_DATA "/report-v1.json");
+    const std::string v1((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+    const std::string unknown =
+        "row 1 (\"A\") has a status that is not one of "
+        "measured, failed, over-time-limit, predicted-over, stack-exhausted, crashed";
+    const struct {
+        std::string what, text, error;
+        std::vector<bool> failed;  // per cell
+    } cases[] = {
+        {"version 1 as the tool saved it", v1, "", {false, false, true, false, false, false, true, true}},
+        {"version 1, a prose status", report(1, "predicted over 10 s (about 312 s)"), "", {true}},
+        {"version 1, measured", report(1, "measured"), "", {false}},
+        {"version 2, measured", report(2, "measured"), "", {false}},
+        {"version 2, failed", report(2, "failed"), "", {true}},
+        {"version 2, over-time-limit", report(2, "over-time-limit"), "", {true}},
+        {"version 2, predicted-over", report(2, "predicted-over"), "", {true}},
+        {"version 2, stack-exhausted", report(2, "stack-exhausted"), "", {true}},
+        {"version 2, crashed", report(2, "crashed"), "", {true}},
+        {"version 2, the old prose", report(2, "over 10 s"), unknown, {}},
+        {"version 2, a status in another case", report(2, "Measured"), unknown, {}},
+        {"version 2, a status that is not text", report(2, 3), unknown, {}},
+        {"version 3", report(3, "measured"), "has schema version 3; this orvandel-bench reads versions 1 to 2", {}},
+    };
+    ASSERT_FALSE(v1.empty()) << "the saved version 1 report is missing";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SavedReport read;
+        std::string error;
+        EXPECT_EQ(ParseSavedReport(c.text, read, error), c.error.empty());
+        EXPECT_EQ(error, c.error);
+        std::vector<bool> failed;
+        for (const SavedCell& cell : read.cells) failed.push_back(cell.failed);
+        EXPECT_EQ(failed, c.failed);
     }
 }
 

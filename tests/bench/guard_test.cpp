@@ -104,10 +104,13 @@ struct ScratchFolder {
     bool Empty() const { return std::filesystem::is_empty(path); }
 };
 
+// Each row's status on one pattern, a crash with how it happened, as the table says it.
 std::vector<std::string> Statuses(const nlohmann::json& rows, const std::string& pattern) {
     std::vector<std::string> statuses;
     for (const nlohmann::json& row : rows)
-        if (row["pattern"] == pattern) statuses.push_back(row["status"]);
+        if (row["pattern"] == pattern)
+            statuses.push_back(row["status"] == "crashed" ? "crashed: " + row["crash"].get<std::string>()
+                                                          : row["status"].get<std::string>());
     return statuses;
 }
 

@@ -1,0 +1,23 @@
+#include "bench/app/version.h"
+
+#include "bench/measure/reference_sorts.h"
+#include "bench/measure/system_info.h"
+
+// ORVANDEL_VERSION and ORVANDEL_REVISION come from CMake (bench/CMakeLists.txt).
+void PrintVersion(std::ostream& out) {
+    const SystemInfo system = ReadSystemInfo();
+    out << "orvandel-bench " ORVANDEL_VERSION "\n"
+        << "revision: " ORVANDEL_REVISION "\n"
+        << "compiler: " << system.compiler << '\n'
+        << "flags: " << system.flags << '\n'
+        << "references:";
+    const char* separator = " ";
+    for (const ReferenceSort& sort : ReferenceSorts()) {
+        out << separator << sort.name;
+        separator = ", ";
+    }
+    out << '\n';
+    for (const std::string& note : MissingReferenceNotes()) out << note << '\n';
+    out << "Copyright (c) 2026 The Orvandel developers. MIT licence: free to use, copy and\n"
+           "change, without warranty of any kind.\n";
+}
