@@ -417,9 +417,11 @@ TEST(BenchGuard, CellsMarkedInEveryReportAndTheExitStatusIsOne) {
     ExpectNoChildLeft();
     const nlohmann::json rows = nlohmann::json::parse(out.str())["rows"];
     ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(rows[0]["status"], "over 3 s");
-    EXPECT_EQ(rows[1]["status"], "stack exhausted");
-    EXPECT_EQ(rows[2]["status"], "failed at slot 17");
+    EXPECT_EQ(rows[0]["status"], "over-time-limit");
+    EXPECT_EQ(rows[0]["time_limit_s"], 3.0);
+    EXPECT_EQ(rows[1]["status"], "stack-exhausted");
+    EXPECT_EQ(rows[2]["status"], "failed");
+    EXPECT_EQ(rows[2]["failed_slot"], 17);
     EXPECT_EQ(rows[3]["status"], "measured");
     EXPECT_EQ(err.str(),
               "orvandel-bench: Endless (all-equal, 500 values): over 3 s\n"

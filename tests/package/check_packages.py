@@ -176,7 +176,7 @@ def system_dlls_only(exe, objdump):
     return [f"{exe.name}: imports {foreign}, not linked statically"] if foreign or not dlls else []
 
 
-def check_zip(package, arch, wine):
+def check_zip(package, arch, wine=None):
     top = f"orvandel-{VERSION}-windows-{arch}"
     expected = {f"{top}/{name}" for name in ("orvandel.exe", "orvandel-bench.exe", "README.md", "LICENSE.txt")}
     if (SOURCE / HEADER).exists():
