@@ -59,10 +59,11 @@ def version_lines(output, revision):
     """Rows: each line --version must print, as a regex."""
     return [
         ("name and version", rf"orvandel-bench {re.escape(VERSION)}"),
-        ("revision", rf"revision: {re.escape(revision)}"),
-        ("compiler", r"compiler: (gcc|clang) .+"),
-        ("flags", r"flags: Release: .*, routines -O3, plain member -O0"),
-        ("references", r"references: std::sort, .+"),
+        ("heading", r"Built from:"),
+        ("revision", rf"  revision    {re.escape(revision)}"),
+        ("compiler", r"  compiler    (gcc|clang) .+"),
+        ("flags", r"  flags       Release: .*, routines -O3, plain member -O0"),
+        ("references", r"  references  std::sort, .+"),
     ], output.splitlines()
 
 
@@ -109,7 +110,7 @@ def manual_page(page):
     """The page rendered by man, warnings on; what is wrong with it."""
     done = run(["man", "--warnings", "-E", "UTF-8", "-l", str(page)], env={"MANWIDTH": "80", "PATH": "/usr/bin:/bin"})
     faults = [f"man: {line}" for line in done.stderr.splitlines()]
-    for section in ("NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "REPORTING BUGS", "SEE ALSO"):
+    for section in ("NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "COPYRIGHT", "REPORTING BUGS", "SEE ALSO"):
         if not re.search(rf"^{section}$", done.stdout, re.M):
             faults.append(f"manual page: no {section} section")
     if not re.search(r"^ +orvandel-bench - time in-place quicksort routines", done.stdout, re.M):
