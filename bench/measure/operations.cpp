@@ -14,14 +14,17 @@ std::size_t RecursionDepth::Enter(std::int32_t lo, std::int32_t hi) {
 
 namespace {
 
-// What the counting run in progress has seen. One run at a time per
-// thread: the watch's Enter is static, so it finds its tally here.
+// What the counting run in progress has seen. The slots' operators and the
+// watch's Enter are static, so they find it here; a plain global rather than
+// one per thread, since its counts are bumped billions of times in a
+// quadratic cell and must cost no more than an add. One count runs at a
+// time: the counting child counts its contenders one after another.
 struct Tally {
     OperationCounts counts;
     RecursionDepth depth;
     std::uintptr_t firstLevel = 0;  // a local's address in the outermost call
 };
-thread_local Tally* tally = nullptr;
+Tally tally;
 
 // A slot that counts its comparisons and exchanges. Copying one (the
 // pivot read into a local) is neither.
@@ -30,17 +33,17 @@ struct CountingSlot {
 };
 
 bool operator<(const CountingSlot& a, const CountingSlot& b) {
-    ++tally->counts.comparisons;
+    ++tally.counts.comparisons;
     return a.value < b.value;
 }
 
 bool operator>(const CountingSlot& a, const CountingSlot& b) {
-    ++tally->counts.comparisons;
+    ++tally.counts.comparisons;
     return a.value > b.value;
 }
 
 void swap(CountingSlot& a, CountingSlot& b) {
-    ++tally->counts.exchanges;
+    ++tally.counts.exchanges;
     std::swap(a.value, b.value);
 }
 
@@ -51,11 +54,11 @@ struct CountingWatch {
     static ORVANDEL_ALWAYS_INLINE void Enter(std::int32_t lo, std::int32_t hi) {
         char local = 0;
         const auto here = reinterpret_cast<std::uintptr_t>(&local);
-        ++tally->counts.calls;
-        const std::size_t level = tally->depth.Enter(lo, hi);
-        if (level == 1 && tally->firstLevel == 0) tally->firstLevel = here;
-        if (level == 2 && tally->counts.frameBytes == 0)
-            tally->counts.frameBytes = tally->firstLevel > here ? tally->firstLevel - here : here - tally->firstLevel;
+        ++tally.counts.calls;
+        const std::size_t level = tally.depth.Enter(lo, hi);
+        if (level == 1 && tally.firstLevel == 0) tally.firstLevel = here;
+        if (level == 2 && tally.counts.frameBytes == 0)
+            tally.counts.frameBytes = tally.firstLevel > here ? tally.firstLevel - here : here - tally.firstLevel;
     }
 };
 
@@ -67,14 +70,12 @@ OperationCounts Count(CountingSteps steps, std::int32_t* slots, std::int32_t lo,
                       std::int32_t last) {
     std::vector<CountingSlot> counted(static_cast<std::size_t>(last) + 1);
     std::memcpy(counted.data(), slots, counted.size() * sizeof(std::int32_t));
-    Tally run;
-    run.counts.steps = true;
-    tally = &run;
+    tally = Tally{};
+    tally.counts.steps = true;
     steps(counted.data(), lo, hi);
-    tally = nullptr;
     std::memcpy(slots, counted.data(), counted.size() * sizeof(std::int32_t));
-    run.counts.depth = run.depth.Deepest();
-    return run.counts;
+    tally.counts.depth = tally.depth.Deepest();
+    return tally.counts;
 }
 
 static_assert(sizeof(CountingSlot) == sizeof(std::int32_t), "counting copies are written back byte for byte");
