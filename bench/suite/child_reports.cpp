@@ -25,6 +25,24 @@ bool ReadWhole(const std::string& text, long long low, long long high, long long
     return !text.empty() && *end == '\0' && value >= low && value <= high;
 }
 
+bool PrepareChild(bool read, const char* flag, const MeasureSettings& settings, CellData& data, int& status) {
+    status = 2;
+    if (!read) {
+        std::fprintf(stderr, "orvandel-bench: %s: arguments this program did not write\n", flag);
+        return false;
+    }
+    // Before the data, which may take long: an orphan would sort on for no one.
+    if (!StaysWithParent()) return false;
+    std::string error;
+    status = 1;
+    if (!GenerateData(settings, data, error)) {
+        std::fprintf(stderr, "orvandel-bench: %s\n", error.c_str());
+        return false;
+    }
+    status = 0;
+    return true;
+}
+
 void Say(const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);

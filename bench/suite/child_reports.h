@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "bench/measure/cell_data.h"
 #include "bench/measure/measurement.h"
 #include "bench/suite/child_process.h"
 
@@ -20,6 +21,13 @@ bool ReadNumber(const std::string& text, double& value);
 
 // A whole number in low ... high, or false.
 bool ReadWhole(const std::string& text, long long low, long long high, long long& value);
+
+// A child's start once it has read its arguments (read: whether they made
+// sense): stays with its parent and generates the cell's data. False, with
+// the exit status and a message on standard error, when it cannot go on:
+// arguments this program did not write (2), a parent already gone (2, said
+// nothing) or data that cannot be allocated (1).
+bool PrepareChild(bool read, const char* flag, const MeasureSettings& settings, CellData& data, int& status);
 
 // One report line of a child to its parent, sent at once.
 void Say(const std::string& line);

@@ -115,17 +115,11 @@ std::vector<std::size_t> RowsToCount(std::vector<Measurement>& rows) {
 int RunCountingChild(const std::vector<std::string>& arguments, const std::vector<Contender>& known) {
     MeasureSettings settings;
     std::vector<Contender> contenders;
-    if (!ReadChildArguments(arguments, known, settings, contenders)) {
-        std::fprintf(stderr, "orvandel-bench: %s: arguments this program did not write\n", kCountingChildFlag);
-        return 2;
-    }
-    if (!StaysWithParent()) return 2;
     CellData data;
-    std::string error;
-    if (!GenerateData(settings, data, error)) {
-        std::fprintf(stderr, "orvandel-bench: %s\n", error.c_str());
-        return 1;
-    }
+    int status = 0;
+    if (!PrepareChild(ReadChildArguments(arguments, known, settings, contenders), kCountingChildFlag, settings,
+                      data, status))
+        return status;
     CountingWork work{&contenders, &data};
     RunOnLargeStack(CountEach, &work, kSortStackBytes);
     return 0;

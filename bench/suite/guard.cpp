@@ -202,18 +202,11 @@ int RunMeasuringChild(const std::vector<std::string>& arguments, const std::vect
     std::vector<bool> skip;
     std::vector<int> batches;
     std::vector<Contender> contenders;
-    if (!ReadChildArguments(arguments, known, settings, first, skip, batches, contenders)) {
-        std::fprintf(stderr, "orvandel-bench: %s: arguments this program did not write\n", kMeasuringChildFlag);
-        return 2;
-    }
-    // Before the data, which may take long: an orphan would sort on for no one.
-    if (!StaysWithParent()) return 2;
     CellData data;
-    std::string error;
-    if (!GenerateData(settings, data, error)) {
-        std::fprintf(stderr, "orvandel-bench: %s\n", error.c_str());
-        return 1;
-    }
+    int status = 0;
+    if (!PrepareChild(ReadChildArguments(arguments, known, settings, first, skip, batches, contenders),
+                      kMeasuringChildFlag, settings, data, status))
+        return status;
     ChildWork work{&contenders, &data, &settings, first, &skip, &batches};
     RunOnLargeStack(RunChildWork, &work, kSortStackBytes);
     Say("done");
