@@ -136,7 +136,7 @@ CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostr
                                ->expected(2)
                                ->allow_extra_args(false)
                                ->type_name("A.json B.json");
-    for (const char* measured : {"--runs", "--warmup", "--interleave", "--same-data", "--count", "--seed", "--save-baseline",
+    for (const char* measured : {"--runs", "--warmup", "--interleave", "--same-data", "--operations", "--count", "--seed", "--save-baseline",
                                  "--baseline"})
         compare->excludes(app.get_option(measured));
     try {
