@@ -19,6 +19,7 @@
 #include "bench/app/version.h"
 #include "bench/app/window_runs.h"
 #include "bench/measure/contenders.h"
+#include "bench/suite/counting.h"
 #include "bench/suite/guard.h"
 #include "bench/suite/interruption.h"
 
@@ -61,6 +62,8 @@ int Printed(int status) {
 int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == kMeasuringChildFlag)
         return RunMeasuringChild({argv + 2, argv + argc}, AllContenders());
+    if (argc > 1 && std::string(argv[1]) == kCountingChildFlag)
+        return RunCountingChild({argv + 2, argv + argc}, AllContenders());
     CommandLine line = ParseCommandLine(argc, argv, std::cout, std::cerr);
     if (line.exit) return line.exitCode;
     if (line.options.version) {

@@ -21,6 +21,16 @@ else
 fi
 echo "Screenshot of the window: build/windows-x64/tests/window/orvandel-window.png"
 
+# The console tool flags cells whose recursion would overflow the window's
+# stack by the reserve CMake links it with: the built file must hold that.
+reserve=$(sed -n 's/^ORVANDEL_WINDOW_STACK_RESERVE:STRING=//p' build/windows-x64/CMakeCache.txt)
+header=$(objdump -p build/windows-x64/ui/orvandel.exe | awk '/^SizeOfStackReserve/ {print $2}')
+if [ "$((16#$header))" != "$reserve" ]; then
+  echo "orvandel.exe reserves $((16#$header)) bytes of stack, not the $reserve bytes CMake links it with" >&2
+  exit 1
+fi
+echo "orvandel.exe reserves $reserve bytes of stack, as CMake links it"
+
 echo "== windows-i686 (build only)"
 cmake --preset windows-i686 >/dev/null
 cmake --build --preset windows-i686

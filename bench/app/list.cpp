@@ -10,6 +10,10 @@ void ListContenders(std::ostream& out) {
         out << "  \"" << entry.buttonLabel << "\"  \"" << entry.caption << "\"\n";
     out << "References (measuring only):\n";
     for (const ReferenceSort& sort : ReferenceSorts()) out << "  " << sort.name << '\n';
+    out << "Counted by --operations: the routines' comparisons, exchanges, calls and depth, the references'\n"
+           "comparisons; n/a for\n";
+    for (const ReferenceSort& sort : ReferenceSorts())
+        if (sort.counter == nullptr) out << "  " << sort.name << ": " << sort.notCounted << '\n';
     for (const std::string& note : MissingReferenceNotes()) out << note << '\n';
     out << "Input shapes (--pattern, measuring only; all names every one):\n";
     for (const InputPattern& pattern : InputPatterns())

@@ -5,6 +5,7 @@
 
 #include "bench/app/baseline.h"
 #include "bench/app/outputs.h"
+#include "bench/report/operations_figures.h"
 #include "bench/measure/cell_data.h"
 #include "bench/measure/reference_sorts.h"
 #include "bench/suite/matrix.h"
@@ -25,13 +26,24 @@ ProgressReport ProgressLine(std::ostream& err) {
     };
 }
 
-// Whether the row finished all its runs in order; says why not on err.
-bool Finished(const Report& report, const Measurement& row, std::ostream& err) {
-    const std::string why = Unfinished(report, row);
-    if (why.empty()) return true;
+void SayUnfinished(const Report& report, const Measurement& row, const std::string& why, std::ostream& err) {
     err << "orvandel-bench: " << row.contender.name;
     if (IsMatrix(report)) err << " (" << row.pattern << ", " << row.count << " values)";
-    err << ": " << (row.end == CellEnd::kMeasured ? "order check " : "") << why << '\n';
+    err << ": " << why << '\n';
+}
+
+// Whether the row finished all its runs in order, and its count when one
+// was started; says why not on err.
+bool Finished(const Report& report, const Measurement& row, std::ostream& err) {
+    const std::string why = Unfinished(report, row);
+    if (!why.empty()) {
+        SayUnfinished(report, row, (row.end == CellEnd::kMeasured ? "order check " : "") + why, err);
+        return false;
+    }
+    const CountEnd counted = row.operations.end;
+    if (counted != CountEnd::kStackExhausted && counted != CountEnd::kOverLimit && counted != CountEnd::kCrashed)
+        return true;
+    SayUnfinished(report, row, "count " + Operations(report, row).why, err);
     return false;
 }
 

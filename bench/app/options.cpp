@@ -23,7 +23,8 @@ const std::string kFooter =
     "caption, any case), or all five in button order, as the window does and\n"
     "prints one \"caption: milliseconds\" line each. Any of --runs, --warmup,\n"
     "--filter, --interleave, --count, --seed, --format, --export, --chart,\n"
-    "--pattern, --time-limit, --min-time or --same-data measures instead:\n"
+    "--pattern, --time-limit, --min-time, --same-data or --operations measures\n"
+    "instead: "
     "repeated runs with statistics, and the library reference sorts beside the\n"
     "five routines. Below " + std::to_string(kDistinctDrawsBelow) + " values every sort of a shape drawn from the\n"
     "seed sorts a new draw (seed, seed + 1, ...), the same sequence for every\n"
@@ -108,6 +109,8 @@ CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostr
         app.add_option("--filter", o.filter, "Also run what this ECMAScript regex finds in a name"),
         app.add_flag("--interleave", o.settings.interleave,
                      "One repetition of each routine in turn, so drift does not favour one"),
+        app.add_flag("--operations", o.settings.operations,
+                     "Also count each routine's comparisons, exchanges, calls and recursion depth"),
         app.add_flag("--same-data", o.settings.sameData,
                      "Sort the seed's data every time, also where each sort would get a new draw"),
         app.add_option("--count", texts.count,
@@ -135,7 +138,7 @@ CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostr
                                ->expected(2)
                                ->allow_extra_args(false)
                                ->type_name("A.json B.json");
-    for (const char* measured : {"--runs", "--warmup", "--interleave", "--same-data", "--count", "--seed", "--save-baseline",
+    for (const char* measured : {"--runs", "--warmup", "--interleave", "--same-data", "--operations", "--count", "--seed", "--save-baseline",
                                  "--baseline"})
         compare->excludes(app.get_option(measured));
     try {

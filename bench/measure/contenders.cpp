@@ -2,14 +2,42 @@
 
 #include "bench/measure/reference_sorts.h"
 #include "bench/measure/selection.h"
+#include "sorts/first_pivot_sort.h"
 #include "sorts/routine_table.h"
+#include "sorts/sedgewick_sort.h"
+
+namespace {
+
+// Each product routine with the counter of its own steps.
+struct RoutineCounter {
+    SortRoutine routine;
+    OperationCounter counter;
+};
+
+const RoutineCounter kRoutineCounters[] = {
+    {FirstPivotSortTail, CountFirstPivotTail},
+    {FirstPivotSortUnrolled, CountFirstPivotUnrolled},
+    {SedgewickSortTail, CountSedgewickTail},
+    {SedgewickSortUnrolled, CountSedgewickUnrolled},
+    {SedgewickSortPlain, CountSedgewickPlain},
+};
+
+OperationCounter CounterOf(SortRoutine routine) {
+    for (const RoutineCounter& known : kRoutineCounters)
+        if (known.routine == routine) return known.counter;
+    return nullptr;
+}
+
+}  // namespace
 
 std::vector<Contender> AllContenders() {
     std::vector<Contender> all;
     for (const RoutineEntry& entry : RoutineTable)
-        all.push_back({entry.caption, entry.buttonLabel, entry.routine, entry.bounds, false, 1});
+        all.push_back({entry.caption, entry.buttonLabel, entry.routine, entry.bounds, false, 1,
+                       CounterOf(entry.routine), ""});
     for (const ReferenceSort& sort : ReferenceSorts())
-        all.push_back({sort.name, "", sort.routine, BoundForm::kExclusiveUpper, true, sort.threads});
+        all.push_back({sort.name, "", sort.routine, BoundForm::kExclusiveUpper, true, sort.threads, sort.counter,
+                       sort.notCounted});
     return all;
 }
 

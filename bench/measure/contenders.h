@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/measure/operations.h"
 #include "core/sort_routine.h"
 
 struct Contender {
@@ -14,6 +15,10 @@ struct Contender {
     BoundForm bounds;
     bool reference;
     int threads = 1;    // threads a parallel reference sorts with
+    // Counts the work of one sort (--operations); a contender without one
+    // shows "n/a", with notCounted saying why when known.
+    OperationCounter counter = nullptr;
+    std::string notCounted{};
 };
 
 std::vector<Contender> AllContenders();

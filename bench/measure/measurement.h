@@ -18,10 +18,28 @@ struct MeasureSettings {
     double minTimeMs = 5;             // a timed sample sorts copies until it lasts this long
     double timeLimitSeconds = 10;     // a repetition running longer is stopped
     bool sameData = false;            // every sort sorts the seed's data, even where a new draw is due
+    bool operations = false;          // also count each contender's work on the cell's draw 0
 };
 
 // How a guarded cell ended, when not with all its runs.
 enum class CellEnd { kMeasured, kStackExhausted, kOverLimit, kPredictedOver, kCrashed };
+
+// How a contender's counting pass (--operations) ended.
+enum class CountEnd {
+    kNotAsked,        // counting was not asked for
+    kCounted,
+    kNotCountable,    // the contender has no counter
+    kNotTimed,        // the timed runs did not finish, so the count was not started
+    kStackExhausted,
+    kOverLimit,
+    kCrashed,
+};
+
+struct OperationsRow {
+    CountEnd end = CountEnd::kNotAsked;
+    OperationCounts counts;
+    std::string crash;  // with kCrashed: how the counting process ended
+};
 
 struct Measurement {
     Contender contender;
@@ -35,4 +53,5 @@ struct Measurement {
     CellEnd end = CellEnd::kMeasured;
     double predictedMs = 0;             // with kPredictedOver: the time foreseen for one sort
     std::string crash;                  // with kCrashed: how the measuring process ended
+    OperationsRow operations;           // the counting pass on draw 0
 };

@@ -21,6 +21,24 @@
 
 namespace {
 
+// Sorts with a comparator that counts its calls: the library's own
+// comparisons, whatever its algorithm. Exchanges and recursion stay inside
+// the library, unseen.
+template <typename Sort>
+OperationCounts CountComparisons(Sort sort, std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
+    OperationCounts counts;
+    sort(slots + lo, slots + hi, [&counts](std::int32_t a, std::int32_t b) {
+        ++counts.comparisons;
+        return a < b;
+    });
+    return counts;
+}
+
+// Why the sorts without a counter have none.
+constexpr char kRadix[] = "a radix sort: it does not compare elements pairwise";
+constexpr char kVector[] = "a vector sort: it takes no comparator";
+constexpr char kParallel[] = "a parallel sort: its threads would share one counter, and race on it";
+
 void StdSort(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
     std::sort(slots + lo, slots + hi);
 }
@@ -29,9 +47,23 @@ void StdStableSort(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
     std::stable_sort(slots + lo, slots + hi);
 }
 
+OperationCounts CountStdSort(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
+    return CountComparisons([](auto first, auto last, auto less) { std::sort(first, last, less); }, slots, lo, hi);
+}
+
+OperationCounts CountStdStableSort(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
+    return CountComparisons([](auto first, auto last, auto less) { std::stable_sort(first, last, less); }, slots,
+                            lo, hi);
+}
+
 #ifdef ORVANDEL_HAVE_PDQSORT
 void BoostPdqsort(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
     boost::sort::pdqsort(slots + lo, slots + hi);
+}
+
+OperationCounts CountBoostPdqsort(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
+    return CountComparisons([](auto first, auto last, auto less) { boost::sort::pdqsort(first, last, less); },
+                            slots, lo, hi);
 }
 #endif
 
@@ -57,6 +89,11 @@ void Ips4oSequential(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
     ips4o::sort(slots + lo, slots + hi);
 }
 
+OperationCounts CountIps4oSequential(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
+    return CountComparisons([](auto first, auto last, auto less) { ips4o::sort(first, last, less); }, slots, lo,
+                            hi);
+}
+
 void Ips4oParallel(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
     ips4o::parallel::sort(slots + lo, slots + hi);
 }
@@ -72,23 +109,23 @@ void StdSortParallel(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
 
 const std::vector<ReferenceSort>& ReferenceSorts() {
     static const std::vector<ReferenceSort> sorts = {
-        {kBaselineName, StdSort, 1},
-        {"std::stable_sort", StdStableSort, 1},
+        {kBaselineName, StdSort, 1, CountStdSort},
+        {"std::stable_sort", StdStableSort, 1, CountStdStableSort},
 #ifdef ORVANDEL_HAVE_PDQSORT
-        {"boost::pdqsort", BoostPdqsort, 1},
+        {"boost::pdqsort", BoostPdqsort, 1, CountBoostPdqsort},
 #endif
 #ifdef ORVANDEL_HAVE_VQSORT
-        {"hwy::VQSort", HighwayVqsort, 1},
+        {"hwy::VQSort", HighwayVqsort, 1, nullptr, kVector},
 #endif
 #ifdef ORVANDEL_HAVE_SPREADSORT
-        {"boost::spreadsort", BoostSpreadsort, 1},
+        {"boost::spreadsort", BoostSpreadsort, 1, nullptr, kRadix},
 #endif
 #ifdef ORVANDEL_HAVE_IPS4O
-        {"ips4o::sort", Ips4oSequential, 1},
-        {"ips4o::parallel::sort", Ips4oParallel, ips4o::DefaultThreadPool::maxNumThreads()},
+        {"ips4o::sort", Ips4oSequential, 1, CountIps4oSequential},
+        {"ips4o::parallel::sort", Ips4oParallel, ips4o::DefaultThreadPool::maxNumThreads(), nullptr, kParallel},
 #endif
 #ifdef ORVANDEL_HAVE_PARALLEL_STD_SORT
-        {"std::sort(par)", StdSortParallel, tbb::this_task_arena::max_concurrency()},
+        {"std::sort(par)", StdSortParallel, tbb::this_task_arena::max_concurrency(), nullptr, kParallel},
 #endif
     };
     return sorts;

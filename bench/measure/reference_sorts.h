@@ -6,12 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/measure/operations.h"
 #include "core/sort_routine.h"
 
 struct ReferenceSort {
     const char* name;
     SortRoutine routine;  // sorts slots lo ... hi - 1
     int threads;          // 1, or the threads a parallel sort uses
+    OperationCounter counter = nullptr;  // counts its comparisons; null when it cannot be counted
+    const char* notCounted = "";         // without a counter: why
 };
 
 // The name of the reference every ratio is taken against.

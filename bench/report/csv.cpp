@@ -2,7 +2,27 @@
 // a row has none. The matrix form is long: one line per row with its shape,
 // size, status and every repetition.
 #include "bench/report/format.h"
+#include "bench/report/operations_figures.h"
 #include "bench/report/writers.h"
+
+namespace {
+
+// The counted figures, each empty where the contender's counter cannot
+// see it or nothing was counted.
+void WriteOperationFields(std::ostream& out, const Report& report, const Measurement& row) {
+    const OperationFigures f = Operations(report, row);
+    out << ',' << CsvField(f.counted ? "counted" : f.why) << ',';
+    if (!f.counted) {
+        out << ",,,,,";
+        return;
+    }
+    const OperationCounts& c = f.counts;
+    const auto seen = [&](std::uint64_t value) { return c.steps ? std::to_string(value) : std::string(); };
+    out << c.comparisons << ',' << seen(c.exchanges) << ',' << seen(c.calls) << ',' << seen(c.depth) << ','
+        << Fixed(f.comparisonsPerNLog2N, 4) << ',' << seen(f.stackBytes);
+}
+
+}  // namespace
 
 void WriteCsv(std::ostream& out, const Report& report) {
     out << "name,label,reference,runs,draws,min_ms,median_ms,mean_ms,stddev_ms,max_ms,"
@@ -24,7 +44,11 @@ void WriteCsv(std::ostream& out, const Report& report) {
 
 void WriteMatrixCsv(std::ostream& out, const Report& report) {
     out << "name,label,reference,threads,pattern,count,runs,batch,draws,min_ms,median_ms,mean_ms,stddev_ms,"
-           "max_ms,ns_per_element,ratio_to_std_sort,status,failed_slot,times_ms\n";
+           "max_ms,ns_per_element,ratio_to_std_sort,status,failed_slot,times_ms"
+        << (report.settings.operations ? ",operations_status,comparisons,exchanges,calls,depth,"
+                                         "comparisons_per_n_log2_n,stack_bytes"
+                                       : "")
+        << '\n';
     for (const Measurement& row : report.rows) {
         const RowFigures f = Figures(report, row);
         out << CsvField(row.contender.name) << ',' << CsvField(row.contender.label) << ','
@@ -40,6 +64,7 @@ void WriteMatrixCsv(std::ostream& out, const Report& report) {
         out << CsvField(f.failed ? Unfinished(report, row) : "measured") << ','
             << (row.failedSlot != -1 ? std::to_string(row.failedSlot) : "") << ',';
         for (std::size_t k = 0; k < row.times.size(); ++k) out << (k ? " " : "") << Fixed(row.times[k], 6);
+        if (report.settings.operations) WriteOperationFields(out, report, row);
         out << '\n';
     }
 }

@@ -51,7 +51,9 @@ void WriteReport(std::ostream& out, const Report& report, ReportFormat format) {
 }
 
 void WriteChart(std::ostream& out, const Report& report) {
-    if (report.counts.size() > 1)
+    if (report.counts.size() > 1 && report.settings.operations)
+        WriteOperationsChart(out, report);
+    else if (report.counts.size() > 1)
         WriteScalingChart(out, report);
     else
         WriteSvgChart(out, report);

@@ -2,6 +2,7 @@
 #include "bench/report/json.h"
 
 #include "bench/measure/cell_data.h"
+#include "bench/report/operations_figures.h"
 #include "bench/report/writers.h"
 
 namespace {
@@ -13,6 +14,32 @@ void AddEndDetails(const Report& report, const Measurement& row, nlohmann::json&
         json["time_limit_s"] = report.settings.timeLimitSeconds;
     if (row.end == CellEnd::kPredictedOver) json["predicted_ms"] = row.predictedMs;
     if (row.end == CellEnd::kCrashed) json["crash"] = row.crash;
+}
+
+// Counts are whole numbers; a figure the contender's counter cannot see
+// (a comparator sees comparisons only) is null.
+nlohmann::json OperationsObject(const Report& report, const Measurement& row) {
+    const OperationFigures f = Operations(report, row);
+    if (!f.counted) {
+        nlohmann::json json = {{"status", f.why}};
+        if (row.operations.end == CountEnd::kNotCountable) json["reason"] = row.contender.notCounted;
+        return json;
+    }
+    const OperationCounts& c = f.counts;
+    const auto seen = [&](const nlohmann::json& value) { return c.steps ? value : nlohmann::json(); };
+    return {
+        {"status", "counted"},
+        {"comparisons", c.comparisons},
+        {"exchanges", seen(c.exchanges)},
+        {"calls", seen(c.calls)},
+        {"depth", seen(c.depth)},
+        {"frame_bytes", seen(c.frameBytes)},
+        {"comparisons_per_element", f.comparisonsPerElement},
+        {"exchanges_per_element", seen(f.exchangesPerElement)},
+        {"comparisons_per_n_log2_n", f.comparisonsPerNLog2N},
+        {"stack_bytes", seen(f.stackBytes)},
+        {"over_window_stack", seen(f.overWindowStack)},
+    };
 }
 
 nlohmann::json Row(const Report& report, const Measurement& row) {
@@ -32,6 +59,7 @@ nlohmann::json Row(const Report& report, const Measurement& row) {
         {"ticks_ms_per_batch", row.ticks},
     };
     AddEndDetails(report, row, json);
+    if (report.settings.operations) json["operations"] = OperationsObject(report, row);
     if (f.failed) return json;
     json["min_ms"] = f.summary.min;
     json["median_ms"] = f.summary.median;
@@ -83,6 +111,10 @@ nlohmann::json ReportJson(const Report& report) {
           {"time_limit_s", settings.timeLimitSeconds}}},
         {"notes", report.notes},
     };
+    if (settings.operations) {
+        json["settings"]["operations"] = true;
+        json["settings"]["window_stack_bytes"] = kWindowStackBytes;
+    }
     if (!IsMatrix(report)) {
         json["settings"]["count"] = settings.count;
         json["settings"]["sorted_slots"] = {1, settings.count - 1};

@@ -6,21 +6,36 @@
 #include "bench/measure/reference_sorts.h"
 #include "bench/report/format.h"
 #include "bench/report/markup.h"
+#include "bench/report/operations_figures.h"
 #include "bench/report/writers.h"
 
 namespace {
 
-std::string MarkdownCell(const Report& report, const Measurement* row) {
-    if (row == nullptr) return "";
-    const RowFigures f = Figures(report, *row);
-    if (f.failed) return Unfinished(report, *row);
+using CellText = std::string (*)(const Report& report, const Measurement& row);
+
+std::string TimeCell(const Report& report, const Measurement& row) {
+    const RowFigures f = Figures(report, row);
+    if (f.failed) return Unfinished(report, row);
     return Duration(f.summary.median) + " (" + RatioText(f) + ")";
 }
 
+// Comparisons per element and the deepest recursion; a comparator sees no
+// recursion, so references show the comparisons alone.
+std::string OperationsCell(const Report& report, const Measurement& row) {
+    const RowFigures timed = Figures(report, row);
+    if (timed.failed) return Unfinished(report, row);
+    const OperationFigures f = Operations(report, row);
+    if (!f.counted) return f.why;
+    const std::string comparisons = Fixed(f.comparisonsPerElement, 2);
+    if (!f.counts.steps) return comparisons;
+    return comparisons + " / " + std::to_string(f.counts.depth) + (f.overWindowStack ? " (stack!)" : "");
+}
+
 // One markdown table: a row per contender, a column per entry of across,
-// each cell found by find.
+// each cell found by find and written by text.
 template <typename Key, typename Find>
-void WritePivot(std::ostream& out, const Report& report, const std::vector<Key>& across, const std::vector<std::string>& headings, Find find) {
+void WritePivot(std::ostream& out, const Report& report, const std::vector<Key>& across,
+                const std::vector<std::string>& headings, CellText text, Find find) {
     std::vector<std::string> names;
     for (const Measurement& row : report.rows)
         if (std::find(names.begin(), names.end(), RowName(row)) == names.end()) names.push_back(RowName(row));
@@ -32,7 +47,10 @@ void WritePivot(std::ostream& out, const Report& report, const std::vector<Key>&
     out << '\n';
     for (const std::string& name : names) {
         std::vector<std::string> cells = {name};
-        for (const Key& key : across) cells.push_back(MarkdownCell(report, find(name, key)));
+        for (const Key& key : across) {
+            const Measurement* row = find(name, key);
+            cells.push_back(row == nullptr ? "" : text(report, *row));
+        }
         WriteMarkdownRow(out, cells, cells.size());
     }
 }
@@ -57,24 +75,40 @@ void WriteMarkdown(std::ostream& out, const Report& report) {
     for (const std::string& note : report.notes) out << '\n' << MarkdownText(note) << '\n';
 }
 
-void WriteMatrixMarkdown(std::ostream& out, const Report& report) {
-    out << MarkdownText(SettingsLine(report)) << "\n\nMedian time per sort, and its ratio to " << kBaselineName
-        << "'s in the same cell.\n";
+namespace {
+
+// The matrix pivoted, one table per size, or one with the sizes across
+// when there is one shape.
+void WritePivots(std::ostream& out, const Report& report, CellText text) {
     if (report.patterns.size() == 1) {
         const std::string& pattern = report.patterns.front();
         std::vector<std::string> headings;
         for (const std::int32_t count : report.counts) headings.push_back(std::to_string(count));
         out << "\n" << MarkdownText(pattern) << ":\n\n";
-        WritePivot(out, report, report.counts, headings,
+        WritePivot(out, report, report.counts, headings, text,
                    [&](const std::string& name, std::int32_t count) { return FindRow(report, name, pattern, count); });
     } else {
         for (const std::int32_t count : report.counts) {
             out << "\n" << count << " values:\n\n";
-            WritePivot(out, report, report.patterns, report.patterns,
+            WritePivot(out, report, report.patterns, report.patterns, text,
                        [&](const std::string& name, const std::string& pattern) {
                            return FindRow(report, name, pattern, count);
                        });
         }
+    }
+}
+
+}  // namespace
+
+void WriteMatrixMarkdown(std::ostream& out, const Report& report) {
+    out << MarkdownText(SettingsLine(report)) << "\n\nMedian time per sort, and its ratio to " << kBaselineName
+        << "'s in the same cell.\n";
+    WritePivots(out, report, TimeCell);
+    if (report.settings.operations) {
+        out << "\nComparisons per element / deepest recursion, counted on the cell's first draw; "
+               "(stack!) where the window's own stack of "
+            << kWindowStackBytes / 1024 << " KiB would run out.\n";
+        WritePivots(out, report, OperationsCell);
     }
     for (const std::string& note : report.notes) out << '\n' << MarkdownText(note) << '\n';
 }

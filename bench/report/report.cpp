@@ -43,7 +43,8 @@ RowFigures Figures(const Report& report, const Measurement& row) {
 }
 
 bool IsMatrix(const Report& report) {
-    return report.counts.size() > 1 || report.patterns != std::vector<std::string>{"window"};
+    return report.counts.size() > 1 || report.patterns != std::vector<std::string>{"window"} ||
+           report.settings.operations;
 }
 
 std::string Unfinished(const Report& report, const Measurement& row) {

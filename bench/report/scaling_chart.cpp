@@ -1,10 +1,14 @@
-// Time per element against size, both on log scales: one small panel per
-// shape, one line per routine (references dashed), and a cross at the top
-// of a panel where a cell has no figure, its reason in the cross's title.
+// A figure per element against size, both on log scales: one small panel
+// per shape, one line per routine (references dashed), and a cross at the
+// top of a panel where a cell has no figure, its reason in the cross's
+// title. The figure is the median time per element, or with counted
+// operations the comparisons per n log2 n.
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "bench/report/format.h"
+#include "bench/report/operations_figures.h"
 #include "bench/report/svg_parts.h"
 #include "bench/report/writers.h"
 
@@ -68,18 +72,64 @@ std::string DecadeLabel(int exponent) {
     return (written ? kFigures[power + 3] : "1e" + std::to_string(power)) + " " + kUnits[unit];
 }
 
-// A median time per element that a log scale can place.
-bool Plotted(const RowFigures& f) {
-    return !f.failed && std::isfinite(f.nsPerElement) && f.nsPerElement > 0;
+// What a chart plots: a row's figure, or nothing (a cross, with why), and
+// how its decades are labelled. A guide, when above 0, is a dotted line at
+// that value across every panel.
+struct Quantity {
+    const char* title;
+    const char* guideNote;
+    std::optional<double> (*value)(const Report& report, const Measurement& row);
+    std::string (*why)(const Report& report, const Measurement& row);
+    std::string (*label)(int decade);
+    double guide;
+};
+
+// A figure that a log scale can place.
+std::optional<double> Placeable(double value) {
+    if (std::isfinite(value) && value > 0) return value;
+    return std::nullopt;
 }
+
+std::optional<double> NsPerElement(const Report& report, const Measurement& row) {
+    const RowFigures f = Figures(report, row);
+    return f.failed ? std::nullopt : Placeable(f.nsPerElement);
+}
+
+std::optional<double> ComparisonsPerNLog2N(const Report& report, const Measurement& row) {
+    const OperationFigures f = Operations(report, row);
+    return f.counted ? Placeable(f.comparisonsPerNLog2N) : std::nullopt;
+}
+
+std::string NotCountedWhy(const Report& report, const Measurement& row) {
+    const std::string timing = Unfinished(report, row);
+    return timing.empty() ? Operations(report, row).why : timing;
+}
+
+// 10^exponent as "0.01", "1", "1000", and far out as "1e-5" or "1e6".
+std::string PlainDecadeLabel(int exponent) {
+    if (exponent < -2 || exponent > 4) return "1e" + std::to_string(exponent);
+    return Fixed(std::pow(10.0, exponent), exponent < 0 ? -exponent : 0);
+}
+
+// The textbook quicksort's comparisons on random data, 2 n ln n, per n log2 n.
+const double kRandomQuicksort = 2 * std::log(2.0);
+
+const Quantity kTimePerElement = {"Median time per element against size", "", NsPerElement, Unfinished,
+                                  DecadeLabel, 0};
+const Quantity kComparisonsPerNLog2N = {
+    "Comparisons / (n log2 n) against size",
+    "dotted: 2 ln 2 = 1.39, a quicksort's comparisons on random data; a line that climbs a decade per decade "
+    "of size is quadratic. ",
+    ComparisonsPerNLog2N, NotCountedWhy, PlainDecadeLabel, kRandomQuicksort};
 
 std::string SizeLabel(double count) {
     const double exponent = std::log10(count);
     return std::fabs(exponent - std::round(exponent)) < 1e-9 ? "1e" + Fixed(exponent, 0) : Fixed(count, 0);
 }
 
-void WritePanel(std::ostream& out, const Report& report, const std::string& pattern, double left, double top,
-                const LogScale& sizes, const LogScale& times, const std::vector<const Measurement*>& series) {
+void WritePanel(std::ostream& out, const Report& report, const Quantity& quantity, const std::string& pattern,
+                double left, double top, const LogScale& sizes, const LogScale& times,
+                const std::vector<const Measurement*>& series) {
     LogScale x = sizes;
     x.from += left;
     x.to += left;
@@ -94,8 +144,11 @@ void WritePanel(std::ostream& out, const Report& report, const std::string& patt
     const double stride = std::ceil((times.high - times.low) / kMostGridLines);
     for (double decade = times.low; decade <= times.high; decade += stride) {
         const double at = y.AtDecade(decade);
-        out << Line(x.from, at, x.to, at, "grid") << Text(x.from - 4, at + 4, "end", DecadeLabel(static_cast<int>(decade)));
+        out << Line(x.from, at, x.to, at, "grid")
+            << Text(x.from - 4, at + 4, "end", quantity.label(static_cast<int>(decade)));
     }
+    if (quantity.guide > 0 && std::log10(quantity.guide) >= times.low && std::log10(quantity.guide) <= times.high)
+        out << Line(x.from, y(quantity.guide), x.to, y(quantity.guide), "guide");
     for (const std::int32_t count : report.counts)
         out << Text(x(count), y.from + 16, "middle", SizeLabel(count));
     for (std::size_t k = 0; k < series.size(); ++k) {
@@ -104,9 +157,9 @@ void WritePanel(std::ostream& out, const Report& report, const std::string& patt
         std::string points;
         for (const Measurement& row : report.rows) {
             if (row.pattern != pattern || row.contender.name != contender.name) continue;
-            const RowFigures f = Figures(report, row);
-            if (Plotted(f)) {
-                const std::string px = Fixed(x(row.count), 1), py = Fixed(y(f.nsPerElement), 1);
+            const std::optional<double> value = quantity.value(report, row);
+            if (value) {
+                const std::string px = Fixed(x(row.count), 1), py = Fixed(y(*value), 1);
                 points += px + ',' + py + ' ';
                 // A dot as well, so that a series measured at one size only still shows.
                 out << "<circle" << Role("point") << " cx=\"" << px << "\" cy=\"" << py << "\" r=\"2.2\" fill=\"" << colour
@@ -118,7 +171,7 @@ void WritePanel(std::ostream& out, const Report& report, const std::string& patt
             const double cy = y.to + kCrossStep * static_cast<double>(k + 1);
             out << "<path" << Role("unfinished") << " d=\"M" << Fixed(cx - 3, 1) << ',' << Fixed(cy - 3, 1) << " l6,6 m0,-6 l-6,6\" stroke=\""
                 << colour << "\"><title>"
-                << EscapedXml(contender.name + ", " + std::to_string(row.count) + " values: " + Unfinished(report, row))
+                << EscapedXml(contender.name + ", " + std::to_string(row.count) + " values: " + quantity.why(report, row))
                 << "</title></path>\n";
         }
         if (points.empty()) continue;
@@ -130,15 +183,13 @@ void WritePanel(std::ostream& out, const Report& report, const std::string& patt
     out << "</g>\n";
 }
 
-}  // namespace
-
-void WriteScalingChart(std::ostream& out, const Report& report) {
-    double smallest = 0, largest = 0;
+void WriteQuantityChart(std::ostream& out, const Report& report, const Quantity& quantity) {
+    double smallest = quantity.guide, largest = quantity.guide;
     for (const Measurement& row : report.rows) {
-        const RowFigures f = Figures(report, row);
-        if (!Plotted(f)) continue;
-        smallest = smallest > 0 ? std::min(smallest, f.nsPerElement) : f.nsPerElement;
-        largest = std::max(largest, f.nsPerElement);
+        const std::optional<double> value = quantity.value(report, row);
+        if (!value) continue;
+        smallest = smallest > 0 ? std::min(smallest, *value) : *value;
+        largest = std::max(largest, *value);
     }
     if (smallest <= 0) smallest = largest = 1;
     const std::vector<const Measurement*> series = Series(report);
@@ -146,8 +197,8 @@ void WriteScalingChart(std::ostream& out, const Report& report) {
     const int panelRows = static_cast<int>((report.patterns.size() + kColumns - 1) / kColumns);
     const int width = kColumns * kPanelWidth + 24;
     const std::vector<std::string> header = Wrapped(
-        "Log scales; references dashed; a cross marks a cell without a figure, its reason in the cross's "
-        "tooltip. " + SettingsLine(report),
+        std::string("Log scales; references dashed; a cross marks a cell without a figure, its reason in the "
+                    "cross's tooltip; ") + quantity.guideNote + SettingsLine(report),
         kHeaderColumns);
     const int top = 48 + 14 * static_cast<int>(header.size());
     const int height = top + legendHeight + panelRows * kPanelHeight + 16;
@@ -158,8 +209,7 @@ void WriteScalingChart(std::ostream& out, const Report& report) {
         << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
         << "\" viewBox=\"0 0 " << width << ' ' << height << "\" font-family=\"sans-serif\" font-size=\"11\">\n"
         << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
-        << "<text x=\"12\" y=\"22\" font-size=\"16\" font-weight=\"bold\">Median time per element against "
-           "size</text>\n";
+        << "<text x=\"12\" y=\"22\" font-size=\"16\" font-weight=\"bold\">" << quantity.title << "</text>\n";
     for (std::size_t k = 0; k < header.size(); ++k) out << Text(12, 40 + 14 * static_cast<double>(k), "start", header[k]);
     for (std::size_t k = 0; k < series.size(); ++k) {
         const double x = 12 + static_cast<double>(k % kLegendColumns) * kLegendWidth;
@@ -173,7 +223,17 @@ void WriteScalingChart(std::ostream& out, const Report& report) {
     for (std::size_t p = 0; p < report.patterns.size(); ++p) {
         const double left = 12 + static_cast<double>(p % kColumns) * kPanelWidth;
         const double panelTop = top + legendHeight + static_cast<double>(p / kColumns) * kPanelHeight;
-        WritePanel(out, report, report.patterns[p], left, panelTop, sizes, times, series);
+        WritePanel(out, report, quantity, report.patterns[p], left, panelTop, sizes, times, series);
     }
     out << "</svg>\n";
+}
+
+}  // namespace
+
+void WriteScalingChart(std::ostream& out, const Report& report) {
+    WriteQuantityChart(out, report, kTimePerElement);
+}
+
+void WriteOperationsChart(std::ostream& out, const Report& report) {
+    WriteQuantityChart(out, report, kComparisonsPerNLog2N);
 }

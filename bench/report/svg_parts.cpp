@@ -67,6 +67,7 @@ int BodyTop(const std::string& subtitle) {
 std::string Role(const std::string& role) {
     static const std::pair<const char*, const char*> kLooks[] = {
         {"grid", " stroke=\"#ddd\""},
+        {"guide", " stroke=\"#555\" stroke-dasharray=\"2 3\""},
         {"whisker", " stroke=\"#222\" stroke-width=\"1.5\""},
         {"frame", " fill=\"none\" stroke=\"#999\""},
         {"series", " stroke-width=\"1.8\""},

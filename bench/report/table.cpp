@@ -6,12 +6,18 @@
 #include "bench/measure/reference_sorts.h"
 #include "bench/report/format.h"
 #include "bench/report/markup.h"
+#include "bench/report/operations_figures.h"
 #include "bench/report/writers.h"
 
 namespace {
 
-const std::vector<std::string> kTableColumns = {"Routine", "min", "median", "mean +- sd",
-                                                "max", "ns/element", "vs " + std::string(kBaselineName)};
+std::vector<std::string> TableColumns(const Report& report) {
+    std::vector<std::string> columns = {"Routine", "min", "median", "mean +- sd",
+                                        "max", "ns/element", "vs " + std::string(kBaselineName)};
+    if (report.settings.operations)
+        columns.insert(columns.end(), OperationColumns().begin(), OperationColumns().end());
+    return columns;
+}
 
 std::vector<std::string> TableCells(const Report& report, const Measurement& row) {
     const RowFigures f = Figures(report, row);
@@ -19,8 +25,14 @@ std::vector<std::string> TableCells(const Report& report, const Measurement& row
     const Summary& s = f.summary;
     // The spread as a share of the mean: one unit per cell, whatever the scale.
     const std::string spread = Fixed(s.mean > 0 ? 100 * s.stddev / s.mean : 0, 1) + "%";
-    return {RowName(row), Duration(s.min), Duration(s.median), Duration(s.mean) + " +- " + spread,
-            Duration(s.max), Fixed(f.nsPerElement, 2), RatioText(f)};
+    std::vector<std::string> cells = {RowName(row), Duration(s.min), Duration(s.median),
+                                      Duration(s.mean) + " +- " + spread, Duration(s.max), Fixed(f.nsPerElement, 2),
+                                      RatioText(f)};
+    if (report.settings.operations) {
+        const std::vector<std::string> counted = OperationCells(report, row);
+        cells.insert(cells.end(), counted.begin(), counted.end());
+    }
+    return cells;
 }
 
 // Names left-aligned, figures right-aligned, each column as wide as its
@@ -68,7 +80,7 @@ void WriteMatrixTable(std::ostream& out, const Report& report) {
     for (const std::string& pattern : report.patterns) {
         for (const std::int32_t count : report.counts) {
             out << '\n' << Printable(pattern) << ", " << count << " values\n";
-            std::vector<std::vector<std::string>> lines = {kTableColumns};
+            std::vector<std::vector<std::string>> lines = {TableColumns(report)};
             for (const Measurement* row : CellRows(report, pattern, count)) lines.push_back(TableCells(report, *row));
             WriteAligned(out, lines);
         }

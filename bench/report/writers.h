@@ -19,3 +19,5 @@ void WriteMatrixTable(std::ostream& out, const Report& report);
 void WriteMatrixCsv(std::ostream& out, const Report& report);
 void WriteMatrixMarkdown(std::ostream& out, const Report& report);
 void WriteScalingChart(std::ostream& out, const Report& report);
+// With counted operations: comparisons / (n log2 n) against size.
+void WriteOperationsChart(std::ostream& out, const Report& report);

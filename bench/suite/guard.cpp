@@ -11,21 +11,14 @@
 #include "bench/measure/patterns.h"
 #include "bench/measure/repetitions.h"
 #include "bench/suite/child_process.h"
+#include "bench/suite/child_reports.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // The child's arguments, in this order, then the contenders' names.
 enum ChildArgument {
     kPattern, kCount, kSeed, kRuns, kWarmup, kInterleave, kMinTime, kTimeLimit, kSameData, kFirst, kSkip, kBatches, kNames
 };
-
-std::string Number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    return text;
-}
 
 // A contender's sorts per sample as found by an earlier child, or 0.
 int KnownBatch(const Measurement& row) {
@@ -48,20 +41,6 @@ std::vector<std::string> ChildArguments(const std::vector<Contender>& contenders
         batches};
     for (const Contender& contender : contenders) arguments.push_back(contender.name);
     return arguments;
-}
-
-// A decimal number, not negative, or false.
-bool ReadNumber(const std::string& text, double& value) {
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return !text.empty() && *end == '\0' && value >= 0;
-}
-
-// A whole number in low ... high, or false.
-bool ReadWhole(const std::string& text, long long low, long long high, long long& value) {
-    char* end = nullptr;
-    value = std::strtoll(text.c_str(), &end, 10);
-    return !text.empty() && *end == '\0' && value >= low && value <= high;
 }
 
 // The child's settings and contenders from its arguments; false when they
@@ -106,12 +85,6 @@ bool ReadChildArguments(const std::vector<std::string>& arguments, const std::ve
     return batches.size() == contenders.size();
 }
 
-void Say(const std::string& line) {
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-}
-
 struct ChildWork {
     const std::vector<Contender>* contenders;
     const CellData* data;
@@ -133,22 +106,6 @@ void RunChildWork(void* raw) {
     const auto contenders = static_cast<int>(work.contenders->size());
     RunRepetitions(*work.contenders, *work.data, *work.settings, Schedule(contenders, *work.settings),
                    work.first, *work.skip, *work.batches, events);
-}
-
-// How long a child may go without a report while no repetition runs: it
-// is starting, generating its data or between repetitions, all linear in
-// the count. Generous, since a slow machine must not cost a cell; the point
-// is only that a stopped or hung child cannot hold the run forever.
-constexpr double kReportGraceSeconds = 5;
-constexpr double kReportSecondsPerValue = 100e-9;
-
-// Whole seconds, so that the message naming it is exact.
-double ReportAllowanceSeconds(const MeasureSettings& settings) {
-    return std::ceil(settings.timeLimitSeconds + kReportGraceSeconds + settings.count * kReportSecondsPerValue);
-}
-
-Clock::time_point After(double seconds) {
-    return Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
 }
 
 // What one child did before it ended or was stopped.
@@ -208,18 +165,11 @@ ChildRun FollowChild(ChildProcess& child, const std::vector<Contender>& contende
     ChildRun run;
     run.next = first;
     run.deadline = After(ReportAllowanceSeconds(settings));
-    std::string pending;
-    for (;;) {
-        const double timeout = std::max(0.0, std::chrono::duration<double>(run.deadline - Clock::now()).count());
-        const ChildRead read = ReadChild(child, timeout, pending);
-        if (read == ChildRead::kTimeout) (run.running < 0 ? run.silent : run.overLimit) = true;
-        if (read != ChildRead::kData) return run;
-        for (std::size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
-            std::string line = pending.substr(0, end);
-            if (!line.empty() && line.back() == '\r') line.pop_back();  // a text-mode pipe
-            TakeReport(line, contenders, order, settings, progress, rows, run);
-        }
-    }
+    const ChildRead read = FollowLines(child, run.deadline, [&](const std::string& line) {
+        TakeReport(line, contenders, order, settings, progress, rows, run);
+    });
+    if (read == ChildRead::kTimeout) (run.running < 0 ? run.silent : run.overLimit) = true;
+    return run;
 }
 
 // Left out of a child's work: predicted rows, rows ended by an earlier
@@ -241,13 +191,7 @@ void MarkUnfinished(const ChildRun& run, const ChildStatus& status, const Measur
     row.end = run.overLimit                          ? CellEnd::kOverLimit
               : status.end == ChildEnd::kStackOverflow ? CellEnd::kStackExhausted
                                                        : CellEnd::kCrashed;
-    if (row.end != CellEnd::kCrashed) return;
-    if (run.silent)
-        row.crash = "no report within " + Number(ReportAllowanceSeconds(settings)) + " s";
-    else if (status.end == ChildEnd::kCrashed)
-        row.crash = status.description;
-    else
-        row.crash = "exited with status " + std::to_string(status.exitCode);
+    if (row.end == CellEnd::kCrashed) row.crash = CrashText(status, run.silent, settings);
 }
 
 }  // namespace
@@ -258,18 +202,11 @@ int RunMeasuringChild(const std::vector<std::string>& arguments, const std::vect
     std::vector<bool> skip;
     std::vector<int> batches;
     std::vector<Contender> contenders;
-    if (!ReadChildArguments(arguments, known, settings, first, skip, batches, contenders)) {
-        std::fprintf(stderr, "orvandel-bench: %s: arguments this program did not write\n", kMeasuringChildFlag);
-        return 2;
-    }
-    // Before the data, which may take long: an orphan would sort on for no one.
-    if (!StaysWithParent()) return 2;
     CellData data;
-    std::string error;
-    if (!GenerateData(settings, data, error)) {
-        std::fprintf(stderr, "orvandel-bench: %s\n", error.c_str());
-        return 1;
-    }
+    int status = 0;
+    if (!PrepareChild(ReadChildArguments(arguments, known, settings, first, skip, batches, contenders),
+                      kMeasuringChildFlag, settings, data, status))
+        return status;
     ChildWork work{&contenders, &data, &settings, first, &skip, &batches};
     RunOnLargeStack(RunChildWork, &work, kSortStackBytes);
     Say("done");

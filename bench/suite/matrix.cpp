@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "bench/measure/repetitions.h"
+#include "bench/suite/counting.h"
 #include "bench/suite/prediction.h"
 
 bool MeasureSuite(const std::vector<Contender>& contenders, const MeasureSettings& settings,
@@ -42,6 +43,7 @@ bool MeasureSuite(const std::vector<Contender>& contenders, const MeasureSetting
                 if (progress) progress(where + name, cellsDone * cellTotal + done, total);
             };
             if (!MeasureGuarded(contenders, cell, cellProgress, cellRows, error)) return false;
+            if (settings.operations && !CountGuarded(contenders, cell, cellRows, error)) return false;
             rows.insert(rows.end(), cellRows.begin(), cellRows.end());
             ++cellsDone;
         }

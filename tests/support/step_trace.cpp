@@ -105,6 +105,8 @@ struct CallRecorder {
 struct Model {
     std::vector<std::int32_t> slots;
     std::vector<Event> events;
+    int open = 0;      // calls of the model not yet returned
+    int deepest = 0;
 
     void Call(std::int32_t lo, std::int32_t hi) { events.push_back({Act::kCall, lo, hi}); }
     std::int32_t Pivot(std::int32_t k) {
@@ -121,6 +123,15 @@ struct Model {
     }
 };
 
+// One call of the model, open from its start to its return.
+struct Level {
+    Model& m;
+    explicit Level(Model& model) : m(model) { m.deepest = std::max(m.deepest, ++m.open); }
+    ~Level() { --m.open; }
+    Level(const Level&) = delete;
+    Level& operator=(const Level&) = delete;
+};
+
 // Which sub-ranges a member reaches by calling itself: the left one only,
 // going on with the right one in the same call, or both, the left first.
 enum class Shape { kLeftCalledRightIterated, kBothCalled };
@@ -129,6 +140,7 @@ enum class Shape { kLeftCalledRightIterated, kBothCalled };
 // pivot go to a region growing from hi down. hi is exclusive; only ranges
 // of two slots or more are sorted by a call.
 void FirstPivotModel(Model& m, std::int32_t lo, std::int32_t hi, Shape shape) {
+    const Level level(m);
     m.Call(lo, hi);
     while (hi - lo >= 2) {
         const std::int32_t p = m.Pivot(lo);
@@ -158,6 +170,7 @@ void FirstPivotModel(Model& m, std::int32_t lo, std::int32_t hi, Shape shape) {
 // above it or at slot l, after comparing it. Both bounds inclusive; every
 // sub-range is passed on, empty ones too.
 void SedgewickModel(Model& m, std::int32_t l, std::int32_t r, Shape shape) {
+    const Level level(m);
     m.Call(l, r);
     while (r > l) {
         const std::int32_t v = m.Pivot(r);
@@ -257,4 +270,19 @@ std::string CompareStepsWithModel(int member, const std::vector<std::int32_t>& v
     std::sort(sorted.begin(), sorted.end());
     if (model.slots != Guarded(sorted)) return std::string(entry.name) + ": the model does not sort";
     return {};
+}
+
+ModelCounts CountWithModel(int member, const std::vector<std::int32_t>& values) {
+    const StepMember& entry = StepMembers[member];
+    Model model{Guarded(values), {}};
+    entry.model(model, kGuardCount,
+                UpperBound(entry.bounds, kGuardCount + static_cast<std::int32_t>(values.size())), entry.shape);
+    ModelCounts counts;
+    for (const Event& event : model.events) {
+        counts.comparisons += event.act == Act::kCompare;
+        counts.exchanges += event.act == Act::kExchange;
+        counts.calls += event.act == Act::kCall;
+    }
+    counts.depth = static_cast<std::uint64_t>(model.deepest);
+    return counts;
 }

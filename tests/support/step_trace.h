@@ -18,3 +18,13 @@ const char* StepMemberName(int member);
 // of every slot, guards included. Returns an empty text when all agree,
 // otherwise where the two part.
 std::string CompareStepsWithModel(int member, const std::vector<std::int32_t>& values);
+
+// What the model of member k does on values: its comparisons, exchanges,
+// calls and the most calls open at once.
+struct ModelCounts {
+    std::uint64_t comparisons = 0;
+    std::uint64_t exchanges = 0;
+    std::uint64_t calls = 0;
+    std::uint64_t depth = 0;
+};
+ModelCounts CountWithModel(int member, const std::vector<std::int32_t>& values);

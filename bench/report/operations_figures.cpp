@@ -1,0 +1,63 @@
+#include "bench/report/operations_figures.h"
+
+#include <cmath>
+
+#include "bench/report/format.h"
+
+const std::uint64_t kWindowStackBytes = ORVANDEL_WINDOW_STACK_RESERVE;
+
+namespace {
+
+std::string NotCounted(const Report& report, const Measurement& row) {
+    const OperationsRow& operations = row.operations;
+    switch (operations.end) {
+        case CountEnd::kNotCountable: return "n/a";
+        case CountEnd::kNotTimed: return "not counted";
+        case CountEnd::kStackExhausted: return "stack exhausted";
+        case CountEnd::kOverLimit: return "over " + Fixed(report.settings.timeLimitSeconds, 0) + " s";
+        case CountEnd::kCrashed: return "crashed: " + operations.crash;
+        case CountEnd::kNotAsked:
+        case CountEnd::kCounted: break;
+    }
+    return "";
+}
+
+// 1.5 MiB, 48 KiB, 512 B: the stack in the unit that suits it.
+std::string StackText(std::uint64_t bytes) {
+    if (bytes >= (1u << 20)) return Fixed(static_cast<double>(bytes) / (1u << 20), 1) + " MiB";
+    if (bytes >= (1u << 10)) return Fixed(static_cast<double>(bytes) / (1u << 10), 1) + " KiB";
+    return std::to_string(bytes) + " B";
+}
+
+}  // namespace
+
+OperationFigures Operations(const Report& report, const Measurement& row) {
+    OperationFigures figures;
+    figures.counted = row.operations.end == CountEnd::kCounted;
+    figures.why = NotCounted(report, row);
+    if (!figures.counted) return figures;
+    const OperationCounts& c = row.operations.counts;
+    figures.counts = c;
+    const double n = static_cast<double>(row.count - 1);  // the sorted slots
+    figures.comparisonsPerElement = static_cast<double>(c.comparisons) / n;
+    figures.exchangesPerElement = static_cast<double>(c.exchanges) / n;
+    figures.comparisonsPerNLog2N = static_cast<double>(c.comparisons) / (n * std::log2(n));
+    figures.stackBytes = c.depth * c.frameBytes;
+    figures.overWindowStack = c.steps && figures.stackBytes > kWindowStackBytes;
+    return figures;
+}
+
+const std::vector<std::string>& OperationColumns() {
+    static const std::vector<std::string> columns = {"cmp/element", "exch/element", "depth", "cmp/(n log2 n)",
+                                                     "stack"};
+    return columns;
+}
+
+std::vector<std::string> OperationCells(const Report& report, const Measurement& row) {
+    const OperationFigures f = Operations(report, row);
+    if (!f.counted) return {f.why, "", "", "", ""};
+    const bool steps = f.counts.steps;
+    return {Fixed(f.comparisonsPerElement, 2), steps ? Fixed(f.exchangesPerElement, 2) : "-",
+            steps ? std::to_string(f.counts.depth) : "-", Fixed(f.comparisonsPerNLog2N, 3),
+            steps ? StackText(f.stackBytes) + (f.overWindowStack ? " (over the window's)" : "") : "-"};
+}
