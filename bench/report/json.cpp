@@ -16,19 +16,35 @@ void AddEndDetails(const Report& report, const Measurement& row, nlohmann::json&
     if (row.end == CellEnd::kCrashed) json["crash"] = row.crash;
 }
 
+// How a count ended, as a value like the row's own status.
+const char* CountStatus(CountEnd end) {
+    switch (end) {
+        case CountEnd::kNotCountable: return "not-countable";
+        case CountEnd::kNotTimed: return "not-timed";
+        case CountEnd::kStackExhausted: return "stack-exhausted";
+        case CountEnd::kOverLimit: return "over-time-limit";
+        case CountEnd::kCrashed: return "crashed";
+        case CountEnd::kNotAsked:
+        case CountEnd::kCounted: break;
+    }
+    return "counted";
+}
+
 // Counts are whole numbers; a figure the contender's counter cannot see
 // (a comparator sees comparisons only) is null.
 nlohmann::json OperationsObject(const Report& report, const Measurement& row) {
     const OperationFigures f = Operations(report, row);
     if (!f.counted) {
-        nlohmann::json json = {{"status", f.why}};
+        nlohmann::json json = {{"status", CountStatus(row.operations.end)}};
         if (row.operations.end == CountEnd::kNotCountable) json["reason"] = row.contender.notCounted;
+        if (row.operations.end == CountEnd::kOverLimit) json["time_limit_s"] = report.settings.timeLimitSeconds;
+        if (row.operations.end == CountEnd::kCrashed) json["crash"] = row.operations.crash;
         return json;
     }
     const OperationCounts& c = f.counts;
     const auto seen = [&](const nlohmann::json& value) { return c.steps ? value : nlohmann::json(); };
     return {
-        {"status", "counted"},
+        {"status", CountStatus(row.operations.end)},
         {"comparisons", c.comparisons},
         {"exchanges", seen(c.exchanges)},
         {"calls", seen(c.calls)},

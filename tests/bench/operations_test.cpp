@@ -275,8 +275,8 @@ TEST(OperationReports, CountedFiguresInEveryForm) {
               R"("depth":30000,"exchanges":2048,"exchanges_per_element":2.0,"frame_bytes":80,"over_window_stack":)" +
                   std::string(over.empty() ? "false" : "true") + R"(,"stack_bytes":2400000,"status":"counted"})");
     EXPECT_EQ(json["rows"][1]["operations"]["depth"], nullptr);
-    EXPECT_EQ(json["rows"][2]["operations"].dump(), R"({"reason":"a radix sort","status":"n/a"})");
-    EXPECT_EQ(json["rows"][3]["operations"].dump(), R"({"status":"over 10 s"})");
+    EXPECT_EQ(json["rows"][2]["operations"].dump(), R"({"reason":"a radix sort","status":"not-countable"})");
+    EXPECT_EQ(json["rows"][3]["operations"].dump(), R"({"status":"over-time-limit","time_limit_s":10.0})");
 
     std::ostringstream csv;
     WriteMatrixCsv(csv, report);
