@@ -7,6 +7,7 @@
 #include "bench/app/outputs.h"
 #include "bench/measure/cell_data.h"
 #include "bench/measure/reference_sorts.h"
+#include "bench/measure/sort_library.h"
 #include "bench/suite/matrix.h"
 
 namespace {
@@ -27,11 +28,10 @@ ProgressReport ProgressLine(std::ostream& err) {
 
 // Whether the row finished all its runs in order; says why not on err.
 bool Finished(const Report& report, const Measurement& row, std::ostream& err) {
-    const std::string why = Unfinished(report, row);
-    if (why.empty()) return true;
+    if (Unfinished(report, row).empty()) return true;
     err << "orvandel-bench: " << row.contender.name;
     if (IsMatrix(report)) err << " (" << row.pattern << ", " << row.count << " values)";
-    err << ": " << (row.end == CellEnd::kMeasured ? "order check " : "") << why << '\n';
+    err << ": " << FailureText(report, row) << '\n';
     return false;
 }
 
@@ -39,10 +39,14 @@ bool Finished(const Report& report, const Measurement& row, std::ostream& err) {
 
 int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>& all,
                       std::ostream& out, std::ostream& err, bool showProgress) {
-    const Selection selection = SelectContenders(all, options.names, options.filter, kBaselineName);
+    std::vector<Contender> contenders = all;
+    std::string error;
+    const bool loaded = AddLibrarySorts(options.libraries, contenders, error);
+    const Selection selection =
+        loaded ? SelectContenders(contenders, options.names, options.filter, kBaselineName) : Selection{{}, error};
     Report report{options.settings, ReadSystemInfo(), {}, MissingReferenceNotes(), options.patterns,
                   options.counts};
-    std::string error = selection.error;
+    error = selection.error;
     SavedReport baseline;
     const bool measured =
         error.empty() && FitsInMemory(options.counts.back(), report.system, error) &&

@@ -23,7 +23,8 @@ const std::string kFooter =
     "caption, any case), or all five in button order, as the window does and\n"
     "prints one \"caption: milliseconds\" line each. Any of --runs, --warmup,\n"
     "--filter, --interleave, --count, --seed, --format, --export, --chart,\n"
-    "--pattern, --time-limit, --min-time or --same-data measures instead:\n"
+    "--pattern, --time-limit, --min-time, --same-data or --sort-library\n"
+    "measures instead:\n"
     "repeated runs with statistics, and the library reference sorts beside the\n"
     "five routines. Below " + std::to_string(kDistinctDrawsBelow) + " values every sort of a shape drawn from the\n"
     "seed sorts a new draw (seed, seed + 1, ...), the same sequence for every\n"
@@ -127,6 +128,11 @@ CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostr
         app.add_option("--baseline", o.baselinePath, "Compare the run with the report saved in FILE.json"),
         app.add_option("--noise", texts.noise, "Changes below PCT count as none (default 2)"),
         app.add_option("--fail-if-slower", texts.failIfSlower, "Exit status 3 when a cell is slower by more than PCT"),
+        app.add_option("--sort-library", o.libraries,
+                       "Also measure the sorts of a shared library of your own (repeatable; see "
+                       "include/orvandel/sort_plugin.h)")
+            ->type_name("PATH[:SYMBOL[=NAME]]")
+            ->allow_extra_args(false),
     };
     CLI::Option* compare = app.add_option("--compare", o.comparePaths,
                                           "Compare two saved JSON reports, A as the baseline, measuring nothing")
@@ -134,7 +140,7 @@ CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostr
                                ->allow_extra_args(false)
                                ->type_name("A.json B.json");
     for (const char* measured : {"--runs", "--warmup", "--interleave", "--same-data", "--count", "--seed", "--save-baseline",
-                                 "--baseline"})
+                                 "--baseline", "--sort-library"})
         compare->excludes(app.get_option(measured));
     try {
         app.parse(argc, argv);
