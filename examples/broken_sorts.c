@@ -8,18 +8,12 @@
  *   broken_write_before  sorts, then changes the slot just before it
  *   broken_order         leaves the range in descending order
  */
-#include <orvandel/sort_plugin.h>
+/* Installed, the header is <orvandel/sort_plugin.h>; from here it builds
+ * straight from a clone, with no -I. */
+#include "../include/orvandel/sort_plugin.h"
+#include "insertion_sort.h"
 
 #include <stddef.h>
-
-static void insertion_sort(int32_t* first, int32_t* last) {
-    for (int32_t* i = first + 1; i < last; ++i) {
-        const int32_t v = *i;
-        int32_t* j = i;
-        for (; j > first && v < j[-1]; --j) *j = j[-1];
-        *j = v;
-    }
-}
 
 ORVANDEL_EXPORT void broken_crash(int32_t* first, int32_t* last) {
     volatile int32_t* volatile nowhere = NULL;

@@ -9,7 +9,10 @@
  *   cc -O2 -shared -fPIC sedgewick_hybrid.c -o libsedgewick_hybrid.so
  *   orvandel-bench --sort-library ./libsedgewick_hybrid.so
  */
-#include <orvandel/sort_plugin.h>
+/* Installed, the header is <orvandel/sort_plugin.h>; from here it builds
+ * straight from a clone, with no -I. */
+#include "../include/orvandel/sort_plugin.h"
+#include "insertion_sort.h"
 
 /* Below this many slots a sub-range is left to the final insertion sort. */
 enum { kCutoff = 16 };
@@ -62,15 +65,6 @@ static void quicksort(int32_t* l, int32_t* r) {
             quicksort(i + 1, r);
             r = i - 1;
         }
-    }
-}
-
-static void insertion_sort(int32_t* first, int32_t* last) {
-    for (int32_t* i = first + 1; i < last; ++i) {
-        const int32_t v = *i;
-        int32_t* j = i;
-        for (; j > first && v < j[-1]; --j) *j = j[-1];
-        *j = v;
     }
 }
 

@@ -1,15 +1,7 @@
 /* A table of two sorts, for the loading tests: both names must come out of
  * the table as written, and both sorts must sort. */
 #include <orvandel/sort_plugin.h>
-
-static void insertion_sort(int32_t* first, int32_t* last) {
-    for (int32_t* i = first + 1; i < last; ++i) {
-        const int32_t v = *i;
-        int32_t* j = i;
-        for (; j > first && v < j[-1]; --j) *j = j[-1];
-        *j = v;
-    }
-}
+#include "insertion_sort.h"
 
 /* Gaps of Ciura's sequence, the last one an insertion sort. */
 static void shell_sort(int32_t* first, int32_t* last) {
