@@ -102,24 +102,23 @@ TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
     const struct Case {
         std::vector<std::string> values;
         std::vector<std::string> names;  // loaded, in order
-        std::string error;               // or the whole message
-        std::string systemSays;          // with a message the system completes: a part of its reason
+        std::string error;               // or the whole message, or its start when the system gives the reason
     } cases[] = {
-        {{hybrid}, {"Sedgewick hybrid C"}, "", ""},
-        {{two}, {"Two: insertion", "Two: shell"}, "", ""},
-        {{single}, {FileName(single)}, "", ""},
-        {{single + ":orvandel_sort=Mine"}, {"Mine"}, "", ""},
-        {{broken + ":broken_order", broken + ":broken_crash=Crash"}, {"broken_order", "Crash"}, "", ""},
-        {{hybrid, two}, {"Sedgewick hybrid C", "Two: insertion", "Two: shell"}, "", ""},
-        {{broken + ":no_such_sort"}, {}, "--sort-library " + broken + ":no_such_sort: no exported symbol no_such_sort", ""},
-        {{broken}, {}, "--sort-library " + broken + ": exports neither orvandel_sort_table nor orvandel_sort", ""},
-        {{future}, {}, "--sort-library " + future + ": orvandel_sort_table has ABI version 99, this tool reads version 1", ""},
-        {{single + ":orvandel_sort=std::SORT"}, {}, "--sort-library " + single + ":orvandel_sort=std::SORT: the name \"std::SORT\" is taken; give another with :SYMBOL=NAME", ""},
-        {{single + ":orvandel_sort=qsort c"}, {}, "--sort-library " + single + ":orvandel_sort=qsort c: the name \"qsort c\" is taken; give another with :SYMBOL=NAME", ""},
-        {{two, two}, {}, "--sort-library " + two + ": the name \"Two: insertion\" is taken; give another with :SYMBOL=NAME", ""},
-        {{missing}, {}, "--sort-library " + missing + ": ", FileName(missing)},
-        {{text}, {}, "--sort-library " + text + ": ", ""},
-        {{narrow}, {}, "--sort-library " + narrow + ": ", ""},
+        {{hybrid}, {"Sedgewick hybrid C"}, ""},
+        {{two}, {"Two: insertion", "Two: shell"}, ""},
+        {{single}, {FileName(single)}, ""},
+        {{single + ":orvandel_sort=Mine"}, {"Mine"}, ""},
+        {{broken + ":broken_order", broken + ":broken_crash=Crash"}, {"broken_order", "Crash"}, ""},
+        {{hybrid, two}, {"Sedgewick hybrid C", "Two: insertion", "Two: shell"}, ""},
+        {{broken + ":no_such_sort"}, {}, "--sort-library " + broken + ":no_such_sort: no exported symbol no_such_sort"},
+        {{broken}, {}, "--sort-library " + broken + ": exports neither orvandel_sort_table nor orvandel_sort"},
+        {{future}, {}, "--sort-library " + future + ": orvandel_sort_table has ABI version 99, this tool reads version 1"},
+        {{single + ":orvandel_sort=std::SORT"}, {}, "--sort-library " + single + ":orvandel_sort=std::SORT: the name \"std::SORT\" is taken; give another with :SYMBOL=NAME"},
+        {{single + ":orvandel_sort=qsort c"}, {}, "--sort-library " + single + ":orvandel_sort=qsort c: the name \"qsort c\" is taken; give another with :SYMBOL=NAME"},
+        {{two, two}, {}, "--sort-library " + two + ": the name \"Two: insertion\" is taken; give another with :SYMBOL=NAME"},
+        {{missing}, {}, "--sort-library " + missing + ": "},
+        {{text}, {}, "--sort-library " + text + ": "},
+        {{narrow}, {}, "--sort-library " + narrow + ": "},
     };
     const std::size_t known = AllContenders().size();
     for (const Case& c : cases) {
@@ -133,16 +132,17 @@ TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
             for (std::size_t k = known; k < contenders.size(); ++k) EXPECT_NE(contenders[k].plugin, nullptr) << row;
             continue;
         }
-        // Our own messages exactly; the system's reason after the value.
+        // Our own messages exactly; after the value, the system's reason,
+        // in its own words.
         if (c.error.back() == ' ') {
             EXPECT_EQ(error.rfind(c.error, 0), 0u) << row << ": " << error;
             EXPECT_GT(error.size(), c.error.size()) << row;
-            EXPECT_NE(error.find(c.systemSays), std::string::npos) << row << ": " << error;
         } else {
             EXPECT_EQ(error, c.error) << row;
         }
         EXPECT_EQ(error.find('\n'), std::string::npos) << row;
     }
+    for (const std::string& scratch : {text, narrow}) std::filesystem::remove(scratch);
 }
 
 // Each broken sort costs its own row, in the guarded child, and the sorts
