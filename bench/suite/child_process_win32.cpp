@@ -83,6 +83,15 @@ LONG CALLBACK OnStackOverflow(EXCEPTION_POINTERS* exception) {
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
+// Any other exception that nothing handles ends the process with its code,
+// as Windows ends it when no debugger is set; Wine would start its debugger
+// instead and wait for a person, costing the time limit rather than the
+// repetition.
+LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* exception) {
+    TerminateProcess(GetCurrentProcess(), exception->ExceptionRecord->ExceptionCode);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 struct StackWork {
     void (*work)(void*);
     void* argument;
@@ -195,6 +204,7 @@ ChildStatus FinishChild(ChildProcess& child, bool kill) {
 void RunOnLargeStack(void (*work)(void*), void* argument, std::size_t stackBytes) {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     AddVectoredExceptionHandler(1, OnStackOverflow);
+    SetUnhandledExceptionFilter(OnUnhandledException);
     StackWork stackWork{work, argument};
     // Reserved, not committed: pages are committed as the recursion reaches them.
     const HANDLE thread = CreateThread(nullptr, stackBytes, RunStackWork, &stackWork,
