@@ -83,27 +83,27 @@ bool ReadTable(const orvandel_sort_table& table, std::vector<LoadedSort>& sorts,
     return true;
 }
 
-// The sorts that spec names in library, or false with error set.
-bool FindSorts(void* library, const LibrarySpec& spec, std::vector<LoadedSort>& sorts, std::string& error) {
-    if (!spec.symbol.empty()) {
-        const auto sort = reinterpret_cast<PluginSort>(FindSymbol(library, spec.symbol));
-        if (sort == nullptr) error = "no exported symbol " + spec.symbol;
-        else sorts.push_back({spec.name.empty() ? spec.symbol : spec.name, sort});
+// The sorts of library that the parts of a value name, or false with error set.
+bool FindSorts(void* library, const LibraryParts& parts, std::vector<LoadedSort>& sorts, std::string& error) {
+    if (!parts.symbol.empty()) {
+        const auto sort = reinterpret_cast<PluginSort>(FindSymbol(library, parts.symbol));
+        if (sort == nullptr) error = "no exported symbol " + parts.symbol;
+        else sorts.push_back({parts.name.empty() ? parts.symbol : parts.name, sort});
         return sort != nullptr;
     }
     if (const void* table = FindSymbol(library, ORVANDEL_SORT_TABLE_SYMBOL))
         return ReadTable(*static_cast<const orvandel_sort_table*>(table), sorts, error);
     const auto sort = reinterpret_cast<PluginSort>(FindSymbol(library, ORVANDEL_SORT_SYMBOL));
     if (sort == nullptr) error = "exports neither " ORVANDEL_SORT_TABLE_SYMBOL " nor " ORVANDEL_SORT_SYMBOL;
-    else sorts.push_back({spec.name.empty() ? FileName(spec.path) : spec.name, sort});
+    else sorts.push_back({parts.name.empty() ? FileName(parts.path) : parts.name, sort});
     return sort != nullptr;
 }
 
 bool AddLibrary(const std::string& value, std::vector<Contender>& contenders, std::string& error) {
-    const LibrarySpec spec = ParseLibrarySpec(value);
-    void* library = OpenSharedLibrary(spec.path, error);
+    const LibraryParts parts = SplitLibraryValue(value);
+    void* library = OpenSharedLibrary(parts.path, error);
     std::vector<LoadedSort> sorts;
-    if (library == nullptr || !FindSorts(library, spec, sorts, error)) return false;
+    if (library == nullptr || !FindSorts(library, parts, sorts, error)) return false;
     for (const LoadedSort& sort : sorts) {
         if (IsTaken(contenders, sort.name)) {
             error = "the name \"" + sort.name + "\" is taken; give another with :SYMBOL=NAME";
@@ -117,7 +117,7 @@ bool AddLibrary(const std::string& value, std::vector<Contender>& contenders, st
 
 }  // namespace
 
-LibrarySpec ParseLibrarySpec(const std::string& value) {
+LibraryParts SplitLibraryValue(const std::string& value) {
     for (std::size_t colon = value.find(':'); colon != std::string::npos; colon = value.find(':', colon + 1)) {
         const std::size_t end = SymbolEnd(value, colon);
         if (end == std::string::npos) continue;

@@ -11,7 +11,7 @@
 #include "bench/measure/contenders.h"
 
 // The parts of one --sort-library value.
-struct LibrarySpec {
+struct LibraryParts {
     std::string path;
     std::string symbol;  // empty: the library's table, or else its orvandel_sort
     std::string name;    // empty: the symbol's, or the file's for orvandel_sort
@@ -20,7 +20,7 @@ struct LibrarySpec {
 // Splits value at the first ':' that a C identifier follows, up to the end
 // or an '=' and the name: so a Windows drive ("C:\sorts\mine.dll") or a
 // folder with a colon stays in the path.
-LibrarySpec ParseLibrarySpec(const std::string& value);
+LibraryParts SplitLibraryValue(const std::string& value);
 
 // Loads the sorts of every value of --sort-library and appends them to
 // contenders, each carrying the value that loads it. Returns false with a

@@ -67,7 +67,7 @@ const Contender& Baseline(const std::vector<Contender>& all) {
 TEST(SortLibrary, ValueSplitsIntoPathSymbolAndName) {
     const struct Case {
         const char* value;
-        LibrarySpec expected;
+        LibraryParts expected;
     } cases[] = {
         {"./libmine.so", {"./libmine.so", "", ""}},
         {"./libmine.so:my_sort", {"./libmine.so", "my_sort", ""}},
@@ -81,10 +81,10 @@ TEST(SortLibrary, ValueSplitsIntoPathSymbolAndName) {
         {"libmine.so:", {"libmine.so:", "", ""}},
     };
     for (const Case& c : cases) {
-        const LibrarySpec spec = ParseLibrarySpec(c.value);
-        EXPECT_EQ(spec.path, c.expected.path) << c.value;
-        EXPECT_EQ(spec.symbol, c.expected.symbol) << c.value;
-        EXPECT_EQ(spec.name, c.expected.name) << c.value;
+        const LibraryParts parts = SplitLibraryValue(c.value);
+        EXPECT_EQ(parts.path, c.expected.path) << c.value;
+        EXPECT_EQ(parts.symbol, c.expected.symbol) << c.value;
+        EXPECT_EQ(parts.name, c.expected.name) << c.value;
     }
 }
 
