@@ -6,7 +6,8 @@
 # Folder, then the folders it may include from besides itself.
 cmake_minimum_required(VERSION 3.25)
 
-set(below_bench "sorts|core|platform")
+# orvandel/: the public plug-in header under include/.
+set(below_bench "sorts|core|platform|orvandel")
 set(layers
   "platform"
   "core|platform"

@@ -8,6 +8,7 @@
 #include "bench/report/operations_figures.h"
 #include "bench/measure/cell_data.h"
 #include "bench/measure/reference_sorts.h"
+#include "bench/measure/sort_library.h"
 #include "bench/suite/matrix.h"
 
 namespace {
@@ -35,9 +36,8 @@ void SayUnfinished(const Report& report, const Measurement& row, const std::stri
 // Whether the row finished all its runs in order, and its count when one
 // was started; says why not on err.
 bool Finished(const Report& report, const Measurement& row, std::ostream& err) {
-    const std::string why = Unfinished(report, row);
-    if (!why.empty()) {
-        SayUnfinished(report, row, (row.end == CellEnd::kMeasured ? "order check " : "") + why, err);
+    if (!Unfinished(report, row).empty()) {
+        SayUnfinished(report, row, FailureText(report, row), err);
         return false;
     }
     const CountEnd counted = row.operations.end;
@@ -51,10 +51,14 @@ bool Finished(const Report& report, const Measurement& row, std::ostream& err) {
 
 int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>& all,
                       std::ostream& out, std::ostream& err, bool showProgress) {
-    const Selection selection = SelectContenders(all, options.names, options.filter, kBaselineName);
+    std::vector<Contender> contenders = all;
+    std::string error;
+    const bool loaded = AddLibrarySorts(options.libraries, contenders, error);
+    const Selection selection =
+        loaded ? SelectContenders(contenders, options.names, options.filter, kBaselineName) : Selection{{}, error};
     Report report{options.settings, ReadSystemInfo(), {}, MissingReferenceNotes(), options.patterns,
                   options.counts};
-    std::string error = selection.error;
+    error = selection.error;
     SavedReport baseline;
     const bool measured =
         error.empty() && FitsInMemory(options.counts.back(), report.system, error) &&

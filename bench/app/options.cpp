@@ -23,10 +23,10 @@ const std::string kFooter =
     "caption, any case), or all five in button order, as the window does and\n"
     "prints one \"caption: milliseconds\" line each. Any of --runs, --warmup,\n"
     "--filter, --interleave, --count, --seed, --format, --export, --chart,\n"
-    "--pattern, --time-limit, --min-time, --same-data or --operations measures\n"
-    "instead: "
-    "repeated runs with statistics, and the library reference sorts beside the\n"
-    "five routines. Below " + std::to_string(kDistinctDrawsBelow) + " values every sort of a shape drawn from the\n"
+    "--pattern, --time-limit, --min-time, --same-data, --operations or\n"
+    "--sort-library measures instead: repeated runs with statistics, and the\n"
+    "library reference sorts (and sorts of your own) beside the five routines.\n"
+    "Below " + std::to_string(kDistinctDrawsBelow) + " values every sort of a shape drawn from the\n"
     "seed sorts a new draw (seed, seed + 1, ...), the same sequence for every\n"
     "routine; larger sizes, other shapes and --same-data sort the seed's data\n"
     "every time. With several shapes or sizes, one cell of the table per\n"
@@ -132,6 +132,11 @@ CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostr
         app.add_option("--baseline", o.baselinePath, "Compare the run with the report saved in FILE.json"),
         app.add_option("--noise", texts.noise, "Changes below PCT count as none (default 2)"),
         app.add_option("--fail-if-slower", texts.failIfSlower, "Exit status 3 when a cell is slower by more than PCT"),
+        app.add_option("--sort-library", o.libraries,
+                       "Also measure the sorts of a shared library of your own (repeatable; see "
+                       "include/orvandel/sort_plugin.h)")
+            ->type_name("PATH[:SYMBOL[=NAME]]")
+            ->allow_extra_args(false),
     };
     CLI::Option* compare = app.add_option("--compare", o.comparePaths,
                                           "Compare two saved JSON reports, A as the baseline, measuring nothing")
@@ -139,7 +144,7 @@ CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostr
                                ->allow_extra_args(false)
                                ->type_name("A.json B.json");
     for (const char* measured : {"--runs", "--warmup", "--interleave", "--same-data", "--operations", "--count", "--seed", "--save-baseline",
-                                 "--baseline"})
+                                 "--baseline", "--sort-library"})
         compare->excludes(app.get_option(measured));
     try {
         app.parse(argc, argv);

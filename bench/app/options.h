@@ -3,8 +3,8 @@
 // Without measuring options it is the window's run from a console: the
 // named routines, or all five, each through RunBenchmark. Any measuring
 // option (--runs, --warmup, --filter, --interleave, --same-data, --count, --seed,
-// --format, --export, --chart, --pattern, --time-limit, --min-time, and
-// those of a comparison with a baseline) turns it into the statistics tool.
+// --format, --export, --chart, --pattern, --time-limit, --min-time,
+// --sort-library, and those of a comparison with a baseline) turns it into the statistics tool.
 // --compare measures nothing: it compares two saved reports.
 #pragma once
 
@@ -32,6 +32,7 @@ struct BenchOptions {
     std::string baselinePath;      // compare the run with this saved report
     std::string saveBaselinePath;  // also save the run's JSON report here
     std::vector<std::string> comparePaths;  // two saved reports: baseline, current
+    std::vector<std::string> libraries;     // --sort-library values: PATH[:SYMBOL[=NAME]]
     double noisePercent = 2;       // smaller changes count as no change
     double failIfSlowerPercent = -1;  // exit status 3 beyond it; negative: never
     bool colour = false;           // standard output is a terminal that shows colour

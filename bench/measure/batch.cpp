@@ -19,24 +19,56 @@ int BatchSize(double oneSortMs, double minTimeMs, double timeLimitMs, std::int32
     return static_cast<int>(std::max(1.0, std::min({wanted, room, 1e9})));
 }
 
+namespace {
+
+// The value of the slot after each copy: a sort that writes one slot past
+// its range changes it (unless it writes this very value).
+constexpr std::int32_t kGuardValue = 0x5a5a5a5a;
+
+// Sorts slots 1 ... count - 1 with the contender, in its own form.
+void SortSlots(const Contender& contender, std::int32_t* slots, std::int32_t count) {
+    if (contender.plugin != nullptr)
+        contender.plugin(slots + kLowerBound, slots + count);
+    else
+        contender.routine(slots, kLowerBound, UpperBound(contender.bounds, count));
+}
+
+// The slot of a copy that its sort changed outside its range: 0, the slot
+// before it, or count, the guard after it; kNoDescent when neither.
+std::int32_t StrayWrite(const std::int32_t* copy, std::int32_t count, std::int32_t slotZero) {
+    if (copy[0] != slotZero) return 0;
+    return copy[count] != kGuardValue ? count : kNoDescent;
+}
+
+}  // namespace
+
 BatchTiming TimeBatch(const Contender& contender, const CellData& data, std::int64_t firstDraw, int batch,
                       std::vector<std::int32_t>& copies, MillisecondClock clock) {
     const std::int32_t count = data.count;
-    const auto size = static_cast<std::size_t>(count);
-    copies.resize(size * static_cast<std::size_t>(batch));
-    for (int k = 0; k < batch; ++k) WriteDraw(data, firstDraw + k, copies.data() + k * size);
-    const std::int32_t upper = UpperBound(contender.bounds, count);
+    // Each copy is followed by its own guard slot, so a write just past one
+    // copy's range is told from a write just before the next one's.
+    const std::size_t stride = static_cast<std::size_t>(count) + 1;
+    copies.resize(stride * static_cast<std::size_t>(batch));
+    std::vector<std::int32_t> slotZero(static_cast<std::size_t>(batch));
+    for (int k = 0; k < batch; ++k) {
+        std::int32_t* copy = copies.data() + k * stride;
+        WriteDraw(data, firstDraw + k, copy);
+        copy[count] = kGuardValue;
+        slotZero[static_cast<std::size_t>(k)] = copy[0];
+    }
 
     SetPriorityClass(GetCurrentProcess(), REALTIME_PRIORITY_CLASS);
     const DWORD startTick = GetTickCount();
     const double start = clock();
-    for (int k = 0; k < batch; ++k) contender.routine(copies.data() + k * size, kLowerBound, upper);
+    for (int k = 0; k < batch; ++k) SortSlots(contender, copies.data() + k * stride, count);
     const double end = clock();
     const DWORD endTick = GetTickCount();
     SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
 
     BatchTiming timing{(end - start) / batch, ElapsedTicks(startTick, endTick), kNoDescent};
     for (int k = 0; k < batch && timing.failedSlot == kNoDescent; ++k)
-        timing.failedSlot = FindFirstDescent(copies.data() + k * size, kLowerBound, count);
+        timing.failedSlot = StrayWrite(copies.data() + k * stride, count, slotZero[static_cast<std::size_t>(k)]);
+    for (int k = 0; k < batch && timing.failedSlot == kNoDescent; ++k)
+        timing.failedSlot = FindFirstDescent(copies.data() + k * stride, kLowerBound, count);
     return timing;
 }

@@ -28,11 +28,15 @@ int BatchSize(double oneSortMs, double minTimeMs, double timeLimitMs, std::int32
 struct BatchTiming {
     double perSortMs = 0;
     std::uint32_t ticks = 0;         // the window's millisecond tick over the whole batch
-    std::int32_t failedSlot = -1;    // first descent of the first copy out of order
+    // First descent of the first copy out of order, or, before the order is
+    // checked, the first slot outside its range that a sort changed: 0 or
+    // count, never the slot of a descent (IsStrayWrite).
+    std::int32_t failedSlot = -1;
 };
 
 // Writes draws firstDraw ... firstDraw + batch - 1 of the cell into batch
-// slices of copies (resized to fit), then times contender sorting each
-// slice, at the raised priority, and checks them.
+// slices of copies (resized to fit), each followed by a guard slot, then
+// times contender sorting each slice, at the raised priority, and checks
+// them: first that slot 0 and the guard are as written, then the order.
 BatchTiming TimeBatch(const Contender& contender, const CellData& data, std::int64_t firstDraw, int batch,
                       std::vector<std::int32_t>& copies, MillisecondClock clock);

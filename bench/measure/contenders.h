@@ -1,12 +1,18 @@
 // What the console tool can measure: the five routines of the window, in
-// button order, and the library reference sorts after them.
+// button order, the library reference sorts after them, and the sorts
+// loaded from the user's own libraries (sort_library.h).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "bench/measure/operations.h"
 #include "core/sort_routine.h"
+
+// A loaded sort: the half-open range first ... last - 1, the form of
+// include/orvandel/sort_plugin.h.
+using PluginSort = void (*)(std::int32_t* first, std::int32_t* last);
 
 struct Contender {
     std::string name;   // result caption of a routine, library name of a reference
@@ -19,6 +25,8 @@ struct Contender {
     // shows "n/a", with notCounted saying why when known.
     OperationCounter counter = nullptr;
     std::string notCounted{};
+    PluginSort plugin = nullptr;  // a loaded sort, called instead of routine
+    std::string library{};        // with plugin: the --sort-library value that loads it
 };
 
 std::vector<Contender> AllContenders();

@@ -24,6 +24,13 @@ struct MeasureSettings {
 // How a guarded cell ended, when not with all its runs.
 enum class CellEnd { kMeasured, kStackExhausted, kOverLimit, kPredictedOver, kCrashed };
 
+// Whether a row's failed slot is not a descent but a slot outside the
+// sorted range that the sort changed: slot 0 before it, or slot count, the
+// guard after it. A descent is always found in 1 ... count - 2.
+constexpr bool IsStrayWrite(std::int32_t failedSlot, std::int32_t count) {
+    return failedSlot == 0 || failedSlot == count;
+}
+
 // How a contender's counting pass (--operations) ended.
 enum class CountEnd {
     kNotAsked,        // counting was not asked for
@@ -45,7 +52,7 @@ struct Measurement {
     Contender contender;
     std::vector<double> times;          // milliseconds per sort by the steady clock, one per run
     std::vector<std::uint32_t> ticks;   // the same runs by the window's millisecond tick, per batch
-    std::int32_t failedSlot = -1;       // first descent found, or -1 when every check passed
+    std::int32_t failedSlot = -1;       // first descent found, a stray write, or -1 when every check passed
     std::string pattern = "window";
     std::int32_t count = 0;
     int batch = 1;                      // sorts per timed run

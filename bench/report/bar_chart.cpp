@@ -47,9 +47,7 @@ void WriteSvgChart(std::ostream& out, const Report& report) {
         const std::string label = row.contender.name + (row.contender.reference ? " (reference)" : "");
         out << Text(kLabelWidth - 8, y + kRowHeight / 2.0 + 4, "end", label);
         if (figures.failed)
-            out << Text(kLabelWidth + 6, y + kRowHeight / 2.0 + 4, "start",
-                        row.failedSlot != -1 ? "order check failed at slot " + std::to_string(row.failedSlot)
-                                             : Unfinished(report, row));
+            out << Text(kLabelWidth + 6, y + kRowHeight / 2.0 + 4, "start", FailureText(report, row));
         else
             WriteBar(out, row, figures.summary, axis, y);
         y += kRowHeight;

@@ -12,8 +12,7 @@ std::vector<std::string> TextCells(const Report& report, const Measurement& row)
     const std::string name = row.contender.name + (row.contender.reference ? " (reference)" : "");
     const RowFigures figures = Figures(report, row);
     if (figures.failed)
-        return {name, "FAILED: " + (row.end == CellEnd::kMeasured ? "order check " : std::string()) +
-                          Unfinished(report, row)};
+        return {name, "FAILED: " + FailureText(report, row)};
     const Summary& s = figures.summary;
     return {name,
             Fixed(s.min, 1),

@@ -57,7 +57,14 @@ std::string Unfinished(const Report& report, const Measurement& row) {
         case CellEnd::kCrashed: return "crashed: " + row.crash;
         case CellEnd::kMeasured: break;
     }
-    return row.failedSlot == -1 ? "" : "failed at slot " + std::to_string(row.failedSlot);
+    if (row.failedSlot == -1) return "";
+    const std::string slot = "at slot " + std::to_string(row.failedSlot);
+    return IsStrayWrite(row.failedSlot, row.count) ? "wrote outside its range " + slot : "failed " + slot;
+}
+
+std::string FailureText(const Report& report, const Measurement& row) {
+    const bool orderFailed = row.end == CellEnd::kMeasured && !IsStrayWrite(row.failedSlot, row.count);
+    return (orderFailed ? "order check " : "") + Unfinished(report, row);
 }
 
 std::string SettingsLine(const Report& report) {

@@ -35,10 +35,14 @@ struct RowFigures {
 
 RowFigures Figures(const Report& report, const Measurement& row);
 
-// Why a row has no figures: "failed at slot N", "stack exhausted",
-// "over 10 s", "predicted over 10 s (about 312 s)", or how its process
-// crashed; empty for a row with figures.
+// Why a row has no figures: "failed at slot N", "wrote outside its range
+// at slot N", "stack exhausted", "over 10 s", "predicted over 10 s (about
+// 312 s)", or how its process crashed; empty for a row with figures.
 std::string Unfinished(const Report& report, const Measurement& row);
+
+// Unfinished as a sentence of its own: a failed check says it was the
+// order check ("order check failed at slot N").
+std::string FailureText(const Report& report, const Measurement& row);
 
 // How the data of the sorts was drawn: "a new draw every sort below
 // 1000000 values", or with --same-data "the seed's data every sort".

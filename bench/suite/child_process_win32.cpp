@@ -75,11 +75,20 @@ std::string SystemMessage(const char* what) {
     return std::string(what) + " (error " + std::to_string(GetLastError()) + ")";
 }
 
-// A stack overflow is ended here, before the system's last-chance handling
-// could open a report window and wait for a person.
-LONG CALLBACK OnStackOverflow(EXCEPTION_POINTERS* exception) {
-    if (exception->ExceptionRecord->ExceptionCode == EXCEPTION_STACK_OVERFLOW)
-        TerminateProcess(GetCurrentProcess(), EXCEPTION_STACK_OVERFLOW);
+// A stack overflow, or a fault no sort recovers from (a loaded sort that
+// writes through a bad pointer), is ended here with its code, before the
+// system's last-chance handling could open a report window, or Wine its
+// debugger, and wait for a person.
+LONG CALLBACK OnFatalException(EXCEPTION_POINTERS* exception) {
+    const DWORD code = exception->ExceptionRecord->ExceptionCode;
+    switch (code) {
+        case EXCEPTION_STACK_OVERFLOW:
+        case EXCEPTION_ACCESS_VIOLATION:
+        case EXCEPTION_ILLEGAL_INSTRUCTION:
+        case EXCEPTION_PRIV_INSTRUCTION:
+        case EXCEPTION_INT_DIVIDE_BY_ZERO:
+            TerminateProcess(GetCurrentProcess(), code);
+    }
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
@@ -194,7 +203,7 @@ ChildStatus FinishChild(ChildProcess& child, bool kill) {
 
 void RunOnLargeStack(void (*work)(void*), void* argument, std::size_t stackBytes) {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-    AddVectoredExceptionHandler(1, OnStackOverflow);
+    AddVectoredExceptionHandler(1, OnFatalException);
     StackWork stackWork{work, argument};
     // Reserved, not committed: pages are committed as the recursion reaches them.
     const HANDLE thread = CreateThread(nullptr, stackBytes, RunStackWork, &stackWork,

@@ -10,12 +10,18 @@
 #include "bench/measure/cell_data.h"
 #include "bench/measure/patterns.h"
 #include "bench/measure/repetitions.h"
+#include "bench/measure/sort_library.h"
 #include "bench/suite/child_process.h"
 #include "bench/suite/child_reports.h"
 
 namespace {
 
-// The child's arguments, in this order, then the contenders' names.
+// The option that hands the child a library of sorts to load, ahead of its
+// other arguments.
+constexpr char kLibraryArgument[] = "--sort-library";
+
+// The child's arguments, after the libraries, in this order, then the
+// contenders' names.
 enum ChildArgument {
     kPattern, kCount, kSeed, kRuns, kWarmup, kInterleave, kMinTime, kTimeLimit, kSameData, kFirst, kSkip, kBatches, kNames
 };
@@ -25,20 +31,32 @@ int KnownBatch(const Measurement& row) {
     return row.draws > 0 ? row.batch : 0;
 }
 
+// The --sort-library values that load the contenders' plug-ins, each once.
+std::vector<std::string> Libraries(const std::vector<Contender>& contenders) {
+    std::vector<std::string> libraries;
+    for (const Contender& contender : contenders)
+        if (contender.plugin != nullptr &&
+            std::find(libraries.begin(), libraries.end(), contender.library) == libraries.end())
+            libraries.push_back(contender.library);
+    return libraries;
+}
+
 std::vector<std::string> ChildArguments(const std::vector<Contender>& contenders,
                                         const MeasureSettings& settings, std::size_t first,
                                         const std::vector<bool>& skip, const std::vector<Measurement>& rows) {
     std::string marks, batches;
     for (bool left : skip) marks += left ? '1' : '0';
     for (const Measurement& row : rows) batches += (batches.empty() ? "" : ",") + std::to_string(KnownBatch(row));
-    std::vector<std::string> arguments = {
-        kMeasuringChildFlag,             settings.pattern,
+    std::vector<std::string> arguments = {kMeasuringChildFlag};
+    for (const std::string& library : Libraries(contenders)) arguments.insert(arguments.end(), {kLibraryArgument, library});
+    arguments.insert(arguments.end(), {
+        settings.pattern,
         std::to_string(settings.count),  std::to_string(settings.seed),
         std::to_string(settings.runs),   std::to_string(settings.warmup),
         settings.interleave ? "1" : "0", Number(settings.minTimeMs),
         Number(settings.timeLimitSeconds), settings.sameData ? "1" : "0",
         std::to_string(first),           marks,
-        batches};
+        batches});
     for (const Contender& contender : contenders) arguments.push_back(contender.name);
     return arguments;
 }
@@ -196,7 +214,16 @@ void MarkUnfinished(const ChildRun& run, const ChildStatus& status, const Measur
 
 }  // namespace
 
-int RunMeasuringChild(const std::vector<std::string>& arguments, const std::vector<Contender>& known) {
+int RunMeasuringChild(const std::vector<std::string>& arguments, std::vector<Contender> known) {
+    std::vector<std::string> libraries;
+    std::size_t settingsAt = 0;
+    for (; settingsAt + 1 < arguments.size() && arguments[settingsAt] == kLibraryArgument; settingsAt += 2)
+        libraries.push_back(arguments[settingsAt + 1]);
+    std::string error;
+    if (!AddLibrarySorts(libraries, known, error)) {
+        std::fprintf(stderr, "orvandel-bench: %s\n", error.c_str());
+        return 2;
+    }
     MeasureSettings settings;
     std::size_t first = 0;
     std::vector<bool> skip;
@@ -204,7 +231,8 @@ int RunMeasuringChild(const std::vector<std::string>& arguments, const std::vect
     std::vector<Contender> contenders;
     CellData data;
     int status = 0;
-    if (!PrepareChild(ReadChildArguments(arguments, known, settings, first, skip, batches, contenders),
+    const std::vector<std::string> rest(arguments.begin() + static_cast<std::ptrdiff_t>(settingsAt), arguments.end());
+    if (!PrepareChild(ReadChildArguments(rest, known, settings, first, skip, batches, contenders),
                       kMeasuringChildFlag, settings, data, status))
         return status;
     ChildWork work{&contenders, &data, &settings, first, &skip, &batches};

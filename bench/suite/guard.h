@@ -24,10 +24,12 @@ constexpr char kMeasuringChildFlag[] = "--measuring-child";
 constexpr std::size_t kSortStackBytes = (sizeof(void*) >= 8 ? 256u : 64u) << 20;
 
 // The child's side, given the arguments after kMeasuringChildFlag: the
-// contenders are found by name in known. Writes its reports to standard
-// output and returns the exit status (2 for arguments it cannot read, and
-// at once, saying nothing, when the parent that started it is gone).
-int RunMeasuringChild(const std::vector<std::string>& arguments, const std::vector<Contender>& known);
+// contenders are found by name in known and in the libraries of sorts that
+// the arguments name first. Writes its reports to standard output and
+// returns the exit status (2 for arguments it cannot read or a library it
+// cannot load, and at once, saying nothing, when the parent that started it
+// is gone).
+int RunMeasuringChild(const std::vector<std::string>& arguments, std::vector<Contender> known);
 
 // Measures the cell settings.pattern × settings.count for contenders. rows
 // holds one row per contender, in their order; rows already ended (a

@@ -42,11 +42,13 @@ struct ClockWatch {
 ClockWatch watch;
 int sortsCalled = 0;
 
+// Reads the copies as TimeBatch lays them out: each followed by its guard slot.
 double WatchingClock() {
     const std::size_t n = watch.data->size();
+    const std::size_t stride = n + 1;
     int fresh = 0, sorted = 0;
-    for (int k = 0; k < watch.batch && watch.copies->size() >= n * static_cast<std::size_t>(k + 1); ++k) {
-        const auto first = watch.copies->begin() + static_cast<std::ptrdiff_t>(n) * k;
+    for (int k = 0; k < watch.batch && watch.copies->size() >= stride * static_cast<std::size_t>(k + 1); ++k) {
+        const auto first = watch.copies->begin() + static_cast<std::ptrdiff_t>(stride) * k;
         fresh += std::equal(first, first + static_cast<std::ptrdiff_t>(n), watch.data->begin()) ? 1 : 0;
         sorted += std::is_sorted(first + 1, first + static_cast<std::ptrdiff_t>(n)) ? 1 : 0;
     }

@@ -1,0 +1,18 @@
+#include "bench/measure/shared_library.h"
+
+#include <dlfcn.h>
+
+void* OpenSharedLibrary(const std::string& path, std::string& error) {
+    const std::string where = path.find('/') == std::string::npos ? "./" + path : path;
+    // RTLD_LOCAL: two plug-ins may well export sorts of the same name.
+    void* library = dlopen(where.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        const char* reason = dlerror();
+        error = reason != nullptr ? reason : "not a shared library";
+    }
+    return library;
+}
+
+void* FindSymbol(void* library, const std::string& name) {
+    return dlsym(library, name.c_str());
+}

@@ -1,0 +1,31 @@
+// Sorts of the user's own, loaded from shared libraries named with
+// --sort-library PATH[:SYMBOL[=NAME]] (include/orvandel/sort_plugin.h).
+// The measuring process loads them to validate them before anything is
+// measured, and never calls them; each guarded child loads them again and
+// sorts with them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "bench/measure/contenders.h"
+
+// The parts of one --sort-library value.
+struct LibraryParts {
+    std::string path;
+    std::string symbol;  // empty: the library's table, or else its orvandel_sort
+    std::string name;    // empty: the symbol's, or the file's for orvandel_sort
+};
+
+// Splits value at the first ':' that a C identifier follows, up to the end
+// or an '=' and the name: so a Windows drive ("C:\sorts\mine.dll") or a
+// folder with a colon stays in the path.
+LibraryParts SplitLibraryValue(const std::string& value);
+
+// Loads the sorts of every value of --sort-library and appends them to
+// contenders, each carrying the value that loads it. Returns false with a
+// one-line message naming the value when a library cannot be opened, has
+// no such symbol, a table of another version or with a bad entry, or a
+// sort whose name another contender has (any case).
+bool AddLibrarySorts(const std::vector<std::string>& values, std::vector<Contender>& contenders,
+                     std::string& error);

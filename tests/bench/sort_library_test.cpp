@@ -1,0 +1,194 @@
+// Sorts loaded from libraries of the user's own: how a --sort-library value
+// is read, which libraries are loaded and which refused with what message,
+// and the guarded cells of sorts that crash, hang, break the order or write
+// outside their range, each costing its own cell while the others are
+// measured.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "bench/measure/reference_sorts.h"
+#include "bench/measure/sort_library.h"
+#include "bench/report/report.h"
+#include "bench/suite/guard.h"
+
+namespace {
+
+std::string Path(const char* built) {
+    return built;
+}
+
+std::string FileName(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+// A copy of a built library with one byte changed, or a file of text: what
+// a user may hand the tool by mistake.
+std::string Scratch(const std::string& name, const std::string& bytes) {
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.string();
+}
+
+std::string Bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The library's header made to say it is 32-bit code: the ELF class byte,
+// or the machine of the PE header.
+std::string AsThirtyTwoBit(const std::string& path) {
+    std::string bytes = Bytes(path);
+    if (bytes.compare(0, 4, "\x7f" "ELF") == 0) {
+        bytes[4] = 1;  // ELFCLASS32
+    } else {
+        const auto header = static_cast<unsigned char>(bytes[0x3c]) | static_cast<unsigned char>(bytes[0x3d]) << 8;
+        bytes[static_cast<std::size_t>(header) + 4] = '\x4c';  // IMAGE_FILE_MACHINE_I386, 0x014c
+        bytes[static_cast<std::size_t>(header) + 5] = '\x01';
+    }
+    return Scratch("orvandel-32-bit-" + FileName(path), bytes);
+}
+
+std::vector<std::string> Names(const std::vector<Contender>& contenders, std::size_t from) {
+    std::vector<std::string> names;
+    for (std::size_t k = from; k < contenders.size(); ++k) names.push_back(contenders[k].name);
+    return names;
+}
+
+const Contender& Baseline(const std::vector<Contender>& all) {
+    return *std::find_if(all.begin(), all.end(), [](const Contender& c) { return c.name == kBaselineName; });
+}
+
+}  // namespace
+
+TEST(SortLibrary, ValueSplitsIntoPathSymbolAndName) {
+    const struct Case {
+        const char* value;
+        LibraryParts expected;
+    } cases[] = {
+        {"./libmine.so", {"./libmine.so", "", ""}},
+        {"./libmine.so:my_sort", {"./libmine.so", "my_sort", ""}},
+        {"./libmine.so:my_sort=My sort 2", {"./libmine.so", "my_sort", "My sort 2"}},
+        {"./libmine.so:my_sort=a:b=c", {"./libmine.so", "my_sort", "a:b=c"}},
+        {"C:\\sorts\\mine.dll", {"C:\\sorts\\mine.dll", "", ""}},
+        {"C:\\sorts\\mine.dll:_sort1=Mine", {"C:\\sorts\\mine.dll", "_sort1", "Mine"}},
+        {"/tmp/a:b/libmine.so", {"/tmp/a:b/libmine.so", "", ""}},
+        {"/tmp/a:b/libmine.so:s", {"/tmp/a:b/libmine.so", "s", ""}},
+        {"libmine.so:9lives", {"libmine.so:9lives", "", ""}},
+        {"libmine.so:", {"libmine.so:", "", ""}},
+    };
+    for (const Case& c : cases) {
+        const LibraryParts parts = SplitLibraryValue(c.value);
+        EXPECT_EQ(parts.path, c.expected.path) << c.value;
+        EXPECT_EQ(parts.symbol, c.expected.symbol) << c.value;
+        EXPECT_EQ(parts.name, c.expected.name) << c.value;
+    }
+}
+
+// Every library loads with the names it gives, or is refused with a
+// message naming the value; a refused value adds no contender.
+TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
+    const std::string hybrid = Path(ORVANDEL_PLUGIN_SEDGEWICK_HYBRID);
+    const std::string two = Path(ORVANDEL_PLUGIN_TEST_TWO_SORTS);
+    const std::string single = Path(ORVANDEL_PLUGIN_TEST_SINGLE_SORT);
+    const std::string broken = Path(ORVANDEL_PLUGIN_BROKEN_SORTS);
+    const std::string future = Path(ORVANDEL_PLUGIN_TEST_FUTURE_VERSION);
+    const std::string text = Scratch("orvandel-not-a-library.so", "void sort(int* first, int* last);\n");
+    const std::string narrow = AsThirtyTwoBit(hybrid);
+    const std::string missing = (std::filesystem::temp_directory_path() / "orvandel-no-such-library.so").string();
+    const struct Case {
+        std::vector<std::string> values;
+        std::vector<std::string> names;  // loaded, in order
+        std::string error;               // or the whole message, or its start when the system gives the reason
+    } cases[] = {
+        {{hybrid}, {"Sedgewick hybrid C"}, ""},
+        {{two}, {"Two: insertion", "Two: shell"}, ""},
+        {{single}, {FileName(single)}, ""},
+        {{single + ":orvandel_sort=Mine"}, {"Mine"}, ""},
+        {{broken + ":broken_order", broken + ":broken_crash=Crash"}, {"broken_order", "Crash"}, ""},
+        {{hybrid, two}, {"Sedgewick hybrid C", "Two: insertion", "Two: shell"}, ""},
+        {{broken + ":no_such_sort"}, {}, "--sort-library " + broken + ":no_such_sort: no exported symbol no_such_sort"},
+        {{broken}, {}, "--sort-library " + broken + ": exports neither orvandel_sort_table nor orvandel_sort"},
+        {{future}, {}, "--sort-library " + future + ": orvandel_sort_table has ABI version 99, this tool reads version 1"},
+        {{single + ":orvandel_sort=std::SORT"}, {}, "--sort-library " + single + ":orvandel_sort=std::SORT: the name \"std::SORT\" is taken; give another with :SYMBOL=NAME"},
+        {{single + ":orvandel_sort=qsort c"}, {}, "--sort-library " + single + ":orvandel_sort=qsort c: the name \"qsort c\" is taken; give another with :SYMBOL=NAME"},
+        {{two, two}, {}, "--sort-library " + two + ": the name \"Two: insertion\" is taken; give another with :SYMBOL=NAME"},
+        {{missing}, {}, "--sort-library " + missing + ": "},
+        {{text}, {}, "--sort-library " + text + ": "},
+        {{narrow}, {}, "--sort-library " + narrow + ": "},
+    };
+    const std::size_t known = AllContenders().size();
+    for (const Case& c : cases) {
+        const std::string row = c.values.front() + (c.values.size() > 1 ? " ..." : "");
+        std::vector<Contender> contenders = AllContenders();
+        std::string error;
+        const bool loaded = AddLibrarySorts(c.values, contenders, error);
+        EXPECT_EQ(loaded, c.error.empty()) << row;
+        if (c.error.empty()) {
+            EXPECT_EQ(Names(contenders, known), c.names) << row;
+            for (std::size_t k = known; k < contenders.size(); ++k) EXPECT_NE(contenders[k].plugin, nullptr) << row;
+            continue;
+        }
+        // Our own messages exactly; after the value, the system's reason,
+        // in its own words.
+        if (c.error.back() == ' ') {
+            EXPECT_EQ(error.rfind(c.error, 0), 0u) << row << ": " << error;
+            EXPECT_GT(error.size(), c.error.size()) << row;
+        } else {
+            EXPECT_EQ(error, c.error) << row;
+        }
+        EXPECT_EQ(error.find('\n'), std::string::npos) << row;
+    }
+    for (const std::string& scratch : {text, narrow}) std::filesystem::remove(scratch);
+}
+
+// Each broken sort costs its own row, in the guarded child, and the sorts
+// beside it in the same cell are measured in full.
+TEST(SortLibrary, ABrokenSortCostsItsOwnCellOnly) {
+    const std::string broken = Path(ORVANDEL_PLUGIN_BROKEN_SORTS);
+    MeasureSettings settings;
+    settings.pattern = "random";
+    settings.count = 1000;
+    settings.runs = 2;
+    settings.warmup = 1;
+    settings.minTimeMs = 0.5;
+    settings.timeLimitSeconds = 1;
+    const struct Case {
+        const char* symbol;
+        std::string status;  // the broken row's, or its beginning for a crash
+    } cases[] = {
+        {"broken_crash", "crashed: "},
+        {"broken_hang", "over 1 s"},
+        {"broken_write_past", "wrote outside its range at slot 1000"},
+        {"broken_write_before", "wrote outside its range at slot 0"},
+        {"broken_order", "failed at slot 1"},
+    };
+    for (const Case& c : cases) {
+        std::vector<Contender> all = AllContenders();
+        std::string error;
+        ASSERT_TRUE(AddLibrarySorts({Path(ORVANDEL_PLUGIN_SEDGEWICK_HYBRID), broken + ":" + c.symbol}, all, error))
+            << error;
+        const std::vector<Contender> contenders = {all[all.size() - 2], all.back(), Baseline(all)};
+        Report report;
+        report.settings = settings;
+        report.patterns = {settings.pattern};
+        report.counts = {settings.count};
+        for (const Contender& contender : contenders) {
+            Measurement row;
+            row.contender = contender;
+            row.pattern = settings.pattern;
+            row.count = settings.count;
+            report.rows.push_back(row);
+        }
+        ASSERT_TRUE(MeasureGuarded(contenders, settings, nullptr, report.rows, error)) << error;
+        EXPECT_EQ(Unfinished(report, report.rows[1]).rfind(c.status, 0), 0u)
+            << c.symbol << ": " << Unfinished(report, report.rows[1]);
+        for (const std::size_t measured : {0, 2}) {
+            EXPECT_EQ(Unfinished(report, report.rows[measured]), "") << c.symbol << ", row " << measured;
+            EXPECT_EQ(report.rows[measured].times.size(), 2u) << c.symbol << ", row " << measured;
+        }
+    }
+}
