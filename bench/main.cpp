@@ -22,6 +22,7 @@
 #include "bench/suite/counting.h"
 #include "bench/suite/guard.h"
 #include "bench/suite/interruption.h"
+#include "bench/suite/library_probe.h"
 
 namespace {
 
@@ -64,6 +65,8 @@ int main(int argc, char** argv) {
         return RunMeasuringChild({argv + 2, argv + argc}, AllContenders());
     if (argc > 1 && std::string(argv[1]) == kCountingChildFlag)
         return RunCountingChild({argv + 2, argv + argc}, AllContenders());
+    if (argc > 1 && std::string(argv[1]) == kProbingChildFlag)
+        return RunProbingChild({argv + 2, argv + argc}, AllContenders());
     CommandLine line = ParseCommandLine(argc, argv, std::cout, std::cerr);
     if (line.exit) return line.exitCode;
     if (line.options.version) {

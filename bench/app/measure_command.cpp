@@ -8,7 +8,8 @@
 #include "bench/report/operations_figures.h"
 #include "bench/measure/cell_data.h"
 #include "bench/measure/reference_sorts.h"
-#include "bench/measure/sort_library.h"
+#include "bench/suite/child_reports.h"
+#include "bench/suite/library_probe.h"
 #include "bench/suite/matrix.h"
 
 namespace {
@@ -53,7 +54,10 @@ int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>&
                       std::ostream& out, std::ostream& err, bool showProgress) {
     std::vector<Contender> contenders = all;
     std::string error;
-    const bool loaded = AddLibrarySorts(options.libraries, contenders, error);
+    // Opening a library runs nothing but its initialisers: as long as a child
+    // may take to start and generate a cell's data is plenty.
+    const bool loaded =
+        ProbeSortLibraries(options.libraries, ReportAllowanceSeconds(options.settings), contenders, error);
     const Selection selection =
         loaded ? SelectContenders(contenders, options.names, options.filter, kBaselineName) : Selection{{}, error};
     Report report{options.settings, ReadSystemInfo(), {}, MissingReferenceNotes(), options.patterns,

@@ -25,7 +25,7 @@ struct Contender {
     // shows "n/a", with notCounted saying why when known.
     OperationCounter counter = nullptr;
     std::string notCounted{};
-    PluginSort plugin = nullptr;  // a loaded sort, called instead of routine
+    PluginSort plugin = nullptr;  // a loaded sort, called instead of routine (in a guarded child)
     std::string library{};        // with plugin: the --sort-library value that loads it
 };
 

@@ -37,6 +37,11 @@ std::string FileName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Names go into one-line reports and through the probing child's lines.
+bool IsControl(char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+}
+
 bool IsTaken(const std::vector<Contender>& contenders, const std::string& name) {
     return std::any_of(contenders.begin(), contenders.end(), [&](const Contender& c) {
         return SameIgnoringCase(c.name.c_str(), name.c_str()) ||
@@ -105,15 +110,15 @@ bool AddLibrary(const std::string& value, std::vector<Contender>& contenders, st
     std::vector<LoadedSort> sorts;
     if (library == nullptr || !FindSorts(library, parts, sorts, error)) return false;
     for (const LoadedSort& sort : sorts) {
+        if (std::any_of(sort.name.begin(), sort.name.end(), IsControl)) {
+            error = "a sort's name has control characters; give another with :SYMBOL=NAME";
+            return false;
+        }
         if (IsTaken(contenders, sort.name)) {
             error = "the name \"" + sort.name + "\" is taken; give another with :SYMBOL=NAME";
             return false;
         }
-        Contender contender{sort.name, "", nullptr, BoundForm::kExclusiveUpper, false};
-        contender.notCounted = "a sort of your own: its comparisons happen out of sight";
-        contender.plugin = sort.sort;
-        contender.library = value;
-        contenders.push_back(contender);
+        contenders.push_back(LoadedContender(sort.name, value, sort.sort));
     }
     return true;
 }
@@ -130,9 +135,21 @@ LibraryParts SplitLibraryValue(const std::string& value) {
     return {value, "", ""};
 }
 
+Contender LoadedContender(const std::string& name, const std::string& value, PluginSort sort) {
+    Contender contender{name, "", nullptr, BoundForm::kExclusiveUpper, false};
+    contender.notCounted = "a sort of your own: its comparisons happen out of sight";
+    contender.plugin = sort;
+    contender.library = value;
+    return contender;
+}
+
 bool AddLibrarySorts(const std::vector<std::string>& values, std::vector<Contender>& contenders,
                      std::string& error) {
     for (const std::string& value : values) {
+        if (std::any_of(value.begin(), value.end(), IsControl)) {
+            error = "--sort-library: a value with control characters";
+            return false;
+        }
         if (!AddLibrary(value, contenders, error)) {
             error = "--sort-library " + value + ": " + error;
             return false;

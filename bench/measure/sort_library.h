@@ -1,8 +1,8 @@
 // Sorts of the user's own, loaded from shared libraries named with
 // --sort-library PATH[:SYMBOL[=NAME]] (include/orvandel/sort_plugin.h).
-// The measuring process loads them to validate them before anything is
-// measured, and never calls them; each guarded child loads them again and
-// sorts with them.
+// A child of the measuring process loads them to validate them before
+// anything is measured (suite/library_probe.h); each guarded child loads
+// them again and sorts with them.
 #pragma once
 
 #include <string>
@@ -22,10 +22,15 @@ struct LibraryParts {
 // folder with a colon stays in the path.
 LibraryParts SplitLibraryValue(const std::string& value);
 
+// A contender for a sort that value loads; sort is null in a process that
+// only names it.
+Contender LoadedContender(const std::string& name, const std::string& value, PluginSort sort);
+
 // Loads the sorts of every value of --sort-library and appends them to
 // contenders, each carrying the value that loads it. Returns false with a
 // one-line message naming the value when a library cannot be opened, has
 // no such symbol, a table of another version or with a bad entry, or a
-// sort whose name another contender has (any case).
+// sort whose name another contender has (any case) or that has control
+// characters, as does a value.
 bool AddLibrarySorts(const std::vector<std::string>& values, std::vector<Contender>& contenders,
                      std::string& error);

@@ -35,7 +35,7 @@ int KnownBatch(const Measurement& row) {
 std::vector<std::string> Libraries(const std::vector<Contender>& contenders) {
     std::vector<std::string> libraries;
     for (const Contender& contender : contenders)
-        if (contender.plugin != nullptr &&
+        if (!contender.library.empty() &&
             std::find(libraries.begin(), libraries.end(), contender.library) == libraries.end())
             libraries.push_back(contender.library);
     return libraries;

@@ -58,8 +58,8 @@ struct orvandel_sort_table {
  *   ORVANDEL_EXPORT const struct orvandel_sort_table orvandel_sort_table =
  *       {ORVANDEL_SORT_ABI_VERSION, 1, sorts};
  *
- * The tool only reads it: no function of the library runs in the tool
- * itself, only the sorts, in a child process of its own. */
+ * The tool only reads it, and opens the library only in child processes
+ * of its own: one to check it, and one per measurement to sort. */
 #define ORVANDEL_SORT_TABLE_SYMBOL "orvandel_sort_table"
 #define ORVANDEL_SORT_SYMBOL "orvandel_sort"
 

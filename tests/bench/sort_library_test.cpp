@@ -14,6 +14,7 @@
 #include "bench/measure/sort_library.h"
 #include "bench/report/report.h"
 #include "bench/suite/guard.h"
+#include "bench/suite/library_probe.h"
 
 namespace {
 
@@ -99,10 +100,14 @@ TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
     const std::string text = Scratch("orvandel-not-a-library.so", "void sort(int* first, int* last);\n");
     const std::string narrow = AsThirtyTwoBit(hybrid);
     const std::string missing = (std::filesystem::temp_directory_path() / "orvandel-no-such-library.so").string();
+    const std::string crashing = Path(ORVANDEL_PLUGIN_TEST_LOAD_FAULT_1);
+    const std::string hanging = Path(ORVANDEL_PLUGIN_TEST_LOAD_FAULT_2);
+    const std::string pointless = Path(ORVANDEL_PLUGIN_TEST_LOAD_FAULT_3);
     const struct Case {
         std::vector<std::string> values;
         std::vector<std::string> names;  // loaded, in order
         std::string error;               // or the whole message, or its start when the system gives the reason
+        bool childOnly = false;          // whether only the probing child is asked
     } cases[] = {
         {{hybrid}, {"Sedgewick hybrid C"}, ""},
         {{two}, {"Two: insertion", "Two: shell"}, ""},
@@ -119,28 +124,44 @@ TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
         {{missing}, {}, "--sort-library " + missing + ": "},
         {{text}, {}, "--sort-library " + text + ": "},
         {{narrow}, {}, "--sort-library " + narrow + ": "},
+        // Only a child can open these and live.
+        {{crashing}, {}, "--sort-library " + crashing + ": loading it crashed: ", true},
+        {{hanging}, {}, "--sort-library " + hanging + ": still loading after 2 s", true},
+        {{pointless}, {}, "--sort-library " + pointless + ": loading it crashed: ", true},
+        {{hybrid, crashing}, {}, "--sort-library " + crashing + ": loading it crashed: ", true},
     };
     const std::size_t known = AllContenders().size();
     for (const Case& c : cases) {
-        const std::string row = c.values.front() + (c.values.size() > 1 ? " ..." : "");
-        std::vector<Contender> contenders = AllContenders();
-        std::string error;
-        const bool loaded = AddLibrarySorts(c.values, contenders, error);
-        EXPECT_EQ(loaded, c.error.empty()) << row;
-        if (c.error.empty()) {
-            EXPECT_EQ(Names(contenders, known), c.names) << row;
-            for (std::size_t k = known; k < contenders.size(); ++k) EXPECT_NE(contenders[k].plugin, nullptr) << row;
-            continue;
+        // Loaded here, as a guarded child does, and by the probing child, as
+        // the measuring process does: the same names, the same refusal.
+        for (const bool probed : {false, true}) {
+            if (c.childOnly && !probed) continue;
+            const std::string row = c.values.front() + (c.values.size() > 1 ? " ..." : "") + (probed ? " (probed)" : "");
+            std::vector<Contender> contenders = AllContenders();
+            std::string error;
+            const bool loaded = probed ? ProbeSortLibraries(c.values, 2, contenders, error)
+                                       : AddLibrarySorts(c.values, contenders, error);
+            EXPECT_EQ(loaded, c.error.empty()) << row << ": " << error;
+            if (c.error.empty()) {
+                EXPECT_EQ(Names(contenders, known), c.names) << row;
+                // Only a guarded child holds the sorts themselves.
+                for (std::size_t k = known; k < contenders.size(); ++k)
+                    EXPECT_EQ(contenders[k].plugin != nullptr, !probed) << row;
+                continue;
+            }
+            // Our own messages exactly; after the value, the system's reason,
+            // in its own words.
+            if (c.error.back() == ' ') {
+                EXPECT_EQ(error.rfind(c.error, 0), 0u) << row << ": " << error;
+                EXPECT_GT(error.size(), c.error.size()) << row;
+            } else {
+                EXPECT_EQ(error, c.error) << row;
+            }
+            EXPECT_EQ(error.find('\n'), std::string::npos) << row;
+            if (probed) {
+                EXPECT_EQ(contenders.size(), known) << row << ": the measuring process took sorts of a refusal";
+            }
         }
-        // Our own messages exactly; after the value, the system's reason,
-        // in its own words.
-        if (c.error.back() == ' ') {
-            EXPECT_EQ(error.rfind(c.error, 0), 0u) << row << ": " << error;
-            EXPECT_GT(error.size(), c.error.size()) << row;
-        } else {
-            EXPECT_EQ(error, c.error) << row;
-        }
-        EXPECT_EQ(error.find('\n'), std::string::npos) << row;
     }
     for (const std::string& scratch : {text, narrow}) std::filesystem::remove(scratch);
 }

@@ -15,6 +15,7 @@
 
 #include "bench/suite/counting.h"
 #include "bench/suite/guard.h"
+#include "bench/suite/library_probe.h"
 #include "tests/bench/test_routines.h"
 
 namespace {
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
         if (argc > 2) FailIfAsked(argv[2]);
         return RunCountingChild({argv + 2, argv + argc}, TestContenders());
     }
+    if (argc > 1 && std::string(argv[1]) == kProbingChildFlag)
+        return RunProbingChild({argv + 2, argv + argc}, TestContenders());
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
