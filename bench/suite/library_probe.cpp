@@ -5,6 +5,9 @@
 
 namespace {
 
+// Initialisers of a library have the stack a program's main thread has.
+constexpr std::size_t kProbeStackBytes = std::size_t{8} << 20;
+
 // What the child reported: the value it was loading, the sorts it found
 // with the value that loads each, and its refusal if any.
 struct Probe {
@@ -56,18 +59,36 @@ bool ProbeSortLibraries(const std::vector<std::string>& values, double seconds, 
     return true;
 }
 
-int RunProbingChild(const std::vector<std::string>& values, std::vector<Contender> known) {
-    if (!StaysWithParent()) return 2;
-    for (std::size_t k = 0; k < values.size(); ++k) {
+namespace {
+
+struct ProbeWork {
+    const std::vector<std::string>* values;
+    std::vector<Contender>* known;
+};
+
+// Each value in turn, its sorts' names reported as they are found.
+void LoadAndReport(void* argument) {
+    const ProbeWork& work = *static_cast<ProbeWork*>(argument);
+    for (std::size_t k = 0; k < work.values->size(); ++k) {
         Say("loading " + std::to_string(k));
-        const std::size_t before = known.size();
+        const std::size_t before = work.known->size();
         std::string error;
-        if (!AddLibrarySorts({values[k]}, known, error)) {
+        if (!AddLibrarySorts({(*work.values)[k]}, *work.known, error)) {
             Say("refused " + error);
-            return 0;
+            return;
         }
-        for (std::size_t s = before; s < known.size(); ++s) Say("sort " + known[s].name);
+        for (std::size_t s = before; s < work.known->size(); ++s) Say("sort " + (*work.known)[s].name);
     }
     Say("done");
+}
+
+}  // namespace
+
+int RunProbingChild(const std::vector<std::string>& values, std::vector<Contender> known) {
+    if (!StaysWithParent()) return 2;
+    // As a guarded child sorts: so a fault while loading ends this process
+    // in a way the parent reads as a crash, on every system.
+    ProbeWork work{&values, &known};
+    RunOnLargeStack(LoadAndReport, &work, kProbeStackBytes);
     return 0;
 }

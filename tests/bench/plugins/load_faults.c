@@ -3,12 +3,13 @@
  * survive each. */
 #include <orvandel/sort_plugin.h>
 #include <stddef.h>
-#include <stdlib.h>
 
 #if LOAD_FAULT == 1
-/* An initialiser that crashes. */
+/* An initialiser that crashes: a write through a null pointer faults the
+ * same way on every system (abort() only exits on some). */
 __attribute__((constructor)) static void CrashOnLoad(void) {
-    abort();
+    volatile int* volatile nowhere = NULL; /* read and written at run time: never optimised away */
+    *nowhere = 1;
 }
 #elif LOAD_FAULT == 2
 /* An initialiser that never returns. */
