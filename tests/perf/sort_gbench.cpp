@@ -8,8 +8,11 @@
 // "distinct" cycles through a pool of different draws prepared before timing.
 // The gap between the two is what the predictor learnt.
 #include <benchmark/benchmark.h>
+#include <dlfcn.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -21,6 +24,7 @@
 #include "core/benchmark_run.h"
 #include "core/sort_routine.h"
 #include "core/test_data.h"
+#include "orvandel/sort_plugin.h"
 #include "sorts/routine_table.h"
 
 namespace {
@@ -113,11 +117,35 @@ struct Contender {
     BoundForm bounds;
 };
 
+// A sort of one's own, opened with dlopen from the very file the tool's
+// --sort-library loads: the first sort of its table.
+orvandel_sort_fn librarySort = nullptr;
+
+void LibrarySortSlots(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
+    librarySort(slots + lo, slots + hi);
+}
+
+// The library that ORVANDEL_GBENCH_LIBRARY names, if any; its first sort's
+// name, or null when it has no table of this interface's version.
+const char* OpenLibrarySort(const char* path) {
+    void* library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    const auto* table =
+        library ? static_cast<const orvandel_sort_table*>(dlsym(library, ORVANDEL_SORT_TABLE_SYMBOL)) : nullptr;
+    if (table == nullptr || table->abi_version != ORVANDEL_SORT_ABI_VERSION || table->count < 1) return nullptr;
+    librarySort = table->sorts[0].sort;
+    return table->sorts[0].name;
+}
+
 std::vector<Contender> Contenders() {
     std::vector<Contender> contenders;
     for (const RoutineEntry& entry : RoutineTable)
         contenders.push_back({entry.caption, entry.routine, entry.bounds});
     contenders.push_back({"std::sort", StdSortSlots, BoundForm::kExclusiveUpper});
+    if (const char* path = std::getenv("ORVANDEL_GBENCH_LIBRARY")) {
+        const char* name = OpenLibrarySort(path);
+        if (name == nullptr) std::fprintf(stderr, "orvandel_gbench: %s: no sort table to load\n", path);
+        else contenders.push_back({name, LibrarySortSlots, BoundForm::kExclusiveUpper});
+    }
     return contenders;
 }
 
