@@ -33,6 +33,17 @@ void TakeProbeLine(const std::string& line, std::size_t values, Probe& probe) {
         probe.done = true;
 }
 
+// How a probing child that did not finish ended: a fault the sanitizers
+// catch ends it with a status rather than a signal.
+std::string EndText(const ChildStatus& status) {
+    switch (status.end) {
+        case ChildEnd::kStackOverflow: return "ran out of stack";
+        case ChildEnd::kCrashed: return status.description;
+        case ChildEnd::kExited: break;
+    }
+    return "exited with status " + std::to_string(status.exitCode);
+}
+
 }  // namespace
 
 bool ProbeSortLibraries(const std::vector<std::string>& values, double seconds, std::vector<Contender>& contenders,
@@ -51,9 +62,7 @@ bool ProbeSortLibraries(const std::vector<std::string>& values, double seconds, 
     if (!probe.refusal.empty()) error = probe.refusal;
     else if (hung) error = "--sort-library " + value + ": still loading after " + Number(seconds) + " s";
     else if (!probe.done || status.end != ChildEnd::kExited || status.exitCode != 0)
-        error = "--sort-library " + value + ": loading it " +
-                (status.end == ChildEnd::kExited ? "exited with status " + std::to_string(status.exitCode)
-                                                 : "crashed: " + status.description);
+        error = "--sort-library " + value + ": loading it crashed: " + EndText(status);
     if (!probe.done || !error.empty()) return false;
     for (const auto& [name, k] : probe.sorts) contenders.push_back(LoadedContender(name, values[k], nullptr));
     return true;
