@@ -172,6 +172,13 @@ TEST(OperationCounts, FrameOfOneLevelIsMeasuredWhenTheRoutineRecurses) {
     }
 }
 
+// How abort() ends a process: by its signal, or on Windows with status 3.
+#ifdef _WIN32
+constexpr char kAbortedEnd[] = "exited with status 3";
+#else
+constexpr char kAbortedEnd[] = "killed by signal 6";
+#endif
+
 // The guarded pass: how each row's count ends.
 TEST(CountGuarded, EachRowEndsAsItsCountDid) {
     Contender countless = kCounted;
@@ -190,7 +197,7 @@ TEST(CountGuarded, EachRowEndsAsItsCountDid) {
         {"timing unfinished", untimed, false, CountEnd::kNotTimed, ""},
         {"stack", kStackHungry, true, CountEnd::kStackExhausted, ""},
         {"endless", kEndless, true, CountEnd::kOverLimit, ""},
-        {"aborting", kAborting, true, CountEnd::kCrashed, "killed by signal 6"},
+        {"aborting", kAborting, true, CountEnd::kCrashed, kAbortedEnd},
         {"counted after the others", kCounted, true, CountEnd::kCounted, ""},
     };
     MeasureSettings settings;
