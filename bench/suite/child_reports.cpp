@@ -65,10 +65,18 @@ Clock::time_point After(double seconds) {
     return Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
 }
 
+std::string EndText(const ChildStatus& status) {
+    switch (status.end) {
+        case ChildEnd::kStackOverflow: return "ran out of stack";
+        case ChildEnd::kCrashed: return status.description;
+        case ChildEnd::kExited: break;
+    }
+    return "exited with status " + std::to_string(status.exitCode);
+}
+
 std::string CrashText(const ChildStatus& status, bool silent, const MeasureSettings& settings) {
     if (silent) return "no report within " + Number(ReportAllowanceSeconds(settings)) + " s";
-    if (status.end == ChildEnd::kCrashed) return status.description;
-    return "exited with status " + std::to_string(status.exitCode);
+    return EndText(status);
 }
 
 ChildRead FollowLines(ChildProcess& child, const Clock::time_point& deadline,

@@ -38,6 +38,11 @@ double ReportAllowanceSeconds(const MeasureSettings& settings);
 
 Clock::time_point After(double seconds);
 
+// How a child ended: the signal or exception that ended it, its stack
+// running out, or its exit status (a fault the sanitizers catch ends it
+// with a status rather than a signal).
+std::string EndText(const ChildStatus& status);
+
 // How a child that did not finish its work ended, for a crashed row:
 // silent when it sent no report within the allowance and was killed.
 std::string CrashText(const ChildStatus& status, bool silent, const MeasureSettings& settings);

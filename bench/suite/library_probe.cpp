@@ -17,7 +17,8 @@ struct Probe {
     bool done = false;
 };
 
-// Reports: "loading K", "sort K NAME", "refused TEXT", "done".
+// Reports: "loading K" (the value the child opens), "sort NAME", "refused
+// TEXT", "done".
 void TakeProbeLine(const std::string& line, std::size_t values, Probe& probe) {
     const std::size_t space = line.find(' ');
     const std::string word = line.substr(0, space);
@@ -33,15 +34,25 @@ void TakeProbeLine(const std::string& line, std::size_t values, Probe& probe) {
         probe.done = true;
 }
 
-// How a probing child that did not finish ended: a fault the sanitizers
-// catch ends it with a status rather than a signal.
-std::string EndText(const ChildStatus& status) {
-    switch (status.end) {
-        case ChildEnd::kStackOverflow: return "ran out of stack";
-        case ChildEnd::kCrashed: return status.description;
-        case ChildEnd::kExited: break;
+struct ProbeWork {
+    const std::vector<std::string>* values;
+    std::vector<Contender>* known;
+};
+
+// Each value in turn, its sorts' names reported as they are found.
+void LoadAndReport(void* argument) {
+    const ProbeWork& work = *static_cast<ProbeWork*>(argument);
+    for (std::size_t k = 0; k < work.values->size(); ++k) {
+        Say("loading " + std::to_string(k));
+        const std::size_t before = work.known->size();
+        std::string error;
+        if (!AddLibrarySorts({(*work.values)[k]}, *work.known, error)) {
+            Say("refused " + error);
+            return;
+        }
+        for (std::size_t s = before; s < work.known->size(); ++s) Say("sort " + (*work.known)[s].name);
     }
-    return "exited with status " + std::to_string(status.exitCode);
+    Say("done");
 }
 
 }  // namespace
@@ -67,31 +78,6 @@ bool ProbeSortLibraries(const std::vector<std::string>& values, double seconds, 
     for (const auto& [name, k] : probe.sorts) contenders.push_back(LoadedContender(name, values[k], nullptr));
     return true;
 }
-
-namespace {
-
-struct ProbeWork {
-    const std::vector<std::string>* values;
-    std::vector<Contender>* known;
-};
-
-// Each value in turn, its sorts' names reported as they are found.
-void LoadAndReport(void* argument) {
-    const ProbeWork& work = *static_cast<ProbeWork*>(argument);
-    for (std::size_t k = 0; k < work.values->size(); ++k) {
-        Say("loading " + std::to_string(k));
-        const std::size_t before = work.known->size();
-        std::string error;
-        if (!AddLibrarySorts({(*work.values)[k]}, *work.known, error)) {
-            Say("refused " + error);
-            return;
-        }
-        for (std::size_t s = before; s < work.known->size(); ++s) Say("sort " + (*work.known)[s].name);
-    }
-    Say("done");
-}
-
-}  // namespace
 
 int RunProbingChild(const std::vector<std::string>& values, std::vector<Contender> known) {
     if (!StaysWithParent()) return 2;
