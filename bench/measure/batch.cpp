@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "bench/measure/sort_check.h"
 #include "core/benchmark_run.h"
 #include "platform/win32.h"
 
@@ -21,23 +22,12 @@ int BatchSize(double oneSortMs, double minTimeMs, double timeLimitMs, std::int32
 
 namespace {
 
-// The value of the slot after each copy: a sort that writes one slot past
-// its range changes it (unless it writes this very value).
-constexpr std::int32_t kGuardValue = 0x5a5a5a5a;
-
 // Sorts slots 1 ... count - 1 with the contender, in its own form.
 void SortSlots(const Contender& contender, std::int32_t* slots, std::int32_t count) {
     if (contender.plugin != nullptr)
         contender.plugin(slots + kLowerBound, slots + count);
     else
         contender.routine(slots, kLowerBound, UpperBound(contender.bounds, count));
-}
-
-// The slot of a copy that its sort changed outside its range: 0, the slot
-// before it, or count, the guard after it; kNoDescent when neither.
-std::int32_t StrayWrite(const std::int32_t* copy, std::int32_t count, std::int32_t slotZero) {
-    if (copy[0] != slotZero) return 0;
-    return copy[count] != kGuardValue ? count : kNoDescent;
 }
 
 }  // namespace
@@ -49,13 +39,8 @@ BatchTiming TimeBatch(const Contender& contender, const CellData& data, std::int
     // copy's range is told from a write just before the next one's.
     const std::size_t stride = static_cast<std::size_t>(count) + 1;
     copies.resize(stride * static_cast<std::size_t>(batch));
-    std::vector<std::int32_t> slotZero(static_cast<std::size_t>(batch));
-    for (int k = 0; k < batch; ++k) {
-        std::int32_t* copy = copies.data() + k * stride;
-        WriteDraw(data, firstDraw + k, copy);
-        copy[count] = kGuardValue;
-        slotZero[static_cast<std::size_t>(k)] = copy[0];
-    }
+    std::vector<WrittenCopy> written;
+    for (int k = 0; k < batch; ++k) written.push_back(WriteCopy(data, firstDraw + k, copies.data() + k * stride));
 
     SetPriorityClass(GetCurrentProcess(), REALTIME_PRIORITY_CLASS);
     const DWORD startTick = GetTickCount();
@@ -65,10 +50,8 @@ BatchTiming TimeBatch(const Contender& contender, const CellData& data, std::int
     const DWORD endTick = GetTickCount();
     SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
 
-    BatchTiming timing{(end - start) / batch, ElapsedTicks(startTick, endTick), kNoDescent};
-    for (int k = 0; k < batch && timing.failedSlot == kNoDescent; ++k)
-        timing.failedSlot = StrayWrite(copies.data() + k * stride, count, slotZero[static_cast<std::size_t>(k)]);
-    for (int k = 0; k < batch && timing.failedSlot == kNoDescent; ++k)
-        timing.failedSlot = FindFirstDescent(copies.data() + k * stride, kLowerBound, count);
+    BatchTiming timing{(end - start) / batch, ElapsedTicks(startTick, endTick), {}};
+    for (int k = 0; k < batch && !timing.failure.failed(); ++k)
+        timing.failure = CheckCopy(data, written[static_cast<std::size_t>(k)], copies.data() + k * stride);
     return timing;
 }

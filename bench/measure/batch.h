@@ -9,6 +9,7 @@
 
 #include "bench/measure/cell_data.h"
 #include "bench/measure/contenders.h"
+#include "bench/measure/measurement.h"
 
 // Milliseconds from some fixed start.
 using MillisecondClock = double (*)();
@@ -28,15 +29,13 @@ int BatchSize(double oneSortMs, double minTimeMs, double timeLimitMs, std::int32
 struct BatchTiming {
     double perSortMs = 0;
     std::uint32_t ticks = 0;         // the window's millisecond tick over the whole batch
-    // First descent of the first copy out of order, or, before the order is
-    // checked, the first slot outside its range that a sort changed: 0 or
-    // count, never the slot of a descent (IsStrayWrite).
-    std::int32_t failedSlot = -1;
+    SortFailure failure;             // the first copy's that failed a check
+
 };
 
 // Writes draws firstDraw ... firstDraw + batch - 1 of the cell into batch
 // slices of copies (resized to fit), each followed by a guard slot, then
 // times contender sorting each slice, at the raised priority, and checks
-// them: first that slot 0 and the guard are as written, then the order.
+// every one of them (sort_check.h) once the clock has stopped.
 BatchTiming TimeBatch(const Contender& contender, const CellData& data, std::int64_t firstDraw, int batch,
                       std::vector<std::int32_t>& copies, MillisecondClock clock);

@@ -24,12 +24,23 @@ struct MeasureSettings {
 // How a guarded cell ended, when not with all its runs.
 enum class CellEnd { kMeasured, kStackExhausted, kOverLimit, kPredictedOver, kCrashed };
 
-// Whether a row's failed slot is not a descent but a slot outside the
-// sorted range that the sort changed: slot 0 before it, or slot count, the
-// guard after it. A descent is always found in 1 ... count - 2.
-constexpr bool IsStrayWrite(std::int32_t failedSlot, std::int32_t count) {
-    return failedSlot == 0 || failedSlot == count;
-}
+// The checks after every sort, in the order they are made: that nothing
+// outside the sorted range changed, that the range holds exactly the values
+// it was given, and that they ascend.
+enum class SortCheck { kPassed, kRange, kValues, kOrder };
+
+// What the checks found wrong with a sort, if anything.
+struct SortFailure {
+    SortCheck check = SortCheck::kPassed;
+    // kRange: the slot outside the range that changed, 0 (before it) or
+    // count (the guard after it); kValues: the first slot that differs from
+    // the sorted input; kOrder: the first descent.
+    std::int32_t slot = -1;
+    std::int32_t held = 0;      // kValues: what the slot holds
+    std::int32_t expected = 0;  // kValues: what the sorted input holds there
+
+    bool failed() const { return check != SortCheck::kPassed; }
+};
 
 // How a contender's counting pass (--operations) ended.
 enum class CountEnd {
@@ -37,6 +48,7 @@ enum class CountEnd {
     kCounted,
     kNotCountable,    // the contender has no counter
     kNotTimed,        // the timed runs did not finish, so the count was not started
+    kFailed,          // the counted sort failed a check
     kStackExhausted,
     kOverLimit,
     kCrashed,
@@ -46,13 +58,14 @@ struct OperationsRow {
     CountEnd end = CountEnd::kNotAsked;
     OperationCounts counts;
     std::string crash;  // with kCrashed: how the counting process ended
+    SortFailure failure;  // with kFailed
 };
 
 struct Measurement {
     Contender contender;
     std::vector<double> times;          // milliseconds per sort by the steady clock, one per run
     std::vector<std::uint32_t> ticks;   // the same runs by the window's millisecond tick, per batch
-    std::int32_t failedSlot = -1;       // first descent found, a stray write, or -1 when every check passed
+    SortFailure failure;                // the first check a sort of the row failed
     std::string pattern = "window";
     std::int32_t count = 0;
     int batch = 1;                      // sorts per timed run

@@ -1,11 +1,10 @@
-// The timed repetitions of one cell in this process: every contender sorts
-// the cell's draws, each written outside the timed interval, and the sorted
-// slots are checked after every repetition.
+// The timed repetitions of one cell: their order over the contenders, and
+// one repetition of one contender, its draws written outside the timed
+// interval and the sorted slots checked after it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "bench/measure/cell_data.h"
@@ -14,6 +13,7 @@
 
 struct Repetition {
     int contender;  // index into the contenders
+    int round;      // the contender's repetitions before this one
     bool timed;     // false for a warm-up
 };
 
@@ -25,27 +25,19 @@ std::vector<Repetition> Schedule(int contenders, const MeasureSettings& settings
 
 // One timed or warm-up repetition as it finished.
 struct Sample {
-    std::size_t repetition;  // index into the schedule
-    double perSortMs;
-    std::uint32_t ticks;
-    int batch;
-    std::int32_t failedSlot;
-    std::int64_t draws;      // different data sets the contender has sorted so far
+    double perSortMs = 0;
+    std::uint32_t ticks = 0;
+    int batch = 1;
+    SortFailure failure;
+    std::int64_t draws = 0;  // different data sets the contender has sorted so far
 };
 
-struct RepetitionEvents {
-    std::function<void(std::size_t repetition)> starting;
-    std::function<void(const Sample& sample)> finished;
-};
-
-// Runs the repetitions of order from first on, on fresh draws of the cell,
-// leaving out the contenders marked in skip. A contender whose check fails
-// does no further repetitions. batches holds each contender's sorts per
-// sample where an earlier process found it, 0 where not: the contender's
-// first repetition then finds how many sorts make a sample last
+// Round round of contender on fresh draws of the cell. Its sorts take the
+// cell's draws in order, one to find its batch and then whole batches, so
+// every contender sorts the same sequence of draws, and none twice. batch
+// is the contender's sorts per sample as found in its first round, 0 there:
+// that round then finds how many sorts make a sample last
 // settings.minTimeMs, and is done again with that batch when it is more
-// than one.
-void RunRepetitions(const std::vector<Contender>& contenders, const CellData& data,
-                    const MeasureSettings& settings, const std::vector<Repetition>& order,
-                    std::size_t first, std::vector<bool> skip, std::vector<int> batches,
-                    const RepetitionEvents& events);
+// than one. copies is the room the copies are written to.
+Sample RunRepetition(const Contender& contender, const CellData& data, const MeasureSettings& settings, int round,
+                     int batch, std::vector<std::int32_t>& copies);

@@ -32,7 +32,7 @@ void WriteCsv(std::ostream& out, const Report& report) {
         out << CsvField(row.contender.name) << ',' << CsvField(row.contender.label) << ','
             << (row.contender.reference ? "true" : "false") << ',' << row.times.size() << ',' << row.draws << ',';
         if (f.failed)
-            out << ",,,,,,," << (row.failedSlot != -1 ? std::to_string(row.failedSlot) : "");
+            out << ",,,,,,," << (row.failure.failed() ? std::to_string(row.failure.slot) : "");
         else
             out << Fixed(f.summary.min, 3) << ',' << Fixed(f.summary.median, 3) << ','
                 << Fixed(f.summary.mean, 3) << ',' << Fixed(f.summary.stddev, 3) << ','
@@ -62,7 +62,7 @@ void WriteMatrixCsv(std::ostream& out, const Report& report) {
                 << Fixed(f.summary.max, 6) << ',' << Fixed(f.nsPerElement, 3) << ','
                 << (f.ratio ? Fixed(*f.ratio, 4) : "") << ',';
         out << CsvField(f.failed ? Unfinished(report, row) : "measured") << ','
-            << (row.failedSlot != -1 ? std::to_string(row.failedSlot) : "") << ',';
+            << (row.failure.failed() ? std::to_string(row.failure.slot) : "") << ',';
         for (std::size_t k = 0; k < row.times.size(); ++k) out << (k ? " " : "") << Fixed(row.times[k], 6);
         if (report.settings.operations) WriteOperationFields(out, report, row);
         out << '\n';

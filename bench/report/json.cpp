@@ -68,7 +68,7 @@ nlohmann::json Row(const Report& report, const Measurement& row) {
         {"pattern", row.pattern},
         {"count", row.count},
         {"status", RowStatus(row)},
-        {"failed_slot", row.failedSlot != -1 ? nlohmann::json(row.failedSlot) : nlohmann::json()},
+        {"failed_slot", row.failure.failed() ? nlohmann::json(row.failure.slot) : nlohmann::json()},
         {"batch", row.batch},
         {"draws", row.draws},
         {"times_ms", row.times},
@@ -98,7 +98,7 @@ const char* RowStatus(const Measurement& row) {
         case CellEnd::kCrashed: return "crashed";
         case CellEnd::kMeasured: break;
     }
-    return row.failedSlot == -1 ? "measured" : "failed";
+    return row.failure.failed() ? "failed" : "measured";
 }
 
 nlohmann::json ReportJson(const Report& report) {

@@ -24,6 +24,19 @@ std::string Seconds(double seconds) {
 
 }  // namespace
 
+std::string CheckText(const SortFailure& failure) {
+    const std::string slot = std::to_string(failure.slot);
+    switch (failure.check) {
+        case SortCheck::kRange: return "wrote outside its range at slot " + slot;
+        case SortCheck::kValues:
+            return "changed its values: slot " + slot + " holds " + std::to_string(failure.held) +
+                   " where the sorted input holds " + std::to_string(failure.expected);
+        case SortCheck::kOrder: return "failed at slot " + slot;
+        case SortCheck::kPassed: break;
+    }
+    return "";
+}
+
 std::string DrawsText(const MeasureSettings& settings) {
     return settings.sameData ? "the seed's data every sort"
                              : "a new draw every sort below " + std::to_string(kDistinctDrawsBelow) + " values";
@@ -31,7 +44,7 @@ std::string DrawsText(const MeasureSettings& settings) {
 
 RowFigures Figures(const Report& report, const Measurement& row) {
     RowFigures figures;
-    figures.failed = row.failedSlot != -1 || row.end != CellEnd::kMeasured;
+    figures.failed = row.failure.failed() || row.end != CellEnd::kMeasured;
     if (figures.failed || row.times.empty()) return figures;
     figures.summary = Summarise(row.times);
     const double sorted = static_cast<double>(row.count - 1);
@@ -57,13 +70,11 @@ std::string Unfinished(const Report& report, const Measurement& row) {
         case CellEnd::kCrashed: return "crashed: " + row.crash;
         case CellEnd::kMeasured: break;
     }
-    if (row.failedSlot == -1) return "";
-    const std::string slot = "at slot " + std::to_string(row.failedSlot);
-    return IsStrayWrite(row.failedSlot, row.count) ? "wrote outside its range " + slot : "failed " + slot;
+    return CheckText(row.failure);
 }
 
 std::string FailureText(const Report& report, const Measurement& row) {
-    const bool orderFailed = row.end == CellEnd::kMeasured && !IsStrayWrite(row.failedSlot, row.count);
+    const bool orderFailed = row.end == CellEnd::kMeasured && row.failure.check == SortCheck::kOrder;
     return (orderFailed ? "order check " : "") + Unfinished(report, row);
 }
 

@@ -40,6 +40,11 @@ RowFigures Figures(const Report& report, const Measurement& row);
 // 312 s)", or how its process crashed; empty for a row with figures.
 std::string Unfinished(const Report& report, const Measurement& row);
 
+// What the checks found wrong with a sort: "wrote outside its range at
+// slot N", "changed its values: slot N holds V where the sorted input holds
+// W", "failed at slot N" (a descent); empty when it passed.
+std::string CheckText(const SortFailure& failure);
+
 // Unfinished as a sentence of its own: a failed check says it was the
 // order check ("order check failed at slot N").
 std::string FailureText(const Report& report, const Measurement& row);

@@ -81,7 +81,7 @@ void TakeCount(const std::string& line, const MeasureSettings& settings, const s
     words >> c.comparisons >> steps >> c.exchanges >> c.calls >> c.depth >> c.frameBytes;
     if (word != "counted" || !words) return;
     c.steps = steps == 1;
-    rows[todo[k]].operations = {CountEnd::kCounted, c, ""};
+    rows[todo[k]].operations = {CountEnd::kCounted, c, "", {}};
     run.running = -1;
     run.next = k + 1;
     run.deadline = After(ReportAllowanceSeconds(settings));
@@ -102,7 +102,7 @@ std::vector<std::size_t> RowsToCount(std::vector<Measurement>& rows) {
         OperationsRow& operations = rows[k].operations;
         if (rows[k].contender.counter == nullptr)
             operations.end = CountEnd::kNotCountable;
-        else if (rows[k].end != CellEnd::kMeasured || rows[k].failedSlot != -1)
+        else if (rows[k].end != CellEnd::kMeasured || rows[k].failure.failed())
             operations.end = CountEnd::kNotTimed;
         else
             todo.push_back(k);

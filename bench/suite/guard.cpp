@@ -114,16 +114,22 @@ struct ChildWork {
 
 void RunChildWork(void* raw) {
     const ChildWork& work = *static_cast<const ChildWork*>(raw);
-    const RepetitionEvents events{
-        [](std::size_t repetition) { Say("start " + std::to_string(repetition)); },
-        [](const Sample& s) {
-            Say("sample " + std::to_string(s.repetition) + ' ' + Number(s.perSortMs) + ' ' +
-                std::to_string(s.ticks) + ' ' + std::to_string(s.batch) + ' ' + std::to_string(s.failedSlot) +
-                ' ' + std::to_string(s.draws));
-        }};
-    const auto contenders = static_cast<int>(work.contenders->size());
-    RunRepetitions(*work.contenders, *work.data, *work.settings, Schedule(contenders, *work.settings),
-                   work.first, *work.skip, *work.batches, events);
+    const std::vector<Repetition> order = Schedule(static_cast<int>(work.contenders->size()), *work.settings);
+    std::vector<bool> skip = *work.skip;
+    std::vector<int> batches = *work.batches;
+    std::vector<std::int32_t> copies;
+    for (std::size_t done = work.first; done < order.size(); ++done) {
+        const auto c = static_cast<std::size_t>(order[done].contender);
+        if (skip[c]) continue;
+        Say("start " + std::to_string(done));
+        const Sample s = RunRepetition((*work.contenders)[c], *work.data, *work.settings, order[done].round, batches[c], copies);
+        batches[c] = s.batch;
+        skip[c] = s.failure.failed();
+        Say("sample " + std::to_string(done) + ' ' + Number(s.perSortMs) + ' ' +
+            std::to_string(s.ticks) + ' ' + std::to_string(s.batch) + ' ' + std::to_string(static_cast<int>(s.failure.check)) +
+            ' ' + std::to_string(s.failure.slot) + ' ' + std::to_string(s.failure.held) + ' ' + std::to_string(s.failure.expected) +
+            ' ' + std::to_string(s.draws));
+    }
 }
 
 // What one child did before it ended or was stopped.
@@ -159,14 +165,16 @@ void TakeReport(const std::string& line, const std::vector<Contender>& contender
     double perSortMs = 0;
     std::uint32_t ticks = 0;
     int batch = 1;
-    std::int32_t failedSlot = -1;
+    int check = 0;
+    SortFailure failure;
     std::int64_t draws = 0;
-    words >> perSortMs >> ticks >> batch >> failedSlot >> draws;
+    words >> perSortMs >> ticks >> batch >> check >> failure.slot >> failure.held >> failure.expected >> draws;
+    failure.check = static_cast<SortCheck>(check);
     Measurement& row = rows[c];
     row.batch = batch;
     row.draws = draws;
-    row.failedSlot = failedSlot;
-    if (order[repetition].timed && failedSlot == -1) {
+    row.failure = failure;
+    if (order[repetition].timed && !failure.failed()) {
         row.times.push_back(perSortMs);
         row.ticks.push_back(ticks);
     }
@@ -193,7 +201,7 @@ ChildRun FollowChild(ChildProcess& child, const std::vector<Contender>& contende
 // Left out of a child's work: predicted rows, rows ended by an earlier
 // child, failed checks.
 bool Ended(const Measurement& row) {
-    return row.end != CellEnd::kMeasured || row.failedSlot != -1;
+    return row.end != CellEnd::kMeasured || row.failure.failed();
 }
 
 // The first repetition from on whose row has not ended, or order.size().

@@ -15,7 +15,7 @@ constexpr double kMostGrowth = 2;
 // The time per sort a row stands for in a prediction, or 0 when it has none.
 double KnownMs(const Measurement& row, double timeLimitSeconds) {
     switch (row.end) {
-        case CellEnd::kMeasured: return row.failedSlot == -1 && !row.times.empty() ? Median(row.times) : 0;
+        case CellEnd::kMeasured: return !row.failure.failed() && !row.times.empty() ? Median(row.times) : 0;
         case CellEnd::kOverLimit: return timeLimitSeconds * 1000;
         case CellEnd::kPredictedOver: return row.predictedMs;
         default: return 0;

@@ -438,7 +438,7 @@ TEST(BenchSavedReport, ARunReadsBackAsItsOwnCells) {
     run.rows[0].times = {1.5, 2.5, 3.25};
     run.rows[0].ticks = {1, 2, 3};
     run.rows[1].contender = yardstick;
-    run.rows[1].failedSlot = 17;
+    run.rows[1].failure = {SortCheck::kOrder, 17};
     for (Measurement& row : run.rows) row.count = 4000;
 
     SavedReport read;

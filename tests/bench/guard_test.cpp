@@ -385,13 +385,13 @@ TEST(BenchGuard, AStackOverflowOrAFailedCheckEndsItsRowOnlyAndTheMatrixGoesOn) {
         const Measurement* row = &rows[3 * cell];
         EXPECT_EQ(row[0].pattern, pattern);
         EXPECT_EQ(row[0].end, CellEnd::kMeasured);
-        EXPECT_EQ(row[0].failedSlot, -1);
+        EXPECT_FALSE(row[0].failure.failed());
         EXPECT_EQ(row[0].times.size(), 3u);  // every run, despite the restart in its rounds
         EXPECT_EQ(row[0].ticks.size(), 3u);
         EXPECT_EQ(row[1].end, CellEnd::kStackExhausted);
         EXPECT_TRUE(row[1].times.empty());
         EXPECT_EQ(row[2].end, CellEnd::kMeasured);
-        EXPECT_EQ(row[2].failedSlot, 17);
+        EXPECT_EQ(row[2].failure.slot, 17);
         EXPECT_TRUE(row[2].times.empty());
         // The failing rows end in their first repetition, each repetition is
         // started once, in schedule order.
@@ -426,7 +426,8 @@ TEST(BenchGuard, CellsMarkedInEveryReportAndTheExitStatusIsOne) {
     EXPECT_EQ(err.str(),
               "orvandel-bench: Endless (all-equal, 500 values): over 3 s\n"
               "orvandel-bench: Stack hungry (all-equal, 500 values): stack exhausted\n"
-              "orvandel-bench: Broken (all-equal, 500 values): order check failed at slot 17\n");
+              "orvandel-bench: Broken (all-equal, 500 values): changed its values: slot 17 holds 206 where the sorted "
+              "input holds 205\n");
 }
 
 TEST(BenchGuard, ACellPredictedFarOverTheLimitIsNotStarted) {
@@ -477,7 +478,7 @@ TEST(BenchGuard, PredictionGrowsBetweenLinearAndQuadratic) {
         EXPECT_NEAR(*predicted, c.expected, c.expected * 1e-9) << c.count << " after " << c.smaller.size();
     }
     Measurement failed = Row(CellEnd::kMeasured, 1000, {});
-    failed.failedSlot = 5;
+    failed.failure = {SortCheck::kOrder, 5};
     EXPECT_FALSE(PredictMs({failed}, 10000, limit).has_value());
 }
 

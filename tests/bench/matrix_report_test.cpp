@@ -116,7 +116,7 @@ Report MatrixReport() {
     report.rows.back().predictedMs = 312000;
     Measurement over = Cell(Named("Slow", false), "random", 1001, {}, CellEnd::kOverLimit);
     Measurement broken = Cell(Named("Broken", false), "random", 1001, {});
-    broken.failedSlot = 17;
+    broken.failure = {SortCheck::kOrder, 17};
     Measurement crashed = Cell(Named("Crash, \"bad\"", false), "random", 1001, {}, CellEnd::kCrashed);
     crashed.crash = "killed by signal 11 (Segmentation fault)";
     report.rows.insert(report.rows.end(), {over, broken, crashed});
@@ -168,7 +168,7 @@ TEST(BenchBatch, CopiesAreMadeBeforeTheClockStartsAndCheckedAfterItStops) {
     EXPECT_EQ(watch.freshCopies, (std::vector<int>{4, 0}));   // start: four fresh copies
     EXPECT_EQ(watch.sortedCopies, (std::vector<int>{0, 4}));  // stop: all four sorted
     EXPECT_DOUBLE_EQ(timing.perSortMs, 10.0 / 4);
-    EXPECT_EQ(timing.failedSlot, kNoDescent);
+    EXPECT_FALSE(timing.failure.failed());
     EXPECT_EQ(data, (std::vector<std::int32_t>{9, 8, 7, 6, 5, 4, 3, 2, 1, 0}));  // the original untouched
 }
 
@@ -178,9 +178,10 @@ TEST(BenchBatch, AFailedCopyIsFoundWhereverItIsInTheBatch) {
     std::vector<std::int32_t> copies;
     watch = ClockWatch{&data, &copies, 4, {}, {}};
     sortsCalled = 0;
-    EXPECT_EQ(TimeBatch(kBrokenOnThird, OneDataSet(data), 0, 4, copies, WatchingClock).failedSlot, 17);
-    EXPECT_EQ(TimeBatch(kBrokenOnThird, OneDataSet(data), 4, 4, copies, WatchingClock).failedSlot,
-              kNoDescent);  // calls 5 to 8
+    const SortFailure third = TimeBatch(kBrokenOnThird, OneDataSet(data), 0, 4, copies, WatchingClock).failure;
+    EXPECT_EQ(third.check, SortCheck::kOrder);
+    EXPECT_EQ(third.slot, 17);
+    EXPECT_FALSE(TimeBatch(kBrokenOnThird, OneDataSet(data), 4, 4, copies, WatchingClock).failure.failed());  // calls 5 to 8
 }
 
 TEST(BenchBatch, BatchSizeReachesTheMinimumTimeWithinItsMemory) {
@@ -212,9 +213,10 @@ TEST(BenchBatch, TheFirstRepetitionFindsTheBatchAndEverySampleSortsIt) {
     std::string error;
     ASSERT_TRUE(GenerateData(settings, data, error));
     std::vector<Sample> samples;
-    const RepetitionEvents events{[](std::size_t) {}, [&](const Sample& s) { samples.push_back(s); }};
+    std::vector<std::int32_t> copies;
     sortsCalled = 0;
-    RunRepetitions({kCounting}, data, settings, Schedule(1, settings), 0, {false}, {0}, events);
+    for (const Repetition& r : Schedule(1, settings))
+        samples.push_back(RunRepetition(kCounting, data, settings, r.round, samples.empty() ? 0 : samples[0].batch, copies));
     ASSERT_EQ(samples.size(), 4u);
     const int batch = samples[0].batch;
     EXPECT_GT(batch, 1);

@@ -245,7 +245,7 @@ Report CountedReport() {
     c.calls = 700;
     c.depth = 30000;
     c.frameBytes = 80;
-    routine.operations = {CountEnd::kCounted, c, ""};
+    routine.operations = {CountEnd::kCounted, c, "", {}};
     Measurement comparator = routine;
     comparator.contender.name = "Comparator";
     comparator.operations.counts = {};
@@ -253,10 +253,10 @@ Report CountedReport() {
     Measurement radix = routine;
     radix.contender.name = "Radix";
     radix.contender.notCounted = "a radix sort";
-    radix.operations = {CountEnd::kNotCountable, {}, ""};
+    radix.operations = {CountEnd::kNotCountable, {}, "", {}};
     Measurement slow = routine;
     slow.contender.name = "Slow";
-    slow.operations = {CountEnd::kOverLimit, {}, ""};
+    slow.operations = {CountEnd::kOverLimit, {}, "", {}};
     report.rows = {routine, comparator, radix, slow};
     return report;
 }

@@ -12,6 +12,8 @@ namespace {
 // Deeper than any stack: 2^30 frames of 64 KiB.
 constexpr std::int32_t kUnreachableDepth = 1 << 30;
 
+// Sorts, then puts a value one above its neighbour's at slot 17: ascending
+// order broken there, and a value that was never given.
 void BrokenAtSeventeen(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
     std::sort(slots + lo, slots + hi);
     slots[17] = slots[18] + 1;
