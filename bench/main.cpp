@@ -19,7 +19,6 @@
 #include "bench/app/version.h"
 #include "bench/app/window_runs.h"
 #include "bench/measure/contenders.h"
-#include "bench/suite/counting.h"
 #include "bench/suite/guard.h"
 #include "bench/suite/interruption.h"
 #include "bench/suite/library_probe.h"
@@ -63,8 +62,6 @@ int Printed(int status) {
 int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == kMeasuringChildFlag)
         return RunMeasuringChild({argv + 2, argv + argc}, AllContenders());
-    if (argc > 1 && std::string(argv[1]) == kCountingChildFlag)
-        return RunCountingChild({argv + 2, argv + argc}, AllContenders());
     if (argc > 1 && std::string(argv[1]) == kProbingChildFlag)
         return RunProbingChild({argv + 2, argv + argc}, AllContenders());
     CommandLine line = ParseCommandLine(argc, argv, std::cout, std::cerr);

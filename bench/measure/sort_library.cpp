@@ -104,9 +104,10 @@ bool FindSorts(void* library, const LibraryParts& parts, std::vector<LoadedSort>
     return sort != nullptr;
 }
 
-bool AddLibrary(const std::string& value, std::vector<Contender>& contenders, std::string& error) {
+bool AddLibrary(const std::string& value, const std::string& openAs, std::vector<Contender>& contenders,
+                std::string& error) {
     const LibraryParts parts = SplitLibraryValue(value);
-    void* library = OpenSharedLibrary(parts.path, error);
+    void* library = OpenSharedLibrary(openAs, error);
     std::vector<LoadedSort> sorts;
     if (library == nullptr || !FindSorts(library, parts, sorts, error)) return false;
     for (const LoadedSort& sort : sorts) {
@@ -143,17 +144,22 @@ Contender LoadedContender(const std::string& name, const std::string& value, Plu
     return contender;
 }
 
-bool AddLibrarySorts(const std::vector<std::string>& values, std::vector<Contender>& contenders,
-                     std::string& error) {
-    for (const std::string& value : values) {
-        if (std::any_of(value.begin(), value.end(), IsControl)) {
-            error = "--sort-library: a value with control characters";
-            return false;
-        }
-        if (!AddLibrary(value, contenders, error)) {
-            error = "--sort-library " + value + ": " + error;
-            return false;
-        }
+bool AddLibrarySort(const std::string& value, const std::string& openAs, std::vector<Contender>& contenders,
+                    std::string& error) {
+    if (std::any_of(value.begin(), value.end(), IsControl)) {
+        error = "--sort-library: a value with control characters";
+        return false;
+    }
+    if (!AddLibrary(value, openAs, contenders, error)) {
+        error = "--sort-library " + value + ": " + error;
+        return false;
     }
     return true;
+}
+
+bool AddLibrarySorts(const std::vector<std::string>& values, std::vector<Contender>& contenders,
+                     std::string& error) {
+    return std::all_of(values.begin(), values.end(), [&](const std::string& value) {
+        return AddLibrarySort(value, SplitLibraryValue(value).path, contenders, error);
+    });
 }

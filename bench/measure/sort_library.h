@@ -34,3 +34,8 @@ Contender LoadedContender(const std::string& name, const std::string& value, Plu
 // characters, as does a value.
 bool AddLibrarySorts(const std::vector<std::string>& values, std::vector<Contender>& contenders,
                      std::string& error);
+
+// AddLibrarySorts for one value, its library opened from openAs (a file
+// held open for the run) rather than the path it names.
+bool AddLibrarySort(const std::string& value, const std::string& openAs, std::vector<Contender>& contenders,
+                    std::string& error);

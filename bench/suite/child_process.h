@@ -1,6 +1,7 @@
-// The operating system's side of a guarded measurement: a child process of
-// this program whose standard output is a pipe to the parent, reading it
-// with a deadline, and the large stack the child sorts on. One file per
+// The operating system's side of the tool's children: a child process of
+// this program with a channel of its own (a pipe for its reports, another
+// for the parent's requests), reading it with a deadline, ending the child
+// and all it started, and the large stack the child sorts on. One file per
 // system implements it (child_process_posix.cpp, child_process_win32.cpp).
 #pragma once
 
@@ -9,22 +10,43 @@
 #include <vector>
 
 struct ChildProcess {
-    std::intptr_t process = -1;  // process id, or process handle
-    std::intptr_t output = -1;   // read end of the child's standard output
+    std::intptr_t process = -1;   // process id, or process handle
+    std::intptr_t reports = -1;   // read end of the child's reports
+    std::intptr_t requests = -1;  // write end of the parent's requests
+    std::intptr_t group = -1;     // its process group, or its job object
 };
 
-// Starts this program's own executable with arguments (argv[1] on), its
-// standard output a pipe to the parent and its standard error shared. The
-// child is killed when the parent dies or is interrupted (interruption.h).
-// Returns false with a message when it cannot be started.
-bool StartChild(const std::vector<std::string>& arguments, ChildProcess& child, std::string& error);
+// Keeps the file at path open for the rest of the run, so that every child
+// that opens it later opens this very file, whatever becomes of the name:
+// the descriptor is handed to each child (POSIX), or the file cannot be
+// deleted or replaced while it is held (Windows). Returns -1 with the
+// system's reason when it cannot be opened.
+std::intptr_t HoldFile(const std::string& path, std::string& error);
+
+// The name by which a child opens the k-th file of the held list that
+// StartChild gave it, which was held from path.
+std::string HeldFilePath(std::size_t k, const std::string& path);
+
+// Starts this program's own executable with arguments (argv[1] on) in a
+// process group (a job) of its own. Its reports and the parent's requests
+// travel on pipes of their own; its standard output and standard error are
+// the parent's standard error, its standard input nothing. held are files
+// from HoldFile that it may open. The child is killed with everything it
+// started when the parent dies or is interrupted (interruption.h). Returns
+// false with a message when it cannot be started.
+bool StartChild(const std::vector<std::string>& arguments, const std::vector<std::intptr_t>& held,
+                ChildProcess& child, std::string& error);
 
 enum class ChildRead { kData, kEnd, kTimeout };
 
-// Appends what the child has written to text, waiting at most
-// timeoutSeconds: kData when something came, kEnd when the child closed its
-// output, kTimeout when nothing came in time.
+// Appends what the child has reported to text, waiting at most
+// timeoutSeconds: kData when something came, kEnd when its report pipe
+// closed or the child ended with nothing left in it (a process it started
+// may hold the pipe open), kTimeout when nothing came in time.
 ChildRead ReadChild(ChildProcess& child, double timeoutSeconds, std::string& text);
+
+// Writes a request to the child; false when it can no longer read them.
+bool SendChild(ChildProcess& child, const std::string& text);
 
 enum class ChildEnd { kExited, kStackOverflow, kCrashed };
 
@@ -32,16 +54,23 @@ struct ChildStatus {
     ChildEnd end = ChildEnd::kExited;
     int exitCode = 0;         // with kExited
     std::string description;  // with kCrashed: how the child ended
+    bool killed = false;      // it had not ended by itself: FinishChild ended it
 };
 
-// Kills the child when kill is set, waits for it, releases its handles and
-// says how it ended.
-ChildStatus FinishChild(ChildProcess& child, bool kill);
+// Waits up to graceSeconds for the child to end by itself, then ends it and
+// everything in its group, releases its handles and says how it ended.
+ChildStatus FinishChild(ChildProcess& child, double graceSeconds);
 
 // The child's side, as it starts: makes this process end with the parent
-// that started it. False when that parent is gone already (or this process
-// was not started by StartChild): the child should end at once.
-bool StaysWithParent();
+// that started it, and opens its ends of the channel. False when that parent
+// is gone already (or this process was not started by StartChild): the
+// child should end at once.
+bool ConnectToParent();
+
+// The child's reports, and the parent's requests read as they come (false
+// when the parent has closed its end).
+bool WriteToParent(const std::string& text);
+bool ReadFromParent(std::string& text);
 
 // Runs work(argument) on a thread with a stack of stackBytes and waits for
 // it. When the work runs out of stack, the process ends at once in a way

@@ -1,7 +1,8 @@
-// The guarded child on Linux: posix_spawn of /proc/self/exe, a pipe read
-// through poll, a thread stack of our own mapping whose guard area tells a
-// stack overflow apart from any other fault, a child that dies with its
-// parent, and the parent's handlers of interrupting signals.
+// The tool's children on Linux: posix_spawn of /proc/self/exe in a process
+// group of its own, its channel on descriptors of fixed numbers, reports
+// read through poll, a thread stack of our own mapping whose guard area
+// tells a stack overflow apart from any other fault, a child that dies with
+// its parent, and the parent's handlers of interrupting signals.
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -11,9 +12,12 @@
 #include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -34,9 +38,51 @@ constexpr std::size_t kSignalStackBytes = 1 << 16;
 constexpr char kParentVariable[] = "ORVANDEL_MEASURING_PARENT";
 constexpr int kInterruptions[] = {SIGINT, SIGTERM, SIGHUP};
 
-// The child being followed, for the interruption handler; 0 when none.
-std::atomic<pid_t> runningChild{0};
-static_assert(std::atomic<pid_t>::is_always_lock_free, "the handler reads it");
+// The child's channel, and the files held for it, on these descriptors.
+constexpr int kReportDescriptor = 3;
+constexpr int kRequestDescriptor = 4;
+constexpr int kFirstHeldDescriptor = 5;
+// What the parent hands down is first moved above every number it is
+// handed down to, so that no move overwrites a descriptor still to come.
+constexpr int kAboveHandedDown = 1000;
+
+// How often a read of a child's reports looks whether the child has ended:
+// a process it started may hold the pipe open long after.
+constexpr int kEndCheckMilliseconds = 20;
+
+// The children running, each leading its group, for the interruption
+// handler: a cell has one for the routines and one per library.
+constexpr int kMostChildren = 256;
+std::atomic<pid_t> runningChildren[kMostChildren];
+static_assert(std::atomic<pid_t>::is_always_lock_free, "the handler reads them");
+
+bool Register(pid_t child) {
+    for (std::atomic<pid_t>& slot : runningChildren) {
+        pid_t none = 0;
+        if (slot.compare_exchange_strong(none, child)) return true;
+    }
+    return false;
+}
+
+void Unregister(pid_t child) {
+    for (std::atomic<pid_t>& slot : runningChildren) {
+        pid_t known = child;
+        if (slot.compare_exchange_strong(known, 0)) return;
+    }
+}
+
+// Ends a child and whatever it started in its group. The group keeps the
+// child's id while the child is unreaped, so it names no other process.
+void KillGroup(pid_t child) {
+    kill(-child, SIGKILL);
+    kill(child, SIGKILL);
+}
+
+// Whether the child has ended, without reaping it.
+bool HasEnded(pid_t child) {
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == child;
+}
 
 // The guard area of the sort thread's stack, for the fault handler.
 char* guardLow = nullptr;
@@ -97,13 +143,14 @@ void Unlink(const char* path) {
     unlink(path);
 }
 
-// Only async-signal-safe calls. The child is reaped here so that no trace
-// of it outlives the parent; then the signal's own default action ends the
-// process, so the shell sees 128 + its number.
+// Only async-signal-safe calls. The children are reaped here so that no
+// trace of them outlives the parent; then the signal's own default action
+// ends the process, so the shell sees 128 + its number.
 void OnInterruption(int signal) {
-    const pid_t child = runningChild.exchange(0);
-    if (child > 0) {
-        kill(child, SIGKILL);
+    for (std::atomic<pid_t>& slot : runningChildren) {
+        const pid_t child = slot.exchange(0);
+        if (child <= 0) continue;
+        KillGroup(child);
         while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
         }
     }
@@ -127,20 +174,65 @@ void InstallInterruptionHandlers() {
     }
 }
 
-bool StaysWithParent() {
+bool ConnectToParent() {
     // The kernel kills this process when its parent dies from now on; the
     // check after it finds a parent that died before.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     const char* parent = std::getenv(kParentVariable);
-    return parent != nullptr && std::to_string(getppid()) == parent;
+    if (parent == nullptr || std::to_string(getppid()) != parent) return false;
+    // Not handed on to a program a sort may start.
+    return fcntl(kReportDescriptor, F_SETFD, FD_CLOEXEC) == 0 && fcntl(kRequestDescriptor, F_SETFD, FD_CLOEXEC) == 0;
 }
 
-bool StartChild(const std::vector<std::string>& arguments, ChildProcess& child, std::string& error) {
-    int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
-        error = std::string("cannot make a pipe: ") + std::strerror(errno);
-        return false;
+bool WriteToParent(const std::string& text) {
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t wrote = write(kReportDescriptor, text.data() + done, text.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) return false;
+        done += static_cast<std::size_t>(wrote);
     }
+    return true;
+}
+
+bool ReadFromParent(std::string& text) {
+    char buffer[512];
+    ssize_t got = 0;
+    do got = read(kRequestDescriptor, buffer, sizeof buffer);
+    while (got < 0 && errno == EINTR);
+    if (got <= 0) return false;
+    text.append(buffer, static_cast<std::size_t>(got));
+    return true;
+}
+
+std::intptr_t HoldFile(const std::string& path, std::string& error) {
+    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0) error = std::strerror(errno);
+    return file;
+}
+
+std::string HeldFilePath(std::size_t k, const std::string&) {
+    return "/proc/self/fd/" + std::to_string(kFirstHeldDescriptor + static_cast<int>(k));
+}
+
+namespace {
+
+// The spawn's moves of descriptors: each source first above every target
+// (kAboveHandedDown), then down to its number in the child.
+struct HandedDown {
+    std::vector<int> moved;
+    ~HandedDown() {
+        for (int descriptor : moved) close(descriptor);
+    }
+    bool Add(posix_spawn_file_actions_t& actions, int source, int target) {
+        const int moving = fcntl(source, F_DUPFD_CLOEXEC, kAboveHandedDown);
+        if (moving < 0) return false;
+        moved.push_back(moving);
+        return posix_spawn_file_actions_adddup2(&actions, moving, target) == 0;
+    }
+};
+
+bool SpawnChild(const std::vector<std::string>& arguments, const std::vector<std::intptr_t>& held, int reports,
+                int requests, pid_t& pid, std::string& error) {
     const char* const self = "/proc/self/exe";
     std::vector<std::string> texts = {self};
     texts.insert(texts.end(), arguments.begin(), arguments.end());
@@ -150,48 +242,126 @@ bool StartChild(const std::vector<std::string>& arguments, ChildProcess& child, 
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    pid_t pid = 0;
-    const int failure = posix_spawn(&pid, self, &actions, nullptr, argv.data(), envp.data());
+    HandedDown handed;
+    // A sort's printing goes where the tool's messages go; it reads nothing.
+    bool ready = posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0) == 0 &&
+                 handed.Add(actions, STDERR_FILENO, STDOUT_FILENO) && handed.Add(actions, reports, kReportDescriptor) &&
+                 handed.Add(actions, requests, kRequestDescriptor);
+    for (std::size_t k = 0; k < held.size() && ready; ++k)
+        ready = handed.Add(actions, static_cast<int>(held[k]), kFirstHeldDescriptor + static_cast<int>(k));
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setpgroup(&attributes, 0);  // a group of its own, ended with it
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
+    const int failure = ready ? posix_spawn(&pid, self, &actions, &attributes, argv.data(), envp.data()) : errno;
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    close(pipeEnds[1]);
-    if (failure != 0) {
-        close(pipeEnds[0]);
-        error = std::string("cannot start a measuring process: ") + std::strerror(failure);
+    if (failure != 0) error = std::string("cannot start a measuring process: ") + std::strerror(failure);
+    return failure == 0;
+}
+
+}  // namespace
+
+bool StartChild(const std::vector<std::string>& arguments, const std::vector<std::intptr_t>& held,
+                ChildProcess& child, std::string& error) {
+    int reportEnds[2], requestEnds[2];
+    if (pipe2(reportEnds, O_CLOEXEC) != 0) {
+        error = std::string("cannot make a pipe: ") + std::strerror(errno);
+        return false;
+    }
+    if (pipe2(requestEnds, O_CLOEXEC) != 0) {
+        error = std::string("cannot make a pipe: ") + std::strerror(errno);
+        close(reportEnds[0]);
+        close(reportEnds[1]);
+        return false;
+    }
+    pid_t pid = 0;
+    const bool started = SpawnChild(arguments, held, reportEnds[1], requestEnds[0], pid, error);
+    close(reportEnds[1]);
+    close(requestEnds[0]);
+    if (started && !Register(pid)) {
+        KillGroup(pid);
+        waitpid(pid, nullptr, 0);
+        error = "cannot start a measuring process: " + std::to_string(kMostChildren) + " are running";
+    }
+    if (!error.empty()) {
+        close(reportEnds[0]);
+        close(requestEnds[1]);
         return false;
     }
     child.process = pid;
-    child.output = pipeEnds[0];
-    runningChild.store(pid);
+    child.group = pid;
+    child.reports = reportEnds[0];
+    child.requests = requestEnds[1];
     return true;
 }
 
 ChildRead ReadChild(ChildProcess& child, double timeoutSeconds, std::string& text) {
-    pollfd poll_fd{static_cast<int>(child.output), POLLIN, 0};
-    const int timeout = static_cast<int>(std::ceil(timeoutSeconds * 1000));
-    int ready = 0;
-    do ready = poll(&poll_fd, 1, timeout);
-    while (ready < 0 && errno == EINTR);
-    if (ready == 0) return ChildRead::kTimeout;
+    const auto pid = static_cast<pid_t>(child.process);
+    pollfd poll_fd{static_cast<int>(child.reports), POLLIN, 0};
+    const int total = static_cast<int>(std::ceil(timeoutSeconds * 1000));
+    for (int waited = 0;; waited += kEndCheckMilliseconds) {
+        // Once the child has ended, what it left in the pipe is still read.
+        const bool ended = HasEnded(pid);
+        const int slice = ended ? 0 : std::min(kEndCheckMilliseconds, std::max(0, total - waited));
+        int ready = 0;
+        do ready = poll(&poll_fd, 1, slice);
+        while (ready < 0 && errno == EINTR);
+        if (ready > 0) break;
+        if (ended) return ChildRead::kEnd;
+        if (waited + slice >= total) return ChildRead::kTimeout;
+    }
     char buffer[4096];
     ssize_t got = 0;
-    do got = read(static_cast<int>(child.output), buffer, sizeof buffer);
+    do got = read(static_cast<int>(child.reports), buffer, sizeof buffer);
     while (got < 0 && errno == EINTR);
     if (got <= 0) return ChildRead::kEnd;
     text.append(buffer, static_cast<std::size_t>(got));
     return ChildRead::kData;
 }
 
-ChildStatus FinishChild(ChildProcess& child, bool kill) {
+bool SendChild(ChildProcess& child, const std::string& text) {
+    // A child that has died closed its end: the write fails with EPIPE, and
+    // the SIGPIPE it raises is taken here instead of ending the tool.
+    sigset_t pipeSignal, before;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &before);
+    bool sent = true;
+    for (std::size_t done = 0; done < text.size() && sent;) {
+        const ssize_t wrote = write(static_cast<int>(child.requests), text.data() + done, text.size() - done);
+        if (wrote > 0) done += static_cast<std::size_t>(wrote);
+        else sent = wrote < 0 && errno == EINTR;
+    }
+    if (!sent && errno == EPIPE) {
+        const timespec now{};
+        sigtimedwait(&pipeSignal, nullptr, &now);
+    }
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    return sent;
+}
+
+ChildStatus FinishChild(ChildProcess& child, double graceSeconds) {
     const auto pid = static_cast<pid_t>(child.process);
-    if (kill) ::kill(pid, SIGKILL);
-    close(static_cast<int>(child.output));
-    runningChild.store(0);  // before it is reaped: the handler must never kill a reused id
+    close(static_cast<int>(child.requests));  // a child waiting for requests ends
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(graceSeconds);
+    bool ended = HasEnded(pid);
+    for (; !ended && std::chrono::steady_clock::now() < deadline; ended = HasEnded(pid)) {
+        const timespec pause{0, 1000000};
+        nanosleep(&pause, nullptr);
+    }
+    KillGroup(pid);
+    close(static_cast<int>(child.reports));
+    Unregister(pid);  // before it is reaped: the handler must never kill a reused id
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     child = ChildProcess{};
     ChildStatus result;
+    result.killed = !ended;
     if (WIFEXITED(status)) {
         result.exitCode = WEXITSTATUS(status);
         if (result.exitCode == kStackOverflowStatus) result.end = ChildEnd::kStackOverflow;

@@ -1,12 +1,33 @@
 #include "bench/suite/library_probe.h"
 
+#include <map>
+
 #include "bench/measure/sort_library.h"
+#include "bench/suite/child_protocol.h"
 #include "bench/suite/child_reports.h"
 
 namespace {
 
 // Initialisers of a library have the stack a program's main thread has.
 constexpr std::size_t kProbeStackBytes = std::size_t{8} << 20;
+
+// For the whole run: the files held, by path, and what each value named.
+std::map<std::string, std::intptr_t> heldFiles;
+std::map<std::string, std::vector<std::string>> probedNames;
+
+// Holds the file of value; false with the system's reason.
+bool Hold(const std::string& value, std::intptr_t& held, std::string& error) {
+    const std::string path = SplitLibraryValue(value).path;
+    const auto found = heldFiles.find(path);
+    if (found != heldFiles.end()) {
+        held = found->second;
+        return true;
+    }
+    held = HoldFile(path, error);
+    if (held < 0) return false;
+    heldFiles[path] = held;
+    return true;
+}
 
 // What the child reported: the value it was loading, the sorts it found
 // with the value that loads each, and its refusal if any.
@@ -17,73 +38,111 @@ struct Probe {
     bool done = false;
 };
 
-// Reports: "loading K" (the value the child opens), "sort NAME", "refused
-// TEXT", "done".
-void TakeProbeLine(const std::string& line, std::size_t values, Probe& probe) {
-    const std::size_t space = line.find(' ');
-    const std::string word = line.substr(0, space);
-    const std::string rest = space == std::string::npos ? "" : line.substr(space + 1);
-    long long k = 0;
-    if (word == "loading" && ReadWhole(rest, 0, static_cast<long long>(values) - 1, k))
-        probe.loading = static_cast<std::size_t>(k);
-    else if (word == "sort" && !rest.empty())
-        probe.sorts.emplace_back(rest, probe.loading);
-    else if (word == "refused")
-        probe.refusal = rest;
-    else if (word == "done")
-        probe.done = true;
+// Reports after hello: "loading K", "sort NAME", "refused TEXT", "done";
+// anything else is not the probe's.
+bool TakeProbeLine(const std::string& line, std::size_t values, Probe& probe) {
+    LoadingMessage loading;
+    SortMessage sort;
+    RefusedMessage refused;
+    DoneMessage done;
+    if (Decode(line, loading) && loading.value < values) probe.loading = loading.value;
+    else if (Decode(line, sort)) probe.sorts.emplace_back(sort.name, probe.loading);
+    else if (Decode(line, refused)) probe.refusal = refused.reason;
+    else if (Decode(line, done)) probe.done = true;
+    else return false;
+    return true;
+}
+
+// Reads the probe to its end: false with the heard and the line when it
+// ended otherwise than by saying done or refused.
+Heard FollowProbe(ChildLink& link, const Clock::time_point& deadline, std::size_t values, Probe& probe,
+                  std::string& line) {
+    HelloMessage hello;
+    Heard heard = Await(link, deadline, hello, line);
+    while (heard == Heard::kMessage && !probe.done && probe.refusal.empty()) {
+        heard = NextLine(link, deadline, line);
+        if (heard == Heard::kMessage && !TakeProbeLine(line, values, probe)) heard = Heard::kBroken;
+    }
+    return heard;
 }
 
 struct ProbeWork {
-    const std::vector<std::string>* values;
+    const std::vector<std::string>* arguments;
     std::vector<Contender>* known;
 };
 
 // Each value in turn, its sorts' names reported as they are found.
 void LoadAndReport(void* argument) {
     const ProbeWork& work = *static_cast<ProbeWork*>(argument);
-    for (std::size_t k = 0; k < work.values->size(); ++k) {
-        Say("loading " + std::to_string(k));
+    const std::vector<std::string>& arguments = *work.arguments;
+    for (std::size_t k = 0; k + 1 < arguments.size(); k += 2) {
+        Send(LoadingMessage{k / 2});
         const std::size_t before = work.known->size();
         std::string error;
-        if (!AddLibrarySorts({(*work.values)[k]}, *work.known, error)) {
-            Say("refused " + error);
+        if (!AddLibrarySort(arguments[k], arguments[k + 1], *work.known, error)) {
+            Send(RefusedMessage{error});
             return;
         }
-        for (std::size_t s = before; s < work.known->size(); ++s) Say("sort " + (*work.known)[s].name);
+        for (std::size_t s = before; s < work.known->size(); ++s) Send(SortMessage{(*work.known)[s].name});
     }
-    Say("done");
+    Send(DoneMessage{});
 }
 
 }  // namespace
+
+std::intptr_t HeldLibrary(const std::string& value) {
+    std::intptr_t held = -1;
+    std::string error;
+    Hold(value, held, error);
+    return held;
+}
+
+const std::vector<std::string>* ProbedNames(const std::string& value) {
+    const auto found = probedNames.find(value);
+    return found == probedNames.end() ? nullptr : &found->second;
+}
 
 bool ProbeSortLibraries(const std::vector<std::string>& values, double seconds, std::vector<Contender>& contenders,
                         std::string& error) {
     if (values.empty()) return true;
     std::vector<std::string> arguments = {kProbingChildFlag};
-    arguments.insert(arguments.end(), values.begin(), values.end());
+    std::vector<std::intptr_t> held;
+    for (const std::string& value : values) {
+        std::intptr_t file = -1;
+        if (!Hold(value, file, error)) {
+            error = "--sort-library " + value + ": " + error;
+            return false;
+        }
+        arguments.insert(arguments.end(), {value, HeldFilePath(held.size(), SplitLibraryValue(value).path)});
+        held.push_back(file);
+    }
     ChildProcess child;
-    if (!StartChild(arguments, child, error)) return false;
+    if (!StartChild(arguments, held, child, error)) return false;
+    ChildLink link{&child, ""};
     Probe probe;
-    const ChildRead read = FollowLines(child, After(seconds),
-                                       [&](const std::string& line) { TakeProbeLine(line, values.size(), probe); });
-    const bool hung = read == ChildRead::kTimeout;
-    const ChildStatus status = FinishChild(child, hung);
-    const std::string& value = values[probe.loading];
+    std::string line;
+    const Heard heard = FollowProbe(link, After(seconds), values.size(), probe, line);
+    const ChildStatus status = FinishChild(child, probe.done ? seconds : 0);
+    const std::string where = "--sort-library " + values[probe.loading] + ": ";
     if (!probe.refusal.empty()) error = probe.refusal;
-    else if (hung) error = "--sort-library " + value + ": still loading after " + Number(seconds) + " s";
-    else if (!probe.done || status.end != ChildEnd::kExited || status.exitCode != 0)
-        error = "--sort-library " + value + ": loading it crashed: " + EndText(status);
+    else if (heard == Heard::kSilent) error = where + "still loading after " + Number(seconds) + " s";
+    else if (heard == Heard::kBroken) error = where + "loading it " + BrokenText(line, "the probe's report");
+    else if (!probe.done || status.end != ChildEnd::kExited || status.exitCode != 0 || status.killed)
+        error = where + "loading it crashed: " + EndText(status);
     if (!probe.done || !error.empty()) return false;
-    for (const auto& [name, k] : probe.sorts) contenders.push_back(LoadedContender(name, values[k], nullptr));
+    for (const auto& [name, k] : probe.sorts) {
+        contenders.push_back(LoadedContender(name, values[k], nullptr));
+        probedNames[values[k]].push_back(name);
+    }
     return true;
 }
 
-int RunProbingChild(const std::vector<std::string>& values, std::vector<Contender> known) {
-    if (!StaysWithParent()) return 2;
+int RunProbingChild(const std::vector<std::string>& arguments, std::vector<Contender> known) {
+    if (arguments.size() % 2 != 0 || !ConnectToParent()) return 2;
+    Send(HelloMessage{});
     // As a guarded child sorts: so a fault while loading ends this process
     // in a way the parent reads as a crash, on every system.
-    ProbeWork work{&values, &known};
+    ProbeWork work{&arguments, &known};
     RunOnLargeStack(LoadAndReport, &work, kProbeStackBytes);
     return 0;
 }

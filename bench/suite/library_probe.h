@@ -2,9 +2,11 @@
 // table of sorts is read through its pointers. A child of its own does
 // that here, and hands back only the names, so a library that crashes or
 // hangs as it loads is refused like any other, and the measuring process
-// never runs a line of it.
+// never runs a line of it. Each library file is held open from then on, so
+// that every child loads the very file the probe checked.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,12 +16,21 @@ constexpr char kProbingChildFlag[] = "--probing-child";
 
 // Appends the sorts that the values of --sort-library load to contenders
 // (named, carrying their value, to be loaded again by each guarded child).
-// False with a one-line message naming the value when one cannot be loaded,
-// as AddLibrarySorts says, or when loading it crashed or was still going
-// after seconds.
+// False with a one-line message naming the value when one cannot be opened
+// or loaded, as AddLibrarySorts says, or when loading it crashed or was
+// still going after seconds.
 bool ProbeSortLibraries(const std::vector<std::string>& values, double seconds, std::vector<Contender>& contenders,
                         std::string& error);
 
-// The child's side, given the values after kProbingChildFlag and the
-// contenders the parent already has.
-int RunProbingChild(const std::vector<std::string>& values, std::vector<Contender> known);
+// The file a --sort-library value names, held open for the run (from the
+// probe on, or from now when the value was not probed); -1 when it cannot
+// be opened.
+std::intptr_t HeldLibrary(const std::string& value);
+
+// The names of the sorts value loaded when it was probed, or nullptr.
+const std::vector<std::string>* ProbedNames(const std::string& value);
+
+// The child's side, given the arguments after kProbingChildFlag (each
+// value, then the name to open it by) and the contenders the parent
+// already has.
+int RunProbingChild(const std::vector<std::string>& arguments, std::vector<Contender> known);

@@ -13,7 +13,6 @@
 #include <unistd.h>
 #endif
 
-#include "bench/suite/counting.h"
 #include "bench/suite/guard.h"
 #include "bench/suite/library_probe.h"
 #include "tests/bench/test_routines.h"
@@ -44,10 +43,6 @@ int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == kMeasuringChildFlag) {
         if (argc > 2) FailIfAsked(argv[2]);
         return RunMeasuringChild({argv + 2, argv + argc}, TestContenders());
-    }
-    if (argc > 1 && std::string(argv[1]) == kCountingChildFlag) {
-        if (argc > 2) FailIfAsked(argv[2]);
-        return RunCountingChild({argv + 2, argv + argc}, TestContenders());
     }
     if (argc > 1 && std::string(argv[1]) == kProbingChildFlag)
         return RunProbingChild({argv + 2, argv + argc}, TestContenders());

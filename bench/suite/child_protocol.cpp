@@ -1,0 +1,220 @@
+#include "bench/suite/child_protocol.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+// A line's words after its first; the word must be kind. Names and reasons
+// are the rest of the line instead (Rest).
+bool Words(const std::string& line, const char* kind, std::size_t fields, std::vector<std::string>& words) {
+    std::istringstream in(line);
+    std::string word;
+    if (!(in >> word) || word != kind) return false;
+    while (in >> word) words.push_back(word);
+    // Exactly one space between words, none around them: the line as Encode writes it.
+    std::string again = kind;
+    for (const std::string& w : words) again += ' ' + w;
+    return words.size() == fields && again == line;
+}
+
+// The text after "kind ", not empty.
+bool Rest(const std::string& line, const char* kind, std::string& rest) {
+    const std::string head = std::string(kind) + ' ';
+    if (line.compare(0, head.size(), head) != 0 || line.size() == head.size()) return false;
+    rest = line.substr(head.size());
+    return true;
+}
+
+template <typename Whole>
+bool Read(const std::string& text, long long low, long long high, Whole& value) {
+    long long read = 0;
+    if (!ReadWhole(text, low, high, read)) return false;
+    value = static_cast<Whole>(read);
+    return true;
+}
+
+constexpr long long kMostIndex = 1ll << 40;
+constexpr long long kInt32Low = -2147483648ll;
+constexpr long long kInt32High = 2147483647ll;
+constexpr long long kUint64High = 9223372036854775807ll;  // counts far below this
+
+std::string Whole(long long value) {
+    return std::to_string(value);
+}
+
+std::string FailureFields(const SortFailure& f) {
+    return Whole(static_cast<int>(f.check)) + ' ' + Whole(f.slot) + ' ' + Whole(f.held) + ' ' + Whole(f.expected);
+}
+
+// Four fields from at: check, slot, held, expected; a failure that passed
+// has nothing in the others.
+bool ReadFailure(const std::vector<std::string>& w, std::size_t at, SortFailure& f) {
+    int check = 0;
+    if (!Read(w[at], 0, static_cast<int>(SortCheck::kOrder), check) || !Read(w[at + 1], -1, kInt32High, f.slot) ||
+        !Read(w[at + 2], kInt32Low, kInt32High, f.held) || !Read(w[at + 3], kInt32Low, kInt32High, f.expected))
+        return false;
+    f.check = static_cast<SortCheck>(check);
+    return f.failed() ? f.slot >= 0 : f.slot == -1 && f.held == 0 && f.expected == 0;
+}
+
+bool Bare(const std::string& line, const char* kind) {
+    return line == kind;
+}
+
+}  // namespace
+
+std::string Encode(const HelloMessage& m) { return "hello " + Whole(m.version); }
+bool Decode(const std::string& line, HelloMessage& m) {
+    std::vector<std::string> w;
+    return Words(line, "hello", 1, w) && Read(w[0], kChildProtocolVersion, kChildProtocolVersion, m.version);
+}
+
+std::string Encode(const LoadingMessage& m) { return "loading " + Whole(static_cast<long long>(m.value)); }
+bool Decode(const std::string& line, LoadingMessage& m) {
+    std::vector<std::string> w;
+    return Words(line, "loading", 1, w) && Read(w[0], 0, kMostIndex, m.value);
+}
+
+std::string Encode(const SortMessage& m) { return "sort " + m.name; }
+bool Decode(const std::string& line, SortMessage& m) { return Rest(line, "sort", m.name); }
+
+std::string Encode(const RefusedMessage& m) { return "refused " + m.reason; }
+bool Decode(const std::string& line, RefusedMessage& m) { return Rest(line, "refused", m.reason); }
+
+std::string Encode(const ReadyMessage&) { return "ready"; }
+bool Decode(const std::string& line, ReadyMessage&) { return Bare(line, "ready"); }
+
+std::string Encode(const StartedMessage& m) { return "started " + Whole(static_cast<long long>(m.repetition)); }
+bool Decode(const std::string& line, StartedMessage& m) {
+    std::vector<std::string> w;
+    return Words(line, "started", 1, w) && Read(w[0], 0, kMostIndex, m.repetition);
+}
+
+std::string Encode(const SampleMessage& m) {
+    return "sample " + Whole(static_cast<long long>(m.repetition)) + ' ' + Number(m.perSortMs) + ' ' + Whole(m.ticks) +
+           ' ' + Whole(m.batch) + ' ' + FailureFields(m.failure) + ' ' + Whole(m.draws);
+}
+bool Decode(const std::string& line, SampleMessage& m) {
+    std::vector<std::string> w;
+    return Words(line, "sample", 9, w) && Read(w[0], 0, kMostIndex, m.repetition) && ReadNumber(w[1], m.perSortMs) &&
+           Read(w[2], 0, 4294967295ll, m.ticks) && Read(w[3], 1, 1000000000, m.batch) && ReadFailure(w, 4, m.failure) &&
+           Read(w[8], 1, kUint64High, m.draws);
+}
+
+std::string Encode(const CountingMessage& m) { return "counting " + Whole(static_cast<long long>(m.contender)); }
+bool Decode(const std::string& line, CountingMessage& m) {
+    std::vector<std::string> w;
+    return Words(line, "counting", 1, w) && Read(w[0], 0, kMostIndex, m.contender);
+}
+
+std::string Encode(const CountedMessage& m) {
+    const OperationCounts& c = m.counts;
+    return "counted " + Whole(static_cast<long long>(m.contender)) + ' ' + Whole(static_cast<long long>(c.comparisons)) +
+           ' ' + (c.steps ? '1' : '0') + ' ' + Whole(static_cast<long long>(c.exchanges)) + ' ' +
+           Whole(static_cast<long long>(c.calls)) + ' ' + Whole(static_cast<long long>(c.depth)) + ' ' +
+           Whole(static_cast<long long>(c.frameBytes)) + ' ' + FailureFields(m.failure);
+}
+bool Decode(const std::string& line, CountedMessage& m) {
+    std::vector<std::string> w;
+    OperationCounts& c = m.counts;
+    int steps = 0;
+    if (!Words(line, "counted", 11, w) || !Read(w[0], 0, kMostIndex, m.contender) ||
+        !Read(w[1], 0, kUint64High, c.comparisons) || !Read(w[2], 0, 1, steps) ||
+        !Read(w[3], 0, kUint64High, c.exchanges) || !Read(w[4], 0, kUint64High, c.calls) ||
+        !Read(w[5], 0, kUint64High, c.depth) || !Read(w[6], 0, kUint64High, c.frameBytes) ||
+        !ReadFailure(w, 7, m.failure))
+        return false;
+    c.steps = steps == 1;
+    return true;
+}
+
+std::string Encode(const DoneMessage&) { return "done"; }
+bool Decode(const std::string& line, DoneMessage&) { return Bare(line, "done"); }
+
+std::string Encode(const RunMessage& m) {
+    return "run " + Whole(static_cast<long long>(m.repetition)) + ' ' + Whole(static_cast<long long>(m.contender)) +
+           ' ' + Whole(m.round) + ' ' + Whole(m.batch);
+}
+bool Decode(const std::string& line, RunMessage& m) {
+    std::vector<std::string> w;
+    return Words(line, "run", 4, w) && Read(w[0], 0, kMostIndex, m.repetition) &&
+           Read(w[1], 0, kMostIndex, m.contender) && Read(w[2], 0, 1 << 30, m.round) &&
+           Read(w[3], 0, 1000000000, m.batch);
+}
+
+std::string Encode(const CountMessage& m) { return "count " + Whole(static_cast<long long>(m.contender)); }
+bool Decode(const std::string& line, CountMessage& m) {
+    std::vector<std::string> w;
+    return Words(line, "count", 1, w) && Read(w[0], 0, kMostIndex, m.contender);
+}
+
+std::string Encode(const FinishMessage&) { return "finish"; }
+bool Decode(const std::string& line, FinishMessage&) { return Bare(line, "finish"); }
+
+Heard NextLine(ChildLink& link, const Clock::time_point& deadline, std::string& line) {
+    for (;;) {
+        const std::size_t end = link.pending.find('\n');
+        if (end != std::string::npos && end <= kLongestMessage) {
+            line = link.pending.substr(0, end);
+            link.pending.erase(0, end + 1);
+            if (!line.empty() && line.back() == '\r') line.pop_back();  // a text-mode pipe
+            return Heard::kMessage;
+        }
+        if (link.pending.size() > kLongestMessage) {
+            line = link.pending.substr(0, kLongestMessage);
+            return Heard::kBroken;
+        }
+        const double timeout = std::max(0.0, std::chrono::duration<double>(deadline - Clock::now()).count());
+        const ChildRead read = ReadChild(*link.child, timeout, link.pending);
+        if (read == ChildRead::kEnd) {
+            line = link.pending;
+            return link.pending.empty() ? Heard::kEnded : Heard::kBroken;  // a last line cut short
+        }
+        if (read == ChildRead::kTimeout) return Heard::kSilent;
+    }
+}
+
+std::string BrokenText(const std::string& line, const std::string& expected) {
+    constexpr std::size_t kShown = 60;
+    std::string shown;
+    for (const char c : line.substr(0, kShown)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isprint(byte) != 0 && c != '"' && c != '\\') {
+            shown += c;
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+            shown += escaped;
+        }
+    }
+    if (line.size() > kShown) shown += "...";
+    return "broke its report channel: sent \"" + shown + "\" where " + expected + " was due";
+}
+
+namespace {
+
+// Requests read and not yet taken.
+std::string requestsPending;
+
+}  // namespace
+
+void Tell(const std::string& line) {
+    WriteToParent(line + '\n');
+}
+
+bool Listen(std::string& line) {
+    for (;;) {
+        const std::size_t end = requestsPending.find('\n');
+        if (end != std::string::npos) {
+            line = requestsPending.substr(0, end);
+            requestsPending.erase(0, end + 1);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            return true;
+        }
+        if (requestsPending.size() > kLongestMessage || !ReadFromParent(requestsPending)) return false;
+    }
+}

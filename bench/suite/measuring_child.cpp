@@ -1,0 +1,228 @@
+#include "bench/suite/measuring_child.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "bench/measure/cell_data.h"
+#include "bench/measure/patterns.h"
+#include "bench/measure/repetitions.h"
+#include "bench/measure/sort_check.h"
+#include "bench/measure/sort_library.h"
+#include "bench/suite/library_probe.h"
+
+namespace {
+
+// The child's arguments, in this order, then the names of its contenders.
+// The shape comes first, where the tests' children look for it.
+enum ChildArgument { kPattern, kCount, kSeed, kMinTime, kTimeLimit, kSameData, kLibrary, kOpenAs, kNames };
+
+std::vector<std::string> ChildArguments(const MeasureSettings& settings, const std::string& library,
+                                        const std::string& openAs, const std::vector<std::string>& names) {
+    std::vector<std::string> arguments = {kMeasuringChildFlag,
+                                          settings.pattern,
+                                          std::to_string(settings.count),
+                                          std::to_string(settings.seed),
+                                          Number(settings.minTimeMs),
+                                          Number(settings.timeLimitSeconds),
+                                          settings.sameData ? "1" : "0",
+                                          library,
+                                          openAs};
+    arguments.insert(arguments.end(), names.begin(), names.end());
+    return arguments;
+}
+
+bool ReadSettings(const std::vector<std::string>& arguments, MeasureSettings& settings) {
+    long long count = 0, seed = 0, sameData = 0;
+    if (arguments.size() <= kNames || FindPattern(arguments[kPattern]) == nullptr ||
+        !ReadWhole(arguments[kCount], 2, 2147483647, count) || !ReadWhole(arguments[kSeed], 0, 4294967295, seed) ||
+        !ReadNumber(arguments[kMinTime], settings.minTimeMs) ||
+        !ReadNumber(arguments[kTimeLimit], settings.timeLimitSeconds) ||
+        !ReadWhole(arguments[kSameData], 0, 1, sameData) || arguments[kLibrary].empty() != arguments[kOpenAs].empty())
+        return false;
+    settings.pattern = arguments[kPattern];
+    settings.count = static_cast<std::int32_t>(count);
+    settings.seed = static_cast<std::uint32_t>(seed);
+    settings.sameData = sameData == 1;
+    return true;
+}
+
+// The contenders named from kNames on, or false.
+bool FindContenders(const std::vector<std::string>& arguments, const std::vector<Contender>& known,
+                    std::vector<Contender>& contenders) {
+    for (std::size_t k = kNames; k < arguments.size(); ++k) {
+        const auto found = std::find_if(known.begin(), known.end(),
+                                        [&](const Contender& c) { return c.name == arguments[k]; });
+        if (found == known.end()) return false;
+        contenders.push_back(*found);
+    }
+    return true;
+}
+
+struct ChildWork {
+    const std::vector<Contender>* contenders;
+    const CellData* data;
+    const MeasureSettings* settings;
+};
+
+// A count of contender's work on draw 0, checked like every sort.
+CountedMessage Count(const Contender& contender, const CellData& data, std::size_t k) {
+    std::vector<std::int32_t> slots(static_cast<std::size_t>(data.count) + 1);
+    const WrittenCopy written = WriteCopy(data, 0, slots.data());
+    Send(CountingMessage{k});
+    const OperationCounts counts = contender.counter(slots.data(), 1, UpperBound(contender.bounds, data.count));
+    return {k, counts, CheckCopy(data, written, slots.data())};
+}
+
+// Runs what the parent asks, one request at a time, until it says finish.
+// What a sort printed is out before the report that follows it.
+void ServeRequests(void* raw) {
+    const ChildWork& work = *static_cast<const ChildWork*>(raw);
+    const std::vector<Contender>& contenders = *work.contenders;
+    std::vector<std::int32_t> copies;
+    for (std::string line; Listen(line);) {
+        RunMessage run;
+        CountMessage count;
+        if (Decode(line, run) && run.contender < contenders.size()) {
+            Send(StartedMessage{run.repetition});
+            const Sample s = RunRepetition(contenders[run.contender], *work.data, *work.settings, run.round, run.batch, copies);
+            std::fflush(nullptr);
+            Send(SampleMessage{run.repetition, s.perSortMs, s.ticks, s.batch, s.failure, s.draws});
+        } else if (Decode(line, count) && count.contender < contenders.size() &&
+                   contenders[count.contender].counter != nullptr) {
+            const CountedMessage counted = Count(contenders[count.contender], *work.data, count.contender);
+            std::fflush(nullptr);
+            Send(counted);
+        } else {
+            return;  // finish, or a request this program does not make
+        }
+    }
+}
+
+// Refuses on the channel and on standard error, with the exit status.
+int Refuse(const std::string& reason, int status) {
+    Send(RefusedMessage{reason});
+    std::fprintf(stderr, "orvandel-bench: %s\n", reason.c_str());
+    return status;
+}
+
+}  // namespace
+
+int RunMeasuringChild(const std::vector<std::string>& arguments, std::vector<Contender> known) {
+    MeasureSettings settings;
+    if (!ReadSettings(arguments, settings)) {
+        std::fprintf(stderr, "orvandel-bench: %s: arguments this program did not write\n", kMeasuringChildFlag);
+        return 2;
+    }
+    // Before the data, which may take long: an orphan would sort on for no one.
+    if (!ConnectToParent()) return 2;
+    Send(HelloMessage{});
+    const std::size_t builtIn = known.size();
+    std::string error;
+    if (!arguments[kLibrary].empty() && !AddLibrarySort(arguments[kLibrary], arguments[kOpenAs], known, error))
+        return Refuse(error, 2);
+    for (std::size_t k = builtIn; k < known.size(); ++k) Send(SortMessage{known[k].name});
+    std::vector<Contender> contenders;
+    if (!FindContenders(arguments, known, contenders))
+        return Refuse(std::string(kMeasuringChildFlag) + ": arguments this program did not write", 2);
+    CellData data;
+    if (!GenerateData(settings, data, error)) return Refuse(error, 1);
+    Send(ReadyMessage{});
+    ChildWork work{&contenders, &data, &settings};
+    RunOnLargeStack(ServeRequests, &work, kSortStackBytes);
+    std::fflush(nullptr);
+    Send(DoneMessage{});
+    return 0;
+}
+
+namespace {
+
+// Reads the sorts a library child names up to its ready; kOtherSorts when
+// they are not the ones its library named when it was probed.
+ChildStart AwaitReady(MeasuringChild& child, const std::string& library, const MeasureSettings& settings,
+                      std::string& text) {
+    const Clock::time_point deadline = After(ReportAllowanceSeconds(settings));
+    std::vector<std::string> sorts;
+    for (;;) {
+        std::string line;
+        const Heard heard = NextLine(child.link, deadline, line);
+        SortMessage sort;
+        ReadyMessage ready;
+        RefusedMessage refused;
+        if (heard == Heard::kMessage && Decode(line, sort)) {
+            sorts.push_back(sort.name);
+        } else if (heard == Heard::kMessage && Decode(line, ready)) {
+            const std::vector<std::string>* probed = ProbedNames(library);
+            if (probed == nullptr || sorts == *probed) return ChildStart::kReady;
+            text = "its library named other sorts in this process than when it was opened first";
+            return ChildStart::kOtherSorts;
+        } else if (heard == Heard::kMessage && Decode(line, refused)) {
+            text = refused.reason;
+            return ChildStart::kLost;
+        } else {
+            const Heard lost = heard == Heard::kMessage ? Heard::kBroken : heard;
+            text = LostText(lost, line, "ready", StopMeasuringChild(child, lost), ReportAllowanceSeconds(settings));
+            return ChildStart::kLost;
+        }
+    }
+}
+
+}  // namespace
+
+ChildStart StartMeasuringChild(const MeasureSettings& settings, const std::string& library,
+                               const std::vector<std::string>& names, MeasuringChild& child, std::string& text) {
+    std::vector<std::intptr_t> held;
+    std::string openAs;
+    if (!library.empty()) {
+        held.push_back(HeldLibrary(library));
+        openAs = HeldFilePath(0, SplitLibraryValue(library).path);
+    }
+    if (!StartChild(ChildArguments(settings, library, openAs, names), held, child.process, text))
+        return ChildStart::kCannot;
+    child.link = ChildLink{&child.process, ""};
+    child.running = true;
+    HelloMessage hello;
+    std::string line;
+    const Heard heard = Await(child.link, After(ReportAllowanceSeconds(settings)), hello, line);
+    if (heard != Heard::kMessage) {
+        text = LostText(heard, line, Encode(HelloMessage{}), StopMeasuringChild(child, heard),
+                        ReportAllowanceSeconds(settings));
+        return ChildStart::kLost;
+    }
+    const ChildStart start = AwaitReady(child, library, settings, text);
+    if (start != ChildStart::kReady && child.running) StopMeasuringChild(child, Heard::kBroken);
+    return start;
+}
+
+void FinishMeasuringChild(MeasuringChild& child, const MeasureSettings& settings) {
+    double grace = 0;
+    if (Ask(child.link, FinishMessage{})) {
+        DoneMessage done;
+        std::string line;
+        // Whatever else still holds its pipes, the parent waits no longer
+        // than for the child itself.
+        if (Await(child.link, After(ReportAllowanceSeconds(settings)), done, line) == Heard::kMessage)
+            grace = ReportAllowanceSeconds(settings);
+    }
+    child.running = false;
+    FinishChild(child.process, grace);
+}
+
+ChildStatus StopMeasuringChild(MeasuringChild& child, Heard heard) {
+    // A process closes its pipes a moment before it can be waited for.
+    constexpr double kEndingSeconds = 1;
+    child.running = false;
+    return FinishChild(child.process, heard == Heard::kEnded ? kEndingSeconds : 0);
+}
+
+std::string LostText(Heard heard, const std::string& line, const std::string& expected, const ChildStatus& status,
+                     double silentSeconds) {
+    switch (heard) {
+        case Heard::kSilent: return "no report within " + Number(silentSeconds) + " s";
+        case Heard::kBroken: return BrokenText(line, expected);
+        case Heard::kEnded:
+            if (status.killed) return "stopped reporting: its report channel closed while it ran on";
+            break;
+        case Heard::kMessage: break;
+    }
+    return EndText(status);
+}

@@ -1,0 +1,60 @@
+// A measuring child: one process of this program that holds a cell's data
+// and runs the repetitions and counts its parent asks for, for the routines
+// and references or for the sorts of one library. Both sides are here: the
+// child's program, and the parent's start of one and the words for how one
+// was lost.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "bench/measure/contenders.h"
+#include "bench/measure/measurement.h"
+#include "bench/suite/child_protocol.h"
+
+// The first argument that makes this program a measuring child.
+constexpr char kMeasuringChildFlag[] = "--measuring-child";
+
+// The sort thread's stack: room for recursion millions of calls deep.
+constexpr std::size_t kSortStackBytes = (sizeof(void*) >= 8 ? 256u : 64u) << 20;
+
+// The child's side, given the arguments after kMeasuringChildFlag: it loads
+// the library they name, if any, finds its contenders by name in known and
+// in that library, makes the cell's data, then runs the repetitions and
+// counts its parent asks for. Returns the exit status: 2 for arguments it
+// cannot read, a library it cannot load or a parent that is gone, 1 for
+// data it cannot hold.
+int RunMeasuringChild(const std::vector<std::string>& arguments, std::vector<Contender> known);
+
+struct MeasuringChild {
+    ChildProcess process;
+    ChildLink link;
+    bool running = false;
+};
+
+enum class ChildStart {
+    kReady,       // waiting for requests
+    kLost,        // ended, silent or broken before it was ready: why in the text
+    kOtherSorts,  // its library named other sorts than when it was probed
+    kCannot,      // no process could be started: the error
+};
+
+// Starts a child for the cell of settings measuring the contenders named,
+// all from library (its --sort-library value) or all built in (library
+// empty), and waits until it is ready.
+ChildStart StartMeasuringChild(const MeasureSettings& settings, const std::string& library,
+                               const std::vector<std::string>& names, MeasuringChild& child, std::string& text);
+
+// Ends a child waiting for requests: told to finish, then given as long as
+// the allowance to end by itself.
+void FinishMeasuringChild(MeasuringChild& child, const MeasureSettings& settings);
+
+// Ends a child lost as heard says: one whose channel closed is given a
+// moment to end by itself, one silent or broken is killed at once.
+ChildStatus StopMeasuringChild(MeasuringChild& child, Heard heard);
+
+// Why a child lost in the middle of its work, ended by StopMeasuringChild,
+// has no report for its row: heard says how the wait for expected ended,
+// line what came instead.
+std::string LostText(Heard heard, const std::string& line, const std::string& expected, const ChildStatus& status,
+                     double silentSeconds);
