@@ -14,8 +14,11 @@
 
 namespace {
 
-bool FitsInMemory(std::int32_t count, const SystemInfo& system, std::string& error) {
-    error = MemoryShortfall(count, system.memoryBytes);
+// Every process of a cell holds the data at once: the routines' and one
+// for each library's sorts.
+bool FitsInMemory(std::int32_t count, const std::vector<Contender>& contenders, const SystemInfo& system,
+                  std::string& error) {
+    error = MemoryShortfall(count, CellProcesses(contenders), system.memoryBytes);
     return error.empty();
 }
 
@@ -65,7 +68,7 @@ int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>&
     error = selection.error;
     SavedReport baseline;
     const bool measured =
-        error.empty() && FitsInMemory(options.counts.back(), report.system, error) &&
+        error.empty() && FitsInMemory(options.counts.back(), selection.contenders, report.system, error) &&
         OutputsUsable(options, error) && ReadBaseline(options, baseline, error) &&
         MeasureSuite(selection.contenders, options.settings, options.patterns, options.counts,
                      showProgress ? ProgressLine(err) : nullptr, report.rows, error);

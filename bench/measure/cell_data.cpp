@@ -13,12 +13,13 @@ std::uint64_t DataBytes(std::int32_t count) {
     return 2 * sizeof(std::int32_t) * static_cast<std::uint64_t>(count);
 }
 
-std::string MemoryShortfall(std::int32_t count, std::uint64_t memoryBytes) {
+std::string MemoryShortfall(std::int32_t count, std::uint64_t processes, std::uint64_t memoryBytes) {
     constexpr std::uint64_t kMebibyte = 1024 * 1024;
-    const std::uint64_t needed = DataBytes(count);
+    const std::uint64_t needed = DataBytes(count) * processes;
     if (memoryBytes == 0 || needed <= memoryBytes / 2) return "";
+    const std::string each = processes > 1 ? " in each of " + std::to_string(processes) + " processes" : "";
     return "--count " + std::to_string(count) + " needs " + std::to_string(needed / kMebibyte) +
-           " MiB for the values and their working copy, more than half of this machine's " +
+           " MiB for the values and their working copy" + each + ", more than half of this machine's " +
            std::to_string(memoryBytes / kMebibyte) + " MiB";
 }
 

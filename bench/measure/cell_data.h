@@ -30,11 +30,11 @@ struct CellData {
 // that is sorted.
 std::uint64_t DataBytes(std::int32_t count);
 
-// Why count values cannot be measured on a machine with memoryBytes of
-// physical memory (0: unknown), or empty when they can. The data must leave
-// half of the memory free: an overcommitting system would otherwise accept
-// it and fail while filling.
-std::string MemoryShortfall(std::int32_t count, std::uint64_t memoryBytes);
+// Why count values cannot be measured by processes that each hold them at
+// once, on a machine with memoryBytes of physical memory (0: unknown), or
+// empty when they can. The data must leave half of the memory free: an
+// overcommitting system would otherwise accept it and fail while filling.
+std::string MemoryShortfall(std::int32_t count, std::uint64_t processes, std::uint64_t memoryBytes);
 
 // The seed of draw n: seed + n, wrapped into 1 ... 2147483646.
 std::uint32_t DrawSeed(std::uint32_t seed, std::int64_t draw);

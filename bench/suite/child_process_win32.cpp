@@ -1,10 +1,14 @@
-// The guarded child on Windows: CreateProcess of this program's own file
-// with an inherited pipe for its standard output, the pipe polled against
-// a deadline, a thread with a large reserved stack, a job object that ends
-// the child with its parent, and the parent's console control handler.
+// The tool's children on Windows: CreateProcess of this program's own file
+// with inherited pipes for its channel (their handles in its environment),
+// reports polled against a deadline, a thread with a large reserved stack,
+// a job object per child that ends it and all it started with the cell or
+// with its parent, and the parent's console control handler.
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 
 #include "bench/suite/child_process.h"
 #include "bench/suite/interruption.h"
@@ -18,18 +22,41 @@ constexpr UINT kCtrlCStatus = 130;
 constexpr UINT kCtrlBreakStatus = 149;
 constexpr UINT kClosedStatus = 143;
 
-// Every child is put in this job; the system kills what is in it when its
-// last handle closes, which is when this process ends, however it ends.
+// The handles of the child's channel, in its environment.
+constexpr char kChannelVariable[] = "ORVANDEL_CHILD_CHANNEL";
+
+// The child's ends of its channel, once connected.
+HANDLE parentReports = nullptr;
+HANDLE parentRequests = nullptr;
+
+// A job for one child: the system kills what is in it when its last handle
+// closes, which is when the cell ends with it, or this process, however it
+// ends.
 HANDLE ChildJob() {
-    static const HANDLE job = [] {
-        const HANDLE made = CreateJobObjectA(nullptr, nullptr);
-        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        if (made != nullptr)
-            SetInformationJobObject(made, JobObjectExtendedLimitInformation, &limits, sizeof limits);
-        return made;
-    }();
+    const HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job != nullptr) SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
     return job;
+}
+
+// The jobs of the children running, for the console handler.
+constexpr int kMostChildren = 256;
+std::atomic<HANDLE> runningJobs[kMostChildren];
+
+bool Register(HANDLE job) {
+    for (std::atomic<HANDLE>& slot : runningJobs) {
+        HANDLE none = nullptr;
+        if (slot.compare_exchange_strong(none, job)) return true;
+    }
+    return false;
+}
+
+void Unregister(HANDLE job) {
+    for (std::atomic<HANDLE>& slot : runningJobs) {
+        HANDLE known = job;
+        if (slot.compare_exchange_strong(known, nullptr)) return;
+    }
 }
 
 void DeleteNow(const char* path) {
@@ -40,7 +67,8 @@ void DeleteNow(const char* path) {
 // and this process at once, without the runtime's clean-up, which could
 // wait for a lock the main thread holds.
 BOOL WINAPI OnConsoleEvent(DWORD event) {
-    if (ChildJob() != nullptr) TerminateJobObject(ChildJob(), kCtrlCStatus);
+    for (std::atomic<HANDLE>& slot : runningJobs)
+        if (const HANDLE job = slot.load()) TerminateJobObject(job, kCtrlCStatus);
     ForEachWatchedFile(DeleteNow);
     const UINT status = event == CTRL_C_EVENT       ? kCtrlCStatus
                         : event == CTRL_BREAK_EVENT ? kCtrlBreakStatus
@@ -106,53 +134,86 @@ DWORD WINAPI RunStackWork(void* raw) {
 }  // namespace
 
 void InstallInterruptionHandlers() {
-    ChildJob();  // made now, not first inside the handler
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
-bool StaysWithParent() {
-    return true;  // the parent's job ends this process with it
+std::intptr_t HoldFile(const std::string& path, std::string& error) {
+    // Others may read it, as the children's loads do; no one may write,
+    // rename or delete it while it is held.
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = SystemMessage("cannot open it");
+        return -1;
+    }
+    return reinterpret_cast<std::intptr_t>(file);
 }
 
-bool StartChild(const std::vector<std::string>& arguments, ChildProcess& child, std::string& error) {
+std::string HeldFilePath(std::size_t, const std::string& path) {
+    return path;
+}
+
+bool StartChild(const std::vector<std::string>& arguments, const std::vector<std::intptr_t>&, ChildProcess& child,
+                std::string& error) {
     char self[MAX_PATH];
     const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
     if (length == 0 || length == MAX_PATH) {
         error = SystemMessage("cannot find this program's file");
         return false;
     }
+    // Only the child's ends are inherited.
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
+    HANDLE reportRead = nullptr, reportWrite = nullptr, requestRead = nullptr, requestWrite = nullptr;
+    if (!CreatePipe(&reportRead, &reportWrite, &inherit, 0)) {
         error = SystemMessage("cannot make a pipe");
         return false;
     }
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    if (!CreatePipe(&requestRead, &requestWrite, &inherit, 0)) {
+        error = SystemMessage("cannot make a pipe");
+        CloseHandle(reportRead);
+        CloseHandle(reportWrite);
+        return false;
+    }
+    SetHandleInformation(reportRead, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(requestWrite, HANDLE_FLAG_INHERIT, 0);
+    const std::string channel = std::to_string(reinterpret_cast<std::uintptr_t>(reportWrite)) + ' ' +
+                                std::to_string(reinterpret_cast<std::uintptr_t>(requestRead));
+    SetEnvironmentVariableA(kChannelVariable, channel.c_str());
 
     std::string commandLine = Quoted(self);
     for (const std::string& argument : arguments) commandLine += ' ' + Quoted(argument);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = writeEnd;
+    startup.hStdInput = nullptr;
+    // A sort's printing goes where the tool's messages go.
+    startup.hStdOutput = GetStdHandle(STD_ERROR_HANDLE);
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process{};
-    // Suspended until it is in the job, so that it never runs untied.
+    // Suspended until it is in its job, so that it never runs untied.
     const BOOL started = CreateProcessA(self, commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
                                         nullptr, nullptr, &startup, &process);
-    CloseHandle(writeEnd);
+    SetEnvironmentVariableA(kChannelVariable, nullptr);
+    CloseHandle(reportWrite);
+    CloseHandle(requestRead);
     if (!started) {
         error = SystemMessage("cannot start a measuring process");
-        CloseHandle(readEnd);
+        CloseHandle(reportRead);
+        CloseHandle(requestWrite);
         return false;
     }
-    if (ChildJob() != nullptr) AssignProcessToJobObject(ChildJob(), process.hProcess);
+    const HANDLE job = ChildJob();
+    if (job != nullptr && (!AssignProcessToJobObject(job, process.hProcess) || !Register(job))) {
+        CloseHandle(job);
+        child.group = -1;
+    } else {
+        child.group = reinterpret_cast<std::intptr_t>(job);
+    }
     ResumeThread(process.hThread);
     CloseHandle(process.hThread);
     child.process = reinterpret_cast<std::intptr_t>(process.hProcess);
-    child.output = reinterpret_cast<std::intptr_t>(readEnd);
+    child.reports = reinterpret_cast<std::intptr_t>(reportRead);
+    child.requests = reinterpret_cast<std::intptr_t>(requestWrite);
     return true;
 }
 
@@ -161,33 +222,53 @@ ChildRead ReadChild(ChildProcess& child, double timeoutSeconds, std::string& tex
     const Clock::time_point deadline =
         Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeoutSeconds));
     for (;;) {
+        // Looked at first: what it wrote before it ended is still read.
+        const bool ended = WaitForSingleObject(AsHandle(child.process), 0) == WAIT_OBJECT_0;
         DWORD available = 0;
-        if (!PeekNamedPipe(AsHandle(child.output), nullptr, 0, nullptr, &available, nullptr))
-            return ChildRead::kEnd;  // the child closed its end
+        if (!PeekNamedPipe(AsHandle(child.reports), nullptr, 0, nullptr, &available, nullptr))
+            return ChildRead::kEnd;  // every writer closed its end
         if (available > 0) {
             char buffer[4096];
             DWORD got = 0;
-            if (!ReadFile(AsHandle(child.output), buffer, sizeof buffer, &got, nullptr) || got == 0)
+            if (!ReadFile(AsHandle(child.reports), buffer, sizeof buffer, &got, nullptr) || got == 0)
                 return ChildRead::kEnd;
             text.append(buffer, got);
             return ChildRead::kData;
         }
+        // A process it started may hold the pipe open.
+        if (ended) return ChildRead::kEnd;
         if (Clock::now() >= deadline) return ChildRead::kTimeout;
         // Wakes early when the child ends, so its last words are read at once.
         WaitForSingleObject(AsHandle(child.process), kPollMilliseconds);
     }
 }
 
-ChildStatus FinishChild(ChildProcess& child, bool kill) {
+bool SendChild(ChildProcess& child, const std::string& text) {
+    DWORD wrote = 0;
+    return WriteFile(AsHandle(child.requests), text.data(), static_cast<DWORD>(text.size()), &wrote, nullptr) &&
+           wrote == text.size();
+}
+
+ChildStatus FinishChild(ChildProcess& child, double graceSeconds) {
     const HANDLE process = AsHandle(child.process);
-    if (kill) TerminateProcess(process, 1);
-    CloseHandle(AsHandle(child.output));
+    CloseHandle(AsHandle(child.requests));  // a child waiting for requests ends
+    const bool ended =
+        WaitForSingleObject(process, static_cast<DWORD>(std::ceil(graceSeconds * 1000))) == WAIT_OBJECT_0;
+    // Everything in its job ends with it, whatever it started.
+    if (child.group != -1) {
+        TerminateJobObject(AsHandle(child.group), 1);
+        Unregister(AsHandle(child.group));
+        CloseHandle(AsHandle(child.group));
+    }
+    if (!ended) TerminateProcess(process, 1);
+    CloseHandle(AsHandle(child.reports));
     WaitForSingleObject(process, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(process, &code);
     CloseHandle(process);
     child = ChildProcess{};
     ChildStatus status;
+    status.killed = !ended;
     if (code == EXCEPTION_STACK_OVERFLOW) {
         status.end = ChildEnd::kStackOverflow;
     } else if (code >= 0xC0000000) {  // an exception's code, not a program's exit status
@@ -199,6 +280,35 @@ ChildStatus FinishChild(ChildProcess& child, bool kill) {
         status.exitCode = static_cast<int>(code);
     }
     return status;
+}
+
+bool ConnectToParent() {
+    // The parent's job ends this process with it.
+    char channel[64];
+    const DWORD length = GetEnvironmentVariableA(kChannelVariable, channel, sizeof channel);
+    if (length == 0 || length >= sizeof channel) return false;
+    SetEnvironmentVariableA(kChannelVariable, nullptr);  // not a program's a sort may start
+    unsigned long long reports = 0, requests = 0;
+    if (std::sscanf(channel, "%llu %llu", &reports, &requests) != 2) return false;
+    parentReports = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(reports));
+    parentRequests = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(requests));
+    SetHandleInformation(parentReports, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(parentRequests, HANDLE_FLAG_INHERIT, 0);
+    return true;
+}
+
+bool WriteToParent(const std::string& text) {
+    DWORD wrote = 0;
+    return WriteFile(parentReports, text.data(), static_cast<DWORD>(text.size()), &wrote, nullptr) &&
+           wrote == text.size();
+}
+
+bool ReadFromParent(std::string& text) {
+    char buffer[512];
+    DWORD got = 0;
+    if (!ReadFile(parentRequests, buffer, sizeof buffer, &got, nullptr) || got == 0) return false;
+    text.append(buffer, got);
+    return true;
 }
 
 void RunOnLargeStack(void (*work)(void*), void* argument, std::size_t stackBytes) {

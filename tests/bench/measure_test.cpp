@@ -189,9 +189,13 @@ TEST(BenchMeasure, CsvHasAHeaderAndOneLinePerRow) {
 }
 
 TEST(BenchMeasure, DataThatLeavesLessThanHalfTheMemoryFreeIsRefused) {
-    EXPECT_EQ(MemoryShortfall(2147483647, 0), "");  // memory unknown: try
-    EXPECT_EQ(MemoryShortfall(1000, 16000), "");      // 8000 bytes: exactly half
-    EXPECT_EQ(MemoryShortfall(1000, 15999).rfind("--count 1000 needs", 0), 0u);
+    EXPECT_EQ(MemoryShortfall(2147483647, 3, 0), "");  // memory unknown: try
+    EXPECT_EQ(MemoryShortfall(1000, 1, 16000), "");      // 8000 bytes: exactly half
+    EXPECT_EQ(MemoryShortfall(1000, 1, 15999).rfind("--count 1000 needs", 0), 0u);
+    // Every process of a cell holds its copy at once.
+    EXPECT_EQ(MemoryShortfall(1000, 3, 48000), "");
+    EXPECT_EQ(MemoryShortfall(1000, 3, 47999).rfind("--count 1000 needs 0 MiB for the values and their working copy "
+                                                    "in each of 3 processes, more than half", 0), 0u);
 }
 
 TEST(BenchOptionsParse, CountBoundaries) {
