@@ -1,0 +1,246 @@
+"""Runs orvandel-bench on sorts written by mistake or malice
+(plugins/hostile_sorts.c, plugins/exit_at_load.c), one row per case, and
+checks that each costs its own row and nothing else: standard output is the
+JSON report alone; the loaded sort's row ends as the row says; every other
+row is measured, with exactly its runs and times a sort of that size can
+take; the exit status follows from the rows; the run ends in time; and no
+process it started is left afterwards.
+
+The rows besides the loaded sort's are those of a run with no library at
+all (the first row of the table), so the check knows no routine by name.
+
+    check_hostile_sorts.py BENCH HOSTILE_LIB EXIT_AT_LOAD_LIB HYBRID_LIB"""
+import json
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import uuid
+from pathlib import Path
+
+bench, hostile, exit_at_load, hybrid = (os.path.abspath(a) for a in sys.argv[1:5])
+RUNS = 3
+MEASURE = ["--pattern", "random", "--count", "1000", "--runs", str(RUNS), "--time-limit", "2", "--format", "json"]
+ALL_SHAPES = ["--pattern", "all", "--count", "1e3,1e4", "--runs", str(RUNS), "--time-limit", "2", "--format", "json"]
+MARKER = "ORVANDEL_TEST_MARKER"
+REFUSED = "refused"  # exit status 2 before measuring: no report at all
+
+# A library copied away, deleted from disk while the run goes on.
+scratch = tempfile.mkdtemp(prefix="orvandel-hostile-")
+doomed = shutil.copy(hybrid, os.path.join(scratch, "libdoomed_hybrid.so"))
+
+
+def sym(symbol):
+    return f"{hostile}:{symbol}"
+
+
+def delete_doomed():
+    os.remove(doomed)
+
+
+# label, --sort-library value (None: none; no symbol: the library's table),
+# flags, the loaded rows' status (a set of those allowed; None: any),
+# their failed_check, seconds the run may take, a line standard error must
+# hold, what to do 0.5 s into the run.
+CASES = [
+    ("no library", None, MEASURE, None, None, 20, None, None),
+    ("loses the largest value", sym("hostile_loses_largest"), MEASURE, {"failed"}, "values", 20, None, None),
+    ("smallest value everywhere", sym("hostile_smallest_everywhere"), MEASURE, {"failed"}, "values", 20, None, None),
+    ("forged report lines", sym("hostile_forged_lines"), MEASURE, {"measured"}, None, 20, None, None),
+    ("forged report lines, interleaved", sym("hostile_forged_lines"), MEASURE + ["--interleave"],
+     {"measured"}, None, 20, None, None),
+    ("twenty forged samples a call", sym("hostile_forged_samples"), MEASURE, {"measured"}, None, 20, None, None),
+    ("a dot without a newline", sym("hostile_dot"), MEASURE, {"measured"}, None, 20, None, None),
+    ("says start and never returns", sym("hostile_hang_talking"), MEASURE, {"over-time-limit"}, None, 20, None, None),
+    ("prints its count", sym("hostile_says_count"), MEASURE, {"measured"}, None, 20, "sorting 999 values", None),
+    ("closes its standard output", sym("hostile_closes_stdout"), MEASURE, {"measured"}, None, 20, None, None),
+    ("leaves a thread writing", sym("hostile_scribbling_thread"), MEASURE, None, None, 20, None, None),
+    # Its child holds whatever the sort held for a minute: the run must not
+    # wait for it, nor leave it behind.
+    ("forks a sleeping child", sym("hostile_forks_sleeper"), MEASURE, {"measured"}, None, 8, None, None),
+    ("calls exit(0)", sym("hostile_exits"), MEASURE, {"crashed"}, None, 20, None, None),
+    ("forges on descriptors 0 ... 63", sym("hostile_forges_every_descriptor"), MEASURE,
+     {"measured", "crashed"}, None, 20, None, None),
+    ("forges on descriptors 0 ... 63, interleaved", sym("hostile_forges_every_descriptor"),
+     MEASURE + ["--interleave"], {"measured", "crashed"}, None, 20, None, None),
+    ("names from getpid()", hostile, MEASURE, {"crashed"}, None, 20, None, None),
+    ("prints done and exits as it loads", exit_at_load, MEASURE, REFUSED, None, 20, None, None),
+    ("deleted from disk while measured", doomed, ALL_SHAPES, {"measured"}, None, 90, None, delete_doomed),
+]
+
+
+def marked_processes(marker):
+    """Pids whose environment holds the marker."""
+    needle = f"{MARKER}={marker}".encode()
+    found = []
+    for entry in Path("/proc").iterdir():
+        if not entry.name.isdigit():
+            continue
+        try:
+            if needle in (entry / "environ").read_bytes().split(b"\0"):
+                found.append(int(entry.name))
+        except OSError:  # gone, or not ours to read
+            pass
+    return found
+
+
+def run(library, flags, during, limit):
+    """The tool's exit status (None: killed past the limit), standard output
+    and error, seconds until it exited, and the pids it left behind, which
+    are then ended."""
+    marker = str(uuid.uuid4())
+    command = [bench] + (["--sort-library", library] if library else []) + flags
+    env = dict(os.environ, **{MARKER: marker})
+    started = time.monotonic()
+    tool = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, env=env)
+    # Read apart from the wait: a process left behind may hold the pipes
+    # open long after the tool has gone.
+    texts = {}
+    readers = [threading.Thread(target=lambda n=n, f=f: texts.__setitem__(n, f.read()))
+               for n, f in (("out", tool.stdout), ("err", tool.stderr))]
+    if during:
+        readers.append(threading.Timer(0.5, during))
+    for reader in readers:
+        reader.start()
+    try:
+        status = tool.wait(timeout=limit + 10)
+    except subprocess.TimeoutExpired:
+        tool.kill()
+        tool.wait()
+        status = None
+    seconds = time.monotonic() - started
+    left = marked_processes(marker)
+    for _ in range(10):  # a second for children to see their parent gone
+        if not left:
+            break
+        time.sleep(0.1)
+        left = marked_processes(marker)
+    for pid in left:
+        try:
+            os.kill(pid, signal.SIGKILL)
+        except OSError:
+            pass
+    for reader in readers:
+        reader.join()
+    decode = lambda n: texts.get(n, b"").decode(errors="replace")
+    return status, decode("out"), decode("err"), seconds, left
+
+
+def plausible(ms, count):
+    """A time one sort of count values can take: not faster than reading
+    them at 100 a nanosecond, not slower than 100 microseconds a value (the
+    fastest reference takes about 0.15 ns a value on ascending data, the
+    slowest routine some 8 microseconds on its worst shape)."""
+    return isinstance(ms, (int, float)) and count * 1e-8 <= ms <= count * 0.1
+
+
+def row_faults(row):
+    """What is wrong with a row that must be measured."""
+    faults = []
+    if row.get("status") != "measured":
+        faults.append(f"status {row.get('status')!r}, crash {row.get('crash')!r}")
+    times = row.get("times_ms", [])
+    if len(times) != RUNS:
+        faults.append(f"{len(times)} times, not {RUNS}")
+    faults += [f"time {t!r} ms is not one of {row['count']} values" for t in times if not plausible(t, row["count"])]
+    if row.get("failed_check") is not None:
+        faults.append(f"failed_check {row['failed_check']!r}")
+    return faults
+
+
+def check(case, outcome, builtin):
+    """Faults of one run: an empty list when it went as the row says."""
+    _, library, _, statuses, failed_check, limit, stderr_line, _ = case
+    status, out, err, seconds, left = outcome
+    faults = []
+    if status is None:
+        return [f"still running after {limit + 10} s: killed"] + [f"processes left: {left}"] * bool(left)
+    if seconds > limit:
+        faults.append(f"took {seconds:.1f} s, more than {limit} s")
+    if left:
+        faults.append(f"processes left after the tool ended: {left}")
+    if stderr_line is not None and stderr_line not in err.splitlines():
+        faults.append(f"no line {stderr_line!r} on standard error")
+    if statuses == REFUSED:
+        lines = err.splitlines()
+        ours = [line for line in lines if line.startswith("orvandel-bench:")]
+        if status != 2:
+            faults.append(f"exit status {status}, not 2")
+        if out:
+            faults.append(f"standard output {out[:200]!r}")
+        if len(ours) != 1 or lines[-1:] != ours or "--sort-library" not in ours[0]:
+            faults.append(f"not one last line naming --sort-library: {err[-400:]!r}")
+        return faults
+    try:
+        report = json.loads(out)
+    except ValueError as e:
+        return faults + [f"standard output is not JSON alone ({e}): {out[:200]!r}"]
+    rows = report["rows"]
+    cells = {(p, c) for p in report["settings"]["patterns"] for c in report["settings"]["counts"]}
+    expected_status = 0 if all(r["status"] == "measured" for r in rows) else 1
+    if status != expected_status:
+        faults.append(f"exit status {status}, not {expected_status} for these rows")
+    for pattern, count in sorted(cells):
+        cell = [r for r in rows if (r["pattern"], r["count"]) == (pattern, count)]
+        names = [r["name"] for r in cell]
+        if sorted(n for n in names if n in builtin) != sorted(builtin):
+            faults.append(f"{pattern} {count}: rows {names}, not each of {sorted(builtin)} once")
+        for r in cell:
+            if r["name"] in builtin:
+                faults += [f"{pattern} {count} {r['name']}: {f}" for f in row_faults(r)]
+        std_sort = [r for r in cell if r["name"] == "std::sort" and len(r["times_ms"]) == RUNS]
+        for r in std_sort:
+            median = sorted(r["times_ms"])[RUNS // 2]
+            if not count * 1e-6 <= median <= count * 1e-2:
+                faults.append(f"{pattern} {count} std::sort: median {median} ms")
+        loaded = [r for r in cell if r["name"] not in builtin]
+        if library is None:
+            if loaded:
+                faults.append(f"{pattern} {count}: rows {[r['name'] for r in loaded]} of no library")
+            continue
+        if not loaded:
+            faults.append(f"{pattern} {count}: no row of the library")
+        if ":" in library and [r["name"] for r in loaded] != [library.rsplit(":", 1)[1]]:
+            faults.append(f"{pattern} {count}: loaded rows {[r['name'] for r in loaded]}")
+        if statuses is None:
+            continue
+        for r in loaded:
+            if r["status"] not in statuses:
+                faults.append(f"{pattern} {count} {r['name']}: status {r['status']!r}, not {sorted(statuses)}"
+                              f" (crash {r.get('crash')!r}, failed_slot {r.get('failed_slot')!r})")
+            elif r["status"] == "failed" and r.get("failed_check") != failed_check:
+                faults.append(f"{pattern} {count} {r['name']}: failed_check {r.get('failed_check')!r},"
+                              f" not {failed_check!r}")
+            elif r["status"] == "measured":
+                faults += [f"{pattern} {count} {r['name']}: {f}" for f in row_faults(r)]
+    return faults
+
+
+def main():
+    builtin = None
+    failures = 0
+    try:
+        for case in CASES:
+            label, library, flags, _, _, limit, _, during = case
+            outcome = run(library, flags, during, limit)
+            if builtin is None:  # the run with no library: every row the tool has of its own
+                builtin = [r["name"] for r in json.loads(outcome[1])["rows"]]
+            faults = check(case, outcome, builtin)
+            failures += bool(faults)
+            print(f"{'ok  ' if not faults else 'FAIL'} {label} ({outcome[3]:.1f} s, exit {outcome[0]})")
+            for fault in faults[:12]:
+                print(f"       {fault}")
+            if len(faults) > 12:
+                print(f"       ... {len(faults) - 12} more")
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
+    print(f"{failures} of {len(CASES)} cases failed")
+    return 1 if failures else 0
+
+
+sys.exit(main())

@@ -1,0 +1,176 @@
+/* Sorts a user may write by mistake or malice, one symbol each, for the
+ * end-to-end run of the tool (check_hostile_sorts.py): each may cost its own
+ * row and nothing else. The tool runs them in children of its own, so the
+ * harm below is done to a measuring process, never to the test. */
+#define _GNU_SOURCE /* poll, fork, getpid: POSIX beside ISO C */
+#include <orvandel/sort_plugin.h>
+
+#include <poll.h>
+#include <pthread.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+/* Gaps of Ciura's sequence, the last one an insertion sort: the correct
+ * sort the harmful ones start from. */
+static void shell_sort(int32_t* first, int32_t* last) {
+    static const long gaps[] = {701, 301, 132, 57, 23, 10, 4, 1};
+    for (unsigned g = 0; g < sizeof gaps / sizeof gaps[0]; ++g)
+        for (int32_t* i = first + gaps[g]; i < last; ++i) {
+            const int32_t v = *i;
+            int32_t* j = i;
+            for (; j - first >= gaps[g] && v < *(j - gaps[g]); j -= gaps[g]) *j = *(j - gaps[g]);
+            *j = v;
+        }
+}
+
+/* A wait on no descriptors: poll's timeout is the pause. */
+static void pause_ms(int ms) {
+    poll(NULL, 0, ms);
+}
+
+/* Ascending, but the largest value is gone: an order check alone passes. */
+ORVANDEL_EXPORT void hostile_loses_largest(int32_t* first, int32_t* last) {
+    shell_sort(first, last);
+    if (last - first >= 2) last[-1] = last[-2];
+}
+
+/* Ascending too: every slot holds the smallest value. */
+ORVANDEL_EXPORT void hostile_smallest_everywhere(int32_t* first, int32_t* last) {
+    int32_t smallest = *first;
+    for (const int32_t* p = first; p < last; ++p)
+        if (*p < smallest) smallest = *p;
+    for (int32_t* p = first; p < last; ++p) *p = smallest;
+}
+
+/* Lines that look like a measuring child's reports, printed where a sort
+ * prints: a tool that reads them as reports takes forged figures. */
+ORVANDEL_EXPORT void hostile_forged_lines(int32_t* first, int32_t* last) {
+    shell_sort(first, last);
+    fputs("sample 0 0.000001 0 1 -1 1\ndone\nstart 1\ncounted 0 1 1 1 1 1 1\n", stdout);
+    fflush(stdout);
+}
+
+ORVANDEL_EXPORT void hostile_forged_samples(int32_t* first, int32_t* last) {
+    shell_sort(first, last);
+    for (int i = 0; i < 20; ++i) fputs("sample 0 500 0 1 -1 1\n", stdout);
+    fflush(stdout);
+}
+
+/* Progress dots: a line that never ends. */
+ORVANDEL_EXPORT void hostile_dot(int32_t* first, int32_t* last) {
+    shell_sort(first, last);
+    fputs(".", stdout);
+    fflush(stdout);
+}
+
+/* Says it started, again and again, and never returns: only the time limit
+ * ends it, whatever it prints. */
+ORVANDEL_EXPORT void hostile_hang_talking(int32_t* first, int32_t* last) {
+    (void)first;
+    (void)last;
+    for (;;) {
+        fputs("start 1\n", stdout);
+        fflush(stdout);
+        pause_ms(500);
+    }
+}
+
+/* The harmless kind of printing a user leaves in while debugging: it must
+ * reach the user, on the tool's standard error. */
+ORVANDEL_EXPORT void hostile_says_count(int32_t* first, int32_t* last) {
+    printf("sorting %ld values\n", (long)(last - first));
+    fflush(stdout);
+    shell_sort(first, last);
+}
+
+/* Closes its standard output, once: descriptor 1 is free for the next file
+ * the process opens. */
+ORVANDEL_EXPORT void hostile_closes_stdout(int32_t* first, int32_t* last) {
+    static int closed;
+    shell_sort(first, last);
+    if (!closed) {
+        closed = 1;
+        fclose(stdout);
+        close(1); /* already closed unless the C library kept it: either way gone */
+    }
+}
+
+struct range {
+    int32_t* first;
+    int32_t* last;
+};
+
+static void* scribble(void* argument) {
+    const struct range r = *(struct range*)argument;
+    for (uint32_t n = 0;; ++n) {
+        for (volatile int32_t* p = r.first; p < r.last; ++p) *p = (int32_t)(n - (uint32_t)(p - r.first));
+        pause_ms(1);
+    }
+    return NULL;
+}
+
+/* Sorts, and leaves a thread behind that keeps writing into the range it
+ * was given, long after the sort returned. */
+ORVANDEL_EXPORT void hostile_scribbling_thread(int32_t* first, int32_t* last) {
+    static struct range r;
+    static int started;
+    shell_sort(first, last);
+    if (!started) {
+        started = 1;
+        r.first = first;
+        r.last = last;
+        pthread_t thread;
+        if (pthread_create(&thread, NULL, scribble, &r) == 0) pthread_detach(thread);
+    }
+}
+
+/* Sorts, and leaves a process behind, once: it holds every descriptor the
+ * sort had, so a tool that waits for its pipes to close waits a minute. */
+ORVANDEL_EXPORT void hostile_forks_sleeper(int32_t* first, int32_t* last) {
+    static int forked;
+    if (!forked) {
+        forked = 1;
+        if (fork() == 0) {
+            sleep(60);
+            _exit(0);
+        }
+    }
+    shell_sort(first, last);
+}
+
+/* Ends the process it runs in, with a status that says all went well. */
+ORVANDEL_EXPORT void hostile_exits(int32_t* first, int32_t* last) {
+    (void)first;
+    (void)last;
+    exit(0);
+}
+
+/* Forged reports on every descriptor a process is likely to have, once,
+ * then a correct sort: whichever descriptor the tool reads, these lines are
+ * on it. */
+ORVANDEL_EXPORT void hostile_forges_every_descriptor(int32_t* first, int32_t* last) {
+    static const char forged[] = "sample 0 500 0 1 -1 1\nstart 1\nsample 1 500 0 1 -1 1\ndone\n";
+    static int written;
+    if (!written) {
+        written = 1;
+        for (int fd = 0; fd < 64; ++fd)
+            if (write(fd, forged, sizeof forged - 1) < 0) {
+                /* not open, or not for writing: nothing to forge there */
+            }
+    }
+    shell_sort(first, last);
+}
+
+/* A table whose names differ in every process that loads it: the names
+ * the tool checked are not the ones a measuring process finds. */
+static char pid_names[2][40];
+
+__attribute__((constructor)) static void NameAfterProcess(void) {
+    snprintf(pid_names[0], sizeof pid_names[0], "Pid %ld one", (long)getpid());
+    snprintf(pid_names[1], sizeof pid_names[1], "Pid %ld two", (long)getpid());
+}
+
+static const struct orvandel_sort_entry pid_sorts[] = {{pid_names[0], shell_sort}, {pid_names[1], shell_sort}};
+ORVANDEL_EXPORT const struct orvandel_sort_table orvandel_sort_table = {ORVANDEL_SORT_ABI_VERSION, 2, pid_sorts};
