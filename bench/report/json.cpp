@@ -16,6 +16,17 @@ void AddEndDetails(const Report& report, const Measurement& row, nlohmann::json&
     if (row.end == CellEnd::kCrashed) json["crash"] = row.crash;
 }
 
+// Which check failed where; a changed value also with what the slot holds
+// and what the sorted input holds there, so a reader needs no slot's data.
+void AddFailure(const SortFailure& failure, nlohmann::json& json) {
+    const bool failed = failure.failed();
+    json["failed_slot"] = failed ? nlohmann::json(failure.slot) : nlohmann::json();
+    json["failed_check"] = failed ? nlohmann::json(CheckName(failure.check)) : nlohmann::json();
+    if (failure.check != SortCheck::kValues) return;
+    json["held_value"] = failure.held;
+    json["expected_value"] = failure.expected;
+}
+
 // How a count ended, as a value like the row's own status.
 const char* CountStatus(CountEnd end) {
     switch (end) {
@@ -68,12 +79,12 @@ nlohmann::json Row(const Report& report, const Measurement& row) {
         {"pattern", row.pattern},
         {"count", row.count},
         {"status", RowStatus(row)},
-        {"failed_slot", row.failure.failed() ? nlohmann::json(row.failure.slot) : nlohmann::json()},
         {"batch", row.batch},
         {"draws", row.draws},
         {"times_ms", row.times},
         {"ticks_ms_per_batch", row.ticks},
     };
+    AddFailure(row.failure, json);
     AddEndDetails(report, row, json);
     if (report.settings.operations) json["operations"] = OperationsObject(report, row);
     if (f.failed) return json;
