@@ -32,6 +32,7 @@ const char* CountStatus(CountEnd end) {
     switch (end) {
         case CountEnd::kNotCountable: return "not-countable";
         case CountEnd::kNotTimed: return "not-timed";
+        case CountEnd::kFailed: return "failed";
         case CountEnd::kStackExhausted: return "stack-exhausted";
         case CountEnd::kOverLimit: return "over-time-limit";
         case CountEnd::kCrashed: return "crashed";
@@ -50,6 +51,7 @@ nlohmann::json OperationsObject(const Report& report, const Measurement& row) {
         if (row.operations.end == CountEnd::kNotCountable) json["reason"] = row.contender.notCounted;
         if (row.operations.end == CountEnd::kOverLimit) json["time_limit_s"] = report.settings.timeLimitSeconds;
         if (row.operations.end == CountEnd::kCrashed) json["crash"] = row.operations.crash;
+        if (row.operations.end == CountEnd::kFailed) AddFailure(row.operations.failure, json);
         return json;
     }
     const OperationCounts& c = f.counts;
