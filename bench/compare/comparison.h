@@ -23,7 +23,7 @@ enum class Verdict {
     kNoChange,      // p >= 5 %, or the whole interval within the noise of 1
     kInconclusive,  // p < 5 %, but the interval reaches from beyond the noise into it
     kTooFew,        // fewer than kMinimumRuns on a side
-    kFailed,        // a side has no figures: its order check failed or it did not finish
+    kFailed,        // a side has no figures: a check failed or it did not finish
     kOnlyBaseline,
     kOnlyCurrent,
 };

@@ -64,18 +64,28 @@ std::string ReadTimes(const Json& row, std::vector<double>& times) {
     return "";
 }
 
-// Whether the row's status, if it has one, is a value version 2 writes.
-bool KnownStatus(const Json& row) {
-    const auto status = row.find("status");
-    if (status == row.end()) return true;
-    return std::any_of(std::begin(kRowStatuses), std::end(kRowStatuses),
-                       [&](const char* known) { return *status == known; });
+template <std::size_t N>
+bool OneOf(const Json& value, const char* const (&known)[N]) {
+    return std::any_of(std::begin(known), std::end(known), [&](const char* text) { return value == text; });
 }
 
-std::string StatusList() {
+template <std::size_t N>
+std::string Listed(const char* const (&known)[N]) {
     std::string list;
-    for (const char* status : kRowStatuses) list += (list.empty() ? "" : ", ") + std::string(status);
+    for (const char* text : known) list += (list.empty() ? "" : ", ") + std::string(text);
     return list;
+}
+
+// What is wrong with the row's status and failed check, as far as its
+// version writes them; either may be missing.
+std::string ReadStatus(const Json& row, std::int64_t version) {
+    const auto status = row.find("status");
+    if (version >= 2 && status != row.end() && !OneOf(*status, kRowStatuses))
+        return " has a status that is not one of " + Listed(kRowStatuses);
+    const auto check = row.find("failed_check");
+    if (version >= 3 && check != row.end() && !check->is_null() && !OneOf(*check, kFailedChecks))
+        return " has a failed_check that is not one of " + Listed(kFailedChecks) + " or null";
+    return "";
 }
 
 // One row of a report of the given schema version into a cell; count is
@@ -88,8 +98,9 @@ std::string ReadCell(const Json& row, std::int64_t version, const Json* count, S
         if (!error.empty()) return error;
     }
     cell.reference = row.contains("reference") && row["reference"].is_boolean() && row["reference"].get<bool>();
-    if (version >= 2 && !KnownStatus(row)) return " has a status that is not one of " + StatusList();
-    // A cell without figures: its order check failed, or it did not finish.
+    const std::string status = ReadStatus(row, version);
+    if (!status.empty()) return status;
+    // A cell without figures: a check of its sorts failed, or it did not finish.
     // Version 1 said why in prose, so anything but "measured" counts.
     cell.failed = (row.contains("failed_slot") && row["failed_slot"].is_number_integer()) ||
                   (row.contains("status") && row["status"] != "measured");

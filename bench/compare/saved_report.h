@@ -32,7 +32,7 @@ struct SavedCell {
     std::string pattern;
     std::int64_t count = 0;
     bool reference = false;
-    bool failed = false;  // an order check failed; no times then
+    bool failed = false;  // a check failed or the cell did not finish; no times then
     std::vector<double> times;
     std::int64_t draws = 1;  // different data sets sorted; reports before draws sorted one
 };

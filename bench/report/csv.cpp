@@ -22,29 +22,35 @@ void WriteOperationFields(std::ostream& out, const Report& report, const Measure
         << Fixed(f.comparisonsPerNLog2N, 4) << ',' << seen(f.stackBytes);
 }
 
+// The failed_slot and failed_check fields, both empty when the sorts passed.
+std::string FailureFields(const SortFailure& failure) {
+    if (!failure.failed()) return ",";
+    return std::to_string(failure.slot) + ',' + CheckName(failure.check);
+}
+
 }  // namespace
 
 void WriteCsv(std::ostream& out, const Report& report) {
     out << "name,label,reference,runs,draws,min_ms,median_ms,mean_ms,stddev_ms,max_ms,"
-           "throughput_meps,ratio_to_std_sort,failed_slot\n";
+           "throughput_meps,ratio_to_std_sort,failed_slot,failed_check\n";
     for (const Measurement& row : report.rows) {
         const RowFigures f = Figures(report, row);
         out << CsvField(row.contender.name) << ',' << CsvField(row.contender.label) << ','
             << (row.contender.reference ? "true" : "false") << ',' << row.times.size() << ',' << row.draws << ',';
         if (f.failed)
-            out << ",,,,,,," << (row.failure.failed() ? std::to_string(row.failure.slot) : "");
+            out << ",,,,,,";
         else
             out << Fixed(f.summary.min, 3) << ',' << Fixed(f.summary.median, 3) << ','
                 << Fixed(f.summary.mean, 3) << ',' << Fixed(f.summary.stddev, 3) << ','
                 << Fixed(f.summary.max, 3) << ',' << Fixed(f.throughput, 3) << ','
-                << (f.ratio ? Fixed(*f.ratio, 4) : "") << ',';
-        out << '\n';
+                << (f.ratio ? Fixed(*f.ratio, 4) : "");
+        out << ',' << FailureFields(row.failure) << '\n';
     }
 }
 
 void WriteMatrixCsv(std::ostream& out, const Report& report) {
     out << "name,label,reference,threads,pattern,count,runs,batch,draws,min_ms,median_ms,mean_ms,stddev_ms,"
-           "max_ms,ns_per_element,ratio_to_std_sort,status,failed_slot,times_ms"
+           "max_ms,ns_per_element,ratio_to_std_sort,status,failed_slot,failed_check,times_ms"
         << (report.settings.operations ? ",operations_status,comparisons,exchanges,calls,depth,"
                                          "comparisons_per_n_log2_n,stack_bytes"
                                        : "")
@@ -61,8 +67,7 @@ void WriteMatrixCsv(std::ostream& out, const Report& report) {
                 << Fixed(f.summary.mean, 6) << ',' << Fixed(f.summary.stddev, 6) << ','
                 << Fixed(f.summary.max, 6) << ',' << Fixed(f.nsPerElement, 3) << ','
                 << (f.ratio ? Fixed(*f.ratio, 4) : "") << ',';
-        out << CsvField(f.failed ? Unfinished(report, row) : "measured") << ','
-            << (row.failure.failed() ? std::to_string(row.failure.slot) : "") << ',';
+        out << CsvField(f.failed ? Unfinished(report, row) : "measured") << ',' << FailureFields(row.failure) << ',';
         for (std::size_t k = 0; k < row.times.size(); ++k) out << (k ? " " : "") << Fixed(row.times[k], 6);
         if (report.settings.operations) WriteOperationFields(out, report, row);
         out << '\n';

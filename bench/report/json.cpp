@@ -16,11 +16,23 @@ void AddEndDetails(const Report& report, const Measurement& row, nlohmann::json&
     if (row.end == CellEnd::kCrashed) json["crash"] = row.crash;
 }
 
+// Which check failed where; a changed value also with what the slot holds
+// and what the sorted input holds there, so a reader needs no slot's data.
+void AddFailure(const SortFailure& failure, nlohmann::json& json) {
+    const bool failed = failure.failed();
+    json["failed_slot"] = failed ? nlohmann::json(failure.slot) : nlohmann::json();
+    json["failed_check"] = failed ? nlohmann::json(CheckName(failure.check)) : nlohmann::json();
+    if (failure.check != SortCheck::kValues) return;
+    json["held_value"] = failure.held;
+    json["expected_value"] = failure.expected;
+}
+
 // How a count ended, as a value like the row's own status.
 const char* CountStatus(CountEnd end) {
     switch (end) {
         case CountEnd::kNotCountable: return "not-countable";
         case CountEnd::kNotTimed: return "not-timed";
+        case CountEnd::kFailed: return "failed";
         case CountEnd::kStackExhausted: return "stack-exhausted";
         case CountEnd::kOverLimit: return "over-time-limit";
         case CountEnd::kCrashed: return "crashed";
@@ -39,6 +51,7 @@ nlohmann::json OperationsObject(const Report& report, const Measurement& row) {
         if (row.operations.end == CountEnd::kNotCountable) json["reason"] = row.contender.notCounted;
         if (row.operations.end == CountEnd::kOverLimit) json["time_limit_s"] = report.settings.timeLimitSeconds;
         if (row.operations.end == CountEnd::kCrashed) json["crash"] = row.operations.crash;
+        if (row.operations.end == CountEnd::kFailed) AddFailure(row.operations.failure, json);
         return json;
     }
     const OperationCounts& c = f.counts;
@@ -68,12 +81,12 @@ nlohmann::json Row(const Report& report, const Measurement& row) {
         {"pattern", row.pattern},
         {"count", row.count},
         {"status", RowStatus(row)},
-        {"failed_slot", row.failure.failed() ? nlohmann::json(row.failure.slot) : nlohmann::json()},
         {"batch", row.batch},
         {"draws", row.draws},
         {"times_ms", row.times},
         {"ticks_ms_per_batch", row.ticks},
     };
+    AddFailure(row.failure, json);
     AddEndDetails(report, row, json);
     if (report.settings.operations) json["operations"] = OperationsObject(report, row);
     if (f.failed) return json;

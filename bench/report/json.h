@@ -9,17 +9,21 @@
 // The version of the JSON report's layout, written into every report. A
 // reader refuses other versions rather than misread them. Version 1 wrote
 // a row's status as the table's text ("over 10 s"); version 2 as one of
-// kRowStatuses, with the details in fields of their own. Baselines saved
-// by version 1 are still read.
-constexpr int kReportSchemaVersion = 2;
+// kRowStatuses, with the details in fields of their own; version 3 adds
+// which check a failed sort failed (failed_check, one of kFailedChecks).
+// Baselines saved by versions 1 and 2 are still read.
+constexpr int kReportSchemaVersion = 3;
 constexpr int kOldestReadableSchemaVersion = 1;
 
 // Every value a row's status takes since version 2.
 constexpr const char* kRowStatuses[] = {"measured",       "failed",          "over-time-limit",
                                         "predicted-over", "stack-exhausted", "crashed"};
 
-// How a row ended, as one of kRowStatuses. An unfinished cell outranks an
-// order check, as in the table's text.
+// Every value of failed_check but null since version 3, as CheckName gives them.
+constexpr const char* kFailedChecks[] = {"range", "values", "order"};
+
+// How a row ended, as one of kRowStatuses. An unfinished cell outranks a
+// failed check, as in the table's text.
 const char* RowStatus(const Measurement& row);
 
 // The report as a value, for writers that add to it.

@@ -13,6 +13,7 @@ std::string NotCounted(const Report& report, const Measurement& row) {
     switch (operations.end) {
         case CountEnd::kNotCountable: return "n/a";
         case CountEnd::kNotTimed: return "not counted";
+        case CountEnd::kFailed: return CheckText(operations.failure);
         case CountEnd::kStackExhausted: return "stack exhausted";
         case CountEnd::kOverLimit: return "over " + Fixed(report.settings.timeLimitSeconds, 0) + " s";
         case CountEnd::kCrashed: return "crashed: " + operations.crash;

@@ -13,7 +13,7 @@ extern const std::uint64_t kWindowStackBytes;
 
 struct OperationFigures {
     bool counted = false;
-    std::string why;                 // without counts: "n/a", "not counted", "over 10 s", "stack exhausted"...
+    std::string why;                 // without counts: "n/a", "not counted", "over 10 s", CheckText...
     OperationCounts counts;
     double comparisonsPerElement = 0;
     double exchangesPerElement = 0;  // with counts.steps

@@ -37,6 +37,16 @@ std::string CheckText(const SortFailure& failure) {
     return "";
 }
 
+const char* CheckName(SortCheck check) {
+    switch (check) {
+        case SortCheck::kRange: return "range";
+        case SortCheck::kValues: return "values";
+        case SortCheck::kOrder: return "order";
+        case SortCheck::kPassed: break;
+    }
+    return "";
+}
+
 std::string DrawsText(const MeasureSettings& settings) {
     return settings.sameData ? "the seed's data every sort"
                              : "a new draw every sort below " + std::to_string(kDistinctDrawsBelow) + " values";

@@ -322,9 +322,10 @@ TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
         {"[1, 2]", "has no schema_version: not a JSON report of orvandel-bench"},
         {with("/schema_version", remove), "has no schema_version: not a JSON report of orvandel-bench"},
         {with("/schema_version", 2), ""},
-        {with("/schema_version", 3), "has schema version 3; this orvandel-bench reads versions 1 to 2"},
-        {with("/schema_version", 0), "has schema version 0; this orvandel-bench reads versions 1 to 2"},
-        {with("/schema_version", "1"), "has schema version of type string; this orvandel-bench reads versions 1 to 2"},
+        {with("/schema_version", 3), ""},
+        {with("/schema_version", 4), "has schema version 4; this orvandel-bench reads versions 1 to 3"},
+        {with("/schema_version", 0), "has schema version 0; this orvandel-bench reads versions 1 to 3"},
+        {with("/schema_version", "1"), "has schema version of type string; this orvandel-bench reads versions 1 to 3"},
         {with("/settings/seed", remove), "has no settings.seed"},
         {with("/settings/seed", -5), "has no settings.seed"},
         {with("/rows", remove), "has no rows"},
@@ -341,7 +342,7 @@ TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
         {replaced("300", "-1e309"), "has a number beyond the range of a double"},
         // Nesting: the report's object and 31 arrays inside it are the most read.
         {replaced("\"schema_version\":1", "\"schema_version\":" + nested(31)),
-         "has schema version of type array; this orvandel-bench reads versions 1 to 2"},
+         "has schema version of type array; this orvandel-bench reads versions 1 to 3"},
         {replaced("\"schema_version\":1", "\"schema_version\":" + nested(32)),
          "nests arrays or objects deeper than 32 levels"},
         {replaced("\"schema_version\":1", "\"schema_version\":" + nested(60000)),
@@ -382,19 +383,22 @@ TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
 }
 
 // Version 1 said a row's state in prose ("over 10 s"), which still reads
-// as a cell without figures; version 2 holds one of six values, and only those.
+// as a cell without figures; version 2 holds one of six values, and only
+// those; version 3 adds the failed check, one of three or null.
 TEST(BenchSavedReport, ReadsEachSchemaVersionItKnows) {
-    const auto report = [](int version, const Json& status) {
-        return Json{{"schema_version", version},
-                    {"settings", {{"seed", 5}, {"count", 300}}},
-                    {"rows", {{{"name", "A"}, {"status", status}, {"times_ms", Json::array()}}}}}
+    const auto report = [](int version, const Json& status, const Json& fields = Json::object()) {
+        Json row = {{"name", "A"}, {"status", status}, {"times_ms", Json::array()}};
+        row.update(fields);
+        return Json{{"schema_version", version}, {"settings", {{"seed", 5}, {"count", 300}}}, {"rows", {row}}}
             .dump();
     };
+    const auto check = [](const Json& name) { return Json{{"failed_slot", 3}, {"failed_check", name}}; };
     std::ifstream saved(ORVANDEL_BENCH_TEST_DATA "/report-v1.json");
     const std::string v1((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
     const std::string unknown =
         "row 1 (\"A\") has a status that is not one of "
         "measured, failed, over-time-limit, predicted-over, stack-exhausted, crashed";
+    const std::string unknownCheck = "row 1 (\"A\") has a failed_check that is not one of range, values, order or null";
     const struct {
         std::string what, text, error;
         std::vector<bool> failed;  // per cell
@@ -411,7 +415,20 @@ TEST(BenchSavedReport, ReadsEachSchemaVersionItKnows) {
         {"version 2, the old prose", report(2, "over 10 s"), unknown, {}},
         {"version 2, a status in another case", report(2, "Measured"), unknown, {}},
         {"version 2, a status that is not text", report(2, 3), unknown, {}},
-        {"version 3", report(3, "measured"), "has schema version 3; this orvandel-bench reads versions 1 to 2", {}},
+        {"version 2, a failed_check it never wrote", report(2, "failed", check("descent")), "", {true}},
+        {"version 3, measured", report(3, "measured", {{"failed_slot", nullptr}, {"failed_check", nullptr}}), "",
+         {false}},
+        {"version 3, range", report(3, "failed", check("range")), "", {true}},
+        {"version 3, values",
+         report(3, "failed",
+                {{"failed_slot", 3}, {"failed_check", "values"}, {"held_value", 7}, {"expected_value", 4}}),
+         "", {true}},
+        {"version 3, order", report(3, "failed", check("order")), "", {true}},
+        {"version 3, without failed_check", report(3, "failed", {{"failed_slot", 3}}), "", {true}},
+        {"version 3, a check it does not know", report(3, "failed", check("descent")), unknownCheck, {}},
+        {"version 3, a check in another case", report(3, "failed", check("Values")), unknownCheck, {}},
+        {"version 3, a check that is not text", report(3, "failed", check(2)), unknownCheck, {}},
+        {"version 4", report(4, "measured"), "has schema version 4; this orvandel-bench reads versions 1 to 3", {}},
     };
     ASSERT_FALSE(v1.empty()) << "the saved version 1 report is missing";
     for (const auto& c : cases) {
@@ -438,7 +455,7 @@ TEST(BenchSavedReport, ARunReadsBackAsItsOwnCells) {
     run.rows[0].times = {1.5, 2.5, 3.25};
     run.rows[0].ticks = {1, 2, 3};
     run.rows[1].contender = yardstick;
-    run.rows[1].failure = {SortCheck::kOrder, 17};
+    run.rows[1].failure = {SortCheck::kValues, 17, 5, 4};
     for (Measurement& row : run.rows) row.count = 4000;
 
     SavedReport read;

@@ -119,7 +119,11 @@ Report MatrixReport() {
     broken.failure = {SortCheck::kOrder, 17};
     Measurement crashed = Cell(Named("Crash, \"bad\"", false), "random", 1001, {}, CellEnd::kCrashed);
     crashed.crash = "killed by signal 11 (Segmentation fault)";
-    report.rows.insert(report.rows.end(), {over, broken, crashed});
+    Measurement changed = Cell(Named("Changed", false), "random", 1001, {});
+    changed.failure = {SortCheck::kValues, 3, 7, 4};
+    Measurement spilled = Cell(Named("Spilled", false), "random", 1001, {});
+    spilled.failure = {SortCheck::kRange, 1001};
+    report.rows.insert(report.rows.end(), {over, broken, crashed, changed, spilled});
     return report;
 }
 
@@ -238,7 +242,7 @@ TEST(BenchMatrixReport, TableGroupsByShapeAndSizeWithUnitsAndReasons) {
     std::ostringstream out;
     WriteReport(out, MatrixReport(), ReportFormat::kTable);
     const std::vector<std::string> lines = Lines(out.str());
-    ASSERT_GE(lines.size(), 17u) << out.str();
+    ASSERT_GE(lines.size(), 20u) << out.str();
     EXPECT_EQ(lines[0].rfind("shapes ascending, random at 1001 values, time limit 10 s, from seed", 0), 0u) << lines[0];
     EXPECT_EQ(lines[2], "ascending, 1001 values");
     EXPECT_EQ(TableCells(lines[3]),
@@ -254,6 +258,9 @@ TEST(BenchMatrixReport, TableGroupsByShapeAndSizeWithUnitsAndReasons) {
     EXPECT_EQ(TableCells(lines[14]), (std::vector<std::string>{"Hungry", "predicted over 10 s (about 312 s)"}));
     EXPECT_EQ(TableCells(lines[15]), (std::vector<std::string>{"Slow", "over 10 s"}));
     EXPECT_EQ(TableCells(lines[16]), (std::vector<std::string>{"Broken", "failed at slot 17"}));
+    EXPECT_EQ(TableCells(lines[18]),
+              (std::vector<std::string>{"Changed", "changed its values: slot 3 holds 7 where the sorted input holds 4"}));
+    EXPECT_EQ(TableCells(lines[19]), (std::vector<std::string>{"Spilled", "wrote outside its range at slot 1001"}));
     // Columns line up on screen: the figures end in one column, whatever bytes µ takes.
     const auto width = [](const std::string& line) {
         return std::count_if(line.begin(), line.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
@@ -294,10 +301,25 @@ TEST(BenchMatrixReport, LongFormCsvReadsBackOneLinePerCellWithEveryRepetition) {
     EXPECT_EQ(column(quick, "ns_per_element"), "4.800");
     EXPECT_EQ(column(quick, "ratio_to_std_sort"), "2.4000");
     EXPECT_EQ(column(quick, "status"), "measured");
-    const std::vector<std::string> broken = CsvFields(lines[10]);
-    EXPECT_EQ(column(broken, "status"), "failed at slot 17");
-    EXPECT_EQ(column(broken, "failed_slot"), "17");
-    EXPECT_EQ(column(broken, "median_ms"), "");
+    const struct {
+        std::size_t line;
+        const char* status;
+        const char* slot;
+        const char* check;
+    } failures[] = {
+        {1, "measured", "", ""},
+        {4, "stack exhausted", "", ""},
+        {10, "failed at slot 17", "17", "order"},
+        {12, "changed its values: slot 3 holds 7 where the sorted input holds 4", "3", "values"},
+        {13, "wrote outside its range at slot 1001", "1001", "range"},
+    };
+    for (const auto& f : failures) {
+        const std::vector<std::string> fields = CsvFields(lines[f.line]);
+        EXPECT_EQ(column(fields, "status"), f.status);
+        EXPECT_EQ(column(fields, "failed_slot"), f.slot) << f.status;
+        EXPECT_EQ(column(fields, "failed_check"), f.check) << f.status;
+    }
+    EXPECT_EQ(column(CsvFields(lines[10]), "median_ms"), "");
     EXPECT_EQ(column(CsvFields(lines[11]), "status"), "crashed: killed by signal 11 (Segmentation fault)");
     EXPECT_EQ(column(CsvFields(lines[11]), "name"), "Crash, \"bad\"");
 }
@@ -334,22 +356,27 @@ TEST(BenchMatrixReport, JsonStatusIsAValueWithItsDetailsBeside) {
     const struct {
         std::size_t row;
         const char* status;
-        nlohmann::json details;  // failed_slot, time_limit_s, predicted_ms and crash, those present
+        nlohmann::json details;  // the failure's fields, time_limit_s, predicted_ms and crash, those present
     } cases[] = {
-        {0, "measured", {{"failed_slot", none}}},
-        {3, "stack-exhausted", {{"failed_slot", none}}},
-        {7, "predicted-over", {{"failed_slot", none}, {"time_limit_s", 10.0}, {"predicted_ms", 312000.0}}},
-        {8, "over-time-limit", {{"failed_slot", none}, {"time_limit_s", 10.0}}},
-        {9, "failed", {{"failed_slot", 17}}},
-        {10, "crashed", {{"failed_slot", none}, {"crash", "killed by signal 11 (Segmentation fault)"}}},
+        {0, "measured", {{"failed_slot", none}, {"failed_check", none}}},
+        {3, "stack-exhausted", {{"failed_slot", none}, {"failed_check", none}}},
+        {7, "predicted-over",
+         {{"failed_slot", none}, {"failed_check", none}, {"time_limit_s", 10.0}, {"predicted_ms", 312000.0}}},
+        {8, "over-time-limit", {{"failed_slot", none}, {"failed_check", none}, {"time_limit_s", 10.0}}},
+        {9, "failed", {{"failed_slot", 17}, {"failed_check", "order"}}},
+        {10, "crashed",
+         {{"failed_slot", none}, {"failed_check", none}, {"crash", "killed by signal 11 (Segmentation fault)"}}},
+        {11, "failed", {{"failed_slot", 3}, {"failed_check", "values"}, {"held_value", 7}, {"expected_value", 4}}},
+        {12, "failed", {{"failed_slot", 1001}, {"failed_check", "range"}}},
     };
-    ASSERT_EQ(rows.size(), 11u);
+    ASSERT_EQ(rows.size(), 13u);
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.status);
+        SCOPED_TRACE(c.row);
         const nlohmann::json& row = rows[c.row];
         EXPECT_EQ(row["status"], c.status);
         nlohmann::json details = nlohmann::json::object();
-        for (const char* key : {"failed_slot", "time_limit_s", "predicted_ms", "crash"})
+        for (const char* key : {"failed_slot", "failed_check", "held_value", "expected_value", "time_limit_s",
+                                "predicted_ms", "crash"})
             if (row.contains(key)) details[key] = row[key];
         EXPECT_EQ(details, c.details);
         EXPECT_EQ(row.contains("median_ms"), c.row == 0);
@@ -368,6 +395,8 @@ TEST(BenchMatrixReport, MarkdownPivotsRoutinesAgainstShapes) {
                         "| Slow |  | over 10 s |\n"),
               std::string::npos)
         << text;
+    EXPECT_NE(text.find("| Changed |  | changed its values: slot 3 holds 7 where the sorted input holds 4 |\n"),
+              std::string::npos);
 }
 
 TEST(BenchMatrixReport, ScalingChartCrossesEveryCellWithoutAFigure) {
@@ -386,9 +415,12 @@ TEST(BenchMatrixReport, ScalingChartCrossesEveryCellWithoutAFigure) {
         return n;
     };
     EXPECT_EQ(occurrences("<g data-role=\"panel\""), 2u);
-    EXPECT_EQ(occurrences("<path data-role=\"unfinished\""), 2u * 5);  // five unfinished rows at each size
+    EXPECT_EQ(occurrences("<path data-role=\"unfinished\""), 2u * 7);  // seven unfinished rows at each size
     EXPECT_EQ(occurrences("<title>Hungry, 1002 values: stack exhausted</title>"), 1u);
     EXPECT_EQ(occurrences("<title>Broken, 1001 values: failed at slot 17</title>"), 1u);
+    EXPECT_EQ(occurrences("<title>Changed, 1002 values: changed its values: slot 3 holds 7 where the sorted input "
+                          "holds 4</title>"),
+              1u);
     EXPECT_EQ(occurrences("<polyline data-role=\"series routine\" stroke-width=\"1.8\" data-name=\"Quick\""), 2u);
     EXPECT_EQ(occurrences("<polyline data-role=\"series reference\""), 4u);
     EXPECT_EQ(occurrences("stroke-dasharray"), 4u + 2);  // the references' lines and legend entries

@@ -157,7 +157,11 @@ TEST(BenchMeasure, JsonHoldsEveryRepetitionAndTheContext) {
     EXPECT_DOUBLE_EQ(baseline["ratio_to_std_sort"].get<double>(), 1.0);
 
     const nlohmann::json& broken = json["rows"][1];
+    EXPECT_EQ(broken["status"], "failed");
     EXPECT_EQ(broken["failed_slot"], 17);
+    EXPECT_EQ(broken["failed_check"], "values");
+    EXPECT_EQ(broken["held_value"], 13);
+    EXPECT_EQ(broken["expected_value"], 12);
     EXPECT_EQ(broken["draws"], 1);
     EXPECT_TRUE(broken["times_ms"].empty());
     EXPECT_FALSE(broken.contains("median_ms"));
@@ -168,14 +172,15 @@ TEST(BenchMeasure, CsvHasAHeaderAndOneLinePerRow) {
     ASSERT_EQ(RunMeasureCommand(SmallRun(ReportFormat::kCsv), {kBroken, kStdSort}, out, err, false), 1);
     const auto lines = CsvLines(out.str());
     ASSERT_EQ(lines.size(), 3u);
-    ASSERT_EQ(lines[0].size(), 13u);
+    ASSERT_EQ(lines[0].size(), 14u);
     EXPECT_EQ(lines[0][0], "name");
     EXPECT_EQ(lines[0][4], "draws");
     EXPECT_EQ(lines[0][12], "failed_slot");
+    EXPECT_EQ(lines[0][13], "failed_check");
     EXPECT_EQ(lines[1], (std::vector<std::string>{"Broken", "Break", "false", "0", "1", "", "", "", "",
-                                                  "", "", "", "17"}));
+                                                  "", "", "", "17", "values"}));
     const auto& baseline = lines[2];
-    ASSERT_EQ(baseline.size(), 13u);
+    ASSERT_EQ(baseline.size(), 14u);
     EXPECT_EQ(baseline[0], kBaselineName);
     EXPECT_EQ(baseline[2], "true");
     EXPECT_EQ(baseline[3], "3");
@@ -186,6 +191,7 @@ TEST(BenchMeasure, CsvHasAHeaderAndOneLinePerRow) {
     EXPECT_LE(median, max);
     EXPECT_EQ(baseline[11], "1.0000");
     EXPECT_EQ(baseline[12], "");
+    EXPECT_EQ(baseline[13], "");
 }
 
 TEST(BenchMeasure, DataThatLeavesLessThanHalfTheMemoryFreeIsRefused) {

@@ -257,7 +257,13 @@ Report CountedReport() {
     Measurement slow = routine;
     slow.contender.name = "Slow";
     slow.operations = {CountEnd::kOverLimit, {}, "", {}};
-    report.rows = {routine, comparator, radix, slow};
+    Measurement changed = routine;
+    changed.contender.name = "Changed";
+    changed.operations = {CountEnd::kFailed, {}, "", {SortCheck::kValues, 5, 9, 8}};
+    Measurement spilled = routine;
+    spilled.contender.name = "Spilled";
+    spilled.operations = {CountEnd::kFailed, {}, "", {SortCheck::kRange, 0}};
+    report.rows = {routine, comparator, radix, slow, changed, spilled};
     return report;
 }
 
@@ -272,6 +278,8 @@ TEST(OperationReports, CountedFiguresInEveryForm) {
         {"comparator", {"10.00", "-", "-", "1.000", "-"}},
         {"no counter", {"n/a", "", "", "", ""}},
         {"over the limit", {"over 10 s", "", "", "", ""}},
+        {"values changed", {"changed its values: slot 5 holds 9 where the sorted input holds 8", "", "", "", ""}},
+        {"slot 0 written", {"wrote outside its range at slot 0", "", "", "", ""}},
     };
     for (std::size_t k = 0; k < std::size(rows); ++k)
         EXPECT_EQ(OperationCells(report, report.rows[k]), rows[k].cells) << rows[k].name;
@@ -284,6 +292,9 @@ TEST(OperationReports, CountedFiguresInEveryForm) {
     EXPECT_EQ(json["rows"][1]["operations"]["depth"], nullptr);
     EXPECT_EQ(json["rows"][2]["operations"].dump(), R"({"reason":"a radix sort","status":"not-countable"})");
     EXPECT_EQ(json["rows"][3]["operations"].dump(), R"({"status":"over-time-limit","time_limit_s":10.0})");
+    EXPECT_EQ(json["rows"][4]["operations"].dump(),
+              R"({"expected_value":8,"failed_check":"values","failed_slot":5,"held_value":9,"status":"failed"})");
+    EXPECT_EQ(json["rows"][5]["operations"].dump(), R"({"failed_check":"range","failed_slot":0,"status":"failed"})");
 
     std::ostringstream csv;
     WriteMatrixCsv(csv, report);
@@ -292,7 +303,8 @@ TEST(OperationReports, CountedFiguresInEveryForm) {
     const char* const ends[] = {
         ",operations_status,comparisons,exchanges,calls,depth,comparisons_per_n_log2_n,stack_bytes",
         ",counted,12800,2048,700,30000,1.2500,2400000", ",counted,10240,,,,1.0000,", ",n/a,,,,,,",
-        ",over 10 s,,,,,,"};
+        ",over 10 s,,,,,,", ",changed its values: slot 5 holds 9 where the sorted input holds 8,,,,,,",
+        ",wrote outside its range at slot 0,,,,,,"};
     for (const char* end : ends) {
         ASSERT_TRUE(std::getline(lines, line));
         EXPECT_EQ(line.substr(line.size() - std::string(end).size()), end) << line;
