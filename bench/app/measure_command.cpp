@@ -45,7 +45,8 @@ bool Finished(const Report& report, const Measurement& row, std::ostream& err) {
         return false;
     }
     const CountEnd counted = row.operations.end;
-    if (counted != CountEnd::kStackExhausted && counted != CountEnd::kOverLimit && counted != CountEnd::kCrashed)
+    if (counted != CountEnd::kFailed && counted != CountEnd::kStackExhausted && counted != CountEnd::kOverLimit &&
+        counted != CountEnd::kCrashed)
         return true;
     SayUnfinished(report, row, "count " + Operations(report, row).why, err);
     return false;

@@ -23,6 +23,9 @@ struct ChildProcess {
 // system's reason when it cannot be opened.
 std::intptr_t HoldFile(const std::string& path, std::string& error);
 
+// Lets go of a file HoldFile held.
+void ReleaseFile(std::intptr_t held);
+
 // The name by which a child opens the k-th file of the held list that
 // StartChild gave it, which was held from path.
 std::string HeldFilePath(std::size_t k, const std::string& path);

@@ -210,6 +210,10 @@ std::intptr_t HoldFile(const std::string& path, std::string& error) {
     return file;
 }
 
+void ReleaseFile(std::intptr_t held) {
+    close(static_cast<int>(held));
+}
+
 std::string HeldFilePath(std::size_t k, const std::string&) {
     return "/proc/self/fd/" + std::to_string(kFirstHeldDescriptor + static_cast<int>(k));
 }

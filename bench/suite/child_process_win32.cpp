@@ -149,6 +149,10 @@ std::intptr_t HoldFile(const std::string& path, std::string& error) {
     return reinterpret_cast<std::intptr_t>(file);
 }
 
+void ReleaseFile(std::intptr_t held) {
+    CloseHandle(AsHandle(held));
+}
+
 std::string HeldFilePath(std::size_t, const std::string& path) {
     return path;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <random>
 #include <sstream>
 #include <vector>
 
@@ -61,6 +62,16 @@ bool ReadFailure(const std::vector<std::string>& w, std::size_t at, SortFailure&
     return f.failed() ? f.slot >= 0 : f.slot == -1 && f.held == 0 && f.expected == 0;
 }
 
+constexpr long long kTokenHigh = (1ll << 62) - 1;
+
+std::string Token(std::uint64_t token) {
+    return Whole(static_cast<long long>(token));
+}
+
+bool ReadToken(const std::string& text, std::uint64_t& token) {
+    return Read(text, 0, kTokenHigh, token);
+}
+
 bool Bare(const std::string& line, const char* kind) {
     return line == kind;
 }
@@ -88,32 +99,37 @@ bool Decode(const std::string& line, RefusedMessage& m) { return Rest(line, "ref
 std::string Encode(const ReadyMessage&) { return "ready"; }
 bool Decode(const std::string& line, ReadyMessage&) { return Bare(line, "ready"); }
 
-std::string Encode(const StartedMessage& m) { return "started " + Whole(static_cast<long long>(m.repetition)); }
+std::string Encode(const StartedMessage& m) {
+    return "started " + Whole(static_cast<long long>(m.repetition)) + ' ' + Token(m.token);
+}
 bool Decode(const std::string& line, StartedMessage& m) {
     std::vector<std::string> w;
-    return Words(line, "started", 1, w) && Read(w[0], 0, kMostIndex, m.repetition);
+    return Words(line, "started", 2, w) && Read(w[0], 0, kMostIndex, m.repetition) && ReadToken(w[1], m.token);
 }
 
 std::string Encode(const SampleMessage& m) {
-    return "sample " + Whole(static_cast<long long>(m.repetition)) + ' ' + Number(m.perSortMs) + ' ' + Whole(m.ticks) +
+    return "sample " + Whole(static_cast<long long>(m.repetition)) + ' ' + Token(m.token) + ' ' + Number(m.perSortMs) + ' ' + Whole(m.ticks) +
            ' ' + Whole(m.batch) + ' ' + FailureFields(m.failure) + ' ' + Whole(m.draws);
 }
 bool Decode(const std::string& line, SampleMessage& m) {
     std::vector<std::string> w;
-    return Words(line, "sample", 9, w) && Read(w[0], 0, kMostIndex, m.repetition) && ReadNumber(w[1], m.perSortMs) &&
-           Read(w[2], 0, 4294967295ll, m.ticks) && Read(w[3], 1, 1000000000, m.batch) && ReadFailure(w, 4, m.failure) &&
-           Read(w[8], 1, kUint64High, m.draws);
+    return Words(line, "sample", 10, w) && Read(w[0], 0, kMostIndex, m.repetition) && ReadToken(w[1], m.token) &&
+           ReadNumber(w[2], m.perSortMs) && Read(w[3], 0, 4294967295ll, m.ticks) && Read(w[4], 1, 1000000000, m.batch) &&
+           ReadFailure(w, 5, m.failure) && Read(w[9], 1, kUint64High, m.draws);
 }
 
-std::string Encode(const CountingMessage& m) { return "counting " + Whole(static_cast<long long>(m.contender)); }
+std::string Encode(const CountingMessage& m) {
+    return "counting " + Whole(static_cast<long long>(m.contender)) + ' ' + Token(m.token);
+}
 bool Decode(const std::string& line, CountingMessage& m) {
     std::vector<std::string> w;
-    return Words(line, "counting", 1, w) && Read(w[0], 0, kMostIndex, m.contender);
+    return Words(line, "counting", 2, w) && Read(w[0], 0, kMostIndex, m.contender) && ReadToken(w[1], m.token);
 }
 
 std::string Encode(const CountedMessage& m) {
     const OperationCounts& c = m.counts;
-    return "counted " + Whole(static_cast<long long>(m.contender)) + ' ' + Whole(static_cast<long long>(c.comparisons)) +
+    return "counted " + Whole(static_cast<long long>(m.contender)) + ' ' + Token(m.token) + ' ' +
+           Whole(static_cast<long long>(c.comparisons)) +
            ' ' + (c.steps ? '1' : '0') + ' ' + Whole(static_cast<long long>(c.exchanges)) + ' ' +
            Whole(static_cast<long long>(c.calls)) + ' ' + Whole(static_cast<long long>(c.depth)) + ' ' +
            Whole(static_cast<long long>(c.frameBytes)) + ' ' + FailureFields(m.failure);
@@ -122,11 +138,11 @@ bool Decode(const std::string& line, CountedMessage& m) {
     std::vector<std::string> w;
     OperationCounts& c = m.counts;
     int steps = 0;
-    if (!Words(line, "counted", 11, w) || !Read(w[0], 0, kMostIndex, m.contender) ||
-        !Read(w[1], 0, kUint64High, c.comparisons) || !Read(w[2], 0, 1, steps) ||
-        !Read(w[3], 0, kUint64High, c.exchanges) || !Read(w[4], 0, kUint64High, c.calls) ||
-        !Read(w[5], 0, kUint64High, c.depth) || !Read(w[6], 0, kUint64High, c.frameBytes) ||
-        !ReadFailure(w, 7, m.failure))
+    if (!Words(line, "counted", 12, w) || !Read(w[0], 0, kMostIndex, m.contender) || !ReadToken(w[1], m.token) ||
+        !Read(w[2], 0, kUint64High, c.comparisons) || !Read(w[3], 0, 1, steps) ||
+        !Read(w[4], 0, kUint64High, c.exchanges) || !Read(w[5], 0, kUint64High, c.calls) ||
+        !Read(w[6], 0, kUint64High, c.depth) || !Read(w[7], 0, kUint64High, c.frameBytes) ||
+        !ReadFailure(w, 8, m.failure))
         return false;
     c.steps = steps == 1;
     return true;
@@ -136,24 +152,32 @@ std::string Encode(const DoneMessage&) { return "done"; }
 bool Decode(const std::string& line, DoneMessage&) { return Bare(line, "done"); }
 
 std::string Encode(const RunMessage& m) {
-    return "run " + Whole(static_cast<long long>(m.repetition)) + ' ' + Whole(static_cast<long long>(m.contender)) +
-           ' ' + Whole(m.round) + ' ' + Whole(m.batch);
+    return "run " + Whole(static_cast<long long>(m.repetition)) + ' ' + Token(m.token) + ' ' +
+           Whole(static_cast<long long>(m.contender)) + ' ' + Whole(m.round) + ' ' + Whole(m.batch);
 }
 bool Decode(const std::string& line, RunMessage& m) {
     std::vector<std::string> w;
-    return Words(line, "run", 4, w) && Read(w[0], 0, kMostIndex, m.repetition) &&
-           Read(w[1], 0, kMostIndex, m.contender) && Read(w[2], 0, 1 << 30, m.round) &&
-           Read(w[3], 0, 1000000000, m.batch);
+    return Words(line, "run", 5, w) && Read(w[0], 0, kMostIndex, m.repetition) && ReadToken(w[1], m.token) &&
+           Read(w[2], 0, kMostIndex, m.contender) && Read(w[3], 0, 1 << 30, m.round) &&
+           Read(w[4], 0, 1000000000, m.batch);
 }
 
-std::string Encode(const CountMessage& m) { return "count " + Whole(static_cast<long long>(m.contender)); }
+std::string Encode(const CountMessage& m) {
+    return "count " + Whole(static_cast<long long>(m.contender)) + ' ' + Token(m.token);
+}
 bool Decode(const std::string& line, CountMessage& m) {
     std::vector<std::string> w;
-    return Words(line, "count", 1, w) && Read(w[0], 0, kMostIndex, m.contender);
+    return Words(line, "count", 2, w) && Read(w[0], 0, kMostIndex, m.contender) && ReadToken(w[1], m.token);
 }
 
 std::string Encode(const FinishMessage&) { return "finish"; }
 bool Decode(const std::string& line, FinishMessage&) { return Bare(line, "finish"); }
+
+std::uint64_t NewToken() {
+    static std::mt19937_64 random(std::random_device{}() ^
+                                  static_cast<std::uint64_t>(Clock::now().time_since_epoch().count()));
+    return random() & static_cast<std::uint64_t>(kTokenHigh);
+}
 
 Heard NextLine(ChildLink& link, const Clock::time_point& deadline, std::string& line) {
     for (;;) {

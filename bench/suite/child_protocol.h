@@ -6,8 +6,10 @@
 // of exactly its own form, every field checked, or nothing.
 //
 // A child's first report names the protocol's version. The parent then asks
-// for one thing at a time and waits for exactly the answer it asked for;
-// anything else ends the child as broken.
+// for one thing at a time and waits for exactly the answer it asked for,
+// which carries the request's token back: a line a sort wrote on the
+// channel by chance or by guess does not. Anything else ends the child as
+// broken.
 #pragma once
 
 #include <cstddef>
@@ -30,31 +32,34 @@ struct LoadingMessage { std::size_t value = 0; };                    // "loading
 struct SortMessage { std::string name; };                            // "sort NAME": a sort found
 struct RefusedMessage { std::string reason; };                       // "refused TEXT": cannot go on
 struct ReadyMessage {};                                              // "ready": data made, waiting
-struct StartedMessage { std::size_t repetition = 0; };               // "started R"
-struct SampleMessage {                                               // "sample R ..."
+struct StartedMessage { std::size_t repetition = 0; std::uint64_t token = 0; };  // "started R TOKEN"
+struct SampleMessage {                                               // "sample R TOKEN ..."
     std::size_t repetition = 0;
+    std::uint64_t token = 0;
     double perSortMs = 0;
     std::uint32_t ticks = 0;
     int batch = 1;
     SortFailure failure;
     std::int64_t draws = 0;
 };
-struct CountingMessage { std::size_t contender = 0; };               // "counting C"
-struct CountedMessage {                                              // "counted C ..."
+struct CountingMessage { std::size_t contender = 0; std::uint64_t token = 0; };  // "counting C TOKEN"
+struct CountedMessage {                                              // "counted C TOKEN ..."
     std::size_t contender = 0;
+    std::uint64_t token = 0;
     OperationCounts counts;
     SortFailure failure;
 };
 struct DoneMessage {};                                               // "done": last of all
 
 // Parent to child.
-struct RunMessage {                                                  // "run R C ROUND BATCH"
+struct RunMessage {                                                  // "run R TOKEN C ROUND BATCH"
     std::size_t repetition = 0;
+    std::uint64_t token = 0;    // to be sent back
     std::size_t contender = 0;  // in the child's own list
     int round = 0;
     int batch = 0;              // 0: to be found
 };
-struct CountMessage { std::size_t contender = 0; };                  // "count C"
+struct CountMessage { std::size_t contender = 0; std::uint64_t token = 0; };  // "count C TOKEN"
 struct FinishMessage {};                                             // "finish"
 
 // Each message's line, and the message of a line.
@@ -110,6 +115,10 @@ Heard Await(ChildLink& link, const Clock::time_point& deadline, Message& message
     if (heard != Heard::kMessage) return heard;
     return Decode(line, message) ? Heard::kMessage : Heard::kBroken;
 }
+
+// A new token for a request: unforeseeable from outside the parent, below
+// 2^62.
+std::uint64_t NewToken();
 
 // What a broken child sent where it should have sent what it was asked for,
 // shown printable and short.

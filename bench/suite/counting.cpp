@@ -34,21 +34,22 @@ void MarkLost(Heard heard, bool started, const std::string& line, const std::str
 // Asks for count k (of the child's list todo) and takes it into row: the
 // start within the allowance, the figures within the time limit after it.
 void CountOne(MeasuringChild& child, std::size_t k, const MeasureSettings& settings, Measurement& row) {
+    const std::uint64_t token = NewToken();
     std::string line;
     CountingMessage counting;
     Heard heard = Heard::kEnded;
-    if (Ask(child.link, CountMessage{k})) {
+    if (Ask(child.link, CountMessage{k, token})) {
         heard = Await(child.link, After(ReportAllowanceSeconds(settings)), counting, line);
-        if (heard == Heard::kMessage && counting.contender != k) heard = Heard::kBroken;
+        if (heard == Heard::kMessage && (counting.contender != k || counting.token != token)) heard = Heard::kBroken;
     }
     if (heard != Heard::kMessage) {
-        MarkLost(heard, false, line, Encode(CountingMessage{k}), StopMeasuringChild(child, heard), settings,
+        MarkLost(heard, false, line, "the start of count " + std::to_string(k), StopMeasuringChild(child, heard), settings,
                  row.operations);
         return;
     }
     CountedMessage counted;
     heard = Await(child.link, After(settings.timeLimitSeconds), counted, line);
-    if (heard == Heard::kMessage && counted.contender != k) heard = Heard::kBroken;
+    if (heard == Heard::kMessage && (counted.contender != k || counted.token != token)) heard = Heard::kBroken;
     if (heard != Heard::kMessage) {
         MarkLost(heard, true, line, "the count of contender " + std::to_string(k),
                  StopMeasuringChild(child, heard), settings, row.operations);

@@ -85,20 +85,22 @@ void MarkLost(Heard heard, bool started, const std::string& line, const std::str
 
 // Asks child for repetition r and waits for its sample: the start within
 // the allowance, the sample within the time limit from the start, fixed
-// then, whatever the child sends. Anything else ends the child.
+// then, whatever the child sends, and nothing after it. Anything else ends
+// the child.
 void RunOne(CellChild& child, std::size_t c, std::size_t r, const Repetition& repetition,
             const std::vector<Contender>& contenders, const MeasureSettings& settings, const ProgressReport& progress,
             int total, std::vector<Measurement>& rows) {
     const auto inChild = static_cast<std::size_t>(
         std::find(child.contenders.begin(), child.contenders.end(), c) - child.contenders.begin());
     Measurement& row = rows[c];
-    const std::string started = Encode(StartedMessage{r});
+    const std::uint64_t token = NewToken();
+    const std::string started = "the start of repetition " + std::to_string(r);
     std::string line;
     StartedMessage start;
     Heard heard = Heard::kEnded;
-    if (Ask(child.child.link, RunMessage{r, inChild, repetition.round, std::max(row.batch, 0)})) {
+    if (Ask(child.child.link, RunMessage{r, token, inChild, repetition.round, std::max(row.batch, 0)})) {
         heard = Await(child.child.link, After(ReportAllowanceSeconds(settings)), start, line);
-        if (heard == Heard::kMessage && start.repetition != r) heard = Heard::kBroken;
+        if (heard == Heard::kMessage && (start.repetition != r || start.token != token)) heard = Heard::kBroken;
     }
     if (heard != Heard::kMessage) {
         MarkLost(heard, false, line, started, StopMeasuringChild(child.child, heard), settings, row);
@@ -107,12 +109,19 @@ void RunOne(CellChild& child, std::size_t c, std::size_t r, const Repetition& re
     if (progress) progress(contenders[c].name, static_cast<int>(r), total);
     SampleMessage sample;
     heard = Await(child.child.link, After(settings.timeLimitSeconds), sample, line);
-    if (heard == Heard::kMessage && sample.repetition != r) heard = Heard::kBroken;
+    if (heard == Heard::kMessage && (sample.repetition != r || sample.token != token)) heard = Heard::kBroken;
+    std::string expected = "the sample of repetition " + std::to_string(r);
     if (heard == Heard::kMessage) {
-        TakeSample(sample, repetition, row);
-        return;
+        // More after it is not the child's: a sort of this row wrote it.
+        const Heard after = NextLine(child.child.link, Clock::now(), line);
+        if (after == Heard::kSilent || after == Heard::kEnded) {
+            TakeSample(sample, repetition, row);
+            if (after == Heard::kEnded) StopMeasuringChild(child.child, after);  // a fresh one goes on
+            return;
+        }
+        heard = Heard::kBroken;
+        expected = "nothing";
     }
-    const std::string expected = "the sample of repetition " + std::to_string(r);
     MarkLost(heard, true, line, expected, StopMeasuringChild(child.child, heard), settings, row);
 }
 

@@ -15,8 +15,22 @@ constexpr std::size_t kProbeStackBytes = std::size_t{8} << 20;
 std::map<std::string, std::intptr_t> heldFiles;
 std::map<std::string, std::vector<std::string>> probedNames;
 
+// Lets go of the files a refused probe held first: nothing is measured
+// with them.
+struct NewHolds {
+    std::vector<std::string> paths;
+    bool kept = false;
+    ~NewHolds() {
+        if (kept) return;
+        for (const std::string& path : paths) {
+            ReleaseFile(heldFiles[path]);
+            heldFiles.erase(path);
+        }
+    }
+};
+
 // Holds the file of value; false with the system's reason.
-bool Hold(const std::string& value, std::intptr_t& held, std::string& error) {
+bool Hold(const std::string& value, std::intptr_t& held, std::string& error, NewHolds* holds = nullptr) {
     const std::string path = SplitLibraryValue(value).path;
     const auto found = heldFiles.find(path);
     if (found != heldFiles.end()) {
@@ -26,6 +40,7 @@ bool Hold(const std::string& value, std::intptr_t& held, std::string& error) {
     held = HoldFile(path, error);
     if (held < 0) return false;
     heldFiles[path] = held;
+    if (holds != nullptr) holds->paths.push_back(path);
     return true;
 }
 
@@ -107,9 +122,10 @@ bool ProbeSortLibraries(const std::vector<std::string>& values, double seconds, 
     if (values.empty()) return true;
     std::vector<std::string> arguments = {kProbingChildFlag};
     std::vector<std::intptr_t> held;
+    NewHolds holds;
     for (const std::string& value : values) {
         std::intptr_t file = -1;
-        if (!Hold(value, file, error)) {
+        if (!Hold(value, file, error, &holds)) {
             error = "--sort-library " + value + ": " + error;
             return false;
         }
@@ -130,6 +146,8 @@ bool ProbeSortLibraries(const std::vector<std::string>& values, double seconds, 
     else if (!probe.done || status.end != ChildEnd::kExited || status.exitCode != 0 || status.killed)
         error = where + "loading it crashed: " + EndText(status);
     if (!probe.done || !error.empty()) return false;
+    holds.kept = true;
+    for (const std::string& value : values) probedNames[value].clear();  // this probe's names only
     for (const auto& [name, k] : probe.sorts) {
         contenders.push_back(LoadedContender(name, values[k], nullptr));
         probedNames[values[k]].push_back(name);

@@ -65,12 +65,12 @@ struct ChildWork {
 };
 
 // A count of contender's work on draw 0, checked like every sort.
-CountedMessage Count(const Contender& contender, const CellData& data, std::size_t k) {
+CountedMessage Count(const Contender& contender, const CellData& data, const CountMessage& asked) {
     std::vector<std::int32_t> slots(static_cast<std::size_t>(data.count) + 1);
     const WrittenCopy written = WriteCopy(data, 0, slots.data());
-    Send(CountingMessage{k});
+    Send(CountingMessage{asked.contender, asked.token});
     const OperationCounts counts = contender.counter(slots.data(), 1, UpperBound(contender.bounds, data.count));
-    return {k, counts, CheckCopy(data, written, slots.data())};
+    return {asked.contender, asked.token, counts, CheckCopy(data, written, slots.data())};
 }
 
 // Runs what the parent asks, one request at a time, until it says finish.
@@ -83,13 +83,13 @@ void ServeRequests(void* raw) {
         RunMessage run;
         CountMessage count;
         if (Decode(line, run) && run.contender < contenders.size()) {
-            Send(StartedMessage{run.repetition});
+            Send(StartedMessage{run.repetition, run.token});
             const Sample s = RunRepetition(contenders[run.contender], *work.data, *work.settings, run.round, run.batch, copies);
             std::fflush(nullptr);
-            Send(SampleMessage{run.repetition, s.perSortMs, s.ticks, s.batch, s.failure, s.draws});
+            Send(SampleMessage{run.repetition, run.token, s.perSortMs, s.ticks, s.batch, s.failure, s.draws});
         } else if (Decode(line, count) && count.contender < contenders.size() &&
                    contenders[count.contender].counter != nullptr) {
-            const CountedMessage counted = Count(contenders[count.contender], *work.data, count.contender);
+            const CountedMessage counted = Count(contenders[count.contender], *work.data, count);
             std::fflush(nullptr);
             Send(counted);
         } else {

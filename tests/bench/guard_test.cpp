@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <chrono>
 #include <sstream>
 
 #include <cstdlib>
@@ -428,6 +429,40 @@ TEST(BenchGuard, CellsMarkedInEveryReportAndTheExitStatusIsOne) {
               "orvandel-bench: Stack hungry (all-equal, 500 values): stack exhausted\n"
               "orvandel-bench: Broken (all-equal, 500 values): changed its values: slot 17 holds 206 where the sorted "
               "input holds 205\n");
+}
+
+// A sort that writes on its child's report channel breaks that child: its
+// row is crashed, saying what came where, within the limits, and the rows
+// beside it keep exactly their runs in fresh children.
+TEST(BenchGuard, ReportsForgedOnTheChannelCostTheForgersRowOnly) {
+    BenchOptions options;
+    options.measuring = true;
+    options.settings = Quick();
+    options.settings.runs = 2;
+    options.settings.interleave = true;
+    options.settings.timeLimitSeconds = 2;
+    options.patterns = {"random"};
+    options.counts = {500};
+    options.format = ReportFormat::kJson;
+    std::ostringstream out, err;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(RunMeasureCommand(options, {kForger, kCounted, kRestarter, StdSort()}, out, err, false), 1);
+    // The restarter's lines move no deadline: it is over at its first one.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    ExpectNoChildLeft();
+    const nlohmann::json rows = nlohmann::json::parse(out.str())["rows"];
+    ASSERT_EQ(rows.size(), 4u);
+    const std::string broke = "broke its report channel: sent \"";
+    EXPECT_EQ(rows[0]["status"], "crashed");
+    EXPECT_EQ(rows[0]["crash"].get<std::string>().rfind(broke, 0), 0u) << rows[0]["crash"];
+    EXPECT_EQ(rows[2]["status"], "crashed");
+    EXPECT_EQ(rows[2]["crash"].get<std::string>().rfind(broke + "started 1\" where the sample of repetition ", 0), 0u)
+        << rows[2]["crash"];
+    for (const std::size_t k : {1, 3}) {
+        EXPECT_EQ(rows[k]["status"], "measured") << rows[k]["name"];
+        EXPECT_EQ(rows[k]["times_ms"].size(), 2u) << rows[k]["name"];
+        for (const nlohmann::json& time : rows[k]["times_ms"]) EXPECT_GT(time.get<double>(), 1e-4);
+    }
 }
 
 TEST(BenchGuard, ACellPredictedFarOverTheLimitIsNotStarted) {

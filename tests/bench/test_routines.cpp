@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "bench/measure/reference_sorts.h"
+#include "bench/suite/child_process.h"
 
 namespace {
 
@@ -45,6 +46,22 @@ void Abort(std::int32_t*, std::int32_t, std::int32_t) {
     std::abort();
 }
 
+// Sorts, then writes a sample of its own making on its child's report
+// channel, as a sort that finds the channel can.
+void Forge(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
+    std::sort(slots + lo, slots + hi);
+    WriteToParent("sample 0 0.000001 0 1 0 -1 0 0 1\n");
+}
+
+// Says on the report channel that a repetition starts, again and again,
+// and never returns: a deadline that moved with such lines would never come.
+void Restart(std::int32_t*, std::int32_t, std::int32_t) {
+    for (;;) {
+        WriteToParent("started 1\n");
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+}
+
 // The routine itself as its count: the counting pass meets what the timed
 // runs would, and counts nothing.
 template <SortRoutine kRoutine>
@@ -66,9 +83,11 @@ const Contender kStackHungry{"Stack hungry", "", StackHungry, BoundForm::kExclus
 const Contender kEndless{"Endless", "", Endless, BoundForm::kExclusiveUpper, false, 1, Uncounted<Endless>};
 const Contender kAborting{"Aborting", "", Abort, BoundForm::kExclusiveUpper, false, 1, Uncounted<Abort>};
 const Contender kCounted{"Counted", "Count", StdSort, BoundForm::kExclusiveUpper, false, 1, CountedStdSort};
+const Contender kForger{"Forger", "", Forge, BoundForm::kExclusiveUpper, false, 1};
+const Contender kRestarter{"Restarter", "", Restart, BoundForm::kExclusiveUpper, false, 1};
 
 std::vector<Contender> TestContenders() {
     std::vector<Contender> all = AllContenders();
-    all.insert(all.end(), {kBroken, kStackHungry, kEndless, kAborting, kCounted});
+    all.insert(all.end(), {kBroken, kStackHungry, kEndless, kAborting, kCounted, kForger, kRestarter});
     return all;
 }

@@ -17,6 +17,10 @@ extern const Contender kEndless;
 extern const Contender kAborting;
 // Sorts like std::sort, under a name of the tests' own.
 extern const Contender kCounted;
+// Sorts, then forges a sample on its child's report channel.
+extern const Contender kForger;
+// Forges the start of a repetition on the report channel forever.
+extern const Contender kRestarter;
 
 // The environment variable that makes the test program's measuring
 // children fail before their first report (test_main.cpp), and the status
@@ -24,5 +28,5 @@ extern const Contender kCounted;
 constexpr char kTestChildFault[] = "ORVANDEL_TEST_CHILD_FAULT";
 constexpr int kTestChildExitStatus = 7;
 
-// Every contender of the product, then the five above.
+// Every contender of the product, then the seven above.
 std::vector<Contender> TestContenders();
