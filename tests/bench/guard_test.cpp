@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <chrono>
 #include <sstream>
+#include <thread>
 
 #include <cstdlib>
 #include <filesystem>
@@ -20,9 +21,8 @@
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <chrono>
-#include <thread>
+#else
+#include <windows.h>
 #endif
 
 #include "bench/suite/guard.h"
@@ -463,6 +463,66 @@ TEST(BenchGuard, ReportsForgedOnTheChannelCostTheForgersRowOnly) {
         EXPECT_EQ(rows[k]["times_ms"].size(), 2u) << rows[k]["name"];
         for (const nlohmann::json& time : rows[k]["times_ms"]) EXPECT_GT(time.get<double>(), 1e-4);
     }
+}
+
+namespace {
+
+// Whether the process of id is gone, or dead and not yet reaped by whoever
+// took it in.
+bool Gone(long id) {
+#ifdef _WIN32
+    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
+    if (process == nullptr) return true;
+    const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended;
+#else
+    std::ifstream stat("/proc/" + std::to_string(id) + "/stat");
+    std::string line;
+    return !std::getline(stat, line) || line.substr(line.rfind(')') + 2, 1) == "Z";
+#endif
+}
+
+}  // namespace
+
+// A process a sort starts ends with its cell (its group, or its job), and
+// the tool does not wait for it, though it holds the child's pipes open.
+TEST(BenchGuard, WhatASortStartsEndsWithItsCell) {
+    const std::filesystem::path ids =
+        std::filesystem::temp_directory_path() /
+        ("orvandel-sleepers-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+#ifdef _WIN32
+    _putenv_s(kTestSleeperFile, ids.string().c_str());
+#else
+    setenv(kTestSleeperFile, ids.string().c_str(), 1);
+#endif
+    MeasureSettings settings = Quick();
+    settings.pattern = "random";
+    settings.count = 500;
+    std::vector<Measurement> rows(2);
+    rows[0].contender = kSleeperStarter;
+    rows[1].contender = StdSort();
+    std::string error;
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(MeasureGuarded({kSleeperStarter, StdSort()}, settings, nullptr, rows, error)) << error;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+#ifdef _WIN32
+    _putenv_s(kTestSleeperFile, "");
+#else
+    unsetenv(kTestSleeperFile);
+#endif
+    for (const Measurement& row : rows) EXPECT_EQ(row.times.size(), 3u) << row.contender.name;
+    std::ifstream file(ids);
+    long id = 0;
+    ASSERT_TRUE(file >> id) << "no sleeper was started";
+    EXPECT_GT(id, 0);
+    bool gone = false;
+    for (int tries = 0; tries < 100 && !(gone = Gone(id)); ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(gone) << "process " << id << " outlived its cell";
+    file.close();
+    std::filesystem::remove(ids);
+    ExpectNoChildLeft();
 }
 
 TEST(BenchGuard, ACellPredictedFarOverTheLimitIsNotStarted) {

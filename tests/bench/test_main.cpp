@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <chrono>
+#include <thread>
 
 #ifndef _WIN32
 #include <signal.h>
@@ -40,6 +42,10 @@ void FailIfAsked(const std::string& pattern) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == kTestSleeperFlag) {
+        std::this_thread::sleep_for(std::chrono::seconds(60));
+        return 0;
+    }
     if (argc > 1 && std::string(argv[1]) == kMeasuringChildFlag) {
         if (argc > 2) FailIfAsked(argv[2]);
         return RunMeasuringChild({argv + 2, argv + argc}, TestContenders());

@@ -3,7 +3,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "bench/measure/reference_sorts.h"
 #include "bench/suite/child_process.h"
@@ -62,6 +69,38 @@ void Restart(std::int32_t*, std::int32_t, std::int32_t) {
     }
 }
 
+// A process that outlives the sort unless its cell ends it: on Windows
+// this program again, told to sleep; elsewhere a fork, which also holds
+// the child's pipes open. Its id goes to the file kTestSleeperFile names.
+long StartSleeper() {
+#ifdef _WIN32
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string command = std::string("\"") + self + "\" " + kTestSleeperFlag;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(self, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return 0;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<long>(process.dwProcessId);
+#else
+    const pid_t pid = fork();
+    if (pid == 0) {
+        sleep(60);
+        _exit(0);
+    }
+    return pid;
+#endif
+}
+
+void SortAndLeaveASleeper(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
+    std::sort(slots + lo, slots + hi);
+    static const long sleeper = StartSleeper();  // one for the process is enough
+    if (const char* file = std::getenv(kTestSleeperFile)) std::ofstream(file, std::ios::app) << sleeper << '\n';
+}
+
 // The routine itself as its count: the counting pass meets what the timed
 // runs would, and counts nothing.
 template <SortRoutine kRoutine>
@@ -83,11 +122,12 @@ const Contender kStackHungry{"Stack hungry", "", StackHungry, BoundForm::kExclus
 const Contender kEndless{"Endless", "", Endless, BoundForm::kExclusiveUpper, false, 1, Uncounted<Endless>};
 const Contender kAborting{"Aborting", "", Abort, BoundForm::kExclusiveUpper, false, 1, Uncounted<Abort>};
 const Contender kCounted{"Counted", "Count", StdSort, BoundForm::kExclusiveUpper, false, 1, CountedStdSort};
+const Contender kSleeperStarter{"Sleeper starter", "", SortAndLeaveASleeper, BoundForm::kExclusiveUpper, false, 1};
 const Contender kForger{"Forger", "", Forge, BoundForm::kExclusiveUpper, false, 1};
 const Contender kRestarter{"Restarter", "", Restart, BoundForm::kExclusiveUpper, false, 1};
 
 std::vector<Contender> TestContenders() {
     std::vector<Contender> all = AllContenders();
-    all.insert(all.end(), {kBroken, kStackHungry, kEndless, kAborting, kCounted, kForger, kRestarter});
+    all.insert(all.end(), {kBroken, kStackHungry, kEndless, kAborting, kCounted, kForger, kRestarter, kSleeperStarter});
     return all;
 }

@@ -21,6 +21,13 @@ extern const Contender kCounted;
 extern const Contender kForger;
 // Forges the start of a repetition on the report channel forever.
 extern const Contender kRestarter;
+// Sorts, and leaves a process of its own that sleeps for a minute.
+extern const Contender kSleeperStarter;
+
+// The file the sleeper's process ids go to, and the flag that makes the
+// test program that sleeper on Windows.
+constexpr char kTestSleeperFile[] = "ORVANDEL_TEST_SLEEPER_FILE";
+constexpr char kTestSleeperFlag[] = "--test-sleeper";
 
 // The environment variable that makes the test program's measuring
 // children fail before their first report (test_main.cpp), and the status
@@ -28,5 +35,5 @@ extern const Contender kRestarter;
 constexpr char kTestChildFault[] = "ORVANDEL_TEST_CHILD_FAULT";
 constexpr int kTestChildExitStatus = 7;
 
-// Every contender of the product, then the seven above.
+// Every contender of the product, then the eight above.
 std::vector<Contender> TestContenders();
