@@ -4,6 +4,7 @@
  * harm below is done to a measuring process, never to the test. */
 #define _GNU_SOURCE /* poll, fork, getpid: POSIX beside ISO C */
 #include <orvandel/sort_plugin.h>
+#include "shell_sort.h"
 
 #include <poll.h>
 #include <pthread.h>
@@ -11,19 +12,6 @@
 #include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
-
-/* Gaps of Ciura's sequence, the last one an insertion sort: the correct
- * sort the harmful ones start from. */
-static void shell_sort(int32_t* first, int32_t* last) {
-    static const long gaps[] = {701, 301, 132, 57, 23, 10, 4, 1};
-    for (unsigned g = 0; g < sizeof gaps / sizeof gaps[0]; ++g)
-        for (int32_t* i = first + gaps[g]; i < last; ++i) {
-            const int32_t v = *i;
-            int32_t* j = i;
-            for (; j - first >= gaps[g] && v < *(j - gaps[g]); j -= gaps[g]) *j = *(j - gaps[g]);
-            *j = v;
-        }
-}
 
 /* A wait on no descriptors: poll's timeout is the pause. */
 static void pause_ms(int ms) {
