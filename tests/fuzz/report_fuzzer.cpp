@@ -1,7 +1,9 @@
-// Fuzzes the saved-report reader and the comparison of what it reads, and
-// the parsers of the counts and durations the command line takes. The
-// input is one report, or two split at the first form feed; the whole
-// input is also an option's value.
+// Fuzzes the saved-report reader and the comparison of what it reads, the
+// parsers of the counts and durations the command line takes, and the
+// decoders of the children's messages. The input is one report, or two
+// split at the first form feed; the whole input is also an option's value,
+// and each of its lines a child's message.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +16,7 @@
 #include "bench/compare/comparison.h"
 #include "bench/compare/comparison_report.h"
 #include "bench/compare/saved_report.h"
+#include "bench/suite/child_protocol.h"
 
 namespace {
 
@@ -41,6 +44,39 @@ void ParseOptionValues(const std::string& text) {
     double seconds = 0;
     if (ParseDuration("--time-limit", text, 86400, seconds, error))
         Require(seconds > 0 && seconds <= 86400, "ParseDuration accepted a value out of its range");
+}
+
+// A line a decoder takes is a message its encoder writes back as a line the
+// same decoder takes again, as the same message.
+template <typename Message>
+void DecodeMessage(const std::string& line) {
+    Message message;
+    if (!Decode(line, message)) return;
+    const std::string encoded = Encode(message);
+    Message again;
+    Require(Decode(encoded, again) && Encode(again) == encoded, "a decoded message does not survive its line");
+    Require(encoded.find('\n') == std::string::npos, "a message's line holds a line break");
+}
+
+void DecodeMessages(const std::string& text) {
+    std::size_t start = 0;
+    for (std::size_t end; start <= text.size(); start = end + 1) {
+        end = std::min(text.find('\n', start), text.size());
+        const std::string line = text.substr(start, end - start);
+        DecodeMessage<HelloMessage>(line);
+        DecodeMessage<LoadingMessage>(line);
+        DecodeMessage<SortMessage>(line);
+        DecodeMessage<RefusedMessage>(line);
+        DecodeMessage<ReadyMessage>(line);
+        DecodeMessage<StartedMessage>(line);
+        DecodeMessage<SampleMessage>(line);
+        DecodeMessage<CountingMessage>(line);
+        DecodeMessage<CountedMessage>(line);
+        DecodeMessage<DoneMessage>(line);
+        DecodeMessage<RunMessage>(line);
+        DecodeMessage<CountMessage>(line);
+        DecodeMessage<FinishMessage>(line);
+    }
 }
 
 // A refusal is one short line; what is read lies within the reader's bounds.
@@ -82,6 +118,7 @@ void CompareReports(SavedReport baseline, SavedReport current) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     ParseOptionValues(text);
+    DecodeMessages(text);
     const std::size_t split = text.find('\f');
     SavedReport first, second;
     if (!Parse(text.substr(0, split), first)) return 0;
