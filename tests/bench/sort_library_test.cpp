@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "bench/measure/reference_sorts.h"
+#include "bench/measure/repetitions.h"
 #include "bench/measure/sort_library.h"
 #include "bench/report/report.h"
 #include "bench/suite/guard.h"
@@ -211,5 +212,34 @@ TEST(SortLibrary, ABrokenSortCostsItsOwnCellOnly) {
             EXPECT_EQ(Unfinished(report, report.rows[measured]), "") << c.symbol << ", row " << measured;
             EXPECT_EQ(report.rows[measured].times.size(), 2u) << c.symbol << ", row " << measured;
         }
+    }
+}
+
+// A loaded sort in a process of its own still takes its turn in the cell's
+// one schedule: interleaved, every round gives each contender one
+// repetition, in the order Schedule gives, the library's among the others.
+TEST(SortLibrary, ALoadedSortIsInterleavedWithTheRoutines) {
+    std::vector<Contender> all = AllContenders();
+    std::string error;
+    ASSERT_TRUE(ProbeSortLibraries({Path(ORVANDEL_PLUGIN_SEDGEWICK_HYBRID)}, 5, all, error)) << error;
+    const std::vector<Contender> contenders = {all.front(), all.back(), Baseline(all)};
+    MeasureSettings settings;
+    settings.pattern = "random";
+    settings.count = 1000;
+    settings.runs = 3;
+    settings.warmup = 1;
+    settings.interleave = true;
+    settings.minTimeMs = 0.5;
+    std::vector<Measurement> rows(contenders.size());
+    for (std::size_t k = 0; k < rows.size(); ++k) rows[k].contender = contenders[k];
+    std::vector<std::string> order;
+    const ProgressReport record = [&](const std::string& name, int, int) { order.push_back(name); };
+    ASSERT_TRUE(MeasureGuarded(contenders, settings, record, rows, error)) << error;
+    std::vector<std::string> expected;
+    for (const Repetition& r : Schedule(3, settings)) expected.push_back(contenders[static_cast<std::size_t>(r.contender)].name);
+    EXPECT_EQ(order, expected);
+    for (const Measurement& row : rows) {
+        EXPECT_EQ(row.end, CellEnd::kMeasured) << row.contender.name;
+        EXPECT_EQ(row.times.size(), 3u) << row.contender.name;
     }
 }
