@@ -21,14 +21,11 @@ std::vector<std::size_t> RowsToCount(std::vector<Measurement>& rows) {
 }
 
 // Marks a count its child did not finish, and why.
-void MarkLost(Heard heard, bool started, const std::string& line, const std::string& expected,
-              const ChildStatus& status, const MeasureSettings& settings, OperationsRow& operations) {
-    operations.end = started && heard == Heard::kSilent                ? CountEnd::kOverLimit
-                     : status.end == ChildEnd::kStackOverflow          ? CountEnd::kStackExhausted
-                                                                       : CountEnd::kCrashed;
-    if (operations.end == CountEnd::kCrashed)
-        operations.crash = LostText(heard, line, expected, status,
-                                    started ? settings.timeLimitSeconds : ReportAllowanceSeconds(settings));
+void MarkLost(const ChildLoss& loss, OperationsRow& operations) {
+    operations.end = loss.end == LostEnd::kOverLimit        ? CountEnd::kOverLimit
+                     : loss.end == LostEnd::kStackExhausted ? CountEnd::kStackExhausted
+                                                            : CountEnd::kCrashed;
+    operations.crash = loss.crash;
 }
 
 // Asks for count k (of the child's list todo) and takes it into row: the
@@ -43,7 +40,7 @@ void CountOne(MeasuringChild& child, std::size_t k, const MeasureSettings& setti
         if (heard == Heard::kMessage && (counting.contender != k || counting.token != token)) heard = Heard::kBroken;
     }
     if (heard != Heard::kMessage) {
-        MarkLost(heard, false, line, "the start of count " + std::to_string(k), StopMeasuringChild(child, heard), settings,
+        MarkLost(LoseMeasuringChild(child, heard, false, line, "the start of count " + std::to_string(k), settings),
                  row.operations);
         return;
     }
@@ -51,8 +48,8 @@ void CountOne(MeasuringChild& child, std::size_t k, const MeasureSettings& setti
     heard = Await(child.link, After(settings.timeLimitSeconds), counted, line);
     if (heard == Heard::kMessage && (counted.contender != k || counted.token != token)) heard = Heard::kBroken;
     if (heard != Heard::kMessage) {
-        MarkLost(heard, true, line, "the count of contender " + std::to_string(k),
-                 StopMeasuringChild(child, heard), settings, row.operations);
+        MarkLost(LoseMeasuringChild(child, heard, true, line, "the count of contender " + std::to_string(k), settings),
+                 row.operations);
         return;
     }
     row.operations = {counted.failure.failed() ? CountEnd::kFailed : CountEnd::kCounted, counted.counts, "",

@@ -74,13 +74,11 @@ void TakeSample(const SampleMessage& sample, const Repetition& repetition, Measu
 }
 
 // Marks the row of a repetition its child did not finish, and why.
-void MarkLost(Heard heard, bool started, const std::string& line, const std::string& expected,
-              const ChildStatus& status, const MeasureSettings& settings, Measurement& row) {
-    if (started && heard == Heard::kSilent) row.end = CellEnd::kOverLimit;
-    else if (status.end == ChildEnd::kStackOverflow) row.end = CellEnd::kStackExhausted;
-    else
-        MarkCrashed(row, LostText(heard, line, expected, status,
-                                  started ? settings.timeLimitSeconds : ReportAllowanceSeconds(settings)));
+void MarkLost(const ChildLoss& loss, Measurement& row) {
+    row.end = loss.end == LostEnd::kOverLimit        ? CellEnd::kOverLimit
+              : loss.end == LostEnd::kStackExhausted ? CellEnd::kStackExhausted
+                                                     : CellEnd::kCrashed;
+    row.crash = loss.crash;
 }
 
 // Asks child for repetition r and waits for its sample: the start within
@@ -103,7 +101,7 @@ void RunOne(CellChild& child, std::size_t c, std::size_t r, const Repetition& re
         if (heard == Heard::kMessage && (start.repetition != r || start.token != token)) heard = Heard::kBroken;
     }
     if (heard != Heard::kMessage) {
-        MarkLost(heard, false, line, started, StopMeasuringChild(child.child, heard), settings, row);
+        MarkLost(LoseMeasuringChild(child.child, heard, false, line, started, settings), row);
         return;
     }
     if (progress) progress(contenders[c].name, static_cast<int>(r), total);
@@ -122,7 +120,7 @@ void RunOne(CellChild& child, std::size_t c, std::size_t r, const Repetition& re
         heard = Heard::kBroken;
         expected = "nothing";
     }
-    MarkLost(heard, true, line, expected, StopMeasuringChild(child.child, heard), settings, row);
+    MarkLost(LoseMeasuringChild(child.child, heard, true, line, expected, settings), row);
 }
 
 }  // namespace

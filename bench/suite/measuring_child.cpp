@@ -136,6 +136,22 @@ int RunMeasuringChild(const std::vector<std::string>& arguments, std::vector<Con
 
 namespace {
 
+// Why a child lost in the middle of its work, stopped already, has no
+// report: heard says how the wait for expected ended, line what came
+// instead.
+std::string LostText(Heard heard, const std::string& line, const std::string& expected, const ChildStatus& status,
+                     double silentSeconds) {
+    switch (heard) {
+        case Heard::kSilent: return "no report within " + Number(silentSeconds) + " s";
+        case Heard::kBroken: return BrokenText(line, expected);
+        case Heard::kEnded:
+            if (status.killed) return "stopped reporting: its report channel closed while it ran on";
+            break;
+        case Heard::kMessage: break;
+    }
+    return EndText(status);
+}
+
 // Reads the sorts a library child names up to its ready; kOtherSorts when
 // they are not the ones its library named when it was probed.
 ChildStart AwaitReady(MeasuringChild& child, const std::string& library, const MeasureSettings& settings,
@@ -214,15 +230,11 @@ ChildStatus StopMeasuringChild(MeasuringChild& child, Heard heard) {
     return FinishChild(child.process, heard == Heard::kEnded ? kEndingSeconds : 0);
 }
 
-std::string LostText(Heard heard, const std::string& line, const std::string& expected, const ChildStatus& status,
-                     double silentSeconds) {
-    switch (heard) {
-        case Heard::kSilent: return "no report within " + Number(silentSeconds) + " s";
-        case Heard::kBroken: return BrokenText(line, expected);
-        case Heard::kEnded:
-            if (status.killed) return "stopped reporting: its report channel closed while it ran on";
-            break;
-        case Heard::kMessage: break;
-    }
-    return EndText(status);
+ChildLoss LoseMeasuringChild(MeasuringChild& child, Heard heard, bool started, const std::string& line,
+                             const std::string& expected, const MeasureSettings& settings) {
+    const ChildStatus status = StopMeasuringChild(child, heard);
+    if (started && heard == Heard::kSilent) return {LostEnd::kOverLimit, ""};
+    if (status.end == ChildEnd::kStackOverflow) return {LostEnd::kStackExhausted, ""};
+    return {LostEnd::kCrashed, LostText(heard, line, expected, status,
+                                        started ? settings.timeLimitSeconds : ReportAllowanceSeconds(settings))};
 }

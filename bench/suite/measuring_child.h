@@ -53,8 +53,16 @@ void FinishMeasuringChild(MeasuringChild& child, const MeasureSettings& settings
 // moment to end by itself, one silent or broken is killed at once.
 ChildStatus StopMeasuringChild(MeasuringChild& child, Heard heard);
 
-// Why a child lost in the middle of its work, ended by StopMeasuringChild,
-// has no report for its row: heard says how the wait for expected ended,
-// line what came instead.
-std::string LostText(Heard heard, const std::string& line, const std::string& expected, const ChildStatus& status,
-                     double silentSeconds);
+// How a request ended that its child did not answer, for the row or the
+// count it cost.
+enum class LostEnd { kOverLimit, kStackExhausted, kCrashed };
+struct ChildLoss {
+    LostEnd end;
+    std::string crash;  // with kCrashed: how it was lost, for the row
+};
+
+// Stops a child lost in a request, as heard says, and says how the request
+// ended: one silent past the time limit once started (it had said so) is
+// over the limit; before that its deadline was the allowance.
+ChildLoss LoseMeasuringChild(MeasuringChild& child, Heard heard, bool started, const std::string& line,
+                             const std::string& expected, const MeasureSettings& settings);
