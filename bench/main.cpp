@@ -19,6 +19,7 @@
 #include "bench/app/version.h"
 #include "bench/app/window_runs.h"
 #include "bench/measure/contenders.h"
+#include "bench/measure/refusal.h"
 #include "bench/suite/guard.h"
 #include "bench/suite/interruption.h"
 #include "bench/suite/library_probe.h"
@@ -53,7 +54,7 @@ bool StandardOutputTakesColour() {
 int Printed(int status) {
     std::cout.flush();
     if (std::fflush(stdout) == 0 && !std::ferror(stdout) && std::cout) return status;
-    std::cerr << "orvandel-bench: could not write standard output\n";
+    Say(std::cerr, "could not write standard output");
     return status == 0 ? 1 : status;
 }
 

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev   # native builds, sanitizers, libFuzzer
   libgtest-dev googletest                          # unit tests (sources for the Windows build)
-  libcli11-dev nlohmann-json3-dev                  # console front end: arguments, JSON export
+  nlohmann-json3-dev                               # console front end: JSON export
   libboost-dev libhwy-dev libips4o-dev libtbb-dev  # optional reference sorts
   libbenchmark-dev                                 # optional harness checking the tool's figures (tests/perf)
   g++-mingw-w64-i686 g++-mingw-w64-x86-64          # Windows builds

@@ -14,17 +14,19 @@ SavedReport PlannedReport(const BenchOptions& options) {
     return plan;
 }
 
-bool ReadBaseline(const BenchOptions& options, SavedReport& baseline, std::string& error) {
-    if (options.baselinePath.empty()) return true;
-    if (!ReadSavedReport(options.baselinePath, baseline, error)) return false;
-    error = DataMismatch(baseline, PlannedReport(options));
-    return error.empty();
+Result<SavedReport> ReadBaseline(const BenchOptions& options) {
+    if (options.baselinePath.empty()) return SavedReport{};
+    Result<SavedReport> baseline = ReadSavedReport(options.baselinePath);
+    if (!baseline) return baseline;
+    const std::string mismatch = DataMismatch(*baseline, PlannedReport(options));
+    if (!mismatch.empty()) return Refusal{mismatch};
+    return baseline;
 }
 
 Comparison CompareWithRun(const BenchOptions& options, SavedReport baseline, const Report& report) {
     SavedReport current = CurrentReport(report);
-    std::string ignored;  // the measured selection has passed the same check
-    SelectCells(options.names, options.filter, baseline, current, ignored);
+    // The measured selection has passed the same check.
+    static_cast<void>(SelectCells(options.names, options.filter, baseline, current));
     return Compare(baseline, current, options.noisePercent / 100);
 }
 

@@ -14,8 +14,9 @@
 SavedReport PlannedReport(const BenchOptions& options);
 
 // Reads the --baseline file, if one is given, and checks that it holds the
-// data options will measure. False with a one-line error naming the file.
-bool ReadBaseline(const BenchOptions& options, SavedReport& baseline, std::string& error);
+// data options will measure (an empty report when none is given). The
+// refusal names the file.
+Result<SavedReport> ReadBaseline(const BenchOptions& options);
 
 // The measured report against the baseline, in the selected cells.
 Comparison CompareWithRun(const BenchOptions& options, SavedReport baseline, const Report& report);

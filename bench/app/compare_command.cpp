@@ -6,19 +6,17 @@
 #include "bench/compare/saved_report.h"
 
 int RunCompareCommand(const BenchOptions& options, std::ostream& out, std::ostream& err) {
-    SavedReport baseline;
-    SavedReport current;
-    std::string error;
-    const bool comparable = OutputsUsable(options, error) &&
-                            ReadSavedReport(options.comparePaths[0], baseline, error) &&
-                            ReadSavedReport(options.comparePaths[1], current, error) &&
-                            (error = DataMismatch(baseline, current)).empty() &&
-                            SelectCells(options.names, options.filter, baseline, current, error);
-    if (!comparable) {
-        err << "orvandel-bench: " << error << '\n';
-        return 2;
-    }
-    const Comparison comparison = Compare(baseline, current, options.noisePercent / 100);
+    const Check usable = OutputsUsable(options);
+    if (!usable) return Refuse(err, usable.why());
+    Result<SavedReport> baseline = ReadSavedReport(options.comparePaths[0]);
+    if (!baseline) return Refuse(err, baseline.why());
+    Result<SavedReport> current = ReadSavedReport(options.comparePaths[1]);
+    if (!current) return Refuse(err, current.why());
+    const std::string mismatch = DataMismatch(*baseline, *current);
+    if (!mismatch.empty()) return Refuse(err, mismatch);
+    const Check selected = SelectCells(options.names, options.filter, *baseline, *current);
+    if (!selected) return Refuse(err, selected.why());
+    const Comparison comparison = Compare(*baseline, *current, options.noisePercent / 100);
     if (!WriteOutputs(options, nullptr, &comparison, out, err)) return 1;
     return SlowerStatus(options, comparison);
 }

@@ -16,10 +16,32 @@ namespace {
 
 // Every process of a cell holds the data at once: the routines' and one
 // for each library's sorts.
-bool FitsInMemory(std::int32_t count, const std::vector<Contender>& contenders, const SystemInfo& system,
-                  std::string& error) {
-    error = MemoryShortfall(count, CellProcesses(contenders), system.memoryBytes);
-    return error.empty();
+Check FitsInMemory(std::int32_t count, const std::vector<Contender>& contenders, const SystemInfo& system) {
+    const std::string shortfall = MemoryShortfall(count, CellProcesses(contenders), system.memoryBytes);
+    if (!shortfall.empty()) return Refusal{shortfall};
+    return Passed{};
+}
+
+// The contenders the options select, once their libraries are loaded and
+// everything the run needs before measuring has been checked: the memory,
+// the outputs and the baseline, which is read into baseline.
+Result<std::vector<Contender>> Prepared(const BenchOptions& options, std::vector<Contender> contenders,
+                                        const SystemInfo& system, SavedReport& baseline) {
+    // Opening a library runs nothing but its initialisers: as long as a child
+    // may take to start and generate a cell's data is plenty.
+    const Check loaded =
+        ProbeSortLibraries(options.libraries, ReportAllowanceSeconds(options.settings), contenders);
+    if (!loaded) return Refusal{loaded.why()};
+    Result<std::vector<Contender>> selected =
+        SelectContenders(contenders, options.names, options.filter, kBaselineName);
+    if (!selected) return selected;
+    Check usable = FitsInMemory(options.counts.back(), *selected, system);
+    if (usable) usable = OutputsUsable(options);
+    if (!usable) return Refusal{usable.why()};
+    Result<SavedReport> read = ReadBaseline(options);
+    if (!read) return Refusal{read.why()};
+    baseline = *read;
+    return selected;
 }
 
 // A progress line that rewrites itself in place.
@@ -32,9 +54,9 @@ ProgressReport ProgressLine(std::ostream& err) {
 }
 
 void SayUnfinished(const Report& report, const Measurement& row, const std::string& why, std::ostream& err) {
-    err << "orvandel-bench: " << row.contender.name;
-    if (IsMatrix(report)) err << " (" << row.pattern << ", " << row.count << " values)";
-    err << ": " << why << '\n';
+    const std::string cell =
+        IsMatrix(report) ? " (" + row.pattern + ", " + std::to_string(row.count) + " values)" : "";
+    Say(err, row.contender.name + cell + ": " + why);
 }
 
 // Whether the row finished all its runs in order, and its count when one
@@ -56,28 +78,16 @@ bool Finished(const Report& report, const Measurement& row, std::ostream& err) {
 
 int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>& all,
                       std::ostream& out, std::ostream& err, bool showProgress) {
-    std::vector<Contender> contenders = all;
-    std::string error;
-    // Opening a library runs nothing but its initialisers: as long as a child
-    // may take to start and generate a cell's data is plenty.
-    const bool loaded =
-        ProbeSortLibraries(options.libraries, ReportAllowanceSeconds(options.settings), contenders, error);
-    const Selection selection =
-        loaded ? SelectContenders(contenders, options.names, options.filter, kBaselineName) : Selection{{}, error};
     Report report{options.settings, ReadSystemInfo(), {}, MissingReferenceNotes(), options.patterns,
                   options.counts};
-    error = selection.error;
     SavedReport baseline;
-    const bool measured =
-        error.empty() && FitsInMemory(options.counts.back(), selection.contenders, report.system, error) &&
-        OutputsUsable(options, error) && ReadBaseline(options, baseline, error) &&
-        MeasureSuite(selection.contenders, options.settings, options.patterns, options.counts,
-                     showProgress ? ProgressLine(err) : nullptr, report.rows, error);
+    const Result<std::vector<Contender>> contenders = Prepared(options, all, report.system, baseline);
+    if (!contenders) return Refuse(err, contenders.why());
+    Result<std::vector<Measurement>> rows = MeasureSuite(*contenders, options.settings, options.patterns,
+                                                         options.counts, showProgress ? ProgressLine(err) : nullptr);
     if (showProgress) err << '\r' << std::string(60, ' ') << '\r' << std::flush;
-    if (!measured) {
-        err << "orvandel-bench: " << error << '\n';
-        return 2;
-    }
+    if (!rows) return Refuse(err, rows.why());
+    report.rows = *rows;
 
     std::optional<Comparison> comparison;
     if (!options.baselinePath.empty()) comparison = CompareWithRun(options, baseline, report);

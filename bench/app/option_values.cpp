@@ -93,105 +93,79 @@ std::string Limit(double largest) {
 
 }  // namespace
 
-bool ParseCount(const std::string& text, std::int32_t& count, std::string& error) {
+Result<std::int32_t> ParseCount(const std::string& text) {
     std::string digits;
     bool whole = true;
-    if (!WholeDigits(text, digits, whole)) {
-        error = "--count: \"" + text + "\" is not a whole number of values (forms: 5000000, 1e5, 2.5M, 100k)";
-        return false;
-    }
-    if (!whole) {
-        error = "--count: \"" + text + "\" is a fraction; a count is a whole number of values";
-        return false;
-    }
-    if (digits.size() > kLargestDigits || std::stoull(digits) > kLargestCount) {
-        error = "--count: " + text + " is more than the 2147483647 values a 32-bit slot index reaches";
-        return false;
-    }
-    if (std::stoull(digits) < 2) {
-        error = "--count: " + text + " is too few: a sort needs at least 2 values";
-        return false;
-    }
-    count = static_cast<std::int32_t>(std::stoull(digits));
-    return true;
+    if (!WholeDigits(text, digits, whole))
+        return Refusal{"\"" + text + "\" is not a whole number of values (forms: 5000000, 1e5, 2.5M, 100k)"};
+    if (!whole) return Refusal{"\"" + text + "\" is a fraction; a count is a whole number of values"};
+    if (digits.size() > kLargestDigits || std::stoull(digits) > kLargestCount)
+        return Refusal{text + " is more than the 2147483647 values a 32-bit slot index reaches"};
+    if (std::stoull(digits) < 2) return Refusal{text + " is too few: a sort needs at least 2 values"};
+    return static_cast<std::int32_t>(std::stoull(digits));
 }
 
-bool ParseCountList(const std::string& text, std::vector<std::int32_t>& counts, std::string& error) {
-    counts.clear();
+Result<std::vector<std::int32_t>> ParseCountList(const std::string& text) {
+    std::vector<std::int32_t> counts;
     std::size_t start = 0;
     for (;;) {
         const std::size_t comma = std::min(text.find(',', start), text.size());
-        std::int32_t count = 0;
-        if (!ParseCount(text.substr(start, comma - start), count, error)) return false;
-        counts.push_back(count);
+        const Result<std::int32_t> count = ParseCount(text.substr(start, comma - start));
+        if (!count) return Refusal{count.why()};
+        counts.push_back(*count);
         if (comma == text.size()) break;
         start = comma + 1;
     }
     std::sort(counts.begin(), counts.end());
     counts.erase(std::unique(counts.begin(), counts.end()), counts.end());
-    return true;
+    return counts;
 }
 
-bool ParseWholeNumber(const std::string& option, const std::string& text, int smallest, int largest, int& value,
-                      std::string& error) {
+Result<int> ParseWholeNumber(const std::string& text, int smallest, int largest) {
     std::uint64_t number = 0;
-    if (!ParseDecimal(text, static_cast<std::uint64_t>(largest), number) || number < static_cast<std::uint64_t>(smallest)) {
-        error = option + ": \"" + text + "\" is not a whole number from " + std::to_string(smallest) + " to " +
-                std::to_string(largest);
-        return false;
-    }
-    value = static_cast<int>(number);
-    return true;
+    if (!ParseDecimal(text, static_cast<std::uint64_t>(largest), number) || number < static_cast<std::uint64_t>(smallest))
+        return Refusal{"\"" + text + "\" is not a whole number from " + std::to_string(smallest) + " to " +
+                       std::to_string(largest)};
+    return static_cast<int>(number);
 }
 
-bool ParseNumber(const std::string& option, const std::string& text, double largest, double& value,
-                 std::string& error) {
+Result<double> ParseNumber(const std::string& text, double largest) {
     const std::size_t point = text.find('.');
     const std::string digits = point == std::string::npos ? text : text.substr(0, point) + text.substr(point + 1);
-    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), IsDigit) || text.size() > 16) {
-        error = option + ": \"" + text + "\" is not a number";
-        return false;
-    }
-    value = std::strtod(text.c_str(), nullptr);
-    if (value <= largest) return true;
-    error = option + ": " + text + " is outside 0 ... " + Limit(largest);
-    return false;
+    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), IsDigit) || text.size() > 16)
+        return Refusal{"\"" + text + "\" is not a number"};
+    const double value = std::strtod(text.c_str(), nullptr);
+    if (value <= largest) return value;
+    return Refusal{text + " is outside 0 ... " + Limit(largest)};
 }
 
-bool ParseDuration(const std::string& option, const std::string& text, double largest, double& value,
-                   std::string& error) {
-    if (!ParseNumber(option, text, largest, value, error)) return false;
-    if (value > 0) return true;
-    error = option + ": " + text + " is outside 0 (excluded) ... " + Limit(largest);
-    return false;
+Result<double> ParseDuration(const std::string& text, double largest) {
+    const Result<double> value = ParseNumber(text, largest);
+    if (!value || *value > 0) return value;
+    return Refusal{text + " is outside 0 (excluded) ... " + Limit(largest)};
 }
 
-bool ParseSeed(const std::string& text, std::uint32_t& seed, std::string& error) {
+Result<std::uint32_t> ParseSeed(const std::string& text) {
     std::uint64_t value = 0;
-    if (!ParseDecimal(text, kLargestSeed, value) || value == 0) {
-        error = "--seed: \"" + text + "\" is not a seed of the generator (a whole number from 1 to 2147483646)";
-        return false;
-    }
-    seed = static_cast<std::uint32_t>(value);
-    return true;
+    if (!ParseDecimal(text, kLargestSeed, value) || value == 0)
+        return Refusal{"\"" + text + "\" is not a seed of the generator (a whole number from 1 to 2147483646)"};
+    return static_cast<std::uint32_t>(value);
 }
 
-bool ParsePatternList(const std::string& text, std::vector<std::string>& names, std::string& error) {
-    names.clear();
+Result<std::vector<std::string>> ParsePatternList(const std::string& text) {
+    std::vector<std::string> names;
     if (text == "all") {
         for (const InputPattern& pattern : InputPatterns()) names.push_back(pattern.name);
-        return true;
+        return names;
     }
     std::size_t start = 0;
     for (;;) {
         const std::size_t comma = std::min(text.find(',', start), text.size());
         const std::string name = text.substr(start, comma - start);
-        if (FindPattern(name) == nullptr) {
-            error = "--pattern: unknown shape \"" + name + "\" (--list shows the shapes, \"all\" names every one)";
-            return false;
-        }
+        if (FindPattern(name) == nullptr)
+            return Refusal{"unknown shape \"" + name + "\" (--list shows the shapes, \"all\" names every one)"};
         if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
-        if (comma == text.size()) return true;
+        if (comma == text.size()) return names;
         start = comma + 1;
     }
 }

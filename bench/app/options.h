@@ -1,11 +1,11 @@
-// The command line of orvandel-bench.
+// The command line of orvandel-bench, read in three steps: the options as
+// declared in the table (bench/app/option_table.h) with their defaults,
+// the words parsed into options and values, and the whole checked.
 //
 // Without measuring options it is the window's run from a console: the
-// named routines, or all five, each through RunBenchmark. Any measuring
-// option (--runs, --warmup, --filter, --interleave, --same-data, --count, --seed,
-// --format, --export, --chart, --pattern, --time-limit, --min-time,
-// --sort-library, and those of a comparison with a baseline) turns it into the statistics tool.
-// --compare measures nothing: it compares two saved reports.
+// named routines, or all five, each through RunBenchmark. Any option the
+// table marks as measuring turns it into the statistics tool; --compare
+// measures nothing: it compares two saved reports.
 #pragma once
 
 #include <cstdint>
@@ -44,5 +44,5 @@ struct CommandLine {
     BenchOptions options;
 };
 
-// Parses argv; help goes to out, errors to err (exit code 2).
+// Parses argv; help goes to out, a refusal to err (exit code 2).
 CommandLine ParseCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err);

@@ -5,7 +5,7 @@
 
 #include "bench/app/output_file.h"
 #include "bench/compare/comparison_report.h"
-#include "bench/report/format.h"
+#include "bench/measure/refusal.h"
 #include "bench/report/formats.h"
 #include "bench/report/writers.h"
 
@@ -15,7 +15,7 @@ namespace {
 bool WriteOutputFile(const std::string& path, const std::function<void(std::ostream&)>& write,
                      std::ostream& err) {
     if (WriteWholeFile(path, write)) return true;
-    err << "orvandel-bench: could not write " << path << '\n';
+    Say(err, "could not write " + path);
     return false;
 }
 
@@ -56,15 +56,15 @@ std::string OutputFault(const NamedPath& output, const std::vector<NamedPath>& e
 
 }  // namespace
 
-bool OutputsUsable(const BenchOptions& options, std::string& error) {
+Check OutputsUsable(const BenchOptions& options) {
     const std::vector<NamedPath> inputs = InputPaths(options);
     std::vector<NamedPath> checked;
     for (const NamedPath& output : OutputPaths(options)) {
-        error = OutputFault(output, checked, inputs);
-        if (!error.empty()) return false;
+        const std::string fault = OutputFault(output, checked, inputs);
+        if (!fault.empty()) return Refusal{fault};
         checked.push_back(output);
     }
-    return true;
+    return Passed{};
 }
 
 bool WriteOutputs(const BenchOptions& options, const Report* report, const Comparison* comparison,
@@ -78,9 +78,9 @@ bool WriteOutputs(const BenchOptions& options, const Report* report, const Compa
     write(out, options.format, options.colour);
     // Buffered text is only known to have reached its file once flushed.
     const bool printed = static_cast<bool>(out.flush());
-    if (!printed) err << "orvandel-bench: could not write standard output\n";
+    if (!printed) Say(err, "could not write standard output");
     if (comparison && options.format == ReportFormat::kCsv)
-        for (const std::string& warning : comparison->warnings) err << "orvandel-bench: " << Printable(warning) << '\n';
+        for (const std::string& warning : comparison->warnings) Say(err, warning);
     bool written = printed;
     if (!options.exportPath.empty())
         written &= WriteOutputFile(options.exportPath, [&](std::ostream& file) { write(file, options.exportFormat, false); }, err);

@@ -7,13 +7,13 @@
 
 #include "bench/app/options.h"
 #include "bench/compare/comparison.h"
+#include "bench/measure/refusal.h"
 #include "bench/report/report.h"
 
 // Whether every file the options name can be created, no two of them are
 // one file and none is one of the reports read (--baseline, --compare); so
-// a wrong path is refused before anything is read or measured. False with
-// a one-line error.
-bool OutputsUsable(const BenchOptions& options, std::string& error);
+// a wrong path is refused before anything is read or measured.
+Check OutputsUsable(const BenchOptions& options);
 
 // Writes standard output, --export and --chart: the report alone, or, with
 // a comparison, the report (if any) and the comparison; and with a report,

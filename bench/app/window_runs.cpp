@@ -1,6 +1,7 @@
 #include "bench/app/window_runs.h"
 
 #include "bench/app/list.h"
+#include "bench/measure/refusal.h"
 #include "core/benchmark_run.h"
 #include "sorts/routine_table.h"
 
@@ -9,9 +10,9 @@ int RunWindowRuns(const std::vector<std::string>& names, std::ostream& err) {
     for (const std::string& name : names) {
         const RoutineEntry* entry = FindRoutine(name.c_str());
         if (entry == nullptr) {
-            err << "orvandel-bench: unknown routine \"" << name << "\"\n";
+            Say(err, "unknown routine \"" + name + "\"");
             ListContenders(err);
-            return 2;
+            return kRefusedStatus;
         }
         selected.push_back(entry);
     }

@@ -125,23 +125,23 @@ std::vector<std::string> ContextWarnings(const SavedReport& baseline, const Save
     return warnings;
 }
 
-bool SelectCells(const std::vector<std::string>& names, const std::string& filter,
-                 SavedReport& baseline, SavedReport& current, std::string& error) {
-    if (names.empty() && filter.empty()) return true;
+Check SelectCells(const std::vector<std::string>& names, const std::string& filter,
+                  SavedReport& baseline, SavedReport& current) {
+    if (names.empty() && filter.empty()) return Passed{};
     std::vector<Named> all;
     std::set<std::string> listed;
     for (const SavedReport* report : {&current, &baseline})
         for (const SavedCell& cell : report->cells)
             if (listed.insert(cell.name).second) all.push_back({cell.name, cell.label});
     const NameSelection selection = SelectNames(all, names, filter, kBaselineName);
-    error = selection.error;
+    if (!selection.error.empty()) return Refusal{selection.error};
     std::set<std::string> chosen;
     for (const std::size_t k : selection.chosen) chosen.insert(all[k].name);
     const auto unselected = [&](const SavedCell& cell) { return chosen.count(cell.name) == 0; };
     for (SavedReport* report : {&current, &baseline})
         report->cells.erase(std::remove_if(report->cells.begin(), report->cells.end(), unselected),
                             report->cells.end());
-    return error.empty();
+    return Passed{};
 }
 
 Comparison Compare(const SavedReport& baseline, const SavedReport& current, double noise) {

@@ -3,6 +3,8 @@
 // verdict; cells in one report only are kept and marked so.
 #pragma once
 
+#include "bench/measure/refusal.h"
+
 #include <string>
 #include <vector>
 
@@ -75,9 +77,9 @@ std::vector<std::string> ContextWarnings(const SavedReport& baseline, const Save
 
 // Keeps in both reports the cells whose contender the routine names and the
 // --filter regex select (all when both are empty), as the measurement
-// selects contenders. False, with error, for an unknown name or bad regex.
-bool SelectCells(const std::vector<std::string>& names, const std::string& filter,
-                 SavedReport& baseline, SavedReport& current, std::string& error);
+// selects contenders. Refuses an unknown name or bad regex.
+Check SelectCells(const std::vector<std::string>& names, const std::string& filter,
+                  SavedReport& baseline, SavedReport& current);
 
 Comparison Compare(const SavedReport& baseline, const SavedReport& current, double noise);
 

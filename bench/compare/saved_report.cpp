@@ -235,15 +235,15 @@ bool ParseSavedReport(const std::string& text, SavedReport& report, std::string&
     return error.empty();
 }
 
-bool ReadSavedReport(const std::string& path, SavedReport& report, std::string& error) {
+Result<SavedReport> ReadSavedReport(const std::string& path) {
+    SavedReport report;
     report.source = path;
     std::string text;
-    error = Unreadable(path);
+    std::string error = Unreadable(path);
     if (error.empty()) error = ReadBounded(path, text);
     if (error.empty()) ParseSavedReport(text, report, error);
-    if (error.empty()) return true;
-    error = path + ": " + error;
-    return false;
+    if (error.empty()) return report;
+    return Refusal{path + ": " + error};
 }
 
 SavedReport CurrentReport(const Report& report) {

@@ -4,6 +4,8 @@
 // of one size, found again by (name, pattern, count).
 #pragma once
 
+#include "bench/measure/refusal.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -56,8 +58,9 @@ std::string DrawsMethod(const std::vector<SavedCell>& cells);
 // a one-line reason (without the file's name) when it is not one.
 bool ParseSavedReport(const std::string& text, SavedReport& report, std::string& error);
 
-// Reads the file at path, which becomes the source. The error names the file.
-bool ReadSavedReport(const std::string& path, SavedReport& report, std::string& error);
+// Reads the file at path, which becomes the source; the refusal names the
+// file.
+Result<SavedReport> ReadSavedReport(const std::string& path);
 
 // The run just measured, under the source "this run".
 SavedReport CurrentReport(const Report& report);

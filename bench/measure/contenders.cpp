@@ -41,13 +41,14 @@ std::vector<Contender> AllContenders() {
     return all;
 }
 
-Selection SelectContenders(const std::vector<Contender>& all,
+Result<std::vector<Contender>> SelectContenders(const std::vector<Contender>& all,
                            const std::vector<std::string>& names, const std::string& filter,
                            const std::string& baseline) {
     std::vector<Named> named;
     for (const Contender& contender : all) named.push_back({contender.name, contender.label});
     const NameSelection chosen = SelectNames(named, names, filter, baseline);
-    Selection selection{{}, chosen.error};
-    for (const std::size_t k : chosen.chosen) selection.contenders.push_back(all[k]);
+    if (!chosen.error.empty()) return Refusal{chosen.error};
+    std::vector<Contender> selection;
+    for (const std::size_t k : chosen.chosen) selection.push_back(all[k]);
     return selection;
 }

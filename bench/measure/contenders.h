@@ -3,6 +3,8 @@
 // loaded from the user's own libraries (sort_library.h).
 #pragma once
 
+#include "bench/measure/refusal.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -31,12 +33,8 @@ struct Contender {
 
 std::vector<Contender> AllContenders();
 
-struct Selection {
-    std::vector<Contender> contenders;
-    std::string error;  // empty when the selection succeeded
-};
-
-// The contenders that SelectNames chooses by their names and labels.
-Selection SelectContenders(const std::vector<Contender>& all,
+// The contenders that SelectNames chooses by their names and labels, or
+// why there are none.
+Result<std::vector<Contender>> SelectContenders(const std::vector<Contender>& all,
                            const std::vector<std::string>& names, const std::string& filter,
                            const std::string& baseline);

@@ -1,5 +1,6 @@
 #include "bench/suite/library_probe.h"
 
+#include <iostream>
 #include <map>
 
 #include "bench/measure/sort_library.h"
@@ -105,6 +106,10 @@ void LoadAndReport(void* argument) {
 
 }  // namespace
 
+std::string InternalOptionText(const char* flag) {
+    return std::string(flag) + " is an internal option of the tool, for the children it starts itself";
+}
+
 std::intptr_t HeldLibrary(const std::string& value) {
     std::intptr_t held = -1;
     std::string error;
@@ -117,23 +122,20 @@ const std::vector<std::string>* ProbedNames(const std::string& value) {
     return found == probedNames.end() ? nullptr : &found->second;
 }
 
-bool ProbeSortLibraries(const std::vector<std::string>& values, double seconds, std::vector<Contender>& contenders,
-                        std::string& error) {
-    if (values.empty()) return true;
+Check ProbeSortLibraries(const std::vector<std::string>& values, double seconds, std::vector<Contender>& contenders) {
+    if (values.empty()) return Passed{};
+    std::string error;
     std::vector<std::string> arguments = {kProbingChildFlag};
     std::vector<std::intptr_t> held;
     NewHolds holds;
     for (const std::string& value : values) {
         std::intptr_t file = -1;
-        if (!Hold(value, file, error, &holds)) {
-            error = "--sort-library " + value + ": " + error;
-            return false;
-        }
+        if (!Hold(value, file, error, &holds)) return Refusal{"--sort-library " + value + ": " + error};
         arguments.insert(arguments.end(), {value, HeldFilePath(held.size(), SplitLibraryValue(value).path)});
         held.push_back(file);
     }
     ChildProcess child;
-    if (!StartChild(arguments, held, child, error)) return false;
+    if (!StartChild(arguments, held, child, error)) return Refusal{error};
     ChildLink link{&child, ""};
     Probe probe;
     std::string line;
@@ -145,18 +147,19 @@ bool ProbeSortLibraries(const std::vector<std::string>& values, double seconds, 
     else if (heard == Heard::kBroken) error = where + "loading it " + BrokenText(line, "the probe's report");
     else if (!probe.done || status.end != ChildEnd::kExited || status.exitCode != 0 || status.killed)
         error = where + "loading it crashed: " + EndText(status);
-    if (!probe.done || !error.empty()) return false;
+    if (!probe.done || !error.empty()) return Refusal{error};
     holds.kept = true;
     for (const std::string& value : values) probedNames[value].clear();  // this probe's names only
     for (const auto& [name, k] : probe.sorts) {
         contenders.push_back(LoadedContender(name, values[k], nullptr));
         probedNames[values[k]].push_back(name);
     }
-    return true;
+    return Passed{};
 }
 
 int RunProbingChild(const std::vector<std::string>& arguments, std::vector<Contender> known) {
-    if (arguments.size() % 2 != 0 || !ConnectToParent()) return 2;
+    if (arguments.size() % 2 != 0 || !ConnectToParent())
+        return Refuse(std::cerr, InternalOptionText(kProbingChildFlag));
     Send(HelloMessage{});
     // As a guarded child sorts: so a fault while loading ends this process
     // in a way the parent reads as a crash, on every system.

@@ -11,16 +11,20 @@
 #include <vector>
 
 #include "bench/measure/contenders.h"
+#include "bench/measure/refusal.h"
 
 constexpr char kProbingChildFlag[] = "--probing-child";
 
+// Why a child's flag given by hand is refused: the tool starts its
+// children with it, over a channel of their own.
+std::string InternalOptionText(const char* flag);
+
 // Appends the sorts that the values of --sort-library load to contenders
 // (named, carrying their value, to be loaded again by each guarded child).
-// False with a one-line message naming the value when one cannot be opened
-// or loaded, as AddLibrarySorts says, or when loading it crashed or was
-// still going after seconds.
-bool ProbeSortLibraries(const std::vector<std::string>& values, double seconds, std::vector<Contender>& contenders,
-                        std::string& error);
+// Refuses, naming the value, one that cannot be opened or loaded, as
+// AddLibrarySorts says, or whose loading crashed or was still going after
+// seconds.
+Check ProbeSortLibraries(const std::vector<std::string>& values, double seconds, std::vector<Contender>& contenders);
 
 // The file a --sort-library value names, held open for the run (from the
 // probe on, or from now when the value was not probed); -1 when it cannot

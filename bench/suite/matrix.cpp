@@ -8,13 +8,16 @@
 #include "bench/suite/counting.h"
 #include "bench/suite/prediction.h"
 
-bool MeasureSuite(const std::vector<Contender>& contenders, const MeasureSettings& settings,
-                  const std::vector<std::string>& patterns, const std::vector<std::int32_t>& counts,
-                  const ProgressReport& progress, std::vector<Measurement>& rows, std::string& error) {
+Result<std::vector<Measurement>> MeasureSuite(const std::vector<Contender>& contenders,
+                                              const MeasureSettings& settings,
+                                              const std::vector<std::string>& patterns,
+                                              const std::vector<std::int32_t>& counts,
+                                              const ProgressReport& progress) {
+    std::vector<Measurement> rows;
+    std::string error;
     const bool oneCell = patterns.size() == 1 && counts.size() == 1;
     const int cellTotal = static_cast<int>(Schedule(static_cast<int>(contenders.size()), settings).size());
     const int total = cellTotal * static_cast<int>(patterns.size() * counts.size());
-    rows.clear();
     int cellsDone = 0;
     for (const std::string& pattern : patterns) {
         for (const std::int32_t count : counts) {
@@ -42,11 +45,12 @@ bool MeasureSuite(const std::vector<Contender>& contenders, const MeasureSetting
             const ProgressReport cellProgress = [&](const std::string& name, int done, int) {
                 if (progress) progress(where + name, cellsDone * cellTotal + done, total);
             };
-            if (!MeasureGuarded(contenders, cell, cellProgress, cellRows, error)) return false;
-            if (settings.operations && !CountGuarded(contenders, cell, cellRows, error)) return false;
+            if (!MeasureGuarded(contenders, cell, cellProgress, cellRows, error) ||
+                (settings.operations && !CountGuarded(contenders, cell, cellRows, error)))
+                return Refusal{error};
             rows.insert(rows.end(), cellRows.begin(), cellRows.end());
             ++cellsDone;
         }
     }
-    return true;
+    return rows;
 }

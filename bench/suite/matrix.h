@@ -8,12 +8,15 @@
 #include <vector>
 
 #include "bench/measure/measurement.h"
+#include "bench/measure/refusal.h"
 #include "bench/suite/guard.h"
 
 // Measures contenders on each shape of patterns at each of counts (ascending),
 // with settings for the rest; rows come shape by shape, size by size, one
-// per contender. Progress counts repetitions over the whole matrix. Returns
-// false with error set when the measurement could not go on.
-bool MeasureSuite(const std::vector<Contender>& contenders, const MeasureSettings& settings,
-                  const std::vector<std::string>& patterns, const std::vector<std::int32_t>& counts,
-                  const ProgressReport& progress, std::vector<Measurement>& rows, std::string& error);
+// per contender. Progress counts repetitions over the whole matrix. Refuses
+// with the reason when the measurement could not go on.
+Result<std::vector<Measurement>> MeasureSuite(const std::vector<Contender>& contenders,
+                                              const MeasureSettings& settings,
+                                              const std::vector<std::string>& patterns,
+                                              const std::vector<std::int32_t>& counts,
+                                              const ProgressReport& progress);

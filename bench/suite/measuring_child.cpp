@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iostream>
 
 #include "bench/measure/cell_data.h"
 #include "bench/measure/patterns.h"
@@ -99,33 +100,30 @@ void ServeRequests(void* raw) {
 }
 
 // Refuses on the channel and on standard error, with the exit status.
-int Refuse(const std::string& reason, int status) {
+int RefuseToParent(const std::string& reason, int status) {
     Send(RefusedMessage{reason});
-    std::fprintf(stderr, "orvandel-bench: %s\n", reason.c_str());
-    return status;
+    return Refuse(std::cerr, reason, status);
 }
 
 }  // namespace
 
 int RunMeasuringChild(const std::vector<std::string>& arguments, std::vector<Contender> known) {
     MeasureSettings settings;
-    if (!ReadSettings(arguments, settings)) {
-        std::fprintf(stderr, "orvandel-bench: %s: arguments this program did not write\n", kMeasuringChildFlag);
-        return 2;
-    }
+    if (!ReadSettings(arguments, settings))
+        return Refuse(std::cerr, std::string(kMeasuringChildFlag) + ": arguments this program did not write");
     // Before the data, which may take long: an orphan would sort on for no one.
-    if (!ConnectToParent()) return 2;
+    if (!ConnectToParent()) return Refuse(std::cerr, InternalOptionText(kMeasuringChildFlag));
     Send(HelloMessage{});
     const std::size_t builtIn = known.size();
     std::string error;
     if (!arguments[kLibrary].empty() && !AddLibrarySort(arguments[kLibrary], arguments[kOpenAs], known, error))
-        return Refuse(error, 2);
+        return RefuseToParent(error, kRefusedStatus);
     for (std::size_t k = builtIn; k < known.size(); ++k) Send(SortMessage{known[k].name});
     std::vector<Contender> contenders;
     if (!FindContenders(arguments, known, contenders))
-        return Refuse(std::string(kMeasuringChildFlag) + ": arguments this program did not write", 2);
+        return RefuseToParent(std::string(kMeasuringChildFlag) + ": arguments this program did not write", kRefusedStatus);
     CellData data;
-    if (!GenerateData(settings, data, error)) return Refuse(error, 1);
+    if (!GenerateData(settings, data, error)) return RefuseToParent(error, 1);
     Send(ReadyMessage{});
     ChildWork work{&contenders, &data, &settings};
     RunOnLargeStack(ServeRequests, &work, kSortStackBytes);

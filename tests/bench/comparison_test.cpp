@@ -279,15 +279,15 @@ TEST(BenchComparison, SelectionKeepsTheNamedCellsAndTheYardstick) {
                                       Cell("Sedgewick qsort C", kNine)});
     baseline.cells[0].label = "Qsort C";
     SavedReport current = baseline;
-    std::string error;
-    ASSERT_TRUE(SelectCells({"qsort c"}, "", baseline, current, error)) << error;
+    ASSERT_TRUE(SelectCells({"qsort c"}, "", baseline, current));
     for (const SavedReport* report : {&baseline, &current}) {
         ASSERT_EQ(report->cells.size(), 2u);
         EXPECT_EQ(report->cells[0].name, "Full Optimised C");
         EXPECT_EQ(report->cells[1].name, "std::sort");
     }
-    EXPECT_FALSE(SelectCells({"Bubble"}, "", baseline, current, error));
-    EXPECT_NE(error.find("unknown routine \"Bubble\""), std::string::npos) << error;
+    const Check unknown = SelectCells({"Bubble"}, "", baseline, current);
+    ASSERT_FALSE(unknown);
+    EXPECT_NE(unknown.why().find("unknown routine \"Bubble\""), std::string::npos) << unknown.why();
 }
 
 TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {

@@ -371,13 +371,12 @@ TEST(BenchGuard, TheChildDiesWithItsParent) {
 TEST(BenchGuard, AStackOverflowOrAFailedCheckEndsItsRowOnlyAndTheMatrixGoesOn) {
     MeasureSettings settings = Quick();
     settings.interleave = true;  // the failing routines interrupt the others' rounds
-    std::vector<Measurement> rows;
-    std::string error;
     Started started;
     // The baseline first: the child that overflows has measured something already.
-    ASSERT_TRUE(MeasureSuite({StdSort(), kStackHungry, kBroken}, settings, {"ascending", "random"}, {1000},
-                             Recorder(started), rows, error))
-        << error;
+    const Result<std::vector<Measurement>> measured =
+        MeasureSuite({StdSort(), kStackHungry, kBroken}, settings, {"ascending", "random"}, {1000}, Recorder(started));
+    ASSERT_TRUE(measured) << measured.why();
+    const std::vector<Measurement>& rows = *measured;
     ExpectNoChildLeft();
 
     ASSERT_EQ(rows.size(), 6u);
@@ -529,12 +528,11 @@ TEST(BenchGuard, ACellPredictedFarOverTheLimitIsNotStarted) {
     MeasureSettings settings = Quick();
     settings.timeLimitSeconds = 0.2;
     settings.runs = 1;
-    std::vector<Measurement> rows;
-    std::string error;
     Started started;
-    ASSERT_TRUE(MeasureSuite({kEndless, StdSort()}, settings, {"sawtooth"}, {100, 1000, 100000},
-                             Recorder(started), rows, error))
-        << error;
+    const Result<std::vector<Measurement>> measured =
+        MeasureSuite({kEndless, StdSort()}, settings, {"sawtooth"}, {100, 1000, 100000}, Recorder(started));
+    ASSERT_TRUE(measured) << measured.why();
+    const std::vector<Measurement>& rows = *measured;
     ASSERT_EQ(rows.size(), 6u);
     EXPECT_EQ(rows[0].end, CellEnd::kOverLimit);
     EXPECT_EQ(Count(started.names, "sawtooth 100: Endless"), 1);  // stopped in its first repetition

@@ -86,10 +86,10 @@ TEST(BenchMeasure, EveryContenderGetsOneTimeAndTickPerRun) {
     settings.count = 2000;
     settings.runs = 4;
     settings.interleave = true;
-    std::vector<Measurement> results;
-    std::string error;
-    ASSERT_TRUE(MeasureSuite(AllContenders(), settings, {"window"}, {settings.count}, nullptr, results, error))
-        << error;
+    const Result<std::vector<Measurement>> measured =
+        MeasureSuite(AllContenders(), settings, {"window"}, {settings.count}, nullptr);
+    ASSERT_TRUE(measured) << measured.why();
+    const std::vector<Measurement>& results = *measured;
     ASSERT_EQ(results.size(), AllContenders().size());
     for (const Measurement& row : results) {
         EXPECT_FALSE(row.failure.failed()) << row.contender.name;
@@ -112,22 +112,24 @@ TEST(BenchMeasure, BrokenRoutineIsReportedWithItsSlotAndExitsNonZero) {
 }
 
 TEST(BenchMeasure, BaselineIsAddedWhenTheSelectionLeavesItOut) {
-    const Selection selection = SelectContenders(AllContenders(), {"qsort asm"}, "", kBaselineName);
-    ASSERT_TRUE(selection.error.empty());
-    ASSERT_EQ(selection.contenders.size(), 2u);
-    EXPECT_EQ(selection.contenders[0].name, "Full Optimised MASM");
-    EXPECT_EQ(selection.contenders[1].name, kBaselineName);
+    const Result<std::vector<Contender>> selection =
+        SelectContenders(AllContenders(), {"qsort asm"}, "", kBaselineName);
+    ASSERT_TRUE(selection);
+    ASSERT_EQ(selection->size(), 2u);
+    EXPECT_EQ((*selection)[0].name, "Full Optimised MASM");
+    EXPECT_EQ((*selection)[1].name, kBaselineName);
 }
 
 TEST(BenchMeasure, FilterSelectsByRegexInNameOrLabel) {
-    const Selection selection = SelectContenders(AllContenders(), {}, "^SB sort|stable", kBaselineName);
-    ASSERT_TRUE(selection.error.empty());
+    const Result<std::vector<Contender>> selection =
+        SelectContenders(AllContenders(), {}, "^SB sort|stable", kBaselineName);
+    ASSERT_TRUE(selection);
     std::vector<std::string> names;
-    for (const Contender& c : selection.contenders) names.push_back(c.name);
+    for (const Contender& c : *selection) names.push_back(c.name);
     // The baseline, not matched, comes last.
     EXPECT_EQ(names, (std::vector<std::string>{"Sedgewick qsort C", "Sedgewick qsort MASM",
                                                "std::stable_sort", kBaselineName}));
-    EXPECT_NE(SelectContenders(AllContenders(), {}, "(", kBaselineName).error.find("not a valid"),
+    EXPECT_NE(SelectContenders(AllContenders(), {}, "(", kBaselineName).why().find("not a valid"),
               std::string::npos);
 }
 
@@ -205,23 +207,15 @@ TEST(BenchMeasure, DataThatLeavesLessThanHalfTheMemoryFreeIsRefused) {
 }
 
 TEST(BenchOptionsParse, CountBoundaries) {
-    std::int32_t count = 0;
-    std::string error;
-    EXPECT_TRUE(ParseCount("2", count, error));
-    EXPECT_EQ(count, 2);
-    EXPECT_TRUE(ParseCount("2147483647", count, error));
-    EXPECT_EQ(count, 2147483647);
+    EXPECT_EQ(*ParseCount("2"), 2);
+    EXPECT_EQ(*ParseCount("2147483647"), 2147483647);
     for (const char* wrong : {"1", "0", "2147483648", "99999999999999", "", "-5", "+5", " 5", "5q", "1e"})
-        EXPECT_FALSE(ParseCount(wrong, count, error)) << wrong;
+        EXPECT_FALSE(ParseCount(wrong)) << wrong;
 }
 
 TEST(BenchOptionsParse, SeedBoundaries) {
-    std::uint32_t seed = 0;
-    std::string error;
-    EXPECT_TRUE(ParseSeed("1", seed, error));
-    EXPECT_EQ(seed, 1u);
-    EXPECT_TRUE(ParseSeed("2147483646", seed, error));
-    EXPECT_EQ(seed, 2147483646u);
+    EXPECT_EQ(*ParseSeed("1"), 1u);
+    EXPECT_EQ(*ParseSeed("2147483646"), 2147483646u);
     for (const char* wrong : {"0", "2147483647", "4294967295", "", "-1", "12a"})
-        EXPECT_FALSE(ParseSeed(wrong, seed, error)) << wrong;
+        EXPECT_FALSE(ParseSeed(wrong)) << wrong;
 }

@@ -121,16 +121,15 @@ TEST(BenchPatterns, EachShapeHasItsDefiningProperty) {
 }
 
 TEST(BenchPatterns, ListsAreNamesOrAll) {
-    std::vector<std::string> names;
-    std::string error;
-    ASSERT_TRUE(ParsePatternList("all", names, error));
-    ASSERT_EQ(names.size(), InputPatterns().size());
-    EXPECT_EQ(names.front(), "window");
-    ASSERT_TRUE(ParsePatternList("sawtooth,random,sawtooth", names, error));
-    EXPECT_EQ(names, (std::vector<std::string>{"sawtooth", "random"}));
+    const Result<std::vector<std::string>> all = ParsePatternList("all");
+    ASSERT_TRUE(all);
+    ASSERT_EQ(all->size(), InputPatterns().size());
+    EXPECT_EQ(all->front(), "window");
+    EXPECT_EQ(*ParsePatternList("sawtooth,random,sawtooth"), (std::vector<std::string>{"sawtooth", "random"}));
     for (const char* wrong : {"", "Random", "random,", ",random", "random,,ascending", "all,random", "zigzag"}) {
-        EXPECT_FALSE(ParsePatternList(wrong, names, error)) << wrong;
-        EXPECT_NE(error.find("--pattern: unknown shape"), std::string::npos) << error;
+        const Result<std::vector<std::string>> names = ParsePatternList(wrong);
+        ASSERT_FALSE(names) << wrong;
+        EXPECT_EQ(names.why().rfind("unknown shape", 0), 0u) << names.why();
     }
 }
 
@@ -142,10 +141,9 @@ TEST(BenchSizes, CountsInTheFormsPeopleType) {
         {"0010", 10},      {"5000000", 5000000}, {"2147483647", 2147483647}, {"12.e2", 1200},
     };
     for (const auto& [text, expected] : valid) {
-        std::int32_t count = 0;
-        std::string error;
-        EXPECT_TRUE(ParseCount(text, count, error)) << text << ": " << error;
-        EXPECT_EQ(count, expected) << text;
+        const Result<std::int32_t> count = ParseCount(text);
+        ASSERT_TRUE(count) << text << ": " << count.why();
+        EXPECT_EQ(*count, expected) << text;
     }
     const std::pair<const char*, const char*> wrong[] = {
         {"1.5", "is a fraction"},    {"2.5e0", "is a fraction"},   {"1.0001k", "is a fraction"},
@@ -158,33 +156,22 @@ TEST(BenchSizes, CountsInTheFormsPeopleType) {
         {" 5", "not a whole number"}, {"1,5", "not a whole number"},
     };
     for (const auto& [text, message] : wrong) {
-        std::int32_t count = 0;
-        std::string error;
-        EXPECT_FALSE(ParseCount(text, count, error)) << text;
-        EXPECT_NE(error.find(message), std::string::npos) << text << ": " << error;
-        EXPECT_EQ(error.rfind("--count: ", 0), 0u) << error;
+        const Result<std::int32_t> count = ParseCount(text);
+        ASSERT_FALSE(count) << text;
+        EXPECT_NE(count.why().find(message), std::string::npos) << text << ": " << count.why();
     }
 }
 
 TEST(BenchSizes, ListsComeBackAscendingWithoutRepeats) {
-    std::vector<std::int32_t> counts;
-    std::string error;
-    ASSERT_TRUE(ParseCountList("1e6,1000,1e3,2.5M,100k", counts, error)) << error;
-    EXPECT_EQ(counts, (std::vector<std::int32_t>{1000, 100000, 1000000, 2500000}));
+    EXPECT_EQ(*ParseCountList("1e6,1000,1e3,2.5M,100k"), (std::vector<std::int32_t>{1000, 100000, 1000000, 2500000}));
     for (const char* wrong : {"1000,", ",1000", "1000,,2000", "1000,1.5", "1000,1"})
-        EXPECT_FALSE(ParseCountList(wrong, counts, error)) << wrong;
+        EXPECT_FALSE(ParseCountList(wrong)) << wrong;
 }
 
 TEST(BenchSizes, Durations) {
-    double value = 0;
-    std::string error;
-    EXPECT_TRUE(ParseDuration("--time-limit", "10", 100, value, error));
-    EXPECT_EQ(value, 10);
-    EXPECT_TRUE(ParseDuration("--time-limit", "0.25", 100, value, error));
-    EXPECT_EQ(value, 0.25);
-    EXPECT_TRUE(ParseDuration("--time-limit", "100", 100, value, error));
-    for (const char* wrong : {"0", "0.0", "100.5", "", ".", "-1", "1e3", "ten", "1.2.3", "5s"}) {
-        EXPECT_FALSE(ParseDuration("--time-limit", wrong, 100, value, error)) << wrong;
-        EXPECT_EQ(error.rfind("--time-limit: ", 0), 0u) << error;
-    }
+    EXPECT_EQ(*ParseDuration("10", 100), 10);
+    EXPECT_EQ(*ParseDuration("0.25", 100), 0.25);
+    EXPECT_EQ(*ParseDuration("100", 100), 100);
+    for (const char* wrong : {"0", "0.0", "100.5", "", ".", "-1", "1e3", "ten", "1.2.3", "5s"})
+        EXPECT_FALSE(ParseDuration(wrong, 100)) << wrong;
 }

@@ -140,8 +140,14 @@ TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
             const std::string row = c.values.front() + (c.values.size() > 1 ? " ..." : "") + (probed ? " (probed)" : "");
             std::vector<Contender> contenders = AllContenders();
             std::string error;
-            const bool loaded = probed ? ProbeSortLibraries(c.values, 2, contenders, error)
-                                       : AddLibrarySorts(c.values, contenders, error);
+            bool loaded = false;
+            if (probed) {
+                const Check probe = ProbeSortLibraries(c.values, 2, contenders);
+                loaded = static_cast<bool>(probe);
+                if (!probe) error = probe.why();
+            } else {
+                loaded = AddLibrarySorts(c.values, contenders, error);
+            }
             EXPECT_EQ(loaded, c.error.empty()) << row << ": " << error;
             if (c.error.empty()) {
                 EXPECT_EQ(Names(contenders, known), c.names) << row;
@@ -221,7 +227,8 @@ TEST(SortLibrary, ABrokenSortCostsItsOwnCellOnly) {
 TEST(SortLibrary, ALoadedSortIsInterleavedWithTheRoutines) {
     std::vector<Contender> all = AllContenders();
     std::string error;
-    ASSERT_TRUE(ProbeSortLibraries({Path(ORVANDEL_PLUGIN_SEDGEWICK_HYBRID)}, 5, all, error)) << error;
+    const Check probe = ProbeSortLibraries({Path(ORVANDEL_PLUGIN_SEDGEWICK_HYBRID)}, 5, all);
+    ASSERT_TRUE(probe) << probe.why();
     const std::vector<Contender> contenders = {all.front(), all.back(), Baseline(all)};
     MeasureSettings settings;
     settings.pattern = "random";

@@ -32,18 +32,16 @@ void Require(bool holds, const char* what) {
 }
 
 void ParseOptionValues(const std::string& text) {
-    std::string error;
-    std::int32_t count = 0;
-    if (ParseCount(text, count, error)) Require(count >= 2, "ParseCount accepted a count below 2");
-    std::vector<std::int32_t> counts;
-    if (ParseCountList(text, counts, error)) {
-        Require(!counts.empty() && counts.front() >= 2, "ParseCountList accepted a count below 2");
-        for (std::size_t k = 1; k < counts.size(); ++k)
-            Require(counts[k - 1] < counts[k], "ParseCountList is not ascending without repeats");
+    const Result<std::int32_t> count = ParseCount(text);
+    if (count) Require(*count >= 2, "ParseCount accepted a count below 2");
+    const Result<std::vector<std::int32_t>> counts = ParseCountList(text);
+    if (counts) {
+        Require(!counts->empty() && counts->front() >= 2, "ParseCountList accepted a count below 2");
+        for (std::size_t k = 1; k < counts->size(); ++k)
+            Require((*counts)[k - 1] < (*counts)[k], "ParseCountList is not ascending without repeats");
     }
-    double seconds = 0;
-    if (ParseDuration("--time-limit", text, 86400, seconds, error))
-        Require(seconds > 0 && seconds <= 86400, "ParseDuration accepted a value out of its range");
+    const Result<double> seconds = ParseDuration(text, 86400);
+    if (seconds) Require(*seconds > 0 && *seconds <= 86400, "ParseDuration accepted a value out of its range");
 }
 
 // A line a decoder takes is a message its encoder writes back as a line the

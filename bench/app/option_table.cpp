@@ -1,0 +1,122 @@
+#include "bench/app/option_table.h"
+
+#include <limits>
+
+#include "bench/app/option_values.h"
+#include "bench/compare/saved_report.h"
+
+namespace {
+
+constexpr double kLongestLimit = 86400;     // seconds: a day per repetition
+constexpr double kLongestMinTime = 10000;   // milliseconds
+constexpr int kMostRepetitions = 1000000;
+constexpr double kNoLimit = std::numeric_limits<double>::infinity();
+
+// Keeps a value that was read, or passes its refusal on.
+template <typename T, typename Into>
+Check Keep(const Result<T>& read, Into& into) {
+    if (!read) return Refusal{read.why()};
+    into = *read;
+    return Passed{};
+}
+
+Check Set(bool& flag) {
+    flag = true;
+    return Passed{};
+}
+
+Check Text(const std::string& value, std::string& into) {
+    into = value;
+    return Passed{};
+}
+
+Check Append(const std::string& value, std::vector<std::string>& into) {
+    into.push_back(value);
+    return Passed{};
+}
+
+Check ReadFormat(const std::string& value, BenchOptions& o) {
+    const std::optional<ReportFormat> format = FormatNamed(value);
+    if (!format) return Refusal{"\"" + value + "\" is not a form: table, json, csv or markdown"};
+    o.format = *format;
+    return Passed{};
+}
+
+Check ReadExport(const std::string& value, BenchOptions& o) {
+    const std::optional<ReportFormat> format = FormatOfPath(value);
+    if (!format)
+        return Refusal{"cannot tell the format of \"" + value + "\"; name it .txt, .json, .csv or .md"};
+    o.exportPath = value;
+    o.exportFormat = *format;
+    return Passed{};
+}
+
+using O = BenchOptions;
+using S = const std::string;
+
+const std::vector<OptionEntry> kOptions = {
+    {"--list", nullptr, 0, nullptr, "Print the routines and references and exit", kStandalone,
+     [](S&, O& o) { return Set(o.list); }},
+    {"--version", nullptr, 0, nullptr,
+     "Print the version, source revision, compiler, flags and references built in, and exit", kStandalone,
+     [](S&, O& o) { return Set(o.version); }},
+    {"--runs", "N", 1, "5", "Timed repetitions per routine", kMeasures,
+     [](S& v, O& o) { return Keep(ParseWholeNumber(v, 1, kMaxRuns), o.settings.runs); }},
+    {"--warmup", "N", 1, "1", "Untimed repetitions before them", kMeasures,
+     [](S& v, O& o) { return Keep(ParseWholeNumber(v, 0, kMostRepetitions), o.settings.warmup); }},
+    {"--filter", "REGEX", 1, nullptr, "Also run what this ECMAScript regex finds in a name",
+     kMeasures | kWithCompare, [](S& v, O& o) { return Text(v, o.filter); }},
+    {"--interleave", nullptr, 0, nullptr, "One repetition of each routine in turn, so drift does not favour one",
+     kMeasures, [](S&, O& o) { return Set(o.settings.interleave); }},
+    {"--operations", nullptr, 0, nullptr,
+     "Also count each routine's comparisons, exchanges, calls and recursion depth", kMeasures,
+     [](S&, O& o) { return Set(o.settings.operations); }},
+    {"--same-data", nullptr, 0, nullptr,
+     "Sort the seed's data every time, also where each sort would get a new draw", kMeasures,
+     [](S&, O& o) { return Set(o.settings.sameData); }},
+    {"--count", "N", 1, "5000000",
+     "Values generated; slots 1 ... N-1 are sorted; a list such as 1000,1e5,2.5M measures each size", kMeasures,
+     [](S& v, O& o) { return Keep(ParseCountList(v), o.counts); }},
+    {"--seed", "N", 1, "87654321", "Generator seed, 1 ... 2147483646", kMeasures,
+     [](S& v, O& o) { return Keep(ParseSeed(v), o.settings.seed); }},
+    {"--format", "FORM", 1, "table", "Standard output as table, json, csv or markdown", kMeasures | kWithCompare,
+     ReadFormat},
+    {"--export", "FILE", 1, nullptr, "Also write the report to FILE (.txt .json .csv .md)", kMeasures | kWithCompare,
+     ReadExport},
+    {"--chart", "FILE", 1, nullptr,
+     "Write a bar chart of the medians to FILE.svg; with several sizes, time per element against size",
+     kMeasures | kWithCompare, [](S& v, O& o) { return Text(v, o.chartPath); }},
+    {"--pattern", "SHAPES", 1, "window", "Input shapes, comma-separated, or all (--list shows them)", kMeasures,
+     [](S& v, O& o) { return Keep(ParsePatternList(v), o.patterns); }},
+    {"--time-limit", "SECONDS", 1, "10", "Seconds one repetition may take", kMeasures,
+     [](S& v, O& o) { return Keep(ParseDuration(v, kLongestLimit), o.settings.timeLimitSeconds); }},
+    {"--min-time", "MS", 1, "5", "Milliseconds a timed sample lasts at least, sorting copies back to back",
+     kMeasures, [](S& v, O& o) { return Keep(ParseDuration(v, kLongestMinTime), o.settings.minTimeMs); }},
+    {"--save-baseline", "FILE", 1, nullptr, "Also save the JSON report to FILE.json", kMeasures,
+     [](S& v, O& o) { return Text(v, o.saveBaselinePath); }},
+    {"--baseline", "FILE", 1, nullptr, "Compare the run with the report saved in FILE.json", kMeasures,
+     [](S& v, O& o) { return Text(v, o.baselinePath); }},
+    {"--noise", "PCT", 1, "2", "Changes below PCT count as none", kWithCompare | kNeedsComparison,
+     [](S& v, O& o) { return Keep(ParseNumber(v, 100), o.noisePercent); }},
+    {"--fail-if-slower", "PCT", 1, nullptr, "Exit status 3 when a cell is slower by more than PCT",
+     kWithCompare | kNeedsComparison,
+     [](S& v, O& o) { return Keep(ParseNumber(v, kNoLimit), o.failIfSlowerPercent); }},
+    {"--sort-library", "PATH[:SYMBOL[=NAME]]", 1, nullptr,
+     "Also measure the sorts of a shared library of your own (repeatable; see include/orvandel/sort_plugin.h)",
+     kMeasures | kRepeatable, [](S& v, O& o) { return Append(v, o.libraries); }},
+    {"--compare", "A.json B.json", 2, nullptr,
+     "Compare two saved JSON reports, A as the baseline, measuring nothing", kWithCompare,
+     [](S& v, O& o) { return Append(v, o.comparePaths); }},
+};
+
+}  // namespace
+
+const std::vector<OptionEntry>& OptionTable() {
+    return kOptions;
+}
+
+const OptionEntry* FindOption(const std::string& name) {
+    for (const OptionEntry& entry : kOptions)
+        if (name == entry.name) return &entry;
+    return nullptr;
+}
