@@ -19,7 +19,8 @@ set(layers
   "bench/suite|bench/measure|bench/stats|${below_bench}"
   "bench/report|bench/measure|bench/stats|${below_bench}"
   "bench/compare|bench/report|bench/measure|bench/stats|${below_bench}"
-  "bench/app|bench/compare|bench/report|bench/suite|bench/measure|bench/stats|${below_bench}")
+  "bench/export|bench/compare|bench/report|bench/measure|bench/stats|${below_bench}"
+  "bench/app|bench/export|bench/compare|bench/report|bench/suite|bench/measure|bench/stats|${below_bench}")
 
 set(faults "")
 set(checked 0)

@@ -37,7 +37,7 @@ Check Append(const std::string& value, std::vector<std::string>& into) {
 
 Check ReadFormat(const std::string& value, BenchOptions& o) {
     const std::optional<ReportFormat> format = FormatNamed(value);
-    if (!format) return Refusal{"\"" + value + "\" is not a form: table, json, csv or markdown"};
+    if (!format) return Refusal{"\"" + value + "\" is not a form: " + FormNames()};
     o.format = *format;
     return Passed{};
 }
@@ -45,11 +45,16 @@ Check ReadFormat(const std::string& value, BenchOptions& o) {
 Check ReadExport(const std::string& value, BenchOptions& o) {
     const std::optional<ReportFormat> format = FormatOfPath(value);
     if (!format)
-        return Refusal{"cannot tell the format of \"" + value + "\"; name it .txt, .json, .csv or .md"};
+        return Refusal{"cannot tell the format of \"" + value + "\"; name it " + FormExtensions()};
     o.exportPath = value;
     o.exportFormat = *format;
     return Passed{};
 }
+
+// The forms as the table of forms names them (its array is constant, set
+// before any of these).
+const std::string kFormatHelp = "Standard output as " + FormNames();
+const std::string kExportHelp = "Also write the report to FILE (" + FormExtensions() + ")";
 
 using O = BenchOptions;
 using S = const std::string;
@@ -79,9 +84,9 @@ const std::vector<OptionEntry> kOptions = {
      [](S& v, O& o) { return Keep(ParseCountList(v), o.counts); }},
     {"--seed", "N", 1, "87654321", "Generator seed, 1 ... 2147483646", kMeasures,
      [](S& v, O& o) { return Keep(ParseSeed(v), o.settings.seed); }},
-    {"--format", "FORM", 1, "table", "Standard output as table, json, csv or markdown", kMeasures | kWithCompare,
+    {"--format", "FORM", 1, "table", kFormatHelp.c_str(), kMeasures | kWithCompare,
      ReadFormat},
-    {"--export", "FILE", 1, nullptr, "Also write the report to FILE (.txt .json .csv .md)", kMeasures | kWithCompare,
+    {"--export", "FILE", 1, nullptr, kExportHelp.c_str(), kMeasures | kWithCompare,
      ReadExport},
     {"--chart", "FILE", 1, nullptr,
      "Write a bar chart of the medians to FILE.svg; with several sizes, time per element against size",

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "bench/measure/measurement.h"
-#include "bench/report/formats.h"
+#include "bench/export/forms.h"
 
 struct BenchOptions {
     std::vector<std::string> names;

@@ -4,9 +4,8 @@
 #include <vector>
 
 #include "bench/app/output_file.h"
-#include "bench/compare/comparison_report.h"
+#include "bench/export/forms.h"
 #include "bench/measure/refusal.h"
-#include "bench/report/formats.h"
 #include "bench/report/writers.h"
 
 namespace {
@@ -85,12 +84,7 @@ bool WriteOutputs(const BenchOptions& options, const Report* report, const Compa
     if (!options.exportPath.empty())
         written &= WriteOutputFile(options.exportPath, [&](std::ostream& file) { write(file, options.exportFormat, false); }, err);
     if (!options.chartPath.empty())
-        written &= WriteOutputFile(options.chartPath, [&](std::ostream& file) {
-            if (comparison)
-                WriteComparisonChart(file, *comparison);
-            else
-                WriteChart(file, *report);
-        }, err);
+        written &= WriteOutputFile(options.chartPath, [&](std::ostream& file) { write(file, ReportFormat::kSvg, false); }, err);
     if (report && !options.saveBaselinePath.empty())
         written &= WriteOutputFile(options.saveBaselinePath, [&](std::ostream& file) { WriteJson(file, *report); }, err);
     return written;

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "bench/compare/comparison.h"
-#include "bench/report/formats.h"
 #include "bench/report/report.h"
 
 // Column headings and the cells of one compared cell, for the table and
@@ -27,9 +26,3 @@ nlohmann::json ComparisonJson(const Comparison& comparison);
 // Per cell a bar of the baseline's median over one of the current's, each
 // with the 95 % interval of that median as whiskers, and the verdict.
 void WriteComparisonChart(std::ostream& out, const Comparison& comparison);
-
-// The run's report when there is one (null for two saved reports), then
-// the comparison. JSON adds the comparison to the report's object; CSV,
-// one table per file, holds the comparison alone.
-void WriteComparedReport(std::ostream& out, const Report* report, const Comparison& comparison,
-                         ReportFormat format, bool colour);

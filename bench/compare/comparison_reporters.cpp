@@ -4,7 +4,6 @@
 #include "bench/report/format.h"
 #include "bench/report/json.h"
 #include "bench/report/markup.h"
-#include "bench/report/writers.h"
 
 namespace {
 
@@ -14,8 +13,10 @@ constexpr char kGreen[] = "\x1b[32m";
 constexpr char kRed[] = "\x1b[31m";
 constexpr char kPlain[] = "\x1b[0m";
 
-std::string Milliseconds(int runs, double median) {
-    return runs > 0 ? Fixed(median, 1) : "-";
+// A side's median in the unit that suits it, so that sub-millisecond
+// cells show the change they are reported with.
+std::string MedianText(int runs, double median) {
+    return runs > 0 ? Duration(median) : "-";
 }
 
 std::string Percent(double fraction) {
@@ -60,7 +61,7 @@ Json CellJson(const CellComparison& c) {
 
 const std::vector<std::string>& ComparisonColumns() {
     static const std::vector<std::string> columns = {
-        "Routine", "data", "baseline ms", "current ms", "change", "ratio [95% interval]", "p", "verdict"};
+        "Routine", "data", "baseline", "current", "change", "ratio [95% interval]", "p", "verdict"};
     return columns;
 }
 
@@ -68,8 +69,8 @@ std::vector<std::string> ComparisonCells(const Comparison& comparison, const Cel
     const bool tested = Tested(c);
     return {c.name + (c.reference ? " (reference)" : ""),
             c.pattern + " " + std::to_string(c.count),
-            Milliseconds(c.baselineRuns, c.baselineMedian),
-            Milliseconds(c.currentRuns, c.currentMedian),
+            MedianText(c.baselineRuns, c.baselineMedian),
+            MedianText(c.currentRuns, c.currentMedian),
             tested ? Percent(c.ratio - 1) : "-",
             tested ? Fixed(c.ratio, 3) + "x [" + Fixed(c.ratioInterval.low, 3) + ", " +
                          Fixed(c.ratioInterval.high, 3) + "]"
@@ -133,8 +134,8 @@ void WriteComparisonCsv(std::ostream& out, const Comparison& comparison) {
     for (const CellComparison& c : comparison.cells) {
         out << CsvField(c.name) << ',' << (c.reference ? "true" : "false") << ',' << CsvField(c.pattern)
             << ',' << c.count << ',' << c.baselineRuns << ',' << c.currentRuns << ','
-            << (c.baselineRuns > 0 ? Fixed(c.baselineMedian, 3) : "") << ','
-            << (c.currentRuns > 0 ? Fixed(c.currentMedian, 3) : "") << ',';
+            << (c.baselineRuns > 0 ? Fixed(c.baselineMedian, 6) : "") << ','
+            << (c.currentRuns > 0 ? Fixed(c.currentMedian, 6) : "") << ',';
         if (Tested(c))
             out << Fixed(c.ratio, 4) << ',' << Fixed(c.ratioInterval.low, 4) << ','
                 << Fixed(c.ratioInterval.high, 4) << ',' << Fixed(c.test.u, 1) << ','
@@ -157,31 +158,4 @@ Json ComparisonJson(const Comparison& comparison) {
         {"warnings", comparison.warnings},
         {"cells", cells},
     };
-}
-
-void WriteComparedReport(std::ostream& out, const Report* report, const Comparison& comparison,
-                         ReportFormat format, bool colour) {
-    switch (format) {
-        case ReportFormat::kTable:
-            if (report) {
-                WriteTable(out, *report);
-                out << '\n';
-            }
-            WriteComparisonTable(out, comparison, colour);
-            break;
-        case ReportFormat::kMarkdown:
-            if (report) {
-                WriteMarkdown(out, *report);
-                out << '\n';
-            }
-            WriteComparisonMarkdown(out, comparison);
-            break;
-        case ReportFormat::kCsv: WriteComparisonCsv(out, comparison); break;
-        case ReportFormat::kJson: {
-            Json json = report ? ReportJson(*report) : Json{{"schema_version", kReportSchemaVersion}};
-            json["comparison"] = ComparisonJson(comparison);
-            WriteJsonText(out, json);
-            break;
-        }
-    }
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "bench/measure/reference_sorts.h"
+#include "bench/report/columns.h"
 #include "bench/report/format.h"
 #include "bench/report/markup.h"
 #include "bench/report/operations_figures.h"
@@ -65,13 +66,14 @@ const Measurement* FindRow(const Report& report, const std::string& name, const 
 }  // namespace
 
 void WriteMarkdown(std::ostream& out, const Report& report) {
-    const std::vector<std::string>& columns = TextColumns();
+    const std::vector<const Column*> columns = TextColumns(report);
     out << MarkdownText(SettingsLine(report)) << "\n\n";
-    WriteMarkdownRow(out, columns, columns.size());
+    WriteMarkdownRow(out, Headings(columns), columns.size());
     out << "|---|";
     for (std::size_t k = 1; k < columns.size(); ++k) out << "---:|";
     out << '\n';
-    for (const Measurement& row : report.rows) WriteMarkdownRow(out, TextCells(report, row), columns.size());
+    for (const Measurement& row : report.rows)
+        WriteMarkdownRow(out, TextCells(ContextOf(report, row), columns), columns.size());
     for (const std::string& note : report.notes) out << '\n' << MarkdownText(note) << '\n';
 }
 

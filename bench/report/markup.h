@@ -8,11 +8,6 @@
 
 #include "bench/report/report.h"
 
-// Column headings and the cells of one row as the table and the markdown
-// show them; a failed row has its name and the failure only.
-const std::vector<std::string>& TextColumns();
-std::vector<std::string> TextCells(const Report& report, const Measurement& row);
-
 // A row's name in the matrix forms: a reference says so, and how many
 // threads it sorts with when more than one.
 std::string RowName(const Measurement& row);

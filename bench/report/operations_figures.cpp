@@ -23,13 +23,6 @@ std::string NotCounted(const Report& report, const Measurement& row) {
     return "";
 }
 
-// 1.5 MiB, 48 KiB, 512 B: the stack in the unit that suits it.
-std::string StackText(std::uint64_t bytes) {
-    if (bytes >= (1u << 20)) return Fixed(static_cast<double>(bytes) / (1u << 20), 1) + " MiB";
-    if (bytes >= (1u << 10)) return Fixed(static_cast<double>(bytes) / (1u << 10), 1) + " KiB";
-    return std::to_string(bytes) + " B";
-}
-
 }  // namespace
 
 OperationFigures Operations(const Report& report, const Measurement& row) {
@@ -46,19 +39,4 @@ OperationFigures Operations(const Report& report, const Measurement& row) {
     figures.stackBytes = c.depth * c.frameBytes;
     figures.overWindowStack = c.steps && figures.stackBytes > kWindowStackBytes;
     return figures;
-}
-
-const std::vector<std::string>& OperationColumns() {
-    static const std::vector<std::string> columns = {"cmp/element", "exch/element", "depth", "cmp/(n log2 n)",
-                                                     "stack"};
-    return columns;
-}
-
-std::vector<std::string> OperationCells(const Report& report, const Measurement& row) {
-    const OperationFigures f = Operations(report, row);
-    if (!f.counted) return {f.why, "", "", "", ""};
-    const bool steps = f.counts.steps;
-    return {Fixed(f.comparisonsPerElement, 2), steps ? Fixed(f.exchangesPerElement, 2) : "-",
-            steps ? std::to_string(f.counts.depth) : "-", Fixed(f.comparisonsPerNLog2N, 3),
-            steps ? StackText(f.stackBytes) + (f.overWindowStack ? " (over the window's)" : "") : "-"};
 }

@@ -23,10 +23,3 @@ struct OperationFigures {
 };
 
 OperationFigures Operations(const Report& report, const Measurement& row);
-
-// The cells the table and markdown show: comparisons and exchanges per
-// element, depth, comparisons / (n log2 n) and the stack needed; "-"
-// where a contender's counter cannot see a figure. Without counts, the
-// reason in the first cell and the others empty.
-const std::vector<std::string>& OperationColumns();
-std::vector<std::string> OperationCells(const Report& report, const Measurement& row);

@@ -239,3 +239,12 @@ void WriteScalingChart(std::ostream& out, const Report& report) {
 void WriteOperationsChart(std::ostream& out, const Report& report) {
     WriteQuantityChart(out, report, kComparisonsPerNLog2N);
 }
+
+void WriteMatrixChart(std::ostream& out, const Report& report) {
+    if (report.counts.size() > 1 && report.settings.operations)
+        WriteOperationsChart(out, report);
+    else if (report.counts.size() > 1)
+        WriteScalingChart(out, report);
+    else
+        WriteSvgChart(out, report);
+}

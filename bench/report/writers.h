@@ -1,5 +1,5 @@
-// The writers of a report, one per form; WriteReport and WriteChart choose
-// among them. Each writes the whole of its form from the report's figures.
+// The writers of a report, one per form; the table of forms
+// (bench/export/forms.cpp) chooses among them. Each writes the whole of its form from the report's figures.
 #pragma once
 
 #include <ostream>
@@ -9,15 +9,18 @@
 // One cell of the window's data: one row per contender.
 void WriteTable(std::ostream& out, const Report& report);
 void WriteJson(std::ostream& out, const Report& report);
+// CSV in either form: the fields of the report's columns.
 void WriteCsv(std::ostream& out, const Report& report);
 void WriteMarkdown(std::ostream& out, const Report& report);
 void WriteSvgChart(std::ostream& out, const Report& report);
 
-// The matrix forms: the table grouped by shape and size, long-form CSV,
-// markdown pivoted, and the chart of time per element against size.
+// The matrix forms: the table grouped by shape and size, markdown
+// pivoted, and the chart of time per element against size.
 void WriteMatrixTable(std::ostream& out, const Report& report);
-void WriteMatrixCsv(std::ostream& out, const Report& report);
 void WriteMatrixMarkdown(std::ostream& out, const Report& report);
 void WriteScalingChart(std::ostream& out, const Report& report);
+// The matrix's chart: with several sizes time per element against size, or
+// with counted operations comparisons / (n log2 n); at one size the bars.
+void WriteMatrixChart(std::ostream& out, const Report& report);
 // With counted operations: comparisons / (n log2 n) against size.
 void WriteOperationsChart(std::ostream& out, const Report& report);

@@ -97,7 +97,7 @@ TEST(BenchCompareCommand, AReportAgainstItselfChangesNothing) {
     options.chartPath = TempPath("same.svg");
     std::ostringstream out, err;
     ASSERT_EQ(RunCompareCommand(options, out, err), 0) << err.str();
-    EXPECT_NE(out.str().find("\nCounted    window 3000         10.1        10.1   +0.0%  1.000x ["),
+    EXPECT_NE(out.str().find("\nCounted    window 3000   10.1 ms  10.1 ms   +0.0%  1.000x ["),
               std::string::npos) << out.str();
     EXPECT_NE(out.str().find("  1.0000  no significant change\nstd::sort  window 3000 "), std::string::npos);
     std::ifstream csv(options.exportPath);
@@ -106,7 +106,7 @@ TEST(BenchCompareCommand, AReportAgainstItselfChangesNothing) {
     std::getline(csv, first);
     std::getline(csv, second);
     const std::string unchanged = ",24.5,1.000000,false,no significant change";  // U = 7 * 7 / 2
-    EXPECT_EQ(first.rfind("Counted,false,window,3000,7,7,10.100,10.100,1.0000,", 0), 0u) << first;
+    EXPECT_EQ(first.rfind("Counted,false,window,3000,7,7,10.100000,10.100000,1.0000,", 0), 0u) << first;
     EXPECT_EQ(first.substr(first.size() - unchanged.size()), unchanged) << first;
     EXPECT_EQ(second.rfind("std::sort,false,", 0), 0u) << second;
     EXPECT_EQ(second.substr(second.size() - unchanged.size()), unchanged) << second;

@@ -503,25 +503,25 @@ TEST(BenchComparisonReport, EveryFormatCarriesTheComparison) {
     const std::string table = plain.str();
     EXPECT_EQ(table.rfind("Medians of this run (current) against base.json (baseline); changes within "
                           "2.0% count as noise\nwarning: other compiler: ", 0), 0u) << table;
-    EXPECT_NE(table.find("\nHalved            window 1000        100.0        50.0  -50.0%  "
+    EXPECT_NE(table.find("\nHalved            window 1000    100 ms  50.0 ms  -50.0%  "
                          "0.500x [0.500, 0.500]  <0.0001  faster\n"), std::string::npos) << table;
-    EXPECT_NE(table.find("\nGone (reference)  window 1000        100.5           -       -"), std::string::npos)
+    EXPECT_NE(table.find("\nGone (reference)  window 1000    100 ms        -       -"), std::string::npos)
         << table;
     EXPECT_EQ(table.find('\x1b'), std::string::npos);
     EXPECT_NE(coloured.str().find("\x1b[32m-50.0%\x1b[0m"), std::string::npos) << coloured.str();
     EXPECT_EQ(coloured.str().find("\x1b[31m"), std::string::npos);
 
     WriteComparisonMarkdown(markdown, comparison);
-    EXPECT_NE(markdown.str().find("| Halved | window 1000 | 100.0 | 50.0 | -50.0% | 0.500x [0.500, 0.500] | "
-                                  "<0.0001 | faster |\n| Gone (reference) | window 1000 | 100.5 | - | - | - | - | "
+    EXPECT_NE(markdown.str().find("| Halved | window 1000 | 100 ms | 50.0 ms | -50.0% | 0.500x [0.500, 0.500] | "
+                                  "<0.0001 | faster |\n| Gone (reference) | window 1000 | 100 ms | - | - | - | - | "
                                   "only in base.json |\n"), std::string::npos) << markdown.str();
 
     WriteComparisonCsv(csv, comparison);
     EXPECT_EQ(csv.str(),
               "name,reference,pattern,count,baseline_runs,current_runs,baseline_median_ms,current_median_ms,"
               "ratio,ratio_ci_low,ratio_ci_high,u,p_value,p_exact,verdict\n"
-              "Halved,false,window,1000,9,9,100.000,50.000,0.5000,0.5000,0.5000,0.0,0.000047,false,faster\n"
-              "Gone,true,window,1000,9,0,100.500,,,,,,,,only in baseline\n");
+              "Halved,false,window,1000,9,9,100.000000,50.000000,0.5000,0.5000,0.5000,0.0,0.000047,false,faster\n"
+              "Gone,true,window,1000,9,0,100.500000,,,,,,,,only in baseline\n");
 
     const Json json = ComparisonJson(comparison);
     EXPECT_EQ(json["baseline"], "base.json");

@@ -23,7 +23,7 @@
 #include "bench/measure/patterns.h"
 #include "bench/measure/repetitions.h"
 #include "bench/report/format.h"
-#include "bench/report/formats.h"
+#include "bench/export/forms.h"
 #include "bench/report/report.h"
 #include "bench/report/writers.h"
 #include "core/benchmark_run.h"

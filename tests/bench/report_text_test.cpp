@@ -20,7 +20,7 @@
 #include "bench/compare/comparison_report.h"
 #include "bench/measure/reference_sorts.h"
 #include "bench/report/format.h"
-#include "bench/report/formats.h"
+#include "bench/export/forms.h"
 
 namespace {
 
@@ -466,7 +466,7 @@ TEST(BenchReportText, HostileTextAndNumbersThroughEveryForm) {
         std::ostringstream out;
         WriteOutputs(csvOut, nullptr, &comparison, out, err);
     };
-    const auto chart = [](const Report& report) { return [&report](std::ostream& out) { WriteChart(out, report); }; };
+    const auto chart = [](const Report& report) { return [&report](std::ostream& out) { WriteReport(out, report, ReportFormat::kSvg); }; };
     const auto pairs = [](const Comparison& c) { return [&c](std::ostream& out) { WriteComparisonChart(out, c); }; };
     struct Case {
         const char* what;

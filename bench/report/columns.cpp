@@ -1,0 +1,234 @@
+#include "bench/report/columns.h"
+
+#include "bench/measure/reference_sorts.h"
+#include "bench/report/format.h"
+#include "bench/report/markup.h"
+
+namespace {
+
+using Cell = std::string (*)(const RowContext& row);
+
+constexpr unsigned kBoth = kWindowForm | kMatrixForm;
+constexpr unsigned kCounted = kMatrixForm | kCountedForm;
+
+// Milliseconds in CSV: six decimals keep a nanosecond at any size.
+std::string Ms(double milliseconds) { return Fixed(milliseconds, 6); }
+
+// A figure's cell and field: empty for a row without figures.
+template <typename Figure>
+std::string Measured(const RowContext& c, Figure figure) {
+    return c.figures.failed ? "" : figure(c.figures);
+}
+
+std::string Flag(bool value) { return value ? "true" : "false"; }
+
+// A counted figure: empty without counts, and also where the contender's
+// counter cannot see it (a comparator sees no exchanges, calls or depth).
+template <typename Figure>
+std::string Counted(const RowContext& c, bool needsSteps, Figure figure) {
+    const OperationFigures& f = c.operations;
+    if (!f.counted || (needsSteps && !f.counts.steps)) return "";
+    return figure(f);
+}
+
+// The cell of a counted figure: the reason for no counts in the first
+// column, "-" where the counter cannot see it.
+template <typename Figure>
+std::string CountedText(const RowContext& c, bool first, bool needsSteps, Figure figure) {
+    const OperationFigures& f = c.operations;
+    if (!f.counted) return first ? f.why : "";
+    if (needsSteps && !f.counts.steps) return "-";
+    return figure(f);
+}
+
+// 1.5 MiB, 48 KiB, 512 B: the stack in the unit that suits it.
+std::string StackText(std::uint64_t bytes) {
+    if (bytes >= (1u << 20)) return Fixed(static_cast<double>(bytes) / (1u << 20), 1) + " MiB";
+    if (bytes >= (1u << 10)) return Fixed(static_cast<double>(bytes) / (1u << 10), 1) + " KiB";
+    return std::to_string(bytes) + " B";
+}
+
+std::string SpreadText(const Summary& s) {
+    // The spread as a share of the mean: one unit per cell, whatever the scale.
+    return Duration(s.mean) + " +- " + Fixed(s.mean > 0 ? 100 * s.stddev / s.mean : 0, 1) + "%";
+}
+
+const std::string kRatioHeading = "vs " + std::string(kBaselineName);
+
+// Every column, in the order the forms show them.
+const Column kColumns[] = {
+    {"Routine", [](const RowContext& c) { return RowName(c.row); },
+     "name", [](const RowContext& c) { return c.row.contender.name; }, kBoth},
+    {nullptr, nullptr, "label", [](const RowContext& c) { return c.row.contender.label; }, kBoth},
+    {nullptr, nullptr, "reference", [](const RowContext& c) { return Flag(c.row.contender.reference); }, kBoth},
+    {nullptr, nullptr, "threads", [](const RowContext& c) { return std::to_string(c.row.contender.threads); },
+     kMatrixForm},
+    {nullptr, nullptr, "pattern", [](const RowContext& c) { return c.row.pattern; }, kMatrixForm},
+    {nullptr, nullptr, "count", [](const RowContext& c) { return std::to_string(c.row.count); }, kMatrixForm},
+    {nullptr, nullptr, "runs", [](const RowContext& c) { return std::to_string(c.row.times.size()); }, kBoth},
+    {nullptr, nullptr, "batch", [](const RowContext& c) { return std::to_string(c.row.batch); }, kMatrixForm},
+    {nullptr, nullptr, "draws", [](const RowContext& c) { return std::to_string(c.row.draws); }, kBoth},
+    {"min", [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Duration(f.summary.min); }); },
+     "min_ms", [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Ms(f.summary.min); }); },
+     kBoth},
+    {"median",
+     [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Duration(f.summary.median); }); },
+     "median_ms",
+     [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Ms(f.summary.median); }); }, kBoth},
+    {"mean +- sd", [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return SpreadText(f.summary); }); },
+     "mean_ms", [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Ms(f.summary.mean); }); },
+     kBoth},
+    {nullptr, nullptr, "stddev_ms",
+     [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Ms(f.summary.stddev); }); }, kBoth},
+    {"max", [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Duration(f.summary.max); }); },
+     "max_ms", [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Ms(f.summary.max); }); },
+     kBoth},
+    {"Melem/s",
+     [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Fixed(f.throughput, 1); }); },
+     "throughput_meps",
+     [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Fixed(f.throughput, 3); }); },
+     kWindowForm},
+    {"ns/element",
+     [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Fixed(f.nsPerElement, 2); }); },
+     "ns_per_element",
+     [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Fixed(f.nsPerElement, 3); }); },
+     kMatrixForm},
+    {kRatioHeading.c_str(), [](const RowContext& c) { return Measured(c, RatioText); },
+     "ratio_to_std_sort",
+     [](const RowContext& c) {
+         return Measured(c, [](const RowFigures& f) { return f.ratio ? Fixed(*f.ratio, 4) : ""; });
+     },
+     kBoth},
+    {nullptr, nullptr, "status",
+     [](const RowContext& c) { return c.figures.failed ? Unfinished(c.report, c.row) : "measured"; }, kMatrixForm},
+    {nullptr, nullptr, "failed_slot",
+     [](const RowContext& c) { return c.row.failure.failed() ? std::to_string(c.row.failure.slot) : ""; }, kBoth},
+    {nullptr, nullptr, "failed_check",
+     [](const RowContext& c) { return std::string(c.row.failure.failed() ? CheckName(c.row.failure.check) : ""); },
+     kBoth},
+    {nullptr, nullptr, "times_ms",
+     [](const RowContext& c) {
+         std::string times;
+         for (const double t : c.row.times) times += (times.empty() ? "" : " ") + Ms(t);
+         return times;
+     },
+     kMatrixForm},
+    {nullptr, nullptr, "operations_status",
+     [](const RowContext& c) { return c.operations.counted ? "counted" : c.operations.why; }, kCounted},
+    {"cmp/element",
+     [](const RowContext& c) {
+         return CountedText(c, true, false, [](const OperationFigures& f) { return Fixed(f.comparisonsPerElement, 2); });
+     },
+     "comparisons",
+     [](const RowContext& c) {
+         return Counted(c, false, [](const OperationFigures& f) { return std::to_string(f.counts.comparisons); });
+     },
+     kCounted},
+    {"exch/element",
+     [](const RowContext& c) {
+         return CountedText(c, false, true, [](const OperationFigures& f) { return Fixed(f.exchangesPerElement, 2); });
+     },
+     "exchanges",
+     [](const RowContext& c) {
+         return Counted(c, true, [](const OperationFigures& f) { return std::to_string(f.counts.exchanges); });
+     },
+     kCounted},
+    {nullptr, nullptr, "calls",
+     [](const RowContext& c) {
+         return Counted(c, true, [](const OperationFigures& f) { return std::to_string(f.counts.calls); });
+     },
+     kCounted},
+    {"depth",
+     [](const RowContext& c) {
+         return CountedText(c, false, true, [](const OperationFigures& f) { return std::to_string(f.counts.depth); });
+     },
+     "depth",
+     [](const RowContext& c) {
+         return Counted(c, true, [](const OperationFigures& f) { return std::to_string(f.counts.depth); });
+     },
+     kCounted},
+    {"cmp/(n log2 n)",
+     [](const RowContext& c) {
+         return CountedText(c, false, false, [](const OperationFigures& f) { return Fixed(f.comparisonsPerNLog2N, 3); });
+     },
+     "comparisons_per_n_log2_n",
+     [](const RowContext& c) {
+         return Counted(c, false, [](const OperationFigures& f) { return Fixed(f.comparisonsPerNLog2N, 4); });
+     },
+     kCounted},
+    {"stack",
+     [](const RowContext& c) {
+         return CountedText(c, false, true, [](const OperationFigures& f) {
+             return StackText(f.stackBytes) + (f.overWindowStack ? " (over the window's)" : "");
+         });
+     },
+     "stack_bytes",
+     [](const RowContext& c) {
+         return Counted(c, true, [](const OperationFigures& f) { return std::to_string(f.stackBytes); });
+     },
+     kCounted},
+};
+
+// The columns of the report's form that have what wanted picks.
+template <typename Wanted>
+std::vector<const Column*> ColumnsOf(const Report& report, Wanted wanted) {
+    const unsigned form = IsMatrix(report) ? kMatrixForm : kWindowForm;
+    std::vector<const Column*> columns;
+    for (const Column& column : kColumns) {
+        const bool counted = (column.forms & kCountedForm) != 0;
+        if ((column.forms & form) && (!counted || report.settings.operations) && wanted(column))
+            columns.push_back(&column);
+    }
+    return columns;
+}
+
+}  // namespace
+
+std::vector<const Measurement*> CellRows(const Report& report, const std::string& pattern, std::int32_t count) {
+    std::vector<const Measurement*> rows;
+    for (const Measurement& row : report.rows)
+        if (row.pattern == pattern && row.count == count) rows.push_back(&row);
+    return rows;
+}
+
+RowContext ContextOf(const Report& report, const Measurement& row) {
+    return {report, row, Figures(report, row), Operations(report, row)};
+}
+
+std::vector<const Column*> TextColumns(const Report& report) {
+    return ColumnsOf(report, [](const Column& column) { return column.heading != nullptr; });
+}
+
+std::vector<const Column*> FieldColumns(const Report& report) {
+    return ColumnsOf(report, [](const Column& column) { return column.field != nullptr; });
+}
+
+std::vector<std::string> Headings(const std::vector<const Column*>& columns) {
+    std::vector<std::string> headings;
+    for (const Column* column : columns) headings.push_back(column->heading);
+    return headings;
+}
+
+std::vector<std::string> FieldNames(const std::vector<const Column*>& columns) {
+    std::vector<std::string> names;
+    for (const Column* column : columns) names.push_back(column->field);
+    return names;
+}
+
+std::string MissingFigures(const RowContext& row) {
+    if (IsMatrix(row.report)) return Unfinished(row.report, row.row);
+    return "FAILED: " + FailureText(row.report, row.row);
+}
+
+std::vector<std::string> TextCells(const RowContext& row, const std::vector<const Column*>& columns) {
+    if (row.figures.failed) return {RowName(row.row), MissingFigures(row)};
+    std::vector<std::string> cells;
+    for (const Column* column : columns) cells.push_back(column->text(row));
+    return cells;
+}
+
+std::vector<std::string> FieldValues(const RowContext& row, const std::vector<const Column*>& columns) {
+    std::vector<std::string> values;
+    for (const Column* column : columns) values.push_back(column->value(row));
+    return values;
+}
