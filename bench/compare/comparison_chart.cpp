@@ -31,7 +31,7 @@ void WriteBar(std::ostream& out, const std::string& name, const Side& side, cons
     out << "<rect" << Role(std::string("bar ") + side.kind) << " x=\"" << kLabelWidth << "\" y=\"" << Fixed(top, 1)
         << "\" width=\"" << Fixed(axis.X(side.median) - kLabelWidth, 1) << "\" height=\"" << kBarHeight << "\" fill=\""
         << side.colour << "\"><title>" << EscapedXml(name) << ", " << EscapedXml(side.source) << ": median "
-        << Fixed(side.median, 1) << " ms</title></rect>\n";
+        << Duration(side.median) << "</title></rect>\n";
     const double high = axis.X(side.interval.high);
     out << Whisker(axis.X(side.interval.low), high, top, kBarHeight) << Text(high + 6, middle + 4, "start", Fixed(side.median, 1));
 }

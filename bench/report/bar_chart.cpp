@@ -22,10 +22,10 @@ void WriteBar(std::ostream& out, const Measurement& row, const Summary& s, const
     out << "<rect" << Role("bar " + kind) << " x=\"" << kLabelWidth << "\" y=\"" << Fixed(top, 1)
         << "\" width=\"" << Fixed(axis.X(s.median) - kLabelWidth, 1) << "\" height=\"" << kBarHeight
         << "\" fill=\"" << (row.contender.reference ? kReferenceColour : kRoutineColour)
-        << "\"><title>" << EscapedXml(row.contender.name) << ": median " << Fixed(s.median, 1)
-        << " ms</title></rect>\n";
+        << "\"><title>" << EscapedXml(row.contender.name) << ": median " << Duration(s.median)
+        << "</title></rect>\n";
     const double high = axis.X(s.max);
-    out << Whisker(axis.X(s.min), high, top, kBarHeight) << Text(high + 6, middle + 4, "start", Fixed(s.median, 1));
+    out << Whisker(axis.X(s.min), high, top, kBarHeight) << Text(high + 6, middle + 4, "start", Duration(s.median));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "bench/compare/comparison_report.h"
+#include "bench/report/format.h"
 #include "bench/report/json.h"
 
 namespace {
@@ -542,6 +543,33 @@ TEST(BenchComparisonReport, EveryFormatCarriesTheComparison) {
     EXPECT_TRUE(gone["p_value"].is_null());
 }
 
+TEST(BenchComparisonReport, MediansTakeTheUnitThatShowsTheirChange) {
+    // A cell of 10,000 values sorts in about 0.4 ms: one decimal of a
+    // millisecond would show 0.4 against 0.5 for a change of +19 %.
+    const struct {
+        double baseline, current;
+        std::vector<std::string> cells;  // baseline, current, change
+    } rows[] = {
+        {0.405, 0.482, {"405 \u00b5s", "482 \u00b5s", "+19.0%"}},
+        {0.0204, 0.0180, {"20.4 \u00b5s", "18.0 \u00b5s", "-11.8%"}},
+        {0.00085, 0.00090, {"850 ns", "900 ns", "+5.9%"}},
+        {1.5, 1.6, {"1.50 ms", "1.60 ms", "+6.7%"}},
+        {2500, 2600, {"2.50 s", "2.60 s", "+4.0%"}},
+    };
+    for (const auto& row : rows) {
+        // kNine's median is 100.5.
+        const Comparison comparison = Compare(Side("base.json", {Cell("Quick", Scaled(kNine, row.baseline / 100.5))}),
+                                              Side("this run", {Cell("Quick", Scaled(kNine, row.current / 100.5))}), 0.02);
+        ASSERT_EQ(comparison.cells.size(), 1u);
+        const std::vector<std::string> cells = ComparisonCells(comparison, comparison.cells[0]);
+        EXPECT_EQ(std::vector<std::string>(cells.begin() + 2, cells.begin() + 5), row.cells) << row.baseline;
+        std::ostringstream csv;
+        WriteComparisonCsv(csv, comparison);
+        EXPECT_NE(csv.str().find("," + Fixed(row.baseline, 6) + "," + Fixed(row.current, 6) + ","), std::string::npos)
+            << csv.str();
+    }
+}
+
 TEST(BenchComparisonReport, ChartPairsABaselineBarWithACurrentBar) {
     const Comparison comparison = Compare(Side("base.json", {Cell("Halved", kNine), Cell("Gone", kNine)}),
                                           Side("this run", {Cell("Halved", Scaled(kNine, 0.5))}), 0.02);
@@ -555,11 +583,11 @@ TEST(BenchComparisonReport, ChartPairsABaselineBarWithACurrentBar) {
         bars.push_back(*it);
     ASSERT_EQ(bars.size(), 3u) << svg;
     EXPECT_EQ(bars[0][1], "baseline");
-    EXPECT_EQ(bars[0][4], "Halved, base.json: median 100.5 ms");
+    EXPECT_EQ(bars[0][4], "Halved, base.json: median 100 ms");
     EXPECT_EQ(bars[1][1], "current");
     EXPECT_EQ(bars[1][4], "Halved, this run: median 50.2 ms");
     EXPECT_EQ(bars[2][1], "baseline");
-    EXPECT_EQ(bars[2][4], "Gone, base.json: median 100.5 ms");
+    EXPECT_EQ(bars[2][4], "Gone, base.json: median 100 ms");
     EXPECT_NEAR(std::stod(bars[1][3]) / std::stod(bars[0][3]), 0.5, 0.002);
     EXPECT_LT(std::stod(bars[0][2]), std::stod(bars[1][2]));  // the baseline's bar on top
     EXPECT_NE(svg.find(">-50.0% faster</text>"), std::string::npos);

@@ -22,6 +22,8 @@
 #include "bench/measure/cell_data.h"
 #include "bench/measure/patterns.h"
 #include "bench/measure/repetitions.h"
+#include "bench/compare/comparison.h"
+#include "bench/report/columns.h"
 #include "bench/report/format.h"
 #include "bench/export/forms.h"
 #include "bench/report/report.h"
@@ -381,6 +383,151 @@ TEST(BenchMatrixReport, JsonStatusIsAValueWithItsDetailsBeside) {
         EXPECT_EQ(details, c.details);
         EXPECT_EQ(row.contains("median_ms"), c.row == 0);
     }
+}
+
+namespace {
+
+// The window's form: one cell of 1001 values, a routine in microseconds,
+// std::sort, and a routine whose sorts failed.
+Report WindowReport() {
+    Report report;
+    report.settings.count = 1001;
+    report.settings.runs = 3;
+    report.system.cpu = "Test CPU";
+    report.counts = {1001};
+    report.rows = {Cell(Named("Quick", false), "window", 1001, {0.400, 0.410, 0.405}),
+                   Cell(Named(kBaselineName, true), "window", 1001, {0.25, 0.25, 0.25}),
+                   Cell(Named("Broken", false), "window", 1001, {})};
+    report.rows.back().failure = {SortCheck::kOrder, 17};
+    return report;
+}
+
+Report CountedReport() {
+    Report report = MatrixReport();
+    report.settings.operations = true;
+    return report;
+}
+
+Comparison AgainstItself(const Report& report) {
+    SavedReport saved;
+    saved.source = "base.json";
+    for (const Measurement& row : report.rows)
+        if (!row.times.empty()) {
+            SavedCell cell;
+            cell.name = row.contender.name;
+            cell.pattern = row.pattern;
+            cell.count = row.count;
+            cell.reference = row.contender.reference;
+            cell.times = row.times;
+            saved.cells.push_back(cell);
+        }
+    SavedReport current = saved;
+    current.source = "this run";
+    return Compare(saved, current, 0.02);
+}
+
+std::string Written(ReportFormat format, const Report& report) {
+    std::ostringstream out;
+    WriteReport(out, report, format);
+    return out.str();
+}
+
+std::string WrittenCompared(ReportFormat format, const Report* report, const Comparison& comparison) {
+    std::ostringstream out;
+    WriteComparedReport(out, report, comparison, format, false);
+    return out.str();
+}
+
+}  // namespace
+
+TEST(BenchReportForms, EachFormWritesItsOwnKindInEveryRole) {
+    const Report window = WindowReport(), matrix = MatrixReport();
+    const Comparison comparison = AgainstItself(matrix);
+    const std::string matrixStart = "shapes ascending, random at 1001 values, time limit 10 s, from seed";
+    const struct {
+        ReportFormat format;
+        std::string window, matrix, compared, saved;  // how each output starts
+        std::string comparedHolds;                     // and what the run with its comparison holds
+    } rows[] = {
+        {ReportFormat::kTable, "1001 values from seed", matrixStart, matrixStart, "Medians of this run",
+         "\nascending, 1001 values\nRoutine  "},
+        {ReportFormat::kMarkdown, "1001 values from seed", matrixStart, matrixStart, "Medians of this run",
+         "\n| Routine | ascending | random |\n"},
+        {ReportFormat::kJson, "{\n", "{\n", "{\n", "{\n", "\"comparison\": {"},
+        {ReportFormat::kCsv, "name,label,reference,runs,draws,min_ms,", "name,label,reference,threads,pattern,",
+         "name,reference,pattern,count,baseline_runs,", "name,reference,pattern,count,baseline_runs,", ""},
+        {ReportFormat::kSvg, "<?xml", "<?xml", "<?xml", "<?xml", "Median sort time: grey base.json, blue this run"},
+    };
+    for (const auto& row : rows) {
+        const std::string name = FormOf(row.format).name;
+        const std::string compared = WrittenCompared(row.format, &matrix, comparison);
+        EXPECT_EQ(Written(row.format, window).rfind(row.window, 0), 0u) << name;
+        EXPECT_EQ(Written(row.format, matrix).rfind(row.matrix, 0), 0u) << name;
+        EXPECT_EQ(compared.rfind(row.compared, 0), 0u) << name << '\n' << compared;
+        EXPECT_EQ(WrittenCompared(row.format, nullptr, comparison).rfind(row.saved, 0), 0u) << name;
+        EXPECT_NE(compared.find(row.comparedHolds), std::string::npos) << name << '\n' << compared;
+    }
+    EXPECT_EQ(nlohmann::json::parse(WrittenCompared(ReportFormat::kJson, &matrix, comparison))["rows"].size(), matrix.rows.size());
+}
+
+TEST(BenchReportForms, OneSetOfColumnsInEveryFormThatShowsThem) {
+    using Words = std::vector<std::string>;
+    const Words counted = {"cmp/element", "exch/element", "depth", "cmp/(n log2 n)", "stack"};
+    const Words countedFields = {"operations_status", "comparisons", "exchanges", "calls", "depth",
+                                 "comparisons_per_n_log2_n", "stack_bytes"};
+    const auto joined = [](Words first, const Words& second) {
+        first.insert(first.end(), second.begin(), second.end());
+        return first;
+    };
+    const Words matrixText = {"Routine", "min", "median", "mean +- sd", "max", "ns/element", "vs std::sort"};
+    const Words matrixFields = {"name", "label", "reference", "threads", "pattern", "count", "runs", "batch", "draws",
+                          "min_ms", "median_ms", "mean_ms", "stddev_ms", "max_ms", "ns_per_element",
+                          "ratio_to_std_sort", "status", "failed_slot", "failed_check", "times_ms"};
+    const struct {
+        const char* form;
+        Report report;
+        Words text, fields;
+        std::size_t headingLine;  // of the aligned table
+    } rows[] = {
+        {"window", WindowReport(),
+         {"Routine", "min", "median", "mean +- sd", "max", "Melem/s", "vs std::sort"},
+         {"name", "label", "reference", "runs", "draws", "min_ms", "median_ms", "mean_ms", "stddev_ms", "max_ms",
+          "throughput_meps", "ratio_to_std_sort", "failed_slot", "failed_check"},
+         2},
+        {"matrix", MatrixReport(), matrixText, matrixFields, 3},
+        {"counted", CountedReport(), joined(matrixText, counted), joined(matrixFields, countedFields), 3},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(Headings(TextColumns(row.report)), row.text) << row.form;
+        EXPECT_EQ(FieldNames(FieldColumns(row.report)), row.fields) << row.form;
+        // Every heading has a field, which the forms that sort by it read.
+        for (const Column* column : TextColumns(row.report)) EXPECT_NE(column->field, nullptr) << column->heading;
+        const std::vector<std::string> table = Lines(Written(ReportFormat::kTable, row.report));
+        ASSERT_GT(table.size(), row.headingLine) << row.form;
+        EXPECT_EQ(TableCells(table[row.headingLine]), row.text) << row.form;
+        EXPECT_EQ(CsvFields(Lines(Written(ReportFormat::kCsv, row.report))[0]), row.fields) << row.form;
+    }
+}
+
+TEST(BenchReportForms, TheWindowFormShowsEachFigureInItsUnit) {
+    const Report report = WindowReport();
+    const std::vector<std::string> table = Lines(Written(ReportFormat::kTable, report));
+    ASSERT_EQ(table.size(), 6u) << Written(ReportFormat::kTable, report);
+    // 1000 sorted slots in 405 µs: 2.47 million a second, 1.62 times std::sort's 250 µs.
+    EXPECT_EQ(TableCells(table[3]),
+              (std::vector<std::string>{"Quick", "400 \u00b5s", "405 \u00b5s", "405 \u00b5s +- 1.2%", "410 \u00b5s",
+                                        "2.5", "1.62x"}));
+    EXPECT_EQ(TableCells(table[5]), (std::vector<std::string>{"Broken", "FAILED: order check failed at slot 17"}));
+    EXPECT_NE(Written(ReportFormat::kMarkdown, report)
+                  .find("\n| Quick | 400 \u00b5s | 405 \u00b5s | 405 \u00b5s +- 1.2% | 410 \u00b5s | 2.5 | 1.62x |\n"
+                        "| std::sort (reference) | 250 \u00b5s | 250 \u00b5s | 250 \u00b5s +- 0.0% | 250 \u00b5s | 4.0 | 1.00x |\n"
+                        "| Broken | FAILED: order check failed at slot 17 |  |  |  |  |  |\n"),
+              std::string::npos)
+        << Written(ReportFormat::kMarkdown, report);
+    const std::vector<std::string> csv = Lines(Written(ReportFormat::kCsv, report));
+    ASSERT_EQ(csv.size(), 4u);
+    EXPECT_EQ(csv[1], "Quick,L,false,3,0,0.400000,0.405000,0.405000,0.005000,0.410000,2.469,1.6200,,");
+    EXPECT_EQ(csv[3], "Broken,L,false,0,0,,,,,,,,17,order");
 }
 
 TEST(BenchMatrixReport, MarkdownPivotsRoutinesAgainstShapes) {

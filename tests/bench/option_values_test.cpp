@@ -71,6 +71,35 @@ TEST(BenchOptionValues, RefusedWithTheirMessageOrReadInDecimal) {
          }},
         {{"Qsort C", "--compare", "a.json", "b.json"}, "",
          [](const BenchOptions& o) { return o.names == std::vector<std::string>{"Qsort C"}; }},
+        // Every form by its name and its extensions; names are exact, extensions in any case.
+        {{"--format", "xml"}, "orvandel-bench: --format: xml is not one of table, json, csv, markdown or svg\nRun with --help for more information.\n"},
+        {{"--format", "Markdown"},
+         "orvandel-bench: --format: Markdown is not one of table, json, csv, markdown or svg\nRun with --help for more information.\n"},
+        {{"--format", "md"}, "orvandel-bench: --format: md is not one of table, json, csv, markdown or svg\nRun with --help for more information.\n"},
+        {{"--format", "table"}, "", [](const BenchOptions& o) { return o.format == ReportFormat::kTable; }},
+        {{"--format", "json"}, "", [](const BenchOptions& o) { return o.format == ReportFormat::kJson; }},
+        {{"--format", "csv"}, "", [](const BenchOptions& o) { return o.format == ReportFormat::kCsv; }},
+        {{"--format", "markdown"}, "", [](const BenchOptions& o) { return o.format == ReportFormat::kMarkdown; }},
+        {{"--format", "svg"}, "", [](const BenchOptions& o) { return o.format == ReportFormat::kSvg; }},
+        {{"--export", "r.txt"}, "", [](const BenchOptions& o) { return o.exportFormat == ReportFormat::kTable; }},
+        {{"--export", "R.JSON"}, "", [](const BenchOptions& o) { return o.exportFormat == ReportFormat::kJson; }},
+        {{"--export", "a.b/r.csv"}, "", [](const BenchOptions& o) { return o.exportFormat == ReportFormat::kCsv; }},
+        {{"--export", "r.md"}, "", [](const BenchOptions& o) { return o.exportFormat == ReportFormat::kMarkdown; }},
+        {{"--export", "r.Markdown"}, "",
+         [](const BenchOptions& o) { return o.exportFormat == ReportFormat::kMarkdown; }},
+        {{"--export", "c.svg"}, "", [](const BenchOptions& o) { return o.exportFormat == ReportFormat::kSvg; }},
+        {{"--export", "r.xyz"},
+         "orvandel-bench: --export: cannot tell the format of \"r.xyz\"; name it .txt, .json, .csv, .md, "
+         ".markdown or .svg\n"},
+        {{"--export", "r.json/report"},
+         "orvandel-bench: --export: cannot tell the format of \"r.json/report\"; name it .txt, .json, .csv, .md, "
+         ".markdown or .svg\n"},
+        {{"--export", "r.csv\\report"},
+         "orvandel-bench: --export: cannot tell the format of \"r.csv\\report\"; name it .txt, .json, .csv, .md, "
+         ".markdown or .svg\n"},
+        {{"--export", "r."},
+         "orvandel-bench: --export: cannot tell the format of \"r.\"; name it .txt, .json, .csv, .md, "
+         ".markdown or .svg\n"},
     };
     for (const Row& row : rows) {
         std::string line;
