@@ -1,5 +1,5 @@
-# What a user gets. cmake --install puts the programs, the README and the
-# licence in place; CPack packs the same into a ZIP per Windows
+# What a user gets. cmake --install puts the programs, the README, the
+# manual and the licence in place; CPack packs the same into a ZIP per Windows
 # architecture, and into a .deb and a .tar.gz of the console tool on Linux
 # (cpack --preset NAME, CMakePresets.json).
 include(GNUInstallDirs)
@@ -31,6 +31,8 @@ function(orvandel_version_resource target description)
 endfunction()
 
 install(FILES README.md DESTINATION ${ORVANDEL_DOC_DIR})
+# The manual beside it, one topic a file, in docs/ as README's links name it.
+install(DIRECTORY docs/ DESTINATION ${ORVANDEL_DOC_DIR}/docs FILES_MATCHING PATTERN "*.md" PATTERN "*.svg")
 install(FILES LICENSE DESTINATION ${ORVANDEL_DOC_DIR} RENAME ${licence_name})
 # Debian's changelog of the package, which points to CHANGELOG.md; its
 # date and text change with each release.

@@ -4,11 +4,14 @@
   check_packages.py deb PACKAGE.deb PACKAGE.tar.gz
   check_packages.py zip PACKAGE.zip ARCH [WINE]
 
-deb: the files in the .deb and the .tar.gz, the control fields, the
+deb: the files in the .deb and the .tar.gz (the manual of docs/ among
+them, every link between its pages and README resolving inside the
+package), the control fields, the
 dependencies against dpkg-shlibdeps run afresh on the unpacked program,
 that program's --version and a tiny run from the unpacked root, the manual
-page rendered by man, and lintian (no errors; warnings are printed).
-zip: the files in the ZIP, each program's version resource and imported
+page rendered by man and naming the manual's folder, and lintian (no
+errors; warnings are printed).
+zip: the files in the ZIP with the same manual and links, each program's version resource and imported
 DLLs (static linking leaves only the system's), and with WINE the x86_64
 console tool's --version run under it (in the WINEPREFIX of the caller).
 The revision --version must name is this checkout's, which the build has
@@ -52,8 +55,33 @@ def source_revision():
     return commit.stdout.strip() + (" (modified)" if changes else "")
 
 
+def manual_files():
+    """The manual's pages and pictures, as the packages hold them beside README.md."""
+    return sorted(f"docs/{p.name}" for p in (SOURCE / "docs").iterdir() if p.suffix in (".md", ".svg"))
+
+
+LINK = re.compile(r"\]\(([^)#\s]+)(?:#[^)]*)?\)")
+
+
+def broken_links(folder):
+    """Links of README.md and the manual to files of the manual, or back to
+    README, that do not resolve in the unpacked folder. Links into the
+    source tree (tools/, examples/) are for a checkout and left alone."""
+    faults = []
+    for page in ["README.md"] + [f for f in manual_files() if f.endswith(".md")]:
+        text = (folder / page).read_text() if (folder / page).exists() else ""
+        for target in LINK.findall(text):
+            if "://" in target:
+                continue
+            resolved = os.path.normpath(os.path.join(os.path.dirname(page), target))
+            if (resolved == "README.md" or resolved.startswith("docs/")) and not (folder / resolved).is_file():
+                faults.append(f"{page}: link {target} does not resolve in the package")
+    return faults
+
+
 def expected_deb_files():
-    files = {
+    files = {f"usr/share/doc/orvandel-bench/{name}" for name in manual_files()}
+    files |= {
         "usr/bin/orvandel-bench",
         "usr/share/doc/orvandel-bench/README.md",
         "usr/share/doc/orvandel-bench/copyright",
@@ -125,6 +153,9 @@ def manual_page(page):
             faults.append(f"manual page: no {section} section")
     if not re.search(r"^ +orvandel-bench - time in-place quicksort routines", done.stdout, re.M):
         faults.append("manual page: NAME does not name orvandel-bench")
+    see_also = done.stdout.partition("\nSEE ALSO\n")[2]
+    if not re.search(r"/usr/share/doc/orvandel-bench/docs/", see_also.replace("\u2010", "-")):
+        faults.append("manual page: SEE ALSO does not name /usr/share/doc/orvandel-bench/docs/")
     return faults
 
 
@@ -149,6 +180,7 @@ def check_deb(deb, tgz):
              [f".deb files: extra {sorted(listed - expected_deb_files())}, missing {sorted(expected_deb_files() - listed)}"]),
             ("files in the .tar.gz", lambda: [] if archived == expected_tgz else
              [f".tar.gz files: extra {sorted(archived - expected_tgz)}, missing {sorted(expected_tgz - archived)}"]),
+            ("links of the manual", lambda: broken_links(Path(root) / "usr/share/doc/orvandel-bench")),
             ("package", lambda: [] if fields.get("Package") == "orvandel-bench" else [f"Package: {fields.get('Package')}"]),
             ("version", lambda: [] if fields.get("Version") == VERSION else [f"Version: {fields.get('Version')}"]),
             ("dependencies", lambda: same_dependencies(fields.get("Depends"), shlibdeps(program))),
@@ -189,7 +221,8 @@ def system_dlls_only(exe, objdump):
 
 def check_zip(package, arch, wine=None):
     top = f"orvandel-{VERSION}-windows-{arch}"
-    expected = {f"{top}/{name}" for name in ("orvandel.exe", "orvandel-bench.exe", "README.md", "LICENSE.txt")}
+    names = ["orvandel.exe", "orvandel-bench.exe", "README.md", "LICENSE.txt"] + manual_files()
+    expected = {f"{top}/{name}" for name in names}
     if (SOURCE / HEADER).exists():
         expected.add(f"{top}/{HEADER}")
     objdump = {"x86_64": "x86_64-w64-mingw32-objdump", "i686": "i686-w64-mingw32-objdump"}[arch]
@@ -201,6 +234,7 @@ def check_zip(package, arch, wine=None):
         rows = [
             ("files in the ZIP", lambda: [] if listed == expected else
              [f"ZIP files: extra {sorted(listed - expected)}, missing {sorted(expected - listed)}"]),
+            ("links of the manual", lambda: broken_links(folder)),
             ("window's version resource",
              lambda: version_resource(folder / "orvandel.exe", "Orvandel: in-place quicksort benchmark")),
             ("console tool's version resource",
