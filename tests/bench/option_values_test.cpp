@@ -72,10 +72,10 @@ TEST(BenchOptionValues, RefusedWithTheirMessageOrReadInDecimal) {
         {{"Qsort C", "--compare", "a.json", "b.json"}, "",
          [](const BenchOptions& o) { return o.names == std::vector<std::string>{"Qsort C"}; }},
         // Every form by its name and its extensions; names are exact, extensions in any case.
-        {{"--format", "xml"}, "orvandel-bench: --format: xml is not one of table, json, csv, markdown or svg\nRun with --help for more information.\n"},
+        {{"--format", "xml"}, "orvandel-bench: --format: \"xml\" is not a form: table, json, csv, markdown or svg\n"},
         {{"--format", "Markdown"},
-         "orvandel-bench: --format: Markdown is not one of table, json, csv, markdown or svg\nRun with --help for more information.\n"},
-        {{"--format", "md"}, "orvandel-bench: --format: md is not one of table, json, csv, markdown or svg\nRun with --help for more information.\n"},
+         "orvandel-bench: --format: \"Markdown\" is not a form: table, json, csv, markdown or svg\n"},
+        {{"--format", "md"}, "orvandel-bench: --format: \"md\" is not a form: table, json, csv, markdown or svg\n"},
         {{"--format", "table"}, "", [](const BenchOptions& o) { return o.format == ReportFormat::kTable; }},
         {{"--format", "json"}, "", [](const BenchOptions& o) { return o.format == ReportFormat::kJson; }},
         {{"--format", "csv"}, "", [](const BenchOptions& o) { return o.format == ReportFormat::kCsv; }},
