@@ -30,12 +30,13 @@ function(orvandel_version_resource target description)
   target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}-version.rc)
 endfunction()
 
-install(FILES README.md DESTINATION ${ORVANDEL_DOC_DIR})
-# The manual beside it, one topic a file, in docs/ as README's links name it.
+# The README, the changelog the package's own changelog points to, and the
+# manual beside them, one topic a file, in docs/ as README's links name it.
+install(FILES README.md CHANGELOG.md DESTINATION ${ORVANDEL_DOC_DIR})
 install(DIRECTORY docs/ DESTINATION ${ORVANDEL_DOC_DIR}/docs FILES_MATCHING PATTERN "*.md" PATTERN "*.svg")
 install(FILES LICENSE DESTINATION ${ORVANDEL_DOC_DIR} RENAME ${licence_name})
-# Debian's changelog of the package, which points to CHANGELOG.md; its
-# date and text change with each release.
+# Debian's changelog of the package, which points to CHANGELOG.md beside
+# it; its date and text change with each release.
 if(NOT WIN32)
   configure_file(cmake/changelog.Debian.in changelog @ONLY)
   execute_process(COMMAND gzip -9 --no-name --force ${CMAKE_BINARY_DIR}/changelog)

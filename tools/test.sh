@@ -16,8 +16,8 @@ done
 
 tools/package-tests.sh
 
-# The fuzz budget is shared: half to the routines, half to the report reader
-# (at least a second each: libFuzzer takes 0 as no limit).
+# The fuzz budget is shared in thirds: the routines, the report reader and
+# the command line (at least a second each: libFuzzer takes 0 as no limit).
 fuzz_seconds=${FUZZ_SECONDS:-60}
 echo "== fuzz (${fuzz_seconds} s)"
 cmake --preset fuzz >/dev/null
@@ -26,11 +26,12 @@ cmake --build --preset fuzz
 fuzz() {
   local corpus=build/fuzz/corpus/$1
   mkdir -p "$corpus"
-  build/fuzz/tests/fuzz/"$1" -max_total_time=$(( (fuzz_seconds + 1) / 2 )) -max_len="$2" \
+  build/fuzz/tests/fuzz/"$1" -max_total_time=$(( (fuzz_seconds + 2) / 3 )) -max_len="$2" \
     -print_final_stats=1 "$corpus" "${@:3}" 2>&1 | tail -n 12
 }
 fuzz sort_fuzzer 1024
 fuzz report_fuzzer 8192 tests/fuzz/report_corpus
+fuzz command_line_fuzzer 1024
 
 if [ -x tools/windows-tests.sh ]; then
   echo "== windows"

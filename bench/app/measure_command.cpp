@@ -7,6 +7,7 @@
 #include "bench/app/outputs.h"
 #include "bench/report/operations_figures.h"
 #include "bench/measure/cell_data.h"
+#include "bench/measure/printable.h"
 #include "bench/measure/reference_sorts.h"
 #include "bench/suite/child_reports.h"
 #include "bench/suite/library_probe.h"
@@ -47,7 +48,7 @@ Result<std::vector<Contender>> Prepared(const BenchOptions& options, std::vector
 // A progress line that rewrites itself in place.
 ProgressReport ProgressLine(std::ostream& err) {
     return [&err](const std::string& name, int done, int total) {
-        std::string text = "[" + std::to_string(done + 1) + "/" + std::to_string(total) + "] " + name;
+        std::string text = "[" + std::to_string(done + 1) + "/" + std::to_string(total) + "] " + Printable(name);
         text.resize(std::max<std::size_t>(text.size(), 60), ' ');
         err << '\r' << text << std::flush;
     };

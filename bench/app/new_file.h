@@ -13,3 +13,14 @@ int CreateNewFile(const std::string& path);
 
 // Writes bytes to handle and closes it; false when either failed.
 bool WriteAndClose(int handle, const std::string& bytes);
+
+// Why this system would not have path written as an output, beyond the
+// rules every system shares, or "". On Windows: a device's reserved name
+// (NUL, CON, COM1, ... in any case, with any extension, in any folder),
+// which would pass a file check and swallow the report. On POSIX: a link
+// in a sticky, world-writable folder (/tmp) that neither the user running
+// the tool nor the folder's owner owns, which another user may have put
+// there to lead the report onto a file of ours; Linux refuses to follow
+// it under fs.protected_symlinks, and the tool holds that rule itself,
+// whatever the sysctl says.
+std::string SystemPathFault(const std::string& path);

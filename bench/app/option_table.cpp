@@ -4,6 +4,7 @@
 
 #include "bench/app/option_values.h"
 #include "bench/compare/saved_report.h"
+#include "bench/measure/sort_library.h"
 
 namespace {
 
@@ -55,6 +56,14 @@ Check ReadExport(const std::string& value, BenchOptions& o) {
 // before any of these).
 const std::string kFormatHelp = "Standard output as " + FormNames();
 const std::string kExportHelp = "Also write the report to FILE (" + FormExtensions() + ")";
+
+// A value the loader could not use is refused with the line, before any
+// library is opened.
+Check ReadLibrary(const std::string& value, BenchOptions& o) {
+    const Result<LibraryParts> parts = ParseLibraryValue(value);
+    if (!parts) return Refusal{"\"" + value + "\": " + parts.why()};
+    return Append(value, o.libraries);
+}
 
 using O = BenchOptions;
 using S = const std::string;
@@ -108,7 +117,7 @@ const std::vector<OptionEntry> kOptions = {
      [](S& v, O& o) { return Keep(ParseNumber(v, kNoLimit), o.failIfSlowerPercent); }},
     {"--sort-library", "PATH[:SYMBOL[=NAME]]", 1, nullptr,
      "Also measure the sorts of a shared library of your own (repeatable; see include/orvandel/sort_plugin.h)",
-     kMeasures | kRepeatable, [](S& v, O& o) { return Append(v, o.libraries); }},
+     kMeasures | kRepeatable, ReadLibrary},
     {"--compare", "A.json B.json", 2, nullptr,
      "Compare two saved JSON reports, A as the baseline, measuring nothing", kWithCompare,
      [](S& v, O& o) { return Append(v, o.comparePaths); }},

@@ -1,6 +1,7 @@
 #include "bench/app/output_file.h"
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <sstream>
@@ -47,12 +48,13 @@ Temporary CreateTemporaryBeside(const std::string& target) {
     return temporary;
 }
 
-// A temporary ends in one of these two: renamed over its target, or removed.
-bool RenameTemporary(const Temporary& temporary, const std::string& target) {
+// A temporary ends in one of these two: renamed over its target, or
+// removed. Returns why the rename failed, or "".
+std::string RenameTemporary(const Temporary& temporary, const std::string& target) {
     std::error_code error;
     fs::rename(temporary.path, target, error);
     if (!error) ForgetTemporaryFile(temporary.path);
-    return !error;
+    return error ? error.message() : "";
 }
 
 void RemoveTemporary(const Temporary& temporary) {
@@ -62,8 +64,11 @@ void RemoveTemporary(const Temporary& temporary) {
 }
 
 // The file path's contents go to: path itself, or the regular file a link
-// leads to. Returns why there is none, or "".
+// leads to. Returns why there is none, or "". Asked again as the file is
+// written, so a link put in its place meanwhile is judged too.
 std::string OutputTarget(const std::string& path, std::string& target) {
+    const std::string system = SystemPathFault(path);
+    if (!system.empty()) return system;
     std::error_code error;
     const fs::file_status entry = fs::symlink_status(path, error);
     if (entry.type() == fs::file_type::not_found) {
@@ -93,7 +98,7 @@ std::string CannotCreate(const std::string& path) {
     const std::string refused = OutputTarget(path, target);
     if (!refused.empty()) return "cannot create " + path + ": " + refused;
     const Temporary probe = CreateTemporaryBeside(target);
-    if (probe.handle < 0) return "cannot create " + path;
+    if (probe.handle < 0) return "cannot create " + path + ": " + std::strerror(errno);
     WriteAndClose(probe.handle, "");
     RemoveTemporary(probe);
     return "";
@@ -108,15 +113,22 @@ bool SameFile(const std::string& a, const std::string& b) {
     return !error && fullA == fullB;
 }
 
-bool WriteWholeFile(const std::string& path, const std::function<void(std::ostream&)>& write) {
+Check WriteWholeFile(const std::string& path, const std::function<void(std::ostream&)>& write) {
     std::string target;
-    if (!OutputTarget(path, target).empty()) return false;
+    const std::string refused = OutputTarget(path, target);
+    if (!refused.empty()) return Refusal{refused};
     std::ostringstream text;
     write(text);
-    if (!text) return false;
+    if (!text) return Refusal{"the report could not be formatted"};
     const Temporary temporary = CreateTemporaryBeside(target);
-    if (temporary.handle < 0) return false;
-    if (WriteAndClose(temporary.handle, text.str()) && RenameTemporary(temporary, target)) return true;
+    if (temporary.handle < 0) return Refusal{std::strerror(errno)};
+    if (!WriteAndClose(temporary.handle, text.str())) {
+        const std::string reason = std::strerror(errno);
+        RemoveTemporary(temporary);
+        return Refusal{reason};
+    }
+    const std::string renamed = RenameTemporary(temporary, target);
+    if (renamed.empty()) return Passed{};
     RemoveTemporary(temporary);
-    return false;
+    return Refusal{renamed};
 }

@@ -7,6 +7,8 @@
 #include <ostream>
 #include <string>
 
+#include "bench/measure/refusal.h"
+
 // Why no file can be written at path, or "" when one can: path is free, a
 // regular file, or a link whose final target is a regular file (that file
 // is replaced and the link stays). Anything else there (a device, FIFO,
@@ -20,6 +22,6 @@ std::string CannotCreate(const std::string& path);
 bool SameFile(const std::string& a, const std::string& b);
 
 // Writes the file at path with write, through a new temporary beside its
-// target. Returns false, leaving no temporary and the target as it was,
-// when that fails or path is refused as by CannotCreate.
-bool WriteWholeFile(const std::string& path, const std::function<void(std::ostream&)>& write);
+// target. Refuses with the system's reason, leaving no temporary and the
+// target as it was, when that fails or path is refused as by CannotCreate.
+Check WriteWholeFile(const std::string& path, const std::function<void(std::ostream&)>& write);

@@ -13,9 +13,9 @@ namespace {
 // Writes a file whole through write; false, said on err, when it failed.
 bool WriteOutputFile(const std::string& path, const std::function<void(std::ostream&)>& write,
                      std::ostream& err) {
-    if (WriteWholeFile(path, write)) return true;
-    Say(err, "could not write " + path);
-    return false;
+    const Check written = WriteWholeFile(path, write);
+    if (!written) Say(err, "could not write " + path + ": " + written.why());
+    return static_cast<bool>(written);
 }
 
 // A file named on the command line, with the option that named it.

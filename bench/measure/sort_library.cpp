@@ -4,16 +4,30 @@
 #include <cctype>
 #include <cstring>
 
+#include "bench/measure/printable.h"
 #include "bench/measure/shared_library.h"
 #include "orvandel/sort_plugin.h"
 #include "sorts/routine_table.h"
 
 namespace {
 
-// The saved-report reader takes names of at most 200 bytes; a table longer
-// than this is more likely garbage than sorts.
-constexpr std::size_t kLongestName = 200;
+// A table longer than this is more likely garbage than sorts.
 constexpr std::uint32_t kMostTableSorts = 64;
+
+// The spaces a name may not begin or end with, in UTF-8: ASCII's, the
+// no-break space, the ideographic space, U+2000 to U+200B and the byte
+// order mark.
+bool IsSpaceAt(const std::string& name, bool atEnd) {
+    static const char* const kSpaces[] = {" ", "\xc2\xa0", "\xe3\x80\x80", "\xef\xbb\xbf", "\xe2\x80\x80",
+                                          "\xe2\x80\x81", "\xe2\x80\x82", "\xe2\x80\x83", "\xe2\x80\x84",
+                                          "\xe2\x80\x85", "\xe2\x80\x86", "\xe2\x80\x87", "\xe2\x80\x88",
+                                          "\xe2\x80\x89", "\xe2\x80\x8a", "\xe2\x80\x8b"};
+    for (const std::string space : kSpaces)
+        if (name.size() >= space.size() &&
+            name.compare(atEnd ? name.size() - space.size() : 0, space.size(), space) == 0)
+            return true;
+    return false;
+}
 
 bool IsIdentifierStart(char c) {
     return std::isalpha(static_cast<unsigned char>(c)) != 0 || c == '_';
@@ -37,7 +51,7 @@ std::string FileName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Names go into one-line reports and through the probing child's lines.
+// A value goes through the children's argument lists and into reports.
 bool IsControl(char c) {
     return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
 }
@@ -49,11 +63,11 @@ bool IsTaken(const std::vector<Contender>& contenders, const std::string& name) 
     });
 }
 
-// A name that the reports can hold: 1 to kLongestName bytes, read without
-// passing its end.
+// A name that the reports can hold: 1 to kLongestSortName bytes, read
+// without passing its end.
 bool ReadName(const char* text, std::string& name) {
     if (text == nullptr) return false;
-    const void* end = std::memchr(text, '\0', kLongestName + 1);
+    const void* end = std::memchr(text, '\0', kLongestSortName + 1);
     if (end == nullptr || end == text) return false;
     name.assign(text, static_cast<const char*>(end));
     return true;
@@ -71,7 +85,11 @@ bool ReadTable(const orvandel_sort_table& table, std::vector<LoadedSort>& sorts,
                 ", this tool reads version " + std::to_string(ORVANDEL_SORT_ABI_VERSION);
         return false;
     }
-    if (table.count < 1 || table.count > kMostTableSorts || table.sorts == nullptr) {
+    if (table.sorts == nullptr) {
+        error = ORVANDEL_SORT_TABLE_SYMBOL " has a null sorts pointer";
+        return false;
+    }
+    if (table.count < 1 || table.count > kMostTableSorts) {
         error = ORVANDEL_SORT_TABLE_SYMBOL " lists " + std::to_string(table.count) + " sorts, not 1 to " +
                 std::to_string(kMostTableSorts);
         return false;
@@ -80,7 +98,7 @@ bool ReadTable(const orvandel_sort_table& table, std::vector<LoadedSort>& sorts,
         LoadedSort sort{"", table.sorts[k].sort};
         if (!ReadName(table.sorts[k].name, sort.name) || sort.sort == nullptr) {
             error = ORVANDEL_SORT_TABLE_SYMBOL " entry " + std::to_string(k) +
-                    " needs a name of 1 to " + std::to_string(kLongestName) + " bytes and a sort";
+                    " needs a name of 1 to " + std::to_string(kLongestSortName) + " bytes and a sort";
             return false;
         }
         sorts.push_back(sort);
@@ -104,15 +122,15 @@ bool FindSorts(void* library, const LibraryParts& parts, std::vector<LoadedSort>
     return sort != nullptr;
 }
 
-bool AddLibrary(const std::string& value, const std::string& openAs, std::vector<Contender>& contenders,
-                std::string& error) {
-    const LibraryParts parts = SplitLibraryValue(value);
+bool AddLibrary(const LibraryParts& parts, const std::string& value, const std::string& openAs,
+                std::vector<Contender>& contenders, std::string& error) {
     void* library = OpenSharedLibrary(openAs, error);
     std::vector<LoadedSort> sorts;
     if (library == nullptr || !FindSorts(library, parts, sorts, error)) return false;
     for (const LoadedSort& sort : sorts) {
-        if (std::any_of(sort.name.begin(), sort.name.end(), IsControl)) {
-            error = "a sort's name has control characters; give another with :SYMBOL=NAME";
+        const std::string fault = NameFault(sort.name);
+        if (!fault.empty()) {
+            error = "a sort's name is refused: " + fault + "; give another with :SYMBOL=NAME";
             return false;
         }
         if (IsTaken(contenders, sort.name)) {
@@ -136,6 +154,26 @@ LibraryParts SplitLibraryValue(const std::string& value) {
     return {value, "", ""};
 }
 
+Result<LibraryParts> ParseLibraryValue(const std::string& value) {
+    if (std::any_of(value.begin(), value.end(), IsControl)) return Refusal{"a value with control characters"};
+    const LibraryParts parts = SplitLibraryValue(value);
+    if (parts.path.empty()) return Refusal{"no library file before the ':'"};
+    const bool named = !parts.symbol.empty() && value.size() > parts.path.size() + 1 + parts.symbol.size();
+    if (named && parts.name.empty()) return Refusal{"an empty NAME after the '='"};
+    const std::string fault = parts.name.empty() ? "" : NameFault(parts.name);
+    if (!fault.empty()) return Refusal{"NAME is refused: " + fault};
+    return parts;
+}
+
+std::string NameFault(const std::string& name) {
+    if (name.empty()) return "it is empty";
+    if (name.size() > kLongestSortName)
+        return "it has " + std::to_string(name.size()) + " bytes, more than " + std::to_string(kLongestSortName);
+    if (Printable(name) != name) return "it has control characters, bytes that are not UTF-8 or marks that reorder text";
+    if (IsSpaceAt(name, false) || IsSpaceAt(name, true)) return "it begins or ends with a space";
+    return "";
+}
+
 Contender LoadedContender(const std::string& name, const std::string& value, PluginSort sort) {
     Contender contender{name, "", nullptr, BoundForm::kExclusiveUpper, false};
     contender.notCounted = "a sort of your own: its comparisons happen out of sight";
@@ -146,12 +184,9 @@ Contender LoadedContender(const std::string& name, const std::string& value, Plu
 
 bool AddLibrarySort(const std::string& value, const std::string& openAs, std::vector<Contender>& contenders,
                     std::string& error) {
-    if (std::any_of(value.begin(), value.end(), IsControl)) {
-        error = "--sort-library: a value with control characters";
-        return false;
-    }
-    if (!AddLibrary(value, openAs, contenders, error)) {
-        error = "--sort-library " + value + ": " + error;
+    const Result<LibraryParts> parts = ParseLibraryValue(value);
+    if (!parts || !AddLibrary(*parts, value, openAs, contenders, error)) {
+        error = "--sort-library " + value + ": " + (parts ? error : parts.why());
         return false;
     }
     return true;

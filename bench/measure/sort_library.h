@@ -9,6 +9,11 @@
 #include <vector>
 
 #include "bench/measure/contenders.h"
+#include "bench/measure/refusal.h"
+
+// The longest name of a sort, in bytes: every report holds it on one line
+// and the saved-report reader takes no longer one.
+constexpr std::size_t kLongestSortName = 200;
 
 // The parts of one --sort-library value.
 struct LibraryParts {
@@ -22,6 +27,19 @@ struct LibraryParts {
 // folder with a colon stays in the path.
 LibraryParts SplitLibraryValue(const std::string& value);
 
+// SplitLibraryValue's parts of a value the tool can use: one without
+// control characters, with a path, and with a NAME after '=' that the
+// names rule accepts.
+Result<LibraryParts> ParseLibraryValue(const std::string& value);
+
+// The names rule, for every name of a loaded sort wherever it comes from
+// (a table's entry, =NAME, a symbol, a file's name): why name cannot be
+// one, or "". A name is 1 to kLongestSortName bytes of valid UTF-8 that
+// Printable leaves as it is (no control character, no mark that reorders
+// text), without a space at either end, so that no name passes for
+// another on a terminal or in a report.
+std::string NameFault(const std::string& name);
+
 // A contender for a sort that value loads; sort is null in a process that
 // only names it.
 Contender LoadedContender(const std::string& name, const std::string& value, PluginSort sort);
@@ -30,8 +48,8 @@ Contender LoadedContender(const std::string& name, const std::string& value, Plu
 // contenders, each carrying the value that loads it. Returns false with a
 // one-line message naming the value when a library cannot be opened, has
 // no such symbol, a table of another version or with a bad entry, or a
-// sort whose name another contender has (any case) or that has control
-// characters, as does a value.
+// sort whose name another contender has (any case) or that the names rule
+// refuses, or when the value itself is refused (ParseLibraryValue).
 bool AddLibrarySorts(const std::vector<std::string>& values, std::vector<Contender>& contenders,
                      std::string& error);
 

@@ -51,7 +51,9 @@ std::string Duration(double milliseconds) {
 
 
 std::string MarkdownText(const std::string& text) {
-    static const std::pair<char, const char*> kSpecial[] = {{'\\', "\\\\"}, {'|', "\\|"}};
+    // <, > and &: a renderer of markdown takes them for HTML.
+    static const std::pair<char, const char*> kSpecial[] = {
+        {'\\', "\\\\"}, {'|', "\\|"}, {'<', "&lt;"}, {'>', "&gt;"}, {'&', "&amp;"}};
     return Replaced(Printable(text), kSpecial);
 }
 
@@ -62,7 +64,10 @@ std::string EscapedXml(const std::string& text) {
 }
 
 std::string CsvField(const std::string& field) {
-    const std::string valid = ValidUtf8(field);
+    // A spreadsheet runs a field that starts like a formula; the usual
+    // leading ' keeps it text.
+    const bool formula = !field.empty() && std::string("=+-@\t\r").find(field[0]) != std::string::npos;
+    const std::string valid = (formula ? "'" : "") + ValidUtf8(field);
     if (valid.find_first_of(",\"\r\n") == std::string::npos) return valid;
     static const std::pair<char, const char*> kQuote[] = {{'"', "\"\""}};
     return '"' + Replaced(valid, kQuote) + '"';

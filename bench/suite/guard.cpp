@@ -62,11 +62,19 @@ bool Ready(CellChild& child, const std::vector<Contender>& contenders, const Mea
     return false;
 }
 
-// Takes a sample into its row.
-void TakeSample(const SampleMessage& sample, const Repetition& repetition, Measurement& row) {
+// Takes a sample into its row. A repetition longer than the limit by the
+// child's own clock (its sample came in time only because the parent
+// heard its start late) ends the row as over the limit, its time not kept:
+// no figure stands for a repetition the limit would have stopped.
+void TakeSample(const SampleMessage& sample, const Repetition& repetition, const MeasureSettings& settings,
+                Measurement& row) {
     row.batch = sample.batch;
     row.draws = sample.draws;
     row.failure = sample.failure;
+    if (!sample.failure.failed() && sample.perSortMs * sample.batch > settings.timeLimitSeconds * 1000) {
+        row.end = CellEnd::kOverLimit;
+        return;
+    }
     if (repetition.timed && !sample.failure.failed()) {
         row.times.push_back(sample.perSortMs);
         row.ticks.push_back(sample.ticks);
@@ -113,7 +121,7 @@ void RunOne(CellChild& child, std::size_t c, std::size_t r, const Repetition& re
         // More after it is not the child's: a sort of this row wrote it.
         const Heard after = NextLine(child.child.link, Clock::now(), line);
         if (after == Heard::kSilent || after == Heard::kEnded) {
-            TakeSample(sample, repetition, row);
+            TakeSample(sample, repetition, settings, row);
             if (after == Heard::kEnded) StopMeasuringChild(child.child, after);  // a fresh one goes on
             return;
         }

@@ -129,6 +129,9 @@ Check ProbeSortLibraries(const std::vector<std::string>& values, double seconds,
     std::vector<std::intptr_t> held;
     NewHolds holds;
     for (const std::string& value : values) {
+        // The value is judged before its file is opened, as the loader judges it.
+        const Result<LibraryParts> parts = ParseLibraryValue(value);
+        if (!parts) return Refusal{"--sort-library " + value + ": " + parts.why()};
         std::intptr_t file = -1;
         if (!Hold(value, file, error, &holds)) return Refusal{"--sort-library " + value + ": " + error};
         arguments.insert(arguments.end(), {value, HeldFilePath(held.size(), SplitLibraryValue(value).path)});

@@ -74,6 +74,27 @@ TEST(BenchBootstrap, SameSamplesGiveTheSameInterval) {
     EXPECT_LT(first.low, first.high);
 }
 
+// With few resamples of a sample of many distinct values, the interval's
+// ends move with the generator's seed: the same samples must give the same
+// interval in every call, as in every run, however many are asked.
+TEST(BenchBootstrap, EveryCallDrawsTheSameResamples) {
+    const std::vector<double> sample = {3, 41, 5, 97, 26, 53, 58, 9, 79, 32, 38, 46, 26, 43, 83};
+    const std::vector<double> other = {27, 95, 2, 88, 41, 97, 16, 93, 99, 37, 51, 5, 82, 9};
+    for (const int resamples : {3, 7, 20, 101}) {
+        const Interval median = BootstrapMedianInterval(sample, resamples);
+        const Interval ratio = BootstrapRatioInterval(sample, other, resamples);
+        for (int call = 0; call < 8; ++call) {
+            const Interval medianAgain = BootstrapMedianInterval(sample, resamples);
+            const Interval ratioAgain = BootstrapRatioInterval(sample, other, resamples);
+            EXPECT_EQ(medianAgain.low, median.low) << resamples;
+            EXPECT_EQ(medianAgain.high, median.high) << resamples;
+            EXPECT_EQ(ratioAgain.low, ratio.low) << resamples;
+            EXPECT_EQ(ratioAgain.high, ratio.high) << resamples;
+        }
+        EXPECT_LE(median.low, median.high);
+    }
+}
+
 TEST(BenchBootstrap, ConstantSamplesGiveAPoint) {
     const Interval ratio = BootstrapRatioInterval({10, 10, 10}, {5, 5, 5, 5});
     EXPECT_EQ(ratio.low, 0.5);

@@ -88,7 +88,7 @@ KEEP = b"keep\n"
 PATHS = [
     ("part link, run refused", [write("victim.txt", KEEP), symlink("r.json.part", "victim.txt")],
      MEASURE + ["--export", "r.json", "--chart", "nodir/x.svg"], False,
-     2, "orvandel-bench: cannot create nodir/x.svg\n", False,
+     2, "orvandel-bench: cannot create nodir/x.svg: No such file or directory\n", False,
      {"victim.txt": same(KEEP), "r.json.part": link("victim.txt")}),
     ("part link, file written", [write("victim.txt", KEEP), symlink("r.json.part", "victim.txt")],
      MEASURE + ["--export", "r.json"], False,
@@ -133,7 +133,7 @@ PATHS = [
      {"b.json": "report"}),
     ("--compare, output cannot be created", [saved_report("a.json")],
      ["--compare", "a.json", "a.json", "Qsort C", "--chart", "nodir/c.svg"], False,
-     2, "orvandel-bench: cannot create nodir/c.svg\n", False, {"a.json": "report"}),
+     2, "orvandel-bench: cannot create nodir/c.svg: No such file or directory\n", False, {"a.json": "report"}),
 ]
 
 STDOUT = [

@@ -594,7 +594,7 @@ TEST(BenchOutputFile, AFileAppearsWholeOrNotAtAll) {
     EXPECT_EQ(line, "first");
     EXPECT_EQ(entries(), 1);  // no temporary left
     EXPECT_EQ(CannotCreate((folder / "no-such-folder/out.csv").string()),
-              "cannot create " + (folder / "no-such-folder/out.csv").string());
+              "cannot create " + (folder / "no-such-folder/out.csv").string() + ": No such file or directory");
     EXPECT_EQ(CannotCreate(folder.string()),
               "cannot create " + folder.string() + ": it is not a regular file (only a regular file is ever replaced)");
     std::filesystem::remove_all(folder);
@@ -655,5 +655,5 @@ TEST(BenchOutputFile, CommandLineFaultsExitWithStatusTwoBeforeMeasuring) {
     std::ostringstream out, err;
     EXPECT_EQ(RunMeasureCommand(options, {kBroken}, out, err, false), 2);
     EXPECT_EQ(out.str(), "");  // nothing measured
-    EXPECT_EQ(err.str(), "orvandel-bench: cannot create " + options.exportPath + "\n");
+    EXPECT_EQ(err.str(), "orvandel-bench: cannot create " + options.exportPath + ": No such file or directory\n");
 }

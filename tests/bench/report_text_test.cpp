@@ -397,7 +397,9 @@ TEST(BenchReportText, TextFunctionsAtTheirEdges) {
         {"Printable", Printable, "\xc2\x9b" "2J \xc2\x85 \xc2\x9f \xc2\xa0", "\\u009b2J \\u0085 \\u009f \xc2\xa0"},
         {"Printable", Printable, "\\x1b \xff", "\\x1b " + fffd},  // what it wrote stays as it is
         {"MarkdownText", MarkdownText, "a|b\\|c", "a\\|b\\\\\\|c"},
-        {"MarkdownText", MarkdownText, "x\ny <&> \xc2\xb5", "x\\\\x0ay <&> \xc2\xb5"},
+        {"MarkdownText", MarkdownText, "x\ny <&> \xc2\xb5", "x\\\\x0ay &lt;&amp;&gt; \xc2\xb5"},
+        {"MarkdownText", MarkdownText, "<script>alert(1)</script>", "&lt;script&gt;alert(1)&lt;/script&gt;"},
+        {"MarkdownText", MarkdownText, "&amp; <b>|", "&amp;amp; &lt;b&gt;\\|"},
         {"EscapedXml", EscapedXml, "<a b=\"c\">&amp;</a>", "&lt;a b=&quot;c&quot;&gt;&amp;amp;&lt;/a&gt;"},
         {"EscapedXml", EscapedXml, "\x01\t\xef\xbf\xbe\xff", "\\x01\\x09\xef\xbf\xbe" + fffd},
         {"CsvField", CsvField, "plain \x1b", "plain \x1b"},
@@ -405,6 +407,15 @@ TEST(BenchReportText, TextFunctionsAtTheirEdges) {
         {"CsvField", CsvField, "say \"hi\"", "\"say \"\"hi\"\"\""},
         {"CsvField", CsvField, "two\nlines\r", "\"two\nlines\r\""},
         {"CsvField", CsvField, "\xff,\xc3\xa9", "\"" + fffd + ",\xc3\xa9\""},
+        {"CsvField", CsvField, "=HYPERLINK(\"http://x\",\"y\")", "\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\""},
+        {"CsvField", CsvField, "=1+1", "'=1+1"},
+        {"CsvField", CsvField, "+1", "'+1"},
+        {"CsvField", CsvField, "-1", "'-1"},
+        {"CsvField", CsvField, "@SUM(A1)", "'@SUM(A1)"},
+        {"CsvField", CsvField, "\tcmd", "'\tcmd"},
+        {"CsvField", CsvField, "\rcmd", "\"'\rcmd\""},
+        {"CsvField", CsvField, "a=b-c", "a=b-c"},
+        {"CsvField", CsvField, "", ""},
     };
     for (const Case& c : cases) EXPECT_EQ(c.apply(c.text), c.expected) << c.function << "(\"" << Printable(c.text) << "\")";
     const std::pair<std::string, std::size_t> widths[] = {

@@ -98,6 +98,15 @@ TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
     const std::string single = Path(ORVANDEL_PLUGIN_TEST_SINGLE_SORT);
     const std::string broken = Path(ORVANDEL_PLUGIN_BROKEN_SORTS);
     const std::string future = Path(ORVANDEL_PLUGIN_TEST_FUTURE_VERSION);
+    const std::string past = Path(ORVANDEL_PLUGIN_TEST_PAST_VERSION);
+    const std::string nullSorts = Path(ORVANDEL_PLUGIN_TEST_LOAD_FAULT_4);
+    const std::string empty = Scratch("orvandel-empty-library.so", "");
+    const std::string longName(201, 'n');
+    const std::string reordered = Scratch("orvandel-\xe2\x80\xae" "os.single", Bytes(single));
+    const std::string spaced = Path(ORVANDEL_PLUGIN_TEST_LOAD_FAULT_5);
+    // A 32-bit copy: its class byte on ELF systems, its machine on Windows.
+    const bool elf = Bytes(hybrid).compare(0, 4, "\x7f" "ELF") == 0;
+    const std::string narrowWhy = elf ? "not a 64-bit x86 library (32-bit ELF)" : "not a 64-bit x86 library (x86)";
     const std::string text = Scratch("orvandel-not-a-library.so", "void sort(int* first, int* last);\n");
     const std::string narrow = AsThirtyTwoBit(hybrid);
     const std::string missing = (std::filesystem::temp_directory_path() / "orvandel-no-such-library.so").string();
@@ -119,12 +128,42 @@ TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
         {{broken + ":no_such_sort"}, {}, "--sort-library " + broken + ":no_such_sort: no exported symbol no_such_sort"},
         {{broken}, {}, "--sort-library " + broken + ": exports neither orvandel_sort_table nor orvandel_sort"},
         {{future}, {}, "--sort-library " + future + ": orvandel_sort_table has ABI version 99, this tool reads version 1"},
+        {{past}, {}, "--sort-library " + past + ": orvandel_sort_table has ABI version 0, this tool reads version 1"},
+        {{nullSorts}, {}, "--sort-library " + nullSorts + ": orvandel_sort_table has a null sorts pointer"},
+        // One names rule, wherever the name comes from.
+        {{single + ":orvandel_sort=" + std::string(200, 'n')}, {std::string(200, 'n')}, ""},
+        {{single + ":orvandel_sort=" + longName}, {},
+         "--sort-library " + single + ":orvandel_sort=" + longName + ": NAME is refused: it has 201 bytes, more than 200"},
+        {{single + ":orvandel_sort=std::sort "}, {},
+         "--sort-library " + single + ":orvandel_sort=std::sort : NAME is refused: it begins or ends with a space"},
+        {{single + ":orvandel_sort= Mine"}, {},
+         "--sort-library " + single + ":orvandel_sort= Mine: NAME is refused: it begins or ends with a space"},
+        {{single + ":orvandel_sort=Mine\xc2\xa0"}, {},
+         "--sort-library " + single + ":orvandel_sort=Mine\xc2\xa0: NAME is refused: it begins or ends with a space"},
+        {{single + ":orvandel_sort=gnol\xe2\x80\xaestd::sort"}, {},
+         "--sort-library " + single + ":orvandel_sort=gnol\xe2\x80\xaestd::sort: NAME is refused: it has control "
+         "characters, bytes that are not UTF-8 or marks that reorder text"},
+        {{single + ":orvandel_sort=csi\xc2\x9b"}, {},
+         "--sort-library " + single + ":orvandel_sort=csi\xc2\x9b: NAME is refused: it has control characters, "
+         "bytes that are not UTF-8 or marks that reorder text"},
+        {{single + ":orvandel_sort=bad\xff"}, {},
+         "--sort-library " + single + ":orvandel_sort=bad\xff: NAME is refused: it has control characters, "
+         "bytes that are not UTF-8 or marks that reorder text"},
+        {{single + ":orvandel_sort="}, {}, "--sort-library " + single + ":orvandel_sort=: an empty NAME after the '='"},
+        {{single + ":orvandel_sort=" + "=HYPERLINK(\"x\")"}, {"=HYPERLINK(\"x\")"}, ""},
+        {{":orvandel_sort"}, {}, "--sort-library :orvandel_sort: no library file before the ':'"},
+        {{"x.so\tx"}, {}, "--sort-library x.so\tx: a value with control characters"},
+        {{empty}, {}, "--sort-library " + empty + ": not a library (an empty file)"},
         {{single + ":orvandel_sort=std::SORT"}, {}, "--sort-library " + single + ":orvandel_sort=std::SORT: the name \"std::SORT\" is taken; give another with :SYMBOL=NAME"},
         {{single + ":orvandel_sort=qsort c"}, {}, "--sort-library " + single + ":orvandel_sort=qsort c: the name \"qsort c\" is taken; give another with :SYMBOL=NAME"},
         {{two, two}, {}, "--sort-library " + two + ": the name \"Two: insertion\" is taken; give another with :SYMBOL=NAME"},
         {{missing}, {}, "--sort-library " + missing + ": "},
-        {{text}, {}, "--sort-library " + text + ": "},
-        {{narrow}, {}, "--sort-library " + narrow + ": "},
+        {{text}, {}, "--sort-library " + text + ": not a library"},
+        {{narrow}, {}, "--sort-library " + narrow + ": " + narrowWhy},
+        {{reordered}, {}, "--sort-library " + reordered + ": a sort's name is refused: it has control characters, "
+                          "bytes that are not UTF-8 or marks that reorder text; give another with :SYMBOL=NAME"},
+        {{spaced}, {}, "--sort-library " + spaced + ": a sort's name is refused: it begins or ends with a space; "
+                       "give another with :SYMBOL=NAME"},
         // Only a child can open these and live.
         {{crashing}, {}, "--sort-library " + crashing + ": loading it crashed: ", true},
         {{hanging}, {}, "--sort-library " + hanging + ": still loading after 2 s", true},
@@ -170,7 +209,7 @@ TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
             }
         }
     }
-    for (const std::string& scratch : {text, narrow}) std::filesystem::remove(scratch);
+    for (const std::string& scratch : {text, narrow, empty, reordered}) std::filesystem::remove(scratch);
 }
 
 // Each broken sort costs its own row, in the guarded child, and the sorts

@@ -84,6 +84,7 @@ def expected_deb_files():
     files |= {
         "usr/bin/orvandel-bench",
         "usr/share/doc/orvandel-bench/README.md",
+        "usr/share/doc/orvandel-bench/CHANGELOG.md",
         "usr/share/doc/orvandel-bench/copyright",
         "usr/share/doc/orvandel-bench/changelog.gz",
         "usr/share/man/man1/orvandel-bench.1.gz",
@@ -221,7 +222,7 @@ def system_dlls_only(exe, objdump):
 
 def check_zip(package, arch, wine=None):
     top = f"orvandel-{VERSION}-windows-{arch}"
-    names = ["orvandel.exe", "orvandel-bench.exe", "README.md", "LICENSE.txt"] + manual_files()
+    names = ["orvandel.exe", "orvandel-bench.exe", "README.md", "CHANGELOG.md", "LICENSE.txt"] + manual_files()
     expected = {f"{top}/{name}" for name in names}
     if (SOURCE / HEADER).exists():
         expected.add(f"{top}/{HEADER}")

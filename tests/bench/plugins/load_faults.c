@@ -23,6 +23,17 @@ __attribute__((constructor)) static void HangOnLoad(void) {
 /* A table whose entries point nowhere. */
 ORVANDEL_EXPORT const struct orvandel_sort_table orvandel_sort_table = {
     ORVANDEL_SORT_ABI_VERSION, 1, (const struct orvandel_sort_entry*)(size_t)16};
+#elif LOAD_FAULT == 4
+/* A table that counts one sort and has no entries at all. */
+ORVANDEL_EXPORT const struct orvandel_sort_table orvandel_sort_table = {ORVANDEL_SORT_ABI_VERSION, 1, NULL};
+#elif LOAD_FAULT == 5
+/* A name that would pass for the yardstick's on a terminal. */
+static void Unused(int32_t* first, int32_t* last) {
+    (void)first;
+    (void)last;
+}
+static const struct orvandel_sort_entry sorts[] = {{"std::sort ", Unused}};
+ORVANDEL_EXPORT const struct orvandel_sort_table orvandel_sort_table = {ORVANDEL_SORT_ABI_VERSION, 1, sorts};
 #else
 static void Unused(int32_t* first, int32_t* last) {
     (void)first;
