@@ -62,16 +62,14 @@ bool Ready(CellChild& child, const std::vector<Contender>& contenders, const Mea
     return false;
 }
 
-// Takes a sample into its row. A repetition longer than the limit by the
-// child's own clock (its sample came in time only because the parent
-// heard its start late) ends the row as over the limit, its time not kept:
-// no figure stands for a repetition the limit would have stopped.
+// Takes a sample into its row; one that OutlastsLimit ends the row as over
+// the limit, its time not kept.
 void TakeSample(const SampleMessage& sample, const Repetition& repetition, const MeasureSettings& settings,
                 Measurement& row) {
     row.batch = sample.batch;
     row.draws = sample.draws;
     row.failure = sample.failure;
-    if (!sample.failure.failed() && sample.perSortMs * sample.batch > settings.timeLimitSeconds * 1000) {
+    if (!sample.failure.failed() && OutlastsLimit(sample.perSortMs, sample.batch, settings.timeLimitSeconds)) {
         row.end = CellEnd::kOverLimit;
         return;
     }
@@ -132,6 +130,10 @@ void RunOne(CellChild& child, std::size_t c, std::size_t r, const Repetition& re
 }
 
 }  // namespace
+
+bool OutlastsLimit(double perSortMs, int batch, double timeLimitSeconds) {
+    return perSortMs * batch > timeLimitSeconds * 1000;
+}
 
 std::size_t CellProcesses(const std::vector<Contender>& contenders) {
     return CellChildren(contenders).size();

@@ -21,6 +21,12 @@
 // repetitions are done and how many there are in all.
 using ProgressReport = std::function<void(const std::string& name, int done, int total)>;
 
+// Whether a repetition that sorted batch copies in perSortMs each lasted
+// longer than the time limit, by the child's own clock: its time is then
+// no figure, though its sample may have come in time (the parent's
+// deadline runs from hearing the start, which can come late).
+bool OutlastsLimit(double perSortMs, int batch, double timeLimitSeconds);
+
 // The processes a cell of contenders runs at once: one for the routines and
 // references, one for each library.
 std::size_t CellProcesses(const std::vector<Contender>& contenders);

@@ -121,6 +121,24 @@ std::vector<std::string> Statuses(const nlohmann::json& rows, const std::string&
 // a repetition: each costs the row whose repetition it was in or would have
 // started, the other rows and cells are measured, every output is written
 // and the exit status is 1.
+// A repetition's length is its batch of copies, by the child's clock: over
+// the limit by any amount, its time is no figure; at the limit it is one.
+TEST(BenchGuard, ARepetitionPastTheLimitByItsOwnClockIsNoFigure) {
+    const struct {
+        double perSortMs;
+        int batch;
+        double limitSeconds;
+        bool outlasts;
+    } rows[] = {
+        {0.999, 1, 0.001, false}, {1.0, 1, 0.001, false},  {1.001, 1, 0.001, true}, {5.395, 1, 0.001, true},
+        {0.25, 4, 0.001, false},  {0.2501, 4, 0.001, true}, {9999, 1, 10, false},   {10000.5, 1, 10, true},
+        {0.05, 100, 10, false},   {200, 51, 10, true},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(OutlastsLimit(row.perSortMs, row.batch, row.limitSeconds), row.outlasts)
+            << row.perSortMs << " ms x " << row.batch << " against " << row.limitSeconds << " s";
+}
+
 TEST(BenchGuard, AChildLostCostsTheRowItWouldHaveRunAndTheRunGoesOn) {
     const std::string killed = "crashed: killed by signal 9 (Killed)";
     struct Case {

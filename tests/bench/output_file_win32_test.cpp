@@ -39,7 +39,9 @@ TEST(BenchOutputFileWin32, ADeviceNameIsRefusedWhateverItsCaseFolderOrExtension)
             row.device ? "cannot create " + row.path + ": it is the name of a device (" + row.device + "), not of a file"
                        : "";
         EXPECT_EQ(CannotCreate(row.path), expected) << row.path;
-        if (row.device) EXPECT_FALSE(WriteWholeFile(row.path, [](std::ostream& out) { out << "x"; })) << row.path;
+        if (row.device) {
+            EXPECT_FALSE(WriteWholeFile(row.path, [](std::ostream& out) { out << "x"; })) << row.path;
+        }
     }
     fs::remove_all(folder);
 }
