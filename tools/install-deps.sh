@@ -14,6 +14,7 @@ packages=(
   wine wine64 xvfb xauth imagemagick               # the window under Wine, screenshots
   python3 librsvg2-bin                             # read the SVG charts back and render them in tests
   help2man dpkg-dev lintian man-db                 # the manual page; making and checking the packages
+  chromium nodejs                                  # the HTML report opened in a real browser (Node 20.10 or later)
 )
 
 missing=()

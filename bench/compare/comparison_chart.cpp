@@ -33,7 +33,7 @@ void WriteBar(std::ostream& out, const std::string& name, const Side& side, cons
         << side.colour << "\"><title>" << EscapedXml(name) << ", " << EscapedXml(side.source) << ": median "
         << Duration(side.median) << "</title></rect>\n";
     const double high = axis.X(side.interval.high);
-    out << Whisker(axis.X(side.interval.low), high, top, kBarHeight) << Text(high + 6, middle + 4, "start", Fixed(side.median, 1));
+    out << Whisker(axis.X(side.interval.low), high, top, kBarHeight) << Text(high + 6, middle + 4, "start", Duration(side.median));
 }
 
 }  // namespace

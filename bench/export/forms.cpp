@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "bench/compare/comparison_report.h"
+#include "bench/export/html.h"
 #include "bench/report/json.h"
 #include "bench/report/writers.h"
 
@@ -39,6 +40,10 @@ void ComparedCsv(std::ostream& out, const Report*, const Comparison& comparison,
     WriteComparisonCsv(out, comparison);
 }
 
+void ComparedHtml(std::ostream& out, const Report* report, const Comparison& comparison, bool) {
+    WriteComparedHtml(out, report, comparison);
+}
+
 void ComparedChart(std::ostream& out, const Report*, const Comparison& comparison, bool) {
     WriteComparisonChart(out, comparison);
 }
@@ -48,6 +53,7 @@ const ReportForm kForms[] = {
     {ReportFormat::kJson, "json", {"json", nullptr}, WriteJson, WriteJson, ComparedJson},
     {ReportFormat::kCsv, "csv", {"csv", nullptr}, WriteCsv, WriteCsv, ComparedCsv},
     {ReportFormat::kMarkdown, "markdown", {"md", "markdown"}, WriteMarkdown, WriteMatrixMarkdown, ComparedMarkdown},
+    {ReportFormat::kHtml, "html", {"html", "htm"}, WriteHtml, WriteHtml, ComparedHtml},
     {ReportFormat::kSvg, "svg", {"svg", nullptr}, WriteSvgChart, WriteMatrixChart, ComparedChart},
 };
 

@@ -13,7 +13,7 @@
 #include "bench/compare/comparison.h"
 #include "bench/report/report.h"
 
-enum class ReportFormat { kTable, kJson, kCsv, kMarkdown, kSvg };
+enum class ReportFormat { kTable, kJson, kCsv, kMarkdown, kHtml, kSvg };
 
 struct ReportForm {
     ReportFormat format;
@@ -28,10 +28,10 @@ struct ReportForm {
 
 const ReportForm& FormOf(ReportFormat format);
 
-// By --format's value: "table", "json", "csv", "markdown" or "svg".
+// By --format's value: "table", "json", "csv", "markdown", "html" or "svg".
 std::optional<ReportFormat> FormatNamed(const std::string& name);
 // From the file name's extension, in any case: .txt, .json, .csv, .md,
-// .markdown or .svg.
+// .markdown, .html, .htm or .svg.
 std::optional<ReportFormat> FormatOfPath(const std::string& path);
 
 // Every form's name, "table, json, ... or svg", and every extension,

@@ -84,7 +84,11 @@ struct Quantity {
     std::string (*why)(const Report& report, const Measurement& row);
     std::string (*label)(int decade);
     double guide;
+    std::string (*tooltip)(double value);  // a point's figure, as its tooltip says it
 };
+
+std::string NsPerElementText(double value) { return Fixed(value, 2) + " ns/element"; }
+std::string ComparisonsText(double value) { return Fixed(value, 3) + " comparisons / (n log2 n)"; }
 
 // A figure that a log scale can place.
 std::optional<double> Placeable(double value) {
@@ -117,12 +121,12 @@ std::string PlainDecadeLabel(int exponent) {
 const double kRandomQuicksort = 2 * std::log(2.0);
 
 const Quantity kTimePerElement = {"Median time per element against size", "", NsPerElement, Unfinished,
-                                  DecadeLabel, 0};
+                                  DecadeLabel, 0, NsPerElementText};
 const Quantity kComparisonsPerNLog2N = {
     "Comparisons / (n log2 n) against size",
     "dotted: 2 ln 2 = 1.39, a quicksort's comparisons on random data; a line that climbs a decade per decade "
     "of size is quadratic. ",
-    ComparisonsPerNLog2N, NotCountedWhy, PlainDecadeLabel, kRandomQuicksort};
+    ComparisonsPerNLog2N, NotCountedWhy, PlainDecadeLabel, kRandomQuicksort, ComparisonsText};
 
 std::string SizeLabel(double count) {
     const double exponent = std::log10(count);
@@ -165,7 +169,9 @@ void WritePanel(std::ostream& out, const Report& report, const Quantity& quantit
                 points += px + ',' + py + ' ';
                 // A dot as well, so that a series measured at one size only still shows.
                 out << "<circle" << Role("point") << " cx=\"" << px << "\" cy=\"" << py << "\" r=\"2.2\" fill=\"" << colour
-                    << "\"/>\n";
+                    << "\"><title>"
+                    << EscapedXml(contender.name + ", " + std::to_string(row.count) + " values: " + quantity.tooltip(*value))
+                    << "</title></circle>\n";
                 continue;
             }
             // A cross per series, stacked down from the top, so crosses at one size stay apart.

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -23,6 +24,7 @@
 #include "bench/measure/patterns.h"
 #include "bench/measure/repetitions.h"
 #include "bench/compare/comparison.h"
+#include "bench/compare/comparison_report.h"
 #include "bench/report/columns.h"
 #include "bench/report/format.h"
 #include "bench/export/forms.h"
@@ -456,6 +458,8 @@ TEST(BenchReportForms, EachFormWritesItsOwnKindInEveryRole) {
         {ReportFormat::kJson, "{\n", "{\n", "{\n", "{\n", "\"comparison\": {"},
         {ReportFormat::kCsv, "name,label,reference,runs,draws,min_ms,", "name,label,reference,threads,pattern,",
          "name,reference,pattern,count,baseline_runs,", "name,reference,pattern,count,baseline_runs,", ""},
+        {ReportFormat::kHtml, "<!DOCTYPE html>", "<!DOCTYPE html>", "<!DOCTYPE html>", "<!DOCTYPE html>",
+         "<h2>Comparison</h2>"},
         {ReportFormat::kSvg, "<?xml", "<?xml", "<?xml", "<?xml", "Median sort time: grey base.json, blue this run"},
     };
     for (const auto& row : rows) {
@@ -528,6 +532,159 @@ TEST(BenchReportForms, TheWindowFormShowsEachFigureInItsUnit) {
     ASSERT_EQ(csv.size(), 4u);
     EXPECT_EQ(csv[1], "Quick,L,false,3,0,0.400000,0.405000,0.405000,0.005000,0.410000,2.469,1.6200,,");
     EXPECT_EQ(csv[3], "Broken,L,false,0,0,,,,,,,,17,order");
+}
+
+namespace {
+
+// The attribute's value in an HTML start tag, or "" without it.
+std::string Attribute(const std::string& tag, const std::string& name) {
+    const std::size_t at = tag.find(" " + name + "=\"");
+    if (at == std::string::npos) return "";
+    const std::size_t from = at + name.size() + 3;
+    return tag.substr(from, tag.find('"', from) - from);
+}
+
+// The tables of a page's group ("cells" or "comparison"): each a list of
+// rows, each row its cells' tags and texts; the heading row first.
+struct PageCell {
+    std::string tag, text;
+};
+using PageTable = std::vector<std::vector<PageCell>>;
+
+std::vector<PageTable> PageTables(const std::string& page, const std::string& group) {
+    std::vector<PageTable> tables;
+    const std::string opening = "<table data-group=\"" + group + "\"";
+    for (std::size_t at = page.find(opening); at != std::string::npos; at = page.find(opening, at + 1)) {
+        const std::string table = page.substr(at, page.find("</table>", at) - at);
+        PageTable rows;
+        for (std::size_t row = table.find("<tr"); row != std::string::npos; row = table.find("<tr", row + 1)) {
+            const std::string line = table.substr(row, table.find("</tr>", row) - row);
+            std::vector<PageCell> cells = {{line.substr(0, line.find('>') + 1), ""}};
+            for (std::size_t cell = line.find("<t", 3); cell != std::string::npos; cell = line.find("<t", cell + 1)) {
+                const std::size_t text = line.find('>', cell) + 1;
+                cells.push_back({line.substr(cell, text - cell), line.substr(text, line.find("</t", text) - text)});
+            }
+            rows.push_back(cells);
+        }
+        tables.push_back(rows);
+    }
+    return tables;
+}
+
+}  // namespace
+
+TEST(BenchHtmlReport, ATableAPerCellWithEveryColumnOfTheTableForm) {
+    for (const Report& report : {CountedReport(), WindowReport()}) {
+        const std::string page = Written(ReportFormat::kHtml, report);
+        const std::vector<const Column*> columns = TextColumns(report);
+        const std::vector<PageTable> tables = PageTables(page, "cells");
+        std::size_t rows = 0, expectedTables = 0;
+        for (const std::string& pattern : report.patterns)
+            for (const std::int32_t count : report.counts) expectedTables += CellRows(report, pattern, count).empty() ? 0 : 1;
+        ASSERT_EQ(tables.size(), expectedTables);
+        std::size_t table = 0;
+        for (const std::string& pattern : report.patterns)
+            for (const std::int32_t count : report.counts) {
+                const std::vector<const Measurement*> cellRows = CellRows(report, pattern, count);
+                if (cellRows.empty()) continue;
+                const PageTable& shown = tables[table++];
+                ASSERT_EQ(shown.size(), cellRows.size() + 1);
+                std::vector<std::string> headings;
+                for (std::size_t k = 1; k < shown[0].size(); ++k) headings.push_back(shown[0][k].text);
+                EXPECT_EQ(headings, Headings(columns));
+                for (std::size_t r = 0; r < cellRows.size(); ++r) {
+                    const RowContext row = ContextOf(report, *cellRows[r]);
+                    const std::vector<PageCell>& cells = shown[r + 1];
+                    EXPECT_EQ(Attribute(cells[0].tag, "data-contender"), EscapedXml(cellRows[r]->contender.name));
+                    const std::vector<std::string> texts = TextCells(row, columns), values = FieldValues(row, columns);
+                    ASSERT_EQ(cells.size(), texts.size() + 1) << cells[0].tag;
+                    for (std::size_t k = 0; k < texts.size(); ++k) {
+                        EXPECT_EQ(cells[k + 1].text, EscapedXml(texts[k]));
+                        // A row without figures sorts by its name alone.
+                        if (!row.figures.failed || k == 0) {
+                            EXPECT_EQ(Attribute(cells[k + 1].tag, "data-v"), EscapedXml(values[k]));
+                        }
+                    }
+                    if (row.figures.failed) {
+                        EXPECT_EQ(Attribute(cells[2].tag, "colspan"), std::to_string(columns.size() - 1));
+                    }
+                    ++rows;
+                }
+            }
+        EXPECT_EQ(rows, report.rows.size());
+        // Without scripts everything shows but the controls, which need them.
+        EXPECT_NE(page.find("<form id=\"controls\" hidden=\"hidden\">"), std::string::npos);
+        EXPECT_EQ(page.find(" hidden=\"hidden\"", page.find('>', page.find("<form id=\"controls\""))), std::string::npos);
+    }
+}
+
+TEST(BenchHtmlReport, EachVerdictHasItsClassAndEveryFigureItsValue) {
+    const Report report = WindowReport();
+    SavedReport baseline;
+    baseline.source = "base.json";
+    const std::vector<double> nine = {1, 1.01, 0.99, 1.02, 0.98, 1.03, 0.97, 1.04, 0.96};
+    const auto cell = [&](const std::string& name, double factor) {
+        SavedCell c;
+        c.name = name;
+        c.pattern = "window";
+        c.count = 1001;
+        for (double t : nine) c.times.push_back(t * factor);
+        return c;
+    };
+    baseline.cells = {cell("Faster", 1), cell("Slower", 1), cell("Same", 1), cell("Gone", 1), cell("Few", 1)};
+    SavedReport current;
+    current.source = "this run";
+    current.cells = {cell("Faster", 0.5), cell("Slower", 2), cell("Same", 1), cell("New", 1), cell("Few", 1)};
+    current.cells.back().times.resize(3);
+    const Comparison comparison = Compare(baseline, current, 0.02);
+    const std::string page = WrittenCompared(ReportFormat::kHtml, &report, comparison);
+    const std::vector<PageTable> tables = PageTables(page, "comparison");
+    ASSERT_EQ(tables.size(), 1u);
+    ASSERT_EQ(tables[0].size(), comparison.cells.size() + 1);
+    const std::map<std::string, std::string> classes = {
+        {"Faster", "verdict-faster"},        {"Slower", "verdict-slower"},
+        {"Same", "verdict-no-significant-change"}, {"Gone", "verdict-only-in-baseline"},
+        {"New", "verdict-only-in-current"},  {"Few", "verdict-sample-too-small"}};
+    for (std::size_t k = 0; k < comparison.cells.size(); ++k) {
+        const CellComparison& c = comparison.cells[k];
+        const std::vector<PageCell>& row = tables[0][k + 1];
+        EXPECT_EQ(Attribute(row[0].tag, "class"), classes.at(c.name)) << c.name;
+        const std::vector<std::string> texts = ComparisonCells(comparison, c);
+        ASSERT_EQ(row.size(), texts.size() + 1);
+        for (std::size_t column = 0; column < texts.size(); ++column) EXPECT_EQ(row[column + 1].text, EscapedXml(texts[column]));
+        // The medians sort by milliseconds, whatever unit they show in.
+        EXPECT_EQ(Attribute(row[3].tag, "data-v"), c.baselineRuns > 0 ? Fixed(c.baselineMedian, 9) : "") << c.name;
+    }
+    // The verdicts' colours differ: one rule per class.
+    for (const auto& [name, verdictClass] : classes) EXPECT_NE(page.find("." + verdictClass + " .verdict {"), std::string::npos) << verdictClass;
+}
+
+TEST(BenchHtmlReport, TheWholeMatrixWithCountsStaysUnderTwoMegabytes) {
+    // Nine shapes, three sizes, thirteen contenders counted: the README's matrix.
+    Report report;
+    report.settings.operations = true;
+    report.settings.timeLimitSeconds = 10;
+    report.patterns = {"window", "random", "ascending", "descending", "all-equal", "organ-pipe", "sawtooth",
+                       "few-distinct", "nearly-sorted"};
+    report.counts = {1000, 100000, 1000000};
+    for (const std::string& pattern : report.patterns)
+        for (const std::int32_t count : report.counts)
+            for (int k = 0; k < 13; ++k) {
+                Measurement row = Cell(Named(k == 12 ? std::string(kBaselineName) : "Sort number " + std::to_string(k), k >= 5),
+                                       pattern, count, std::vector<double>(9, 0.001 * count * (1 + k)));
+                OperationCounts counts;
+                counts.comparisons = static_cast<std::uint64_t>(count) * 20;
+                counts.steps = true;
+                counts.exchanges = static_cast<std::uint64_t>(count) * 5;
+                counts.calls = static_cast<std::uint64_t>(count) / 3;
+                counts.depth = 40;
+                counts.frameBytes = 48;
+                row.operations = {CountEnd::kCounted, counts, "", {}};
+                report.rows.push_back(row);
+            }
+    const std::string page = Written(ReportFormat::kHtml, report);
+    EXPECT_LT(page.size(), 2u << 20);
+    EXPECT_EQ(PageTables(page, "cells").size(), 27u);
 }
 
 TEST(BenchMatrixReport, MarkdownPivotsRoutinesAgainstShapes) {

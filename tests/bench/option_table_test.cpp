@@ -84,9 +84,9 @@ TEST(BenchOptionTable, WordsAreReadAsOptionsValuesAndNames) {
         {{"-x"}, "orvandel-bench: unknown option -x (--help lists them)\n"},
         {{"--bogus=1"}, "orvandel-bench: unknown option --bogus (--help lists them)\n"},
         {{"--runs="}, "orvandel-bench: --runs: the value is empty\n"},
-        {{"--format", "xml"}, "orvandel-bench: --format: \"xml\" is not a form: table, json, csv, markdown or svg\n"},
+        {{"--format", "xml"}, "orvandel-bench: --format: \"xml\" is not a form: table, json, csv, markdown, html or svg\n"},
         {{"--export", "r.xyz"},
-         "orvandel-bench: --export: cannot tell the format of \"r.xyz\"; name it .txt, .json, .csv, .md, .markdown or .svg\n"},
+         "orvandel-bench: --export: cannot tell the format of \"r.xyz\"; name it .txt, .json, .csv, .md, .markdown, .html, .htm or .svg\n"},
         {{"--noise", "3"}, "orvandel-bench: --noise needs --baseline or --compare\n"},
         {{"--fail-if-slower", "3", "--runs", "2"}, "orvandel-bench: --fail-if-slower needs --baseline or --compare\n"},
         {{"--baseline", "b.json", "--noise", "3"}, ""},
@@ -201,8 +201,8 @@ TEST(BenchOptionTable, HelpKeepsEveryFactAndNamesEveryValue) {
         "--count N Values generated; slots 1 ... N-1 are sorted; a list such as 1000,1e5,2.5M measures each size "
         "(default 5000000)",
         "--seed N Generator seed, 1 ... 2147483646 (default 87654321)",
-        "--format FORM Standard output as table, json, csv, markdown or svg (default table)",
-        "--export FILE Also write the report to FILE (.txt, .json, .csv, .md, .markdown or .svg)",
+        "--format FORM Standard output as table, json, csv, markdown, html or svg (default table)",
+        "--export FILE Also write the report to FILE (.txt, .json, .csv, .md, .markdown, .html, .htm or .svg)",
         "--chart FILE Write a bar chart of the medians to FILE.svg; with several sizes, time per element against "
         "size",
         "--pattern SHAPES Input shapes, comma-separated, or all (--list shows them) (default window)",

@@ -72,15 +72,18 @@ TEST(BenchOptionValues, RefusedWithTheirMessageOrReadInDecimal) {
         {{"Qsort C", "--compare", "a.json", "b.json"}, "",
          [](const BenchOptions& o) { return o.names == std::vector<std::string>{"Qsort C"}; }},
         // Every form by its name and its extensions; names are exact, extensions in any case.
-        {{"--format", "xml"}, "orvandel-bench: --format: \"xml\" is not a form: table, json, csv, markdown or svg\n"},
+        {{"--format", "xml"}, "orvandel-bench: --format: \"xml\" is not a form: table, json, csv, markdown, html or svg\n"},
         {{"--format", "Markdown"},
-         "orvandel-bench: --format: \"Markdown\" is not a form: table, json, csv, markdown or svg\n"},
-        {{"--format", "md"}, "orvandel-bench: --format: \"md\" is not a form: table, json, csv, markdown or svg\n"},
+         "orvandel-bench: --format: \"Markdown\" is not a form: table, json, csv, markdown, html or svg\n"},
+        {{"--format", "md"}, "orvandel-bench: --format: \"md\" is not a form: table, json, csv, markdown, html or svg\n"},
         {{"--format", "table"}, "", [](const BenchOptions& o) { return o.format == ReportFormat::kTable; }},
         {{"--format", "json"}, "", [](const BenchOptions& o) { return o.format == ReportFormat::kJson; }},
         {{"--format", "csv"}, "", [](const BenchOptions& o) { return o.format == ReportFormat::kCsv; }},
         {{"--format", "markdown"}, "", [](const BenchOptions& o) { return o.format == ReportFormat::kMarkdown; }},
         {{"--format", "svg"}, "", [](const BenchOptions& o) { return o.format == ReportFormat::kSvg; }},
+        {{"--format", "html"}, "", [](const BenchOptions& o) { return o.format == ReportFormat::kHtml; }},
+        {{"--export", "r.HTM"}, "", [](const BenchOptions& o) { return o.exportFormat == ReportFormat::kHtml; }},
+        {{"--export", "r.html"}, "", [](const BenchOptions& o) { return o.exportFormat == ReportFormat::kHtml; }},
         {{"--export", "r.txt"}, "", [](const BenchOptions& o) { return o.exportFormat == ReportFormat::kTable; }},
         {{"--export", "R.JSON"}, "", [](const BenchOptions& o) { return o.exportFormat == ReportFormat::kJson; }},
         {{"--export", "a.b/r.csv"}, "", [](const BenchOptions& o) { return o.exportFormat == ReportFormat::kCsv; }},
@@ -90,16 +93,16 @@ TEST(BenchOptionValues, RefusedWithTheirMessageOrReadInDecimal) {
         {{"--export", "c.svg"}, "", [](const BenchOptions& o) { return o.exportFormat == ReportFormat::kSvg; }},
         {{"--export", "r.xyz"},
          "orvandel-bench: --export: cannot tell the format of \"r.xyz\"; name it .txt, .json, .csv, .md, "
-         ".markdown or .svg\n"},
+         ".markdown, .html, .htm or .svg\n"},
         {{"--export", "r.json/report"},
          "orvandel-bench: --export: cannot tell the format of \"r.json/report\"; name it .txt, .json, .csv, .md, "
-         ".markdown or .svg\n"},
+         ".markdown, .html, .htm or .svg\n"},
         {{"--export", "r.csv\\report"},
          "orvandel-bench: --export: cannot tell the format of \"r.csv\\report\"; name it .txt, .json, .csv, .md, "
-         ".markdown or .svg\n"},
+         ".markdown, .html, .htm or .svg\n"},
         {{"--export", "r."},
          "orvandel-bench: --export: cannot tell the format of \"r.\"; name it .txt, .json, .csv, .md, "
-         ".markdown or .svg\n"},
+         ".markdown, .html, .htm or .svg\n"},
     };
     for (const Row& row : rows) {
         std::string line;

@@ -329,7 +329,7 @@ bool HoldsText(const Json& json, const std::string& text) {
     return false;
 }
 
-enum class Form { kTable, kMarkdown, kXml, kJson, kCsv };
+enum class Form { kTable, kMarkdown, kXml, kJson, kCsv, kHtml };
 
 // Why text is not a sound example of its form, holding the name as that
 // form writes it (or nothing when name is empty); empty when it is.
@@ -348,6 +348,16 @@ std::string FormFault(Form form, const std::string& text, const std::string& nam
         case Form::kXml:
             if (!name.empty() && text.find(EscapedXml(name)) == std::string::npos) return "the name is missing";
             return XmlFault(text) + PlacementFault(text);
+        case Form::kHtml: {
+            // Past the doctype and its one script (the page's own), well-formed XML.
+            const std::string doctype = "<!DOCTYPE html>\n";
+            if (text.rfind(doctype, 0) != 0) return "no doctype";
+            std::string page = text.substr(doctype.size());
+            const std::size_t script = page.find("<script>");
+            if (script != std::string::npos) page.erase(script, page.find("</script>") + 9 - script);
+            if (!name.empty() && page.find(EscapedXml(name)) == std::string::npos) return "the name is missing";
+            return XmlFault(page) + PlacementFault(page);
+        }
         case Form::kJson: {
             const Json json = Json::parse(text, nullptr, false);
             if (json.is_discarded()) return "JSON that does not parse";
@@ -499,6 +509,11 @@ TEST(BenchReportText, HostileTextAndNumbersThroughEveryForm) {
         {"CSV", Form::kCsv, form(window, ReportFormat::kCsv), kHostile},
         {"matrix CSV", Form::kCsv, form(matrix, ReportFormat::kCsv), kHostile},
         {"comparison CSV", Form::kCsv, saved(ReportFormat::kCsv), kHostile},
+        {"HTML", Form::kHtml, form(window, ReportFormat::kHtml), kHostile},
+        {"matrix HTML", Form::kHtml, form(matrix, ReportFormat::kHtml), kHostile},
+        {"HTML and comparison", Form::kHtml, compared(ReportFormat::kHtml), kHostileSource},
+        {"comparison HTML", Form::kHtml, saved(ReportFormat::kHtml), kHostile},
+        {"matrix HTML, 1e-300 to 1e300 ms", Form::kHtml, form(spread, ReportFormat::kHtml), kHostile},
         {"warnings on standard error", Form::kTable, warned, kHostile},
         {"bar chart", Form::kXml, chart(window), kHostile},
         {"scaling chart", Form::kXml, chart(matrix), kHostile},
@@ -535,6 +550,9 @@ TEST(BenchReportText, TheChecksOfTheFormsFindTheirFaults) {
         {Form::kMarkdown, "| a | b |\n|---|---|\n| x|y | z |\n"},
         {Form::kMarkdown, "| a | b |\n|---|---|\n| x\\\\| y | z |\n"},
         {Form::kXml, "<svg><text>a < b</text></svg>"},
+        {Form::kHtml, "<!DOCTYPE html>\n<html><body><p>a<img src=x onerror=alert(1)></p></body></html>"},
+        {Form::kHtml, "<!DOCTYPE html>\n<html><body><p title=\"a\"b\">x</p></body></html>"},
+        {Form::kHtml, "<html><body></body></html>"},
         {Form::kXml, "<svg><text>a &c b</text></svg>"},
         {Form::kXml, "<svg><g a=\"1\" a=\"2\"/></svg>"},
         {Form::kXml, "<svg><g></svg></g>"},

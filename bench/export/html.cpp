@@ -1,0 +1,341 @@
+#include "bench/export/html.h"
+
+#include <algorithm>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bench/compare/comparison_report.h"
+#include "bench/report/columns.h"
+#include "bench/report/format.h"
+#include "bench/report/writers.h"
+
+namespace {
+
+// Text and attribute values alike: EscapedXml writes &, <, > and " as
+// entities and every control character as an escape, so no name read from
+// a report opens a tag, ends an attribute or a script.
+std::string Html(const std::string& text) { return EscapedXml(text); }
+
+// default-src 'none' refuses every fetch: no network, no file, nothing but
+// what the page holds. Past the doctype and the script the page is
+// well-formed XML, which the tests hold it to.
+constexpr char kHead[] = R"HTML(<!DOCTYPE html>
+<html lang="en">
+<head>
+<meta charset="utf-8"/>
+<meta http-equiv="Content-Security-Policy" content="default-src 'none'; style-src 'unsafe-inline'; script-src 'unsafe-inline'"/>
+<meta name="viewport" content="width=device-width, initial-scale=1"/>
+<title>orvandel-bench report</title>
+<style>
+[hidden] { display: none !important; }
+body { font-family: sans-serif; margin: 1.5em; color: #1f2328; }
+h1 { font-size: 1.5em; }
+h2 { font-size: 1.25em; margin-top: 1.5em; }
+h3 { font-size: 1em; margin: 1.2em 0 0.4em; }
+table { border-collapse: collapse; margin-bottom: 0.5em; }
+th, td { padding: 0.2em 0.6em; border-bottom: 1px solid #d0d7de; }
+th { background: #f6f8fa; text-align: left; white-space: nowrap; }
+td { text-align: right; font-variant-numeric: tabular-nums; white-space: nowrap; }
+td:first-child, td.text { text-align: left; }
+tr.unfinished td { color: #bc4c00; text-align: left; }
+table.context th { background: none; font-weight: normal; color: #57606a; }
+table.context td { text-align: left; white-space: normal; }
+th[data-column] { cursor: pointer; }
+th[aria-sort="ascending"]::after { content: " \25b2"; }
+th[aria-sort="descending"]::after { content: " \25bc"; }
+#controls { position: sticky; top: 0; background: #fff; padding: 0.5em 0; border-bottom: 1px solid #d0d7de; }
+#controls label { margin-right: 1em; }
+figure { margin: 1em 0; overflow-x: auto; }
+.verdict-faster .change, .verdict-faster .verdict { color: #1a7f37; font-weight: bold; }
+.verdict-slower .change, .verdict-slower .verdict { color: #cf222e; font-weight: bold; }
+.verdict-no-significant-change .verdict { color: #57606a; }
+.verdict-inconclusive .verdict { color: #9a6700; }
+.verdict-sample-too-small .verdict { color: #8250df; }
+.verdict-unfinished-on-a-side .verdict { color: #bc4c00; }
+.verdict-only-in-baseline .verdict { color: #0969da; }
+.verdict-only-in-current .verdict { color: #1b7c83; }
+</style>
+</head>
+<body>
+<h1>orvandel-bench report</h1>
+)HTML";
+
+// Sorting, filtering and the chart switch. It reads the page's attributes
+// and text and sets hidden and aria-sort, nothing more: a name from a
+// report never passes through it as markup.
+constexpr char kScript[] = R"JS(<script>
+(function () {
+  "use strict";
+  var all = function (selector) { return Array.prototype.slice.call(document.querySelectorAll(selector)); };
+  var controls = document.getElementById("controls");
+  if (controls) controls.hidden = false;
+
+  // A cell's sort key: its data-v as a number where it is one, else its
+  // text; an empty key (no figure) sorts last either way.
+  function key(row, column) {
+    if (column > 0 && row.classList.contains("unfinished")) return null;
+    var cell = row.cells[column];
+    var text = cell ? cell.getAttribute("data-v") : null;
+    if (text === null || text === "" || text === "nan") return null;
+    if (text === "inf") return Infinity;
+    if (text === "-inf") return -Infinity;
+    var number = Number(text);
+    return isNaN(number) ? text : number;
+  }
+  function compare(a, b) {
+    if (typeof a === "number" && typeof b === "number") return a - b;
+    return String(a).localeCompare(String(b));
+  }
+  // A click on a heading orders every table of its group by that column;
+  // a second click reverses the order. Rows without a key stay last.
+  function sortBy(group, column) {
+    var heading = document.querySelector("table[data-group='" + group + "'] th[data-column='" + column + "']");
+    var descending = heading.getAttribute("aria-sort") === "ascending";
+    all("table[data-group='" + group + "']").forEach(function (table) {
+      var body = table.tBodies[0];
+      var rows = Array.prototype.slice.call(body.rows);
+      rows.sort(function (a, b) {
+        var ka = key(a, column), kb = key(b, column);
+        if (ka === null || kb === null) {
+          if (ka !== kb) return ka === null ? 1 : -1;
+        } else {
+          var order = compare(ka, kb);
+          if (order !== 0) return descending ? -order : order;
+        }
+        return Number(a.getAttribute("data-order")) - Number(b.getAttribute("data-order"));
+      });
+      rows.forEach(function (row) { body.appendChild(row); });
+      all("table[data-group='" + group + "'] th[data-column]").forEach(function (th) {
+        var mine = th.getAttribute("data-column") === String(column);
+        th.setAttribute("aria-sort", mine ? (descending ? "descending" : "ascending") : "none");
+      });
+    });
+  }
+  all("th[data-column]").forEach(function (th) {
+    th.addEventListener("click", function () {
+      sortBy(th.closest("table").getAttribute("data-group"), Number(th.getAttribute("data-column")));
+    });
+  });
+
+  // Filters: an element that names a shape, size or contender other than
+  // the chosen one is hidden.
+  var filters = [["filter-shape", "data-pattern"], ["filter-size", "data-count"], ["filter-contender", "data-contender"]];
+  function applyFilters() {
+    all("[data-pattern], [data-contender]").forEach(function (element) {
+      element.hidden = filters.some(function (filter) {
+        var chosen = document.getElementById(filter[0]);
+        var value = element.getAttribute(filter[1]);
+        return chosen && chosen.value !== "" && value !== null && value !== chosen.value;
+      });
+    });
+  }
+  filters.forEach(function (filter) {
+    var select = document.getElementById(filter[0]);
+    if (select) select.addEventListener("change", applyFilters);
+  });
+
+  // The chart switch: one figure at a time, time first.
+  function showChart(quantity) {
+    all("figure[data-chart]").forEach(function (figure) {
+      var kind = figure.getAttribute("data-chart");
+      if (kind === "time" || kind === "counts") figure.hidden = kind !== quantity;
+    });
+  }
+  var switches = all("input[name='chart']");
+  switches.forEach(function (input) {
+    input.addEventListener("change", function () { if (input.checked) showChart(input.value); });
+  });
+  if (switches.length) showChart("time");
+})();
+</script>
+)JS";
+
+// What write draws, inline: without its XML declaration.
+std::string InlineSvg(const std::function<void(std::ostream&)>& write) {
+    std::ostringstream svg;
+    write(svg);
+    std::string text = svg.str();
+    if (text.rfind("<?xml", 0) == 0) text.erase(0, text.find('\n') + 1);
+    return text;
+}
+
+void WriteFigure(std::ostream& out, const char* kind, const std::function<void(std::ostream&)>& write) {
+    out << "<figure data-chart=\"" << kind << "\">\n" << InlineSvg(write) << "</figure>\n";
+}
+
+void WriteContext(std::ostream& out, const Report& report) {
+    const SystemInfo& s = report.system;
+    out << "<p class=\"settings\">" << Html(SettingsLine(report)) << "</p>\n<table class=\"context\">\n";
+    const std::pair<const char*, std::string> rows[] = {
+        {"processor", s.cpu},
+        {"logical processors", s.cores > 0 ? std::to_string(s.cores) : "unknown"},
+        {"memory", s.memoryBytes > 0 ? Fixed(static_cast<double>(s.memoryBytes) / (1u << 30), 1) + " GiB" : "unknown"},
+        {"system", s.os},
+        {"compiler", s.compiler},
+        {"flags", s.flags},
+    };
+    for (const auto& [name, value] : rows)
+        out << "<tr><th>" << name << "</th><td>" << Html(value) << "</td></tr>\n";
+    out << "</table>\n";
+    for (const std::string& note : report.notes) out << "<p class=\"note\">" << Html(note) << "</p>\n";
+}
+
+// One select of the filter bar: every value, and "all".
+void WriteSelect(std::ostream& out, const char* id, const char* label, const std::vector<std::string>& values) {
+    out << "<label>" << label << " <select id=\"" << id << "\"><option value=\"\">all</option>";
+    for (const std::string& value : values) out << "<option value=\"" << Html(value) << "\">" << Html(value) << "</option>";
+    out << "</select></label>\n";
+}
+
+template <typename T>
+void AddOnce(std::vector<std::string>& values, const T& value) {
+    if (std::find(values.begin(), values.end(), value) == values.end()) values.push_back(value);
+}
+
+// The filter bar and the chart switch, hidden until the script shows them:
+// without scripts they would do nothing.
+void WriteControls(std::ostream& out, const Report* report, const Comparison* comparison, bool chartSwitch) {
+    std::vector<std::string> shapes, sizes, contenders;
+    if (report) {
+        for (const std::string& pattern : report->patterns) AddOnce(shapes, pattern);
+        for (const std::int32_t count : report->counts) AddOnce(sizes, std::to_string(count));
+        for (const Measurement& row : report->rows) AddOnce(contenders, row.contender.name);
+    }
+    if (comparison)
+        for (const CellComparison& cell : comparison->cells) {
+            AddOnce(shapes, cell.pattern);
+            AddOnce(sizes, std::to_string(cell.count));
+            AddOnce(contenders, cell.name);
+        }
+    out << "<form id=\"controls\" hidden=\"hidden\">\n";
+    WriteSelect(out, "filter-shape", "Shape", shapes);
+    WriteSelect(out, "filter-size", "Size", sizes);
+    WriteSelect(out, "filter-contender", "Contender", contenders);
+    if (chartSwitch)
+        out << "<span>Chart: <label><input type=\"radio\" name=\"chart\" value=\"time\" checked=\"checked\"/> time</label>"
+               "<label><input type=\"radio\" name=\"chart\" value=\"counts\"/> counted comparisons</label></span>\n";
+    out << "</form>\n";
+}
+
+bool HasCountsChart(const Report& report) {
+    return report.settings.operations && report.counts.size() > 1;
+}
+
+void WriteCharts(std::ostream& out, const Report& report) {
+    out << "<h2>Charts</h2>\n";
+    WriteFigure(out, "time", [&](std::ostream& svg) {
+        report.counts.size() > 1 ? WriteScalingChart(svg, report) : WriteSvgChart(svg, report);
+    });
+    if (HasCountsChart(report)) WriteFigure(out, "counts", [&](std::ostream& svg) { WriteOperationsChart(svg, report); });
+}
+
+// A row of one cell's table: every text cell with its CSV value to sort
+// by; a row without figures has its reason across the figure columns.
+void WriteCellRow(std::ostream& out, const RowContext& row, const std::vector<const Column*>& columns,
+                  std::size_t order) {
+    const std::vector<std::string> cells = TextCells(row, columns);
+    const std::vector<std::string> values = FieldValues(row, columns);
+    out << "<tr data-order=\"" << order << "\" data-contender=\"" << Html(row.row.contender.name) << '"'
+        << (row.figures.failed ? " class=\"unfinished\"" : "") << '>';
+    out << "<td data-v=\"" << Html(values[0]) << "\">" << Html(cells[0]) << "</td>";
+    if (row.figures.failed) {
+        out << "<td colspan=\"" << columns.size() - 1 << "\">" << Html(cells[1]) << "</td>";
+    } else {
+        for (std::size_t k = 1; k < cells.size(); ++k)
+            out << "<td data-v=\"" << Html(values[k]) << "\">" << Html(cells[k]) << "</td>";
+    }
+    out << "</tr>\n";
+}
+
+void WriteHeadings(std::ostream& out, const std::vector<std::string>& headings) {
+    out << "<thead><tr>";
+    for (std::size_t k = 0; k < headings.size(); ++k)
+        out << "<th data-column=\"" << k << "\" aria-sort=\"none\">" << Html(headings[k]) << "</th>";
+    out << "</tr></thead>\n";
+}
+
+// One table per shape and size, in the order measured.
+void WriteCellTables(std::ostream& out, const Report& report) {
+    const std::vector<const Column*> columns = TextColumns(report);
+    out << "<h2>Cells</h2>\n";
+    for (const std::string& pattern : report.patterns)
+        for (const std::int32_t count : report.counts) {
+            const std::vector<const Measurement*> rows = CellRows(report, pattern, count);
+            if (rows.empty()) continue;
+            out << "<section class=\"cell\" data-pattern=\"" << Html(pattern) << "\" data-count=\"" << count << "\">\n"
+                << "<h3>" << Html(pattern) << ", " << count << " values</h3>\n<table data-group=\"cells\">\n";
+            WriteHeadings(out, Headings(columns));
+            out << "<tbody>\n";
+            for (std::size_t k = 0; k < rows.size(); ++k) WriteCellRow(out, ContextOf(report, *rows[k]), columns, k);
+            out << "</tbody></table>\n</section>\n";
+        }
+}
+
+// verdict-faster, verdict-no-significant-change: the class of a verdict's colour.
+std::string VerdictClass(Verdict verdict) {
+    std::string name = VerdictName(verdict);
+    std::replace(name.begin(), name.end(), ' ', '-');
+    return "verdict-" + name;
+}
+
+// The figures a comparison's columns sort by, in their order; empty where
+// a side has none.
+std::vector<std::string> ComparisonValues(const CellComparison& c) {
+    const bool tested = Tested(c);
+    const auto figure = [](bool known, double value) { return known ? Fixed(value, 9) : std::string(); };
+    return {c.name,
+            c.pattern + " " + std::to_string(c.count),
+            figure(c.baselineRuns > 0, c.baselineMedian),
+            figure(c.currentRuns > 0, c.currentMedian),
+            figure(tested, c.ratio - 1),
+            figure(tested, c.ratio),
+            figure(tested, c.test.p),
+            VerdictName(c.verdict)};
+}
+
+void WriteComparison(std::ostream& out, const Comparison& comparison) {
+    out << "<h2>Comparison</h2>\n<p>" << Html(ComparisonLine(comparison)) << "</p>\n";
+    for (const std::string& warning : comparison.warnings) out << "<p class=\"warning\">" << Html(warning) << "</p>\n";
+    out << "<table data-group=\"comparison\" class=\"comparison\">\n";
+    WriteHeadings(out, ComparisonColumns());
+    out << "<tbody>\n";
+    for (std::size_t k = 0; k < comparison.cells.size(); ++k) {
+        const CellComparison& c = comparison.cells[k];
+        const std::vector<std::string> cells = ComparisonCells(comparison, c);
+        const std::vector<std::string> values = ComparisonValues(c);
+        out << "<tr data-order=\"" << k << "\" class=\"" << VerdictClass(c.verdict) << "\" data-contender=\""
+            << Html(c.name) << "\" data-pattern=\"" << Html(c.pattern) << "\" data-count=\"" << c.count << "\">";
+        for (std::size_t column = 0; column < cells.size(); ++column) {
+            const char* role = column == 4 ? " class=\"change\"" : column + 1 == cells.size() ? " class=\"verdict text\""
+                             : column == 1 ? " class=\"text\"" : "";
+            out << "<td" << role << " data-v=\"" << Html(values[column]) << "\">" << Html(cells[column]) << "</td>";
+        }
+        out << "</tr>\n";
+    }
+    out << "</tbody></table>\n";
+    WriteFigure(out, "comparison", [&](std::ostream& svg) { WriteComparisonChart(svg, comparison); });
+}
+
+void WritePage(std::ostream& out, const Report* report, const Comparison* comparison) {
+    out << kHead;
+    if (report) WriteContext(out, *report);
+    WriteControls(out, report, comparison, report && HasCountsChart(*report));
+    if (comparison) WriteComparison(out, *comparison);
+    if (report) {
+        WriteCharts(out, *report);
+        WriteCellTables(out, *report);
+    }
+    out << kScript << "</body>\n</html>\n";
+}
+
+}  // namespace
+
+void WriteHtml(std::ostream& out, const Report& report) {
+    WritePage(out, &report, nullptr);
+}
+
+void WriteComparedHtml(std::ostream& out, const Report* report, const Comparison& comparison) {
+    WritePage(out, report, &comparison);
+}
