@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -655,8 +656,15 @@ TEST(BenchHtmlReport, EachVerdictHasItsClassAndEveryFigureItsValue) {
         // The medians sort by milliseconds, whatever unit they show in.
         EXPECT_EQ(Attribute(row[3].tag, "data-v"), c.baselineRuns > 0 ? Fixed(c.baselineMedian, 9) : "") << c.name;
     }
-    // The verdicts' colours differ: one rule per class.
-    for (const auto& [name, verdictClass] : classes) EXPECT_NE(page.find("." + verdictClass + " .verdict {"), std::string::npos) << verdictClass;
+    // The verdicts' colours differ: each class's rule has a colour of its own.
+    std::set<std::string> colours;
+    for (const auto& [name, verdictClass] : classes) {
+        const std::size_t rule = page.find("." + verdictClass + " .verdict {");
+        ASSERT_NE(rule, std::string::npos) << verdictClass;
+        const std::size_t colour = page.find("color: ", rule);
+        colours.insert(page.substr(colour, page.find(';', colour) - colour));
+    }
+    EXPECT_EQ(colours.size(), classes.size());
 }
 
 TEST(BenchHtmlReport, TheWholeMatrixWithCountsStaysUnderTwoMegabytes) {
