@@ -178,8 +178,10 @@ const clickHeading = (text) => `(() => {
     const th = Array.from(document.querySelectorAll('table[data-group=cells] th')).find((h) => h.textContent === '${text}');
     th.click();
     return Array.from(document.querySelectorAll('table[data-group=cells]')).map((table) =>
-        Array.from(table.tBodies[0].rows).map((r) => r.classList.contains('unfinished') ? null
-            : Number(r.cells[th.cellIndex].getAttribute('data-v'))));
+        Array.from(table.tBodies[0].rows).map((r) => {
+            const v = r.classList.contains('unfinished') ? null : r.cells[th.cellIndex].getAttribute('data-v');
+            return v === null || v === '' ? null : Number(v);
+        }));
 })()`;
 const choose = (id, value) => `(() => {
     const select = document.getElementById('${id}');
@@ -189,6 +191,8 @@ const choose = (id, value) => `(() => {
 })()`;
 
 function ordered(tables, descending) {
+    if (!tables.some((keys) => keys.filter((k) => k !== null && !isNaN(k)).length >= 2))
+        return "no table has two figures to order";
     for (const keys of tables) {
         const known = keys.filter((k) => k !== null);
         if (keys.slice(0, known.length).some((k) => k === null)) return "a row without figures before one with them";
