@@ -10,6 +10,7 @@ packages=(
   nlohmann-json3-dev                               # console front end: JSON export
   libboost-dev libhwy-dev libips4o-dev libtbb-dev  # optional reference sorts
   libbenchmark-dev                                 # optional harness checking the tool's figures (tests/perf)
+  valgrind                                         # --machine-counts: callgrind, and its client requests
   g++-mingw-w64-i686 g++-mingw-w64-x86-64          # Windows builds
   wine wine64 xvfb xauth imagemagick               # the window under Wine, screenshots
   python3 librsvg2-bin                             # read the SVG charts back and render them in tests

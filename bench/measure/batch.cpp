@@ -20,17 +20,12 @@ int BatchSize(double oneSortMs, double minTimeMs, double timeLimitMs, std::int32
     return static_cast<int>(std::max(1.0, std::min({wanted, room, 1e9})));
 }
 
-namespace {
-
-// Sorts slots 1 ... count - 1 with the contender, in its own form.
 void SortSlots(const Contender& contender, std::int32_t* slots, std::int32_t count) {
     if (contender.plugin != nullptr)
         contender.plugin(slots + kLowerBound, slots + count);
     else
         contender.routine(slots, kLowerBound, UpperBound(contender.bounds, count));
 }
-
-}  // namespace
 
 BatchTiming TimeBatch(const Contender& contender, const CellData& data, std::int64_t firstDraw, int batch,
                       std::vector<std::int32_t>& copies, MillisecondClock clock) {

@@ -26,6 +26,9 @@ constexpr std::uint64_t kBatchBytes = 64ull << 20;
 // must not be stopped as one slow sort.
 int BatchSize(double oneSortMs, double minTimeMs, double timeLimitMs, std::int32_t count);
 
+// Sorts slots 1 ... count - 1 with the contender, in its own form.
+void SortSlots(const Contender& contender, std::int32_t* slots, std::int32_t count);
+
 struct BatchTiming {
     double perSortMs = 0;
     std::uint32_t ticks = 0;         // the window's millisecond tick over the whole batch

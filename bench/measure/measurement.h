@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bench/measure/contenders.h"
+#include "bench/measure/machine_counts.h"
 
 struct MeasureSettings {
     std::int32_t count = 5000000;     // slots filled; slots 1 ... count - 1 are sorted
@@ -19,6 +20,7 @@ struct MeasureSettings {
     double timeLimitSeconds = 10;     // a repetition running longer is stopped
     bool sameData = false;            // every sort sorts the seed's data, even where a new draw is due
     bool operations = false;          // also count each contender's work on the cell's draw 0
+    bool machineCounts = false;       // also count what draw 0 costs each contender's machine (callgrind)
 };
 
 // How a guarded cell ended, when not with all its runs.
@@ -61,6 +63,15 @@ struct OperationsRow {
     SortFailure failure;  // with kFailed
 };
 
+// The machine counts of one contender's sort of draw 0 (machine_counts.h),
+// ended as its counting pass (--operations) can end.
+struct MachineRow {
+    CountEnd end = CountEnd::kNotAsked;
+    MachineCounts counts;
+    std::string why;      // with kNotCountable: why it cannot be counted; kCrashed: how its process ended
+    SortFailure failure;  // with kFailed
+};
+
 struct Measurement {
     Contender contender;
     std::vector<double> times;          // milliseconds per sort by the steady clock, one per run
@@ -74,4 +85,5 @@ struct Measurement {
     double predictedMs = 0;             // with kPredictedOver: the time foreseen for one sort
     std::string crash;                  // with kCrashed: how the measuring process ended
     OperationsRow operations;           // the counting pass on draw 0
+    MachineRow machine;                 // the machine counts of draw 0
 };

@@ -40,6 +40,13 @@ std::string HeldFilePath(std::size_t k, const std::string& path);
 bool StartChild(const std::vector<std::string>& arguments, const std::vector<std::intptr_t>& held,
                 ChildProcess& child, std::string& error);
 
+// StartChild with this program run under another: launcher is that
+// program's file and its options, given this program's own file and the
+// arguments after them (valgrind, for the machine counts). Only POSIX
+// systems run a child so.
+bool StartChildUnder(const std::vector<std::string>& launcher, const std::vector<std::string>& arguments,
+                     const std::vector<std::intptr_t>& held, ChildProcess& child, std::string& error);
+
 enum class ChildRead { kData, kEnd, kTimeout };
 
 // Appends what the child has reported to text, waiting at most

@@ -235,11 +235,21 @@ struct HandedDown {
     }
 };
 
-bool SpawnChild(const std::vector<std::string>& arguments, const std::vector<std::intptr_t>& held, int reports,
-                int requests, pid_t& pid, std::string& error) {
-    const char* const self = "/proc/self/exe";
-    std::vector<std::string> texts = {self};
+// This program's own file: what /proc/self/exe names in this process, since
+// in a program this one runs under it would name that program.
+std::string OwnFile() {
+    char path[4096];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+    return length > 0 && static_cast<std::size_t>(length) < sizeof path ? std::string(path, static_cast<std::size_t>(length)) : "";
+}
+
+bool SpawnChild(const std::vector<std::string>& launcher, const std::vector<std::string>& arguments,
+                const std::vector<std::intptr_t>& held, int reports, int requests, pid_t& pid, std::string& error) {
+    const std::string own = launcher.empty() ? "/proc/self/exe" : OwnFile();
+    std::vector<std::string> texts = launcher;
+    texts.push_back(own);
     texts.insert(texts.end(), arguments.begin(), arguments.end());
+    const std::string program = texts[0];
     std::vector<std::string> variables = ChildEnvironment();
     const std::vector<char*> argv = Pointers(texts);
     const std::vector<char*> envp = Pointers(variables);
@@ -260,7 +270,9 @@ bool SpawnChild(const std::vector<std::string>& arguments, const std::vector<std
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setpgroup(&attributes, 0);  // a group of its own, ended with it
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
-    const int failure = ready ? posix_spawn(&pid, self, &actions, &attributes, argv.data(), envp.data()) : errno;
+    const int failure = !ready        ? errno
+                        : own.empty() ? ENOENT
+                                      : posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (failure != 0) error = std::string("cannot start a measuring process: ") + std::strerror(failure);
@@ -271,6 +283,11 @@ bool SpawnChild(const std::vector<std::string>& arguments, const std::vector<std
 
 bool StartChild(const std::vector<std::string>& arguments, const std::vector<std::intptr_t>& held,
                 ChildProcess& child, std::string& error) {
+    return StartChildUnder({}, arguments, held, child, error);
+}
+
+bool StartChildUnder(const std::vector<std::string>& launcher, const std::vector<std::string>& arguments,
+                     const std::vector<std::intptr_t>& held, ChildProcess& child, std::string& error) {
     int reportEnds[2], requestEnds[2];
     if (pipe2(reportEnds, O_CLOEXEC) != 0) {
         error = std::string("cannot make a pipe: ") + std::strerror(errno);
@@ -283,7 +300,7 @@ bool StartChild(const std::vector<std::string>& arguments, const std::vector<std
         return false;
     }
     pid_t pid = 0;
-    const bool started = SpawnChild(arguments, held, reportEnds[1], requestEnds[0], pid, error);
+    const bool started = SpawnChild(launcher, arguments, held, reportEnds[1], requestEnds[0], pid, error);
     close(reportEnds[1]);
     close(requestEnds[0]);
     if (started && !Register(pid)) {

@@ -157,6 +157,15 @@ std::string HeldFilePath(std::size_t, const std::string& path) {
     return path;
 }
 
+bool StartChildUnder(const std::vector<std::string>& launcher, const std::vector<std::string>& arguments,
+                     const std::vector<std::intptr_t>& held, ChildProcess& child, std::string& error) {
+    if (!launcher.empty()) {
+        error = "cannot run a measuring process under another program on Windows";
+        return false;
+    }
+    return StartChild(arguments, held, child, error);
+}
+
 bool StartChild(const std::vector<std::string>& arguments, const std::vector<std::intptr_t>&, ChildProcess& child,
                 std::string& error) {
     char self[MAX_PATH];

@@ -49,6 +49,13 @@ struct CountedMessage {                                              // "counted
     OperationCounts counts;
     SortFailure failure;
 };
+// "simulated C TOKEN ...": contender C's sort under callgrind is done and
+// checked; its counts are in the dump that names TOKEN.
+struct SimulatedMessage {
+    std::size_t contender = 0;
+    std::uint64_t token = 0;
+    SortFailure failure;
+};
 struct DoneMessage {};                                               // "done": last of all
 
 // Parent to child.
@@ -60,6 +67,7 @@ struct RunMessage {                                                  // "run R T
     int batch = 0;              // 0: to be found
 };
 struct CountMessage { std::size_t contender = 0; std::uint64_t token = 0; };  // "count C TOKEN"
+struct SimulateMessage { std::size_t contender = 0; std::uint64_t token = 0; };  // "simulate C TOKEN"
 struct FinishMessage {};                                             // "finish"
 
 // Each message's line, and the message of a line.
@@ -81,12 +89,16 @@ std::string Encode(const CountingMessage& message);
 bool Decode(const std::string& line, CountingMessage& message);
 std::string Encode(const CountedMessage& message);
 bool Decode(const std::string& line, CountedMessage& message);
+std::string Encode(const SimulatedMessage& message);
+bool Decode(const std::string& line, SimulatedMessage& message);
 std::string Encode(const DoneMessage& message);
 bool Decode(const std::string& line, DoneMessage& message);
 std::string Encode(const RunMessage& message);
 bool Decode(const std::string& line, RunMessage& message);
 std::string Encode(const CountMessage& message);
 bool Decode(const std::string& line, CountMessage& message);
+std::string Encode(const SimulateMessage& message);
+bool Decode(const std::string& line, SimulateMessage& message);
 std::string Encode(const FinishMessage& message);
 bool Decode(const std::string& line, FinishMessage& message);
 
@@ -116,8 +128,8 @@ Heard Await(ChildLink& link, const Clock::time_point& deadline, Message& message
     return Decode(line, message) ? Heard::kMessage : Heard::kBroken;
 }
 
-// A new token for a request: unforeseeable from outside the parent, below
-// 2^62.
+// A new token for a request: unforeseeable from outside the parent, of 18
+// digits (below 2^62).
 std::uint64_t NewToken();
 
 // What a broken child sent where it should have sent what it was asked for,

@@ -20,36 +20,13 @@ std::vector<std::size_t> RowsToCount(std::vector<Measurement>& rows) {
     return todo;
 }
 
-// Marks a count its child did not finish, and why.
-void MarkLost(const ChildLoss& loss, OperationsRow& operations) {
-    operations.end = loss.end == LostEnd::kOverLimit        ? CountEnd::kOverLimit
-                     : loss.end == LostEnd::kStackExhausted ? CountEnd::kStackExhausted
-                                                            : CountEnd::kCrashed;
-    operations.crash = loss.crash;
-}
-
-// Asks for count k (of the child's list todo) and takes it into row: the
-// start within the allowance, the figures within the time limit after it.
+// Asks for count k (of the child's list todo) and takes it into row.
 void CountOne(MeasuringChild& child, std::size_t k, const MeasureSettings& settings, Measurement& row) {
-    const std::uint64_t token = NewToken();
-    std::string line;
-    CountingMessage counting;
-    Heard heard = Heard::kEnded;
-    if (Ask(child.link, CountMessage{k, token})) {
-        heard = Await(child.link, After(ReportAllowanceSeconds(settings)), counting, line);
-        if (heard == Heard::kMessage && (counting.contender != k || counting.token != token)) heard = Heard::kBroken;
-    }
-    if (heard != Heard::kMessage) {
-        MarkLost(LoseMeasuringChild(child, heard, false, line, "the start of count " + std::to_string(k), settings),
-                 row.operations);
-        return;
-    }
     CountedMessage counted;
-    heard = Await(child.link, After(settings.timeLimitSeconds), counted, line);
-    if (heard == Heard::kMessage && (counted.contender != k || counted.token != token)) heard = Heard::kBroken;
-    if (heard != Heard::kMessage) {
-        MarkLost(LoseMeasuringChild(child, heard, true, line, "the count of contender " + std::to_string(k), settings),
-                 row.operations);
+    ChildLoss loss;
+    if (!AskForCount<CountMessage>(child, k, settings, counted, loss)) {
+        row.operations.end = LostCount(loss.end);
+        row.operations.crash = loss.crash;
         return;
     }
     row.operations = {counted.failure.failed() ? CountEnd::kFailed : CountEnd::kCounted, counted.counts, "",
@@ -67,7 +44,7 @@ bool CountGuarded(const std::vector<Contender>& contenders, const MeasureSetting
     for (std::size_t k = 0; k < todo.size(); ++k) {
         if (!child.running) {
             std::string text;
-            const ChildStart start = StartMeasuringChild(settings, "", names, child, text);
+            const ChildStart start = StartMeasuringChild(settings, "", names, {}, child, text);
             if (start == ChildStart::kCannot) {
                 error = text;
                 return false;

@@ -46,7 +46,7 @@ bool Ready(CellChild& child, const std::vector<Contender>& contenders, const Mea
     std::vector<std::string> names;
     for (const std::size_t c : child.contenders) names.push_back(contenders[c].name);
     std::string text;
-    switch (StartMeasuringChild(settings, child.library, names, child.child, text)) {
+    switch (StartMeasuringChild(settings, child.library, names, {}, child.child, text)) {
         case ChildStart::kReady: return true;
         case ChildStart::kCannot: error = text; return false;
         case ChildStart::kOtherSorts:

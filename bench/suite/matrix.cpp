@@ -6,6 +6,7 @@
 
 #include "bench/measure/repetitions.h"
 #include "bench/suite/counting.h"
+#include "bench/suite/machine_counting.h"
 #include "bench/suite/prediction.h"
 
 Result<std::vector<Measurement>> MeasureSuite(const std::vector<Contender>& contenders,
@@ -46,7 +47,8 @@ Result<std::vector<Measurement>> MeasureSuite(const std::vector<Contender>& cont
                 if (progress) progress(where + name, cellsDone * cellTotal + done, total);
             };
             if (!MeasureGuarded(contenders, cell, cellProgress, cellRows, error) ||
-                (settings.operations && !CountGuarded(contenders, cell, cellRows, error)))
+                (settings.operations && !CountGuarded(contenders, cell, cellRows, error)) ||
+                (settings.machineCounts && !CountMachineGuarded(cell, cellRows, error)))
                 return Refusal{error};
             rows.insert(rows.end(), cellRows.begin(), cellRows.end());
             ++cellsDone;

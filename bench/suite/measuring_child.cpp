@@ -4,12 +4,15 @@
 #include <cstdio>
 #include <iostream>
 
+#include "bench/measure/batch.h"
 #include "bench/measure/cell_data.h"
 #include "bench/measure/patterns.h"
 #include "bench/measure/repetitions.h"
 #include "bench/measure/sort_check.h"
 #include "bench/measure/sort_library.h"
+#include "bench/suite/callgrind_dump.h"
 #include "bench/suite/library_probe.h"
+#include "bench/suite/simulation.h"
 
 namespace {
 
@@ -74,6 +77,28 @@ CountedMessage Count(const Contender& contender, const CellData& data, const Cou
     return {asked.contender, asked.token, counts, CheckCopy(data, written, slots.data())};
 }
 
+struct SimulatedSort {
+    const Contender* contender;
+    std::int32_t* slots;
+    std::int32_t count;
+};
+
+void SortSimulated(void* raw) {
+    const SimulatedSort& sort = *static_cast<const SimulatedSort*>(raw);
+    SortSlots(*sort.contender, sort.slots, sort.count);
+}
+
+// Contender's sort of draw 0 with callgrind collecting around the sort
+// alone, checked like every sort; its counts are in the dump it leaves.
+SimulatedMessage Simulate(const Contender& contender, const CellData& data, const SimulateMessage& asked) {
+    std::vector<std::int32_t> slots(static_cast<std::size_t>(data.count) + 1);
+    const WrittenCopy written = WriteCopy(data, 0, slots.data());
+    Send(CountingMessage{asked.contender, asked.token});
+    SimulatedSort sort{&contender, slots.data(), data.count};
+    CollectAround(SortSimulated, &sort, DumpTrigger(asked.token));
+    return {asked.contender, asked.token, CheckCopy(data, written, slots.data())};
+}
+
 // Runs what the parent asks, one request at a time, until it says finish.
 // What a sort printed is out before the report that follows it.
 void ServeRequests(void* raw) {
@@ -83,6 +108,7 @@ void ServeRequests(void* raw) {
     for (std::string line; Listen(line);) {
         RunMessage run;
         CountMessage count;
+        SimulateMessage simulate;
         if (Decode(line, run) && run.contender < contenders.size()) {
             Send(StartedMessage{run.repetition, run.token});
             const Sample s = RunRepetition(contenders[run.contender], *work.data, *work.settings, run.round, run.batch, copies);
@@ -93,6 +119,10 @@ void ServeRequests(void* raw) {
             const CountedMessage counted = Count(contenders[count.contender], *work.data, count);
             std::fflush(nullptr);
             Send(counted);
+        } else if (Decode(line, simulate) && simulate.contender < contenders.size()) {
+            const SimulatedMessage simulated = Simulate(contenders[simulate.contender], *work.data, simulate);
+            std::fflush(nullptr);
+            Send(simulated);
         } else {
             return;  // finish, or a request this program does not make
         }
@@ -126,7 +156,14 @@ int RunMeasuringChild(const std::vector<std::string>& arguments, std::vector<Con
     if (!GenerateData(settings, data, error)) return RefuseToParent(error, 1);
     Send(ReadyMessage{});
     ChildWork work{&contenders, &data, &settings};
-    RunOnLargeStack(ServeRequests, &work, kSortStackBytes);
+    // Under valgrind the sorts run on the main thread, given as large a
+    // stack by valgrind's options (CallgrindOptions): with a second thread,
+    // the order in which valgrind runs the two threads' first steps would
+    // change what its branch predictor remembers, and so the counts.
+    if (UnderValgrind())
+        ServeRequests(&work);
+    else
+        RunOnLargeStack(ServeRequests, &work, kSortStackBytes);
     std::fflush(nullptr);
     Send(DoneMessage{});
     return 0;
@@ -183,14 +220,15 @@ ChildStart AwaitReady(MeasuringChild& child, const std::string& library, const M
 }  // namespace
 
 ChildStart StartMeasuringChild(const MeasureSettings& settings, const std::string& library,
-                               const std::vector<std::string>& names, MeasuringChild& child, std::string& text) {
+                               const std::vector<std::string>& names, const std::vector<std::string>& launcher,
+                               MeasuringChild& child, std::string& text) {
     std::vector<std::intptr_t> held;
     std::string openAs;
     if (!library.empty()) {
         held.push_back(HeldLibrary(library));
         openAs = HeldFilePath(0, SplitLibraryValue(library).path);
     }
-    if (!StartChild(ChildArguments(settings, library, openAs, names), held, child.process, text))
+    if (!StartChildUnder(launcher, ChildArguments(settings, library, openAs, names), held, child.process, text))
         return ChildStart::kCannot;
     child.link = ChildLink{&child.process, ""};
     child.running = true;
@@ -235,4 +273,13 @@ ChildLoss LoseMeasuringChild(MeasuringChild& child, Heard heard, bool started, c
     if (status.end == ChildEnd::kStackOverflow) return {LostEnd::kStackExhausted, ""};
     return {LostEnd::kCrashed, LostText(heard, line, expected, status,
                                         started ? settings.timeLimitSeconds : ReportAllowanceSeconds(settings))};
+}
+
+CountEnd LostCount(LostEnd end) {
+    switch (end) {
+        case LostEnd::kOverLimit: return CountEnd::kOverLimit;
+        case LostEnd::kStackExhausted: return CountEnd::kStackExhausted;
+        case LostEnd::kCrashed: break;
+    }
+    return CountEnd::kCrashed;
 }

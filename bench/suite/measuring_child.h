@@ -41,9 +41,11 @@ enum class ChildStart {
 
 // Starts a child for the cell of settings measuring the contenders named,
 // all from library (its --sort-library value) or all built in (library
-// empty), and waits until it is ready.
+// empty), run under launcher unless that is empty (StartChildUnder), and
+// waits until it is ready.
 ChildStart StartMeasuringChild(const MeasureSettings& settings, const std::string& library,
-                               const std::vector<std::string>& names, MeasuringChild& child, std::string& text);
+                               const std::vector<std::string>& names, const std::vector<std::string>& launcher,
+                               MeasuringChild& child, std::string& text);
 
 // Ends a child waiting for requests: told to finish, then given as long as
 // the allowance to end by itself.
@@ -66,3 +68,34 @@ struct ChildLoss {
 // over the limit; before that its deadline was the allowance.
 ChildLoss LoseMeasuringChild(MeasuringChild& child, Heard heard, bool started, const std::string& line,
                              const std::string& expected, const MeasureSettings& settings);
+
+// How a count ends that its child did not finish.
+CountEnd LostCount(LostEnd end);
+
+// Asks child for one count of contender k (a Request carrying k and a new
+// token) and waits for its start within the allowance, then for its Answer
+// within the time limit. False, with how it was lost, when the child did
+// not answer so: the child is stopped then.
+template <typename Request, typename Answer>
+bool AskForCount(MeasuringChild& child, std::size_t k, const MeasureSettings& settings, Answer& answer,
+                 ChildLoss& loss) {
+    const std::uint64_t token = NewToken();
+    std::string line;
+    CountingMessage counting;
+    Heard heard = Heard::kEnded;
+    if (Ask(child.link, Request{k, token})) {
+        heard = Await(child.link, After(ReportAllowanceSeconds(settings)), counting, line);
+        if (heard == Heard::kMessage && (counting.contender != k || counting.token != token)) heard = Heard::kBroken;
+    }
+    if (heard != Heard::kMessage) {
+        loss = LoseMeasuringChild(child, heard, false, line, "the start of count " + std::to_string(k), settings);
+        return false;
+    }
+    heard = Await(child.link, After(settings.timeLimitSeconds), answer, line);
+    if (heard == Heard::kMessage && (answer.contender != k || answer.token != token)) heard = Heard::kBroken;
+    if (heard != Heard::kMessage) {
+        loss = LoseMeasuringChild(child, heard, true, line, "the count of contender " + std::to_string(k), settings);
+        return false;
+    }
+    return true;
+}

@@ -58,18 +58,34 @@ TEST(ChildProtocol, EveryMessageSurvivesItsLine) {
         {Encode(RunMessage{9, 99, 2, 4, 0}), Again(RunMessage{9, 99, 2, 4, 0})},
         {Encode(CountMessage{1, 3}), Again(CountMessage{1, 3})},
         {Encode(FinishMessage{}), Again(FinishMessage{})},
+        {Encode(SimulateMessage{2, 100000000000000077ull}), Again(SimulateMessage{2, 100000000000000077ull})},
+        {Encode(SimulatedMessage{2, 77, values}), Again(SimulatedMessage{2, 77, values})},
+        {Encode(SimulatedMessage{0, 0, {}}), Again(SimulatedMessage{0, 0, {}})},
     };
     for (const auto& c : cases) EXPECT_EQ(c.again, c.line);
     EXPECT_EQ(Encode(SampleMessage{41, 123, 0.5, 7, 500, values, 2002}),
               "sample 41 123 0.5 7 500 2 998 -2147483648 2147483647 2002");
     EXPECT_EQ(Encode(HelloMessage{}), "hello " + std::to_string(kChildProtocolVersion));
+    EXPECT_EQ(Encode(SimulatedMessage{3, 77, values}), "simulated 3 77 2 998 -2147483648 2147483647");
+    EXPECT_EQ(Encode(SimulateMessage{3, 77}), "simulate 3 77");
+}
+
+// Every token has the same number of digits: a child under callgrind
+// reads each with the same steps.
+TEST(ChildProtocol, TokensHaveEighteenDigits) {
+    for (int k = 0; k < 1000; ++k) {
+        const std::uint64_t token = NewToken();
+        ASSERT_GE(token, 100000000000000000ull);
+        ASSERT_LT(token, 1000000000000000000ull);
+    }
 }
 
 TEST(ChildProtocol, ALineOfAnyOtherFormIsRefused) {
     using Decoder = std::function<bool(const std::string&)>;
     const Decoder sample = Takes<SampleMessage>, started = Takes<StartedMessage>, hello = Takes<HelloMessage>,
                   run = Takes<RunMessage>, counted = Takes<CountedMessage>, sort = Takes<SortMessage>,
-                  done = Takes<DoneMessage>;
+                  done = Takes<DoneMessage>, simulate = Takes<SimulateMessage>,
+                  simulated = Takes<SimulatedMessage>;
     const struct {
         const char* what;
         Decoder decoder;
@@ -109,6 +125,13 @@ TEST(ChildProtocol, ALineOfAnyOtherFormIsRefused) {
         {"a sort without a name", sort, "sort ", false},
         {"done", done, "done", true},
         {"done and more", done, "done 1", false},
+        {"simulate as written", simulate, "simulate 0 77", true},
+        {"simulate without its token", simulate, "simulate 0", false},
+        {"a count asked for as a simulation", simulate, "count 0 77", false},
+        {"simulated as written", simulated, "simulated 0 77 0 -1 0 0", true},
+        {"simulated without its check", simulated, "simulated 0 77", false},
+        {"simulated with counts of its own", simulated, "simulated 0 77 0 -1 0 0 81018", false},
+        {"a count's answer as a simulation's", simulated, "counted 0 77 1 1 1 1 1 1 0 -1 0 0", false},
     };
     for (const auto& c : cases) EXPECT_EQ(c.decoder(c.line), c.taken) << c.what << ": " << c.line;
 }

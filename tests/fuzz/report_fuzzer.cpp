@@ -1,8 +1,8 @@
 // Fuzzes the saved-report reader and the comparison of what it reads, the
 // parsers of the counts and durations the command line takes, and the
-// decoders of the children's messages. The input is one report, or two
-// split at the first form feed; the whole input is also an option's value,
-// and each of its lines a child's message.
+// decoders of the children's messages and of callgrind's dumps. The input is one report, or two
+// split at the first form feed; the whole input is also an option's value
+// and a dump, and each of its lines a child's message.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +16,7 @@
 #include "bench/compare/comparison.h"
 #include "bench/compare/comparison_report.h"
 #include "bench/compare/saved_report.h"
+#include "bench/suite/callgrind_dump.h"
 #include "bench/suite/child_protocol.h"
 
 namespace {
@@ -74,7 +75,24 @@ void DecodeMessages(const std::string& text) {
         DecodeMessage<RunMessage>(line);
         DecodeMessage<CountMessage>(line);
         DecodeMessage<FinishMessage>(line);
+        DecodeMessage<SimulateMessage>(line);
+        DecodeMessage<SimulatedMessage>(line);
     }
+}
+
+// A dump read is one that callgrind could have written; a refusal is one
+// short line.
+void ReadDump(const std::string& text) {
+    MachineCounts c;
+    std::string why;
+    if (!ReadCallgrindDump(text, DumpTrigger(100000000000000000ull), c, why)) {
+        Require(!why.empty() && why.size() < 100 && why.find('\n') == std::string::npos,
+                "the dump's refusal is not one short line");
+        return;
+    }
+    Require(c.conditionalMisses <= c.conditionalBranches && c.indirectMisses <= c.indirectBranches &&
+                c.lastLevelMisses <= c.firstLevelMisses && c.conditionalBranches <= c.instructions,
+            "a dump no run can give was read");
 }
 
 // A refusal is one short line; what is read lies within the reader's bounds.
@@ -117,6 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data), size);
     ParseOptionValues(text);
     DecodeMessages(text);
+    ReadDump(text);
     const std::size_t split = text.find('\f');
     SavedReport first, second;
     if (!Parse(text.substr(0, split), first)) return 0;

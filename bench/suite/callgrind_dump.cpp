@@ -1,0 +1,174 @@
+#include "bench/suite/callgrind_dump.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "bench/suite/measuring_child.h"
+
+namespace {
+
+// Below 2^62, so that two added never overflow: more than any sort of
+// 2^31 values executes under the time limit.
+constexpr std::uint64_t kMostCount = (1ull << 62) - 1;
+constexpr std::size_t kMostEvents = 64;
+
+// The events read, in the order of their fields in MachineCounts' sums.
+enum Event { kIr, kBc, kBcm, kBi, kBim, kD1mr, kD1mw, kDLmr, kDLmw, kEvents };
+constexpr std::array<const char*, kEvents> kEventNames = {"Ir", "Bc", "Bcm", "Bi", "Bim",
+                                                          "D1mr", "D1mw", "DLmr", "DLmw"};
+
+// The keys a dump's head holds, each line "key: value" (callgrind's own
+// first line aside).
+constexpr const char* kHeadKeys[] = {"version", "creator", "pid", "cmd", "part", "desc", "positions", "events",
+                                     "summary"};
+
+std::vector<std::string> Split(const std::string& text) {
+    std::vector<std::string> words;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = std::min(text.find(' ', at), text.size());
+        if (end == at) return {};  // two spaces, or one at either end: not callgrind's
+        words.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return text.empty() || text.back() != ' ' ? words : std::vector<std::string>{};
+}
+
+bool ReadCount(const std::string& text, std::uint64_t& value) {
+    if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    value = std::stoull(text);
+    return value <= kMostCount;
+}
+
+// "D1 cache: 32768 B, 64 B, 8-way associative", as callgrind describes a cache.
+std::string CacheLine(const SimulatedCache& cache) {
+    return std::string(cache.name) + " cache: " + std::to_string(cache.bytes) + " B, " +
+           std::to_string(cache.lineBytes) + " B, " + std::to_string(cache.ways) + "-way associative";
+}
+
+struct Head {
+    std::vector<std::string> events;
+    std::vector<std::string> summary;
+    std::vector<std::string> descriptions;
+    bool sawEvents = false, sawSummary = false;
+};
+
+// Takes one line of the head; false when no head holds it.
+bool TakeLine(const std::string& line, Head& head) {
+    const std::size_t colon = line.find(": ");
+    if (colon == std::string::npos) return false;
+    const std::string key = line.substr(0, colon), value = line.substr(colon + 2);
+    if (std::none_of(std::begin(kHeadKeys), std::end(kHeadKeys), [&](const char* k) { return key == k; }))
+        return false;
+    if (key == "desc") head.descriptions.push_back(value);
+    if (key == "events") {
+        if (head.sawEvents) return false;
+        head.sawEvents = true;
+        head.events = Split(value);
+        return !head.events.empty() && head.events.size() <= kMostEvents;
+    }
+    if (key == "summary") {
+        if (head.sawSummary || !head.sawEvents) return false;
+        head.sawSummary = true;
+        head.summary = Split(value);
+        return !head.summary.empty() && head.summary.size() <= head.events.size();
+    }
+    return true;
+}
+
+// The head's lines up to the first that is not one: the first cost.
+bool ReadHead(const std::string& text, Head& head, std::string& why) {
+    std::size_t at = 0;
+    bool first = true;
+    while (at < text.size() && !head.sawSummary) {
+        const std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) break;
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (line.empty() || (first && line == "# callgrind format")) {
+            first = false;
+            continue;
+        }
+        first = false;
+        if (!TakeLine(line, head)) {
+            why = "a line callgrind does not write in a dump's head";
+            return false;
+        }
+    }
+    if (!head.sawSummary) why = "no summary of its events";
+    return head.sawSummary;
+}
+
+// Each event's figure, 0 for one the summary leaves out at its end, as
+// callgrind does.
+bool ReadEvents(const Head& head, std::array<std::uint64_t, kEvents>& figures, std::string& why) {
+    for (std::size_t e = 0; e < kEvents; ++e) {
+        const auto found = std::find(head.events.begin(), head.events.end(), kEventNames[e]);
+        if (found == head.events.end() || std::count(head.events.begin(), head.events.end(), *found) != 1) {
+            why = std::string("not one event ") + kEventNames[e];
+            return false;
+        }
+        const auto k = static_cast<std::size_t>(found - head.events.begin());
+        figures[e] = 0;
+        if (k < head.summary.size() && !ReadCount(head.summary[k], figures[e])) {
+            why = std::string("no count of ") + kEventNames[e];
+            return false;
+        }
+    }
+    for (const std::string& figure : head.summary) {
+        std::uint64_t unused = 0;
+        if (!ReadCount(figure, unused)) {
+            why = "a summary that is not counts";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Described(const Head& head, const std::string& line) {
+    return std::count(head.descriptions.begin(), head.descriptions.end(), line) == 1;
+}
+
+}  // namespace
+
+std::string DumpTrigger(std::uint64_t token) {
+    return "orvandel " + std::to_string(token);
+}
+
+std::vector<std::string> CallgrindOptions(const std::string& valgrind, const std::string& outFile) {
+    // valgrind's own notes (the host's caches it found and does not use)
+    // would go where the sorts' output goes.
+    std::vector<std::string> options = {valgrind, "--quiet", "--log-file=/dev/null", "--tool=callgrind",
+                                        "--branch-sim=yes", "--cache-sim=yes", "--collect-atstart=no",
+                                        "--main-stacksize=" + std::to_string(kSortStackBytes)};
+    for (const SimulatedCache& cache : kSimulatedCaches)
+        options.push_back(std::string("--") + cache.name + '=' + std::to_string(cache.bytes) + ',' +
+                          std::to_string(cache.ways) + ',' + std::to_string(cache.lineBytes));
+    options.push_back("--callgrind-out-file=" + outFile);
+    return options;
+}
+
+bool ReadCallgrindDump(const std::string& text, const std::string& trigger, MachineCounts& counts,
+                       std::string& why) {
+    Head head;
+    if (!ReadHead(text.substr(0, kDumpHeadBytes), head, why)) return false;
+    if (!Described(head, "Trigger: Client Request: " + trigger)) {
+        why = "not the dump of this count";
+        return false;
+    }
+    for (const SimulatedCache& cache : kSimulatedCaches) {
+        if (!Described(head, CacheLine(cache))) {
+            why = std::string("not the simulated ") + cache.name + " cache asked for";
+            return false;
+        }
+    }
+    std::array<std::uint64_t, kEvents> f{};
+    if (!ReadEvents(head, f, why)) return false;
+    if (f[kBcm] > f[kBc] || f[kBim] > f[kBi] || f[kDLmr] > f[kD1mr] || f[kDLmw] > f[kD1mw] || f[kBc] + f[kBi] > f[kIr]) {
+        why = "figures no run can give";
+        return false;
+    }
+    counts = {f[kIr], f[kBc], f[kBcm], f[kBi], f[kBim], f[kD1mr] + f[kD1mw], f[kDLmr] + f[kDLmw]};
+    return true;
+}

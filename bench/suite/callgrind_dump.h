@@ -1,0 +1,32 @@
+// The machine counts of one sort as callgrind dumped them. A dump is
+// written inside the measuring child, where a loaded sort runs and can
+// write any file it likes, so it is read as hostile: only its head (the
+// lines before the first cost), bounded, every line of a form callgrind
+// writes, the trigger naming the request's token, the simulated caches the
+// geometry asked for, and figures that can be callgrind's.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "bench/measure/machine_counts.h"
+
+// The most of a dump that is read: its head is a few hundred bytes.
+constexpr std::size_t kDumpHeadBytes = 1 << 16;
+
+// The trigger line's text a dump made for the request with token carries.
+std::string DumpTrigger(std::uint64_t token);
+
+// The options that make valgrind run a measuring child as the counts need:
+// callgrind with branch and cache simulation over kSimulatedCaches,
+// collecting nothing until the child switches it on around one sort, the
+// sorts' stack on the main thread as large as a measuring child's sort
+// thread has, and dumping to outFile.N, N the dump's number from 1.
+std::vector<std::string> CallgrindOptions(const std::string& valgrind, const std::string& outFile);
+
+// Reads the counts of the dump whose first bytes (at most kDumpHeadBytes)
+// are head; false with why when it is not one callgrind made for trigger
+// with these caches.
+bool ReadCallgrindDump(const std::string& head, const std::string& trigger, MachineCounts& counts,
+                       std::string& why);

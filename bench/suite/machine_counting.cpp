@@ -1,0 +1,107 @@
+#include "bench/suite/machine_counting.h"
+
+#include "bench/suite/callgrind_dump.h"
+#include "bench/suite/measuring_child.h"
+#include "bench/suite/simulation.h"
+
+namespace {
+
+// 1 in a build with AddressSanitizer, whose shadow memory valgrind cannot
+// run (CMakeLists.txt).
+constexpr bool kSanitized = ORVANDEL_SANITIZED != 0;
+
+// The rows to count; the others are marked with why they are not.
+std::vector<std::size_t> RowsToCount(std::vector<Measurement>& rows) {
+    const std::string unavailable = MachineCountsUnavailable();
+    std::vector<std::size_t> todo;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        MachineRow& machine = rows[k].machine;
+        const std::string refused = unavailable.empty() ? MachineCountsRefused(rows[k].contender) : unavailable;
+        if (!refused.empty()) {
+            machine.end = CountEnd::kNotCountable;
+            machine.why = refused;
+        } else if (rows[k].end != CellEnd::kMeasured || rows[k].failure.failed()) {
+            machine.end = CountEnd::kNotTimed;
+        } else {
+            todo.push_back(k);
+        }
+    }
+    return todo;
+}
+
+// The one dump of a process: the count it was asked for.
+constexpr char kDumpName[] = "/callgrind.out";
+constexpr char kFirstDump[] = "/callgrind.out.1";
+
+// The dump named by the answer, from the folder's first dump, into row.
+void TakeDump(const std::string& folder, const SimulatedMessage& simulated, MachineRow& row) {
+    if (simulated.failure.failed()) {
+        row.end = CountEnd::kFailed;
+        row.failure = simulated.failure;
+        return;
+    }
+    std::string head, why;
+    if (!ReadDumpHead(folder + kFirstDump, kDumpHeadBytes, head, why) ||
+        !ReadCallgrindDump(head, DumpTrigger(simulated.token), row.counts, why)) {
+        row.end = CountEnd::kCrashed;
+        row.why = "callgrind's dump: " + why;
+        return;
+    }
+    row.end = CountEnd::kCounted;
+}
+
+// Counts row's contender in a process of its own under callgrind, its
+// dumps in a folder of its own: nothing another sort ran or wrote, nor
+// what the simulated predictor and caches learnt from it, reaches the
+// count. False with error set when no process can be started.
+bool CountOne(const std::string& valgrind, const MeasureSettings& slow, Measurement& row, std::string& error) {
+    std::string folder, text;
+    if (!MakeDumpFolder(folder, error)) return false;
+    MeasuringChild child;
+    const ChildStart start = StartMeasuringChild(slow, row.contender.library, {row.contender.name},
+                                                 CallgrindOptions(valgrind, folder + kDumpName), child, text);
+    if (start == ChildStart::kReady) {
+        SimulatedMessage simulated;
+        ChildLoss loss;
+        if (AskForCount<SimulateMessage>(child, 0, slow, simulated, loss)) {
+            FinishMeasuringChild(child, slow);
+            TakeDump(folder, simulated, row.machine);
+        } else {
+            row.machine.end = LostCount(loss.end);
+            row.machine.why = loss.crash;
+        }
+    } else if (start == ChildStart::kCannot) {
+        error = text;
+    } else {
+        row.machine.end = CountEnd::kCrashed;
+        row.machine.why = text;
+    }
+    RemoveDumpFolder(folder);
+    return error.empty();
+}
+
+}  // namespace
+
+std::string MachineCountsUnavailable() {
+    if (kSanitized) return "this build has AddressSanitizer, which cannot run under valgrind";
+    std::string valgrind, why;
+    return FindValgrind(valgrind, why) ? "" : why;
+}
+
+std::string MachineCountsRefused(const Contender& contender) {
+    if (contender.threads <= 1) return "";
+    return "sorts on " + std::to_string(contender.threads) +
+           " threads, which valgrind runs one at a time: the counts would not be this sort's";
+}
+
+bool CountMachineGuarded(const MeasureSettings& settings, std::vector<Measurement>& rows, std::string& error) {
+    const std::vector<std::size_t> todo = RowsToCount(rows);
+    if (todo.empty()) return true;
+    std::string valgrind;
+    if (!FindValgrind(valgrind, error)) return false;
+    MeasureSettings slow = settings;
+    slow.timeLimitSeconds = settings.timeLimitSeconds * kSimulationSlowdown;
+    for (const std::size_t k : todo)
+        if (!CountOne(valgrind, slow, rows[k], error)) return false;
+    return true;
+}

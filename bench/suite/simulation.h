@@ -1,0 +1,31 @@
+// The operating system's side of the machine counts: finding valgrind, a
+// private folder for one child's dumps and reading them back, and the
+// child's switching of callgrind's collection around one sort. One file per
+// system implements it (simulation_posix.cpp, simulation_win32.cpp); on
+// Windows there is no valgrind, and every count says so.
+#pragma once
+
+#include <string>
+
+// The valgrind program on this system's PATH; false with why there is none.
+bool FindValgrind(std::string& valgrind, std::string& why);
+
+// A new folder only this user can enter, for one child's dumps; false with
+// the system's reason.
+bool MakeDumpFolder(std::string& folder, std::string& error);
+
+// At most limit bytes from the start of the regular file at path, opened
+// without following a link and without waiting on a device or a pipe;
+// false with why when it is not such a file.
+bool ReadDumpHead(const std::string& path, std::size_t limit, std::string& head, std::string& why);
+
+// Removes the folder and the files in it (not what lies behind a link).
+void RemoveDumpFolder(const std::string& folder);
+
+// Whether this process runs under valgrind.
+bool UnderValgrind();
+
+// Runs work(argument) with callgrind collecting on this thread alone, from
+// zero, then dumps what it collected with trigger for its description.
+// Outside valgrind it only runs the work.
+void CollectAround(void (*work)(void*), void* argument, const std::string& trigger);

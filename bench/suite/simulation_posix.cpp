@@ -1,0 +1,99 @@
+// The machine counts on Linux: valgrind from PATH, dumps in a folder of
+// mkdtemp's, read with O_NOFOLLOW | O_NONBLOCK, and callgrind's client
+// requests.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <valgrind/callgrind.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "bench/suite/simulation.h"
+
+bool FindValgrind(std::string& valgrind, std::string& why) {
+    const char* path = std::getenv("PATH");
+    const std::string folders = path != nullptr ? path : "";
+    for (std::size_t at = 0; at <= folders.size();) {
+        std::size_t end = folders.find(':', at);
+        if (end == std::string::npos) end = folders.size();
+        // An empty entry means the current folder, which is no place to run a program from.
+        const std::string folder = folders.substr(at, end - at);
+        at = end + 1;
+        if (folder.empty() || folder[0] != '/') continue;
+        const std::string candidate = folder + "/valgrind";
+        struct stat status {};
+        if (stat(candidate.c_str(), &status) == 0 && S_ISREG(status.st_mode) && access(candidate.c_str(), X_OK) == 0) {
+            valgrind = candidate;
+            return true;
+        }
+    }
+    why = "valgrind is not installed (no valgrind on PATH)";
+    return false;
+}
+
+bool MakeDumpFolder(std::string& folder, std::string& error) {
+    const char* temporary = std::getenv("TMPDIR");
+    std::string pattern = std::string(temporary != nullptr && temporary[0] == '/' ? temporary : "/tmp") +
+                          "/orvandel-callgrind-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+        error = std::string("cannot make a folder for callgrind's dumps: ") + std::strerror(errno);
+        return false;
+    }
+    folder = pattern;
+    return true;
+}
+
+bool ReadDumpHead(const std::string& path, std::size_t limit, std::string& head, std::string& why) {
+    const int file = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0) {
+        why = std::string("no dump: ") + std::strerror(errno);
+        return false;
+    }
+    struct stat status {};
+    const bool regular = fstat(file, &status) == 0 && S_ISREG(status.st_mode);
+    std::vector<char> buffer(limit);
+    std::size_t got = 0;
+    while (regular && got < limit) {
+        const ssize_t read_now = read(file, buffer.data() + got, limit - got);
+        if (read_now < 0 && errno == EINTR) continue;
+        if (read_now <= 0) break;
+        got += static_cast<std::size_t>(read_now);
+    }
+    close(file);
+    if (!regular) why = "its dump is not a plain file";
+    head.assign(buffer.data(), got);
+    return regular;
+}
+
+void RemoveDumpFolder(const std::string& folder) {
+    // Not through a link: a sort may have put one where the folder was.
+    const int at = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (at < 0) return;
+    DIR* entries = fdopendir(at);
+    if (entries == nullptr) {
+        close(at);
+        return;
+    }
+    // unlinkat removes a link, never what it points to.
+    while (const dirent* entry = readdir(entries))
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            unlinkat(at, entry->d_name, 0);
+    closedir(entries);
+    rmdir(folder.c_str());
+}
+
+bool UnderValgrind() {
+    return RUNNING_ON_VALGRIND != 0;
+}
+
+void CollectAround(void (*work)(void*), void* argument, const std::string& trigger) {
+    CALLGRIND_ZERO_STATS;
+    CALLGRIND_TOGGLE_COLLECT;
+    work(argument);
+    CALLGRIND_TOGGLE_COLLECT;
+    CALLGRIND_DUMP_STATS_AT(trigger.c_str());
+}

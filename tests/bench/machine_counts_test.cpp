@@ -1,0 +1,389 @@
+// The machine counts: callgrind's dump read as hostile input, the options
+// that fix the simulated caches, and the guarded pass under valgrind, whose
+// counts are the same on every run, belong to their own row, and agree with
+// callgrind run on the same sort by a program of its own.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bench/measure/contenders.h"
+#include "bench/suite/callgrind_dump.h"
+#include "bench/suite/library_probe.h"
+#include "bench/suite/machine_counting.h"
+#include "bench/suite/simulation.h"
+#include "tests/bench/test_routines.h"
+
+namespace {
+
+// The head of a dump as callgrind 3.19 writes it for one client request,
+// with the events and summary given.
+std::string Head(const std::string& trigger, const std::string& events, const std::string& summary,
+                 const std::string& d1 = "D1 cache: 32768 B, 64 B, 8-way associative") {
+    return "# callgrind format\nversion: 1\ncreator: callgrind-3.19.0\npid: 11501\ncmd:  ./t\npart: 1\n\n\n"
+           "desc: I1 cache: 32768 B, 64 B, 8-way associative\ndesc: " + d1 +
+           "\ndesc: LL cache: 8388608 B, 64 B, 16-way associative\n\n"
+           "desc: Timerange: Basic block 0 - 323542\ndesc: Trigger: Client Request: " + trigger +
+           "\n\npositions: line\nevents: " + events + "\nsummary: " + summary + "\n\n\nob=(8) /tmp/t\n";
+}
+
+// How far two counts of the same sort on the same draw, each in a fresh
+// process, differ in what callgrind's branch predictor and caches
+// remember: a few in a thousand at most. Instructions and branches are
+// exact.
+bool Jittered(std::uint64_t a, std::uint64_t b) {
+    const std::uint64_t d = a > b ? a - b : b - a;
+    return d <= std::max(a, b) / 200 + 4;
+}
+
+// What the tool counts beyond the sort's own function: the call through a
+// pointer, the return and the client requests' few instructions around it.
+constexpr std::uint64_t kCallEdgeInstructions = 30;
+constexpr std::uint64_t kCallEdgeBranches = 4;
+
+const char kEvents[] = "Ir Dr Dw I1mr D1mr D1mw ILmr DLmr DLmw Bc Bcm Bi Bim";
+
+struct DumpCase {
+    const char* what;
+    std::string head;
+    bool read;
+    MachineCounts counts;  // when read
+    const char* why;       // when not
+};
+
+}  // namespace
+
+TEST(CallgrindDump, ReadsTheHeadCallgrindWritesAndNothingElse) {
+    const std::string t = DumpTrigger(77);
+    const std::string big(kDumpHeadBytes, 'x');
+    const DumpCase cases[] = {
+        {"as written", Head(t, kEvents, "81018 15215 7565 18 11 1 17 5 0 14917 4740 5 3"), true,
+         {81018, 14917, 4740, 5, 3, 12, 5}, ""},
+        {"trailing zeros left out", Head(t, kEvents, "80279 14956 7437 0 0 0 0 0 0 14812 4480 2"), true,
+         {80279, 14812, 4480, 2, 0, 0, 0}, ""},
+        {"events in another order", Head(t, "Bim Bi Bcm Bc DLmw DLmr D1mw D1mr Ir", "1 2 3 4 5 6 7 8 100"), true,
+         {100, 4, 3, 2, 1, 15, 11}, ""},
+        {"the largest count", Head(t, "Ir Bc Bcm Bi Bim D1mr D1mw DLmr DLmw", "4611686018427387903"), true,
+         {4611686018427387903ull, 0, 0, 0, 0, 0, 0}, ""},
+        {"without the first line", Head(t, kEvents, "9").substr(19), true, {9, 0, 0, 0, 0, 0, 0}, ""},
+        {"another request's trigger", Head(DumpTrigger(78), kEvents, "1"), false, {}, "not the dump of this count"},
+        {"a trigger with more after it", Head(t + "0", kEvents, "1"), false, {}, "not the dump of this count"},
+        {"the host's first level", Head(t, kEvents, "1", "D1 cache: 49152 B, 64 B, 12-way associative"), false, {},
+         "not the simulated D1 cache asked for"},
+        {"no branch simulation", Head(t, "Ir Dr Dw I1mr D1mr D1mw ILmr DLmr DLmw", "1"), false, {}, "not one event Bc"},
+        {"an event twice", Head(t, std::string(kEvents) + " Ir", "1"), false, {}, "not one event Ir"},
+        {"more figures than events", Head(t, "Ir Bc Bcm Bi Bim D1mr D1mw DLmr DLmw", "1 1 1 1 1 1 1 1 1 1"), false, {},
+         "a line callgrind does not write"},
+        {"a count past 2^62", Head(t, kEvents, "4611686018427387904"), false, {}, "no count of Ir"},
+        {"twenty digits", Head(t, kEvents, "18446744073709551615"), false, {}, "no count of Ir"},
+        {"a sign", Head(t, kEvents, "+5"), false, {}, "no count of Ir"},
+        {"a fraction elsewhere", Head(t, kEvents, "5 1.5"), false, {}, "a summary that is not counts"},
+        {"two spaces", Head(t, kEvents, "5  1"), false, {}, "a line callgrind does not write"},
+        {"more misses than branches", Head(t, kEvents, "100 0 0 0 0 0 0 0 0 10 11"), false, {},
+         "figures no run can give"},
+        {"more last-level misses than first", Head(t, kEvents, "100 0 0 0 1 0 0 2"), false, {},
+         "figures no run can give"},
+        {"more branches than instructions", Head(t, kEvents, "10 0 0 0 0 0 0 0 0 11"), false, {},
+         "figures no run can give"},
+        {"a summary before its events", "summary: 1\nevents: Ir\n", false, {}, "a line callgrind does not write"},
+        {"events twice", "events: Ir\n" + Head(t, kEvents, "1"), false, {}, "a line callgrind does not write"},
+        {"a cost before the summary", "events: Ir\nfn=(1) main\n0 5\nsummary: 5\n", false, {},
+         "a line callgrind does not write"},
+        {"a key of its own", "# callgrind format\nforged: 1\n" + Head(t, kEvents, "1"), false, {},
+         "a line callgrind does not write"},
+        {"no summary at all", "# callgrind format\nversion: 1\n", false, {}, "no summary"},
+        {"a summary cut short", Head(t, kEvents, "1").substr(0, Head(t, kEvents, "1").find("summary") + 9), false,
+         {}, "no summary"},
+        {"the summary beyond what is read", big + "\n" + Head(t, kEvents, "1"), false, {}, "no summary"},
+        {"empty", "", false, {}, "no summary"},
+        {"NUL bytes", std::string("events: Ir\0\nsummary: 1\n", 23), false, {}, "not the dump of this count"},
+    };
+    for (const DumpCase& c : cases) {
+        MachineCounts counts;
+        std::string why;
+        EXPECT_EQ(ReadCallgrindDump(c.head, t, counts, why), c.read) << c.what << ": " << why;
+        if (c.read)
+            EXPECT_TRUE(counts == c.counts) << c.what << ": " << counts.instructions << ' '
+                                            << counts.conditionalBranches << ' ' << counts.conditionalMisses << ' '
+                                            << counts.firstLevelMisses << ' ' << counts.lastLevelMisses;
+        else
+            EXPECT_NE(why.find(c.why), std::string::npos) << c.what << ": " << why;
+    }
+}
+
+TEST(CallgrindDump, OptionsFixEveryCacheAndCollectNothingAtStart) {
+    const std::vector<std::string> expected = {
+        "/usr/bin/valgrind", "--quiet", "--log-file=/dev/null", "--tool=callgrind", "--branch-sim=yes",
+        "--cache-sim=yes", "--collect-atstart=no", "--main-stacksize=268435456", "--I1=32768,8,64", "--D1=32768,8,64", "--LL=8388608,16,64",
+        "--callgrind-out-file=/tmp/x/callgrind.out"};
+    EXPECT_EQ(CallgrindOptions("/usr/bin/valgrind", "/tmp/x/callgrind.out"), expected);
+    EXPECT_STREQ(SimulatedCachesText(),
+                 "I1 32768 B 8-way 64 B lines, D1 32768 B 8-way 64 B lines, LL 8388608 B 16-way 64 B lines");
+}
+
+// A dump that is not a plain file is not read, and nothing waits on it.
+TEST(CallgrindDump, OnlyAPlainFileIsRead) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / "orvandel-dump-files";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    std::ofstream(folder / "plain") << "abcdef";
+    fs::create_symlink(folder / "plain", folder / "link");
+    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+    fs::create_directories(folder / "folder");
+    const struct {
+        const char* name;
+        std::size_t limit;
+        bool read;
+        const char* head;
+    } cases[] = {
+        {"plain", 100, true, "abcdef"}, {"plain", 4, true, "abcd"}, {"link", 100, false, ""},
+        {"fifo", 100, false, ""},       {"folder", 100, false, ""}, {"missing", 100, false, ""},
+    };
+    for (const auto& c : cases) {
+        std::string head, why;
+        EXPECT_EQ(ReadDumpHead((folder / c.name).string(), c.limit, head, why), c.read) << c.name;
+        EXPECT_EQ(head, c.head) << c.name;
+    }
+    // Removing the folder takes what is in it, and a link's target stays.
+    const fs::path outside = fs::temp_directory_path() / "orvandel-dump-outside";
+    std::ofstream(outside) << "kept";
+    fs::create_symlink(outside, folder / "to-outside");
+    fs::remove(folder / "folder");
+    RemoveDumpFolder(folder.string());
+    EXPECT_FALSE(fs::exists(folder));
+    EXPECT_TRUE(fs::exists(outside));
+    fs::remove(outside);
+}
+
+namespace {
+
+// Skips a test of the pass where valgrind cannot run this build, saying
+// so; anywhere else valgrind must be there (tools/install-deps.sh).
+#define REQUIRE_VALGRIND()                                                                    \
+    do {                                                                                      \
+        const std::string unavailable = MachineCountsUnavailable();                          \
+        if (unavailable.find("AddressSanitizer") != std::string::npos) GTEST_SKIP() << unavailable; \
+        ASSERT_EQ(unavailable, "");                                                          \
+    } while (false)
+
+MeasureSettings Cell(const char* pattern, std::int32_t count) {
+    MeasureSettings settings;
+    settings.pattern = pattern;
+    settings.count = count;
+    settings.machineCounts = true;
+    return settings;
+}
+
+std::vector<Measurement> Rows(const std::vector<Contender>& contenders) {
+    std::vector<Measurement> rows;
+    for (const Contender& contender : contenders) {
+        Measurement row;
+        row.contender = contender;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<Measurement> Counted(const MeasureSettings& settings, const std::vector<Contender>& contenders) {
+    std::vector<Measurement> rows = Rows(contenders);
+    std::string error;
+    EXPECT_TRUE(CountMachineGuarded(settings, rows, error)) << error;
+    return rows;
+}
+
+std::string Shown(const MachineCounts& c) {
+    std::ostringstream out;
+    out << c.instructions << " Ir, " << c.conditionalBranches << " Bc, " << c.conditionalMisses << " Bcm, "
+        << c.indirectBranches << " Bi, " << c.indirectMisses << " Bim, " << c.firstLevelMisses << " D1, "
+        << c.lastLevelMisses << " LL";
+    return out.str();
+}
+
+Contender Named(const std::vector<Contender>& all, const std::string& name) {
+    for (const Contender& contender : all)
+        if (contender.name == name) return contender;
+    ADD_FAILURE() << "no contender " << name;
+    return {};
+}
+
+}  // namespace
+
+TEST(MachineCounting, OneCellCountedTwiceGivesTheSameCounts) {
+    REQUIRE_VALGRIND();
+    const std::vector<Contender> all = AllContenders();
+    const std::vector<Contender> contenders(all.begin(), all.begin() + 6);  // the five, std::sort
+    const std::vector<Measurement> first = Counted(Cell("random", 1000), contenders);
+    const std::vector<Measurement> again = Counted(Cell("random", 1000), contenders);
+    for (std::size_t k = 0; k < contenders.size(); ++k) {
+        const MachineRow& row = first[k].machine;
+        ASSERT_EQ(row.end, CountEnd::kCounted) << contenders[k].name << ": " << row.why;
+        const MachineCounts& a = again[k].machine.counts;
+        EXPECT_EQ(row.counts.instructions, a.instructions) << contenders[k].name;
+        EXPECT_EQ(row.counts.conditionalBranches, a.conditionalBranches) << contenders[k].name;
+        EXPECT_EQ(row.counts.indirectBranches, a.indirectBranches) << contenders[k].name;
+        EXPECT_TRUE(Jittered(row.counts.conditionalMisses, a.conditionalMisses) &&
+                    Jittered(row.counts.firstLevelMisses, a.firstLevelMisses) &&
+                    Jittered(row.counts.lastLevelMisses, a.lastLevelMisses))
+            << contenders[k].name << ": " << Shown(row.counts) << " then " << Shown(a);
+        // 999 sorted slots: a quicksort executes some n log2 n instructions,
+        // a few per comparison, and mispredicts about one comparison in four.
+        const MachineCounts& c = row.counts;
+        EXPECT_GT(c.instructions, 999u * 40) << contenders[k].name;
+        EXPECT_LT(c.instructions, 999u * 400) << contenders[k].name;
+        EXPECT_LE(c.conditionalMisses, c.conditionalBranches) << contenders[k].name;
+        EXPECT_GT(c.conditionalMisses, 999u * 2) << contenders[k].name;
+        EXPECT_LE(c.lastLevelMisses, c.firstLevelMisses) << contenders[k].name;
+    }
+}
+
+// Each row's counts are its own contender's: the same with or without
+// another counted before it.
+TEST(MachineCounting, EachRowHoldsItsOwnContendersCounts) {
+    REQUIRE_VALGRIND();
+    const std::vector<Contender> all = AllContenders();
+    const Contender plain = Named(all, "Sedgewick qsort Unoptimised"), stdSort = Named(all, "std::sort");
+    const std::vector<Measurement> both = Counted(Cell("random", 2000), {plain, stdSort});
+    const std::vector<Measurement> alone = Counted(Cell("random", 2000), {stdSort});
+    ASSERT_EQ(both[1].machine.end, CountEnd::kCounted) << both[1].machine.why;
+    EXPECT_EQ(both[1].machine.counts.instructions, alone[0].machine.counts.instructions);
+    EXPECT_EQ(both[1].machine.counts.conditionalBranches, alone[0].machine.counts.conditionalBranches);
+    EXPECT_TRUE(Jittered(both[1].machine.counts.conditionalMisses, alone[0].machine.counts.conditionalMisses));
+    // The unoptimised member executes far more than std::sort.
+    EXPECT_GT(both[0].machine.counts.instructions, 2 * both[1].machine.counts.instructions)
+        << Shown(both[0].machine.counts) << " against " << Shown(both[1].machine.counts);
+}
+
+TEST(MachineCounting, EachRowEndsAsItsCountDid) {
+    REQUIRE_VALGRIND();
+    Contender parallel = kCounted;
+    parallel.name = "Parallel";
+    parallel.threads = 4;
+    Contender untimed = kCounted;
+    untimed.name = "Untimed";
+    const struct {
+        const char* name;
+        Contender contender;
+        bool timed;
+        CountEnd end;
+        const char* why;
+    } cases[] = {
+        {"counted", kCounted, true, CountEnd::kCounted, ""},
+        {"parallel", parallel, true, CountEnd::kNotCountable, "sorts on 4 threads, which valgrind runs one at a time"},
+        {"timing unfinished", untimed, false, CountEnd::kNotTimed, ""},
+        {"broken", kBroken, true, CountEnd::kFailed, ""},
+        {"endless", kEndless, true, CountEnd::kOverLimit, ""},
+        {"aborting", kAborting, true, CountEnd::kCrashed, "killed by signal 6"},
+        {"counted after the others", kCounted, true, CountEnd::kCounted, ""},
+    };
+    MeasureSettings settings = Cell("random", 2000);
+    settings.timeLimitSeconds = 0.05;  // 5 s under valgrind
+    std::vector<Contender> contenders;
+    for (const auto& c : cases) contenders.push_back(c.contender);
+    std::vector<Measurement> rows = Rows(contenders);
+    for (std::size_t k = 0; k < rows.size(); ++k)
+        if (!cases[k].timed) rows[k].end = CellEnd::kOverLimit;
+    std::string error;
+    ASSERT_TRUE(CountMachineGuarded(settings, rows, error)) << error;
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+        EXPECT_EQ(rows[k].machine.end, cases[k].end) << cases[k].name << ": " << rows[k].machine.why;
+        EXPECT_NE(rows[k].machine.why.find(cases[k].why), std::string::npos)
+            << cases[k].name << ": " << rows[k].machine.why;
+    }
+    EXPECT_EQ(rows[3].machine.failure.check, SortCheck::kValues);
+    EXPECT_EQ(rows[3].machine.failure.slot, 17);
+    // The same sort of the same draw, after four others.
+    EXPECT_EQ(rows.front().machine.counts.instructions, rows.back().machine.counts.instructions);
+    EXPECT_EQ(rows.front().machine.counts.conditionalBranches, rows.back().machine.counts.conditionalBranches);
+    EXPECT_TRUE(Jittered(rows.front().machine.counts.conditionalMisses, rows.back().machine.counts.conditionalMisses))
+        << Shown(rows.front().machine.counts) << " then " << Shown(rows.back().machine.counts);
+}
+
+namespace {
+
+// The events of a dump callgrind wrote, by name, from its summary line:
+// read here on their own, not by the tool's reader.
+std::map<std::string, std::uint64_t> Summary(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<std::string> names;
+    std::map<std::string, std::uint64_t> events;
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        std::string key, word;
+        words >> key;
+        if (key == "events:")
+            while (words >> word) names.push_back(word);
+        if (key == "summary:")
+            for (std::size_t k = 0; k < names.size() && words >> word; ++k) events[names[k]] = std::stoull(word);
+    }
+    return events;
+}
+
+}  // namespace
+
+// The example library's sort under callgrind, counted by a program of its
+// own with --toggle-collect on the sort's function, against the tool's
+// count of that sort on the same draw: the same but for the few
+// instructions and branches at the edges of the call.
+TEST(MachineCounting, AgreesWithCallgrindRunOnItsOwn) {
+    REQUIRE_VALGRIND();
+    std::vector<Contender> contenders;
+    const Check probed = ProbeSortLibraries({ORVANDEL_PLUGIN_SEDGEWICK_HYBRID}, 10, contenders);
+    ASSERT_TRUE(probed) << probed.why();
+    ASSERT_EQ(contenders.size(), 1u);
+    std::string valgrind, why;
+    ASSERT_TRUE(FindValgrind(valgrind, why)) << why;
+    const std::string dump = (std::filesystem::temp_directory_path() / "orvandel-independent-callgrind.out").string();
+    for (const std::int32_t count : {1000, 5000}) {
+        std::vector<std::string> command = CallgrindOptions(valgrind, dump);
+        command.push_back("--toggle-collect=sedgewick_hybrid");
+        command.insert(command.end(), {ORVANDEL_PLUGIN_UNDER_CALLGRIND, ORVANDEL_PLUGIN_SEDGEWICK_HYBRID, "random",
+                                       std::to_string(count), std::to_string(MeasureSettings{}.seed)});
+        std::string line;
+        for (const std::string& word : command) line += "'" + word + "' ";
+        std::remove(dump.c_str());
+        ASSERT_EQ(std::system(line.c_str()), 0) << line;
+        std::map<std::string, std::uint64_t> own = Summary(dump);
+        std::remove(dump.c_str());
+        const std::vector<Measurement> rows = Counted(Cell("random", count), contenders);
+        ASSERT_EQ(rows[0].machine.end, CountEnd::kCounted) << rows[0].machine.why;
+        const MachineCounts& tool = rows[0].machine.counts;
+        const auto near = [](std::uint64_t a, std::uint64_t b, std::uint64_t within) {
+            return (a > b ? a - b : b - a) <= within;
+        };
+        EXPECT_GT(own["Ir"], static_cast<std::uint64_t>(count) * 20) << count;
+        EXPECT_TRUE(near(tool.instructions, own["Ir"], kCallEdgeInstructions))
+            << count << ": the tool " << Shown(tool) << ", callgrind on its own " << own["Ir"] << " Ir";
+        EXPECT_TRUE(near(tool.conditionalBranches, own["Bc"], kCallEdgeBranches))
+            << count << ": the tool " << Shown(tool) << ", callgrind on its own " << own["Bc"] << " Bc";
+        EXPECT_TRUE(Jittered(tool.conditionalMisses, own["Bcm"]))
+            << count << ": the tool " << Shown(tool) << ", callgrind on its own " << own["Bcm"] << " Bcm";
+    }
+}
+
+// Every dump folder a pass makes is gone after it.
+TEST(MachineCounting, LeavesNoDumpBehind) {
+    REQUIRE_VALGRIND();
+    namespace fs = std::filesystem;
+    const fs::path temporary = fs::temp_directory_path() / "orvandel-machine-tmp";
+    fs::remove_all(temporary);
+    fs::create_directories(temporary);
+    const char* before = std::getenv("TMPDIR");
+    const std::string saved = before != nullptr ? before : "";
+    setenv("TMPDIR", temporary.c_str(), 1);
+    const std::vector<Measurement> rows = Counted(Cell("random", 1000), {kCounted, kAborting, kCounted});
+    if (before != nullptr) setenv("TMPDIR", saved.c_str(), 1); else unsetenv("TMPDIR");
+    EXPECT_EQ(rows[0].machine.end, CountEnd::kCounted) << rows[0].machine.why;
+    EXPECT_EQ(rows[2].machine.end, CountEnd::kCounted) << rows[2].machine.why;
+    EXPECT_TRUE(fs::is_empty(temporary));
+    fs::remove_all(temporary);
+}
