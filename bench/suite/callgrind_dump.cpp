@@ -140,7 +140,8 @@ std::vector<std::string> CallgrindOptions(const std::string& valgrind, const std
     // valgrind's own notes (the host's caches it found and does not use)
     // would go where the sorts' output goes.
     std::vector<std::string> options = {valgrind, "--quiet", "--log-file=/dev/null", "--tool=callgrind",
-                                        "--branch-sim=yes", "--cache-sim=yes", "--collect-atstart=no",
+                                        "--branch-sim=yes", "--cache-sim=yes", "--instr-atstart=no",
+                                        "--collect-atstart=no",
                                         "--main-stacksize=" + std::to_string(kSortStackBytes)};
     for (const SimulatedCache& cache : kSimulatedCaches)
         options.push_back(std::string("--") + cache.name + '=' + std::to_string(cache.bytes) + ',' +

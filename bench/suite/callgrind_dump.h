@@ -20,7 +20,9 @@ std::string DumpTrigger(std::uint64_t token);
 
 // The options that make valgrind run a measuring child as the counts need:
 // callgrind with branch and cache simulation over kSimulatedCaches,
-// collecting nothing until the child switches it on around one sort, the
+// simulating nothing until the child starts it (so the predictor and the
+// caches hold nothing of the startup, whose libraries time themselves) and
+// collecting nothing until it switches that on around one sort, the
 // sorts' stack on the main thread as large as a measuring child's sort
 // thread has, and dumping to outFile.N, N the dump's number from 1.
 std::vector<std::string> CallgrindOptions(const std::string& valgrind, const std::string& outFile);

@@ -26,6 +26,9 @@ void RemoveDumpFolder(const std::string& folder);
 bool UnderValgrind();
 
 // Runs work(argument) with callgrind collecting on this thread alone, from
-// zero, then dumps what it collected with trigger for its description.
-// Outside valgrind it only runs the work.
+// zero, then dumps what it collected with trigger for its description. A
+// process started with CallgrindOptions simulates nothing before this, so
+// the work starts on empty caches and an empty branch predictor, the same
+// in every run whatever ran before it. Outside valgrind it only runs the
+// work.
 void CollectAround(void (*work)(void*), void* argument, const std::string& trigger);

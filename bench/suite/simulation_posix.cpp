@@ -91,6 +91,7 @@ bool UnderValgrind() {
 }
 
 void CollectAround(void (*work)(void*), void* argument, const std::string& trigger) {
+    CALLGRIND_START_INSTRUMENTATION;
     CALLGRIND_ZERO_STATS;
     CALLGRIND_TOGGLE_COLLECT;
     work(argument);

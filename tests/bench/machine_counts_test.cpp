@@ -36,11 +36,11 @@ std::string Head(const std::string& trigger, const std::string& events, const st
            "\n\npositions: line\nevents: " + events + "\nsummary: " + summary + "\n\n\nob=(8) /tmp/t\n";
 }
 
-// How far two counts of the same sort on the same draw, each in a fresh
-// process, differ in what callgrind's branch predictor and caches
-// remember: a few in a thousand at most. Instructions and branches are
-// exact.
-bool Jittered(std::uint64_t a, std::uint64_t b) {
+// How far callgrind's count of a sort in a program of its own, with its
+// branch predictor trained by all that program ran before, may differ from
+// the tool's, whose predictor starts empty: a few mispredictions in a
+// thousand.
+bool NearlyAsPredicted(std::uint64_t a, std::uint64_t b) {
     const std::uint64_t d = a > b ? a - b : b - a;
     return d <= std::max(a, b) / 200 + 4;
 }
@@ -123,7 +123,7 @@ TEST(CallgrindDump, ReadsTheHeadCallgrindWritesAndNothingElse) {
 TEST(CallgrindDump, OptionsFixEveryCacheAndCollectNothingAtStart) {
     const std::vector<std::string> expected = {
         "/usr/bin/valgrind", "--quiet", "--log-file=/dev/null", "--tool=callgrind", "--branch-sim=yes",
-        "--cache-sim=yes", "--collect-atstart=no", "--main-stacksize=268435456", "--I1=32768,8,64", "--D1=32768,8,64", "--LL=8388608,16,64",
+        "--cache-sim=yes", "--instr-atstart=no", "--collect-atstart=no", "--main-stacksize=268435456", "--I1=32768,8,64", "--D1=32768,8,64", "--LL=8388608,16,64",
         "--callgrind-out-file=/tmp/x/callgrind.out"};
     EXPECT_EQ(CallgrindOptions("/usr/bin/valgrind", "/tmp/x/callgrind.out"), expected);
     EXPECT_STREQ(SimulatedCachesText(),
@@ -227,14 +227,8 @@ TEST(MachineCounting, OneCellCountedTwiceGivesTheSameCounts) {
     for (std::size_t k = 0; k < contenders.size(); ++k) {
         const MachineRow& row = first[k].machine;
         ASSERT_EQ(row.end, CountEnd::kCounted) << contenders[k].name << ": " << row.why;
-        const MachineCounts& a = again[k].machine.counts;
-        EXPECT_EQ(row.counts.instructions, a.instructions) << contenders[k].name;
-        EXPECT_EQ(row.counts.conditionalBranches, a.conditionalBranches) << contenders[k].name;
-        EXPECT_EQ(row.counts.indirectBranches, a.indirectBranches) << contenders[k].name;
-        EXPECT_TRUE(Jittered(row.counts.conditionalMisses, a.conditionalMisses) &&
-                    Jittered(row.counts.firstLevelMisses, a.firstLevelMisses) &&
-                    Jittered(row.counts.lastLevelMisses, a.lastLevelMisses))
-            << contenders[k].name << ": " << Shown(row.counts) << " then " << Shown(a);
+        EXPECT_TRUE(row.counts == again[k].machine.counts)
+            << contenders[k].name << ": " << Shown(row.counts) << " then " << Shown(again[k].machine.counts);
         // 999 sorted slots: a quicksort executes some n log2 n instructions,
         // a few per comparison, and mispredicts about one comparison in four.
         const MachineCounts& c = row.counts;
@@ -246,8 +240,8 @@ TEST(MachineCounting, OneCellCountedTwiceGivesTheSameCounts) {
     }
 }
 
-// Each row's counts are its own contender's: the same with or without
-// another counted before it.
+// Each row's counts are its own contender's, to the last miss: the same
+// with or without another counted before it.
 TEST(MachineCounting, EachRowHoldsItsOwnContendersCounts) {
     REQUIRE_VALGRIND();
     const std::vector<Contender> all = AllContenders();
@@ -255,9 +249,8 @@ TEST(MachineCounting, EachRowHoldsItsOwnContendersCounts) {
     const std::vector<Measurement> both = Counted(Cell("random", 2000), {plain, stdSort});
     const std::vector<Measurement> alone = Counted(Cell("random", 2000), {stdSort});
     ASSERT_EQ(both[1].machine.end, CountEnd::kCounted) << both[1].machine.why;
-    EXPECT_EQ(both[1].machine.counts.instructions, alone[0].machine.counts.instructions);
-    EXPECT_EQ(both[1].machine.counts.conditionalBranches, alone[0].machine.counts.conditionalBranches);
-    EXPECT_TRUE(Jittered(both[1].machine.counts.conditionalMisses, alone[0].machine.counts.conditionalMisses));
+    EXPECT_TRUE(both[1].machine.counts == alone[0].machine.counts)
+        << Shown(both[1].machine.counts) << " against " << Shown(alone[0].machine.counts);
     // The unoptimised member executes far more than std::sort.
     EXPECT_GT(both[0].machine.counts.instructions, 2 * both[1].machine.counts.instructions)
         << Shown(both[0].machine.counts) << " against " << Shown(both[1].machine.counts);
@@ -302,9 +295,7 @@ TEST(MachineCounting, EachRowEndsAsItsCountDid) {
     EXPECT_EQ(rows[3].machine.failure.check, SortCheck::kValues);
     EXPECT_EQ(rows[3].machine.failure.slot, 17);
     // The same sort of the same draw, after four others.
-    EXPECT_EQ(rows.front().machine.counts.instructions, rows.back().machine.counts.instructions);
-    EXPECT_EQ(rows.front().machine.counts.conditionalBranches, rows.back().machine.counts.conditionalBranches);
-    EXPECT_TRUE(Jittered(rows.front().machine.counts.conditionalMisses, rows.back().machine.counts.conditionalMisses))
+    EXPECT_TRUE(rows.front().machine.counts == rows.back().machine.counts)
         << Shown(rows.front().machine.counts) << " then " << Shown(rows.back().machine.counts);
 }
 
@@ -344,10 +335,13 @@ TEST(MachineCounting, AgreesWithCallgrindRunOnItsOwn) {
     ASSERT_TRUE(FindValgrind(valgrind, why)) << why;
     const std::string dump = (std::filesystem::temp_directory_path() / "orvandel-independent-callgrind.out").string();
     for (const std::int32_t count : {1000, 5000}) {
-        std::vector<std::string> command = CallgrindOptions(valgrind, dump);
-        command.push_back("--toggle-collect=sedgewick_hybrid");
-        command.insert(command.end(), {ORVANDEL_PLUGIN_UNDER_CALLGRIND, ORVANDEL_PLUGIN_SEDGEWICK_HYBRID, "random",
-                                       std::to_string(count), std::to_string(MeasureSettings{}.seed)});
+        std::vector<std::string> command = {valgrind, "--quiet", "--log-file=/dev/null", "--tool=callgrind",
+                                            "--branch-sim=yes", "--cache-sim=yes", "--I1=32768,8,64",
+                                            "--D1=32768,8,64", "--LL=8388608,16,64",
+                                            "--callgrind-out-file=" + dump, "--toggle-collect=sedgewick_hybrid",
+                                            ORVANDEL_PLUGIN_UNDER_CALLGRIND,
+                                            ORVANDEL_PLUGIN_SEDGEWICK_HYBRID, "random", std::to_string(count),
+                                            std::to_string(MeasureSettings{}.seed)};
         std::string line;
         for (const std::string& word : command) line += "'" + word + "' ";
         std::remove(dump.c_str());
@@ -365,7 +359,7 @@ TEST(MachineCounting, AgreesWithCallgrindRunOnItsOwn) {
             << count << ": the tool " << Shown(tool) << ", callgrind on its own " << own["Ir"] << " Ir";
         EXPECT_TRUE(near(tool.conditionalBranches, own["Bc"], kCallEdgeBranches))
             << count << ": the tool " << Shown(tool) << ", callgrind on its own " << own["Bc"] << " Bc";
-        EXPECT_TRUE(Jittered(tool.conditionalMisses, own["Bcm"]))
+        EXPECT_TRUE(NearlyAsPredicted(tool.conditionalMisses, own["Bcm"]))
             << count << ": the tool " << Shown(tool) << ", callgrind on its own " << own["Bcm"] << " Bcm";
     }
 }
