@@ -5,6 +5,7 @@
 #pragma once
 
 #include "bench/measure/refusal.h"
+#include "bench/measure/sort_library.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +22,9 @@ constexpr char kDefaultPattern[] = "window";
 // quoting it stays one short line.
 constexpr std::uintmax_t kMaxReportBytes = std::uintmax_t{64} << 20;
 constexpr int kMaxNesting = 32;             // arrays and objects inside one another
-constexpr std::size_t kMaxNameBytes = 200;  // a name, label or pattern; the tool's are under 60
+// A name, label or pattern: the longest name a loaded sort may take, so
+// every report the tool saves can be read back.
+constexpr std::size_t kMaxNameBytes = kLongestSortName;
 constexpr std::size_t kMaxContextBytes = 4096;  // the machine, compiler and flags texts
 // Repetitions of one cell: --runs stops here too, so every report the tool
 // writes can be read back, and the bootstrap's 5,000 resamples stay short.
