@@ -75,6 +75,9 @@ CellComparison CompareCell(const SavedCell* before, const SavedCell* after, doub
         c.verdict = before ? Verdict::kOnlyBaseline : Verdict::kOnlyCurrent;
         return c;
     }
+    c.machine = before->machineCounted && after->machineCounted;
+    c.baselineMachine = before->machine;
+    c.currentMachine = after->machine;
     if (before->failed || after->failed) {
         c.verdict = Verdict::kFailed;
         return c;
@@ -92,6 +95,20 @@ CellComparison CompareCell(const SavedCell* before, const SavedCell* after, doub
 }
 
 }  // namespace
+
+double CountChange(std::uint64_t baseline, std::uint64_t current) {
+    if (baseline == current) return 0;
+    if (baseline == 0) return std::numeric_limits<double>::infinity();
+    return (static_cast<double>(current) - static_cast<double>(baseline)) / static_cast<double>(baseline);
+}
+
+std::vector<const CellComparison*> MoreInstructions(const Comparison& comparison, double limit) {
+    std::vector<const CellComparison*> grown;
+    for (const CellComparison& cell : comparison.cells)
+        if (cell.machine && CountChange(cell.baselineMachine.instructions, cell.currentMachine.instructions) > limit)
+            grown.push_back(&cell);
+    return grown;
+}
 
 Verdict Decide(double p, const Interval& ratio, double noise) {
     if (p >= kSignificance) return Verdict::kNoChange;

@@ -45,7 +45,13 @@ struct CellComparison {
     Interval baselineInterval;  // of each median, for the chart
     Interval currentInterval;
     RankTestResult test;        // U of the current sample against the baseline
+    // Both sides' machine counts, when both have them: deterministic, so
+    // their change is exact and needs no interval.
+    bool machine = false;
+    MachineCounts baselineMachine;
+    MachineCounts currentMachine;
 };
+
 
 struct Comparison {
     std::string baselineSource;
@@ -54,6 +60,14 @@ struct Comparison {
     std::vector<std::string> warnings;  // other machine, compiler or flags
     std::vector<CellComparison> cells;  // the baseline's order, then cells new in the current
 };
+
+// The change of a count from baseline to current as a fraction (0.05 is 5 %
+// more); 0 when both are 0.
+double CountChange(std::uint64_t baseline, std::uint64_t current);
+
+// The cells whose instructions grew by more than limit (a fraction) from
+// the baseline, in the comparison's order.
+std::vector<const CellComparison*> MoreInstructions(const Comparison& comparison, double limit);
 
 // The verdict of a cell with enough runs on both sides: p-value p of the
 // rank test, ratio interval of current over baseline, noise a fraction.

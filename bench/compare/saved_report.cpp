@@ -88,6 +88,35 @@ std::string ReadStatus(const Json& row, std::int64_t version) {
     return "";
 }
 
+// The machine counts a row of version 4 on holds, when they were made:
+// whole counts below 2^62 that one run can give.
+std::string ReadMachineCounts(const Json& row, SavedCell& cell) {
+    const auto found = row.find("machine_counts");
+    if (found == row.end()) return "";
+    const Json& m = *found;
+    if (!m.is_object() || !m.contains("status") || !m["status"].is_string())
+        return " has machine_counts without a status";
+    if (m["status"] != "counted") return "";
+    MachineCounts& c = cell.machine;
+    for (const auto& [key, value] : {std::pair{"instructions", &c.instructions},
+                                     std::pair{"conditional_branches", &c.conditionalBranches},
+                                     std::pair{"conditional_mispredicted", &c.conditionalMisses},
+                                     std::pair{"indirect_branches", &c.indirectBranches},
+                                     std::pair{"indirect_mispredicted", &c.indirectMisses},
+                                     std::pair{"d1_misses", &c.firstLevelMisses},
+                                     std::pair{"ll_misses", &c.lastLevelMisses}}) {
+        const auto figure = m.find(key);
+        if (figure == m.end() || !figure->is_number_unsigned() || figure->get<std::uint64_t>() >= (1ull << 62))
+            return std::string(" has machine_counts without a count of ") + key;
+        *value = figure->get<std::uint64_t>();
+    }
+    if (c.conditionalMisses > c.conditionalBranches || c.indirectMisses > c.indirectBranches ||
+        c.lastLevelMisses > c.firstLevelMisses || c.conditionalBranches > c.instructions)
+        return " has machine_counts no run can give";
+    cell.machineCounted = true;
+    return "";
+}
+
 // One row of a report of the given schema version into a cell; count is
 // settings.count, for rows without their own.
 std::string ReadCell(const Json& row, std::int64_t version, const Json* count, SavedCell& cell) {
@@ -112,7 +141,8 @@ std::string ReadCell(const Json& row, std::int64_t version, const Json* count, S
     cell.count = count->get<std::int64_t>();
     const auto draws = row.find("draws");
     if (draws != row.end() && draws->is_number_integer()) cell.draws = draws->get<std::int64_t>();
-    return ReadTimes(row, cell.times);
+    const std::string machine = version >= 4 ? ReadMachineCounts(row, cell) : "";
+    return machine.empty() ? ReadTimes(row, cell.times) : machine;
 }
 
 // Every row, each cell once: a set finds a repeat among many rows quickly.
@@ -256,7 +286,7 @@ SavedReport CurrentReport(const Report& report) {
     for (const Measurement& row : report.rows)
         current.cells.push_back({row.contender.name, row.contender.label, row.pattern, row.count,
                                  row.contender.reference, !Unfinished(report, row).empty(), row.times,
-                                 row.draws});
+                                 row.draws, row.machine.end == CountEnd::kCounted, row.machine.counts});
     current.draws = DrawsMethod(current.cells);
     return current;
 }

@@ -40,6 +40,8 @@ struct SavedCell {
     bool failed = false;  // a check failed or the cell did not finish; no times then
     std::vector<double> times;
     std::int64_t draws = 1;  // different data sets sorted; reports before draws sorted one
+    bool machineCounted = false;  // its machine counts were made (schema version 4 on)
+    MachineCounts machine;
 };
 
 struct SavedReport {

@@ -2,6 +2,7 @@
 #include "bench/report/json.h"
 
 #include "bench/measure/cell_data.h"
+#include "bench/report/machine_figures.h"
 #include "bench/report/operations_figures.h"
 #include "bench/report/writers.h"
 
@@ -71,6 +72,36 @@ nlohmann::json OperationsObject(const Report& report, const Measurement& row) {
     };
 }
 
+// Whole counts, each also per sorted element; without counts, why.
+nlohmann::json MachineObject(const Report& report, const Measurement& row) {
+    const MachineFigures f = Machine(report, row);
+    const MachineRow& machine = row.machine;
+    if (!f.counted) {
+        nlohmann::json json = {{"status", CountStatus(machine.end)}};
+        if (machine.end == CountEnd::kNotCountable) json["reason"] = machine.why;
+        if (machine.end == CountEnd::kOverLimit) json["time_limit_s"] = MachineTimeLimitSeconds(report.settings);
+        if (machine.end == CountEnd::kCrashed) json["crash"] = machine.why;
+        if (machine.end == CountEnd::kFailed) AddFailure(machine.failure, json);
+        return json;
+    }
+    const MachineCounts& c = f.counts;
+    return {
+        {"status", CountStatus(machine.end)},
+        {"instructions", c.instructions},
+        {"conditional_branches", c.conditionalBranches},
+        {"conditional_mispredicted", c.conditionalMisses},
+        {"indirect_branches", c.indirectBranches},
+        {"indirect_mispredicted", c.indirectMisses},
+        {"d1_misses", c.firstLevelMisses},
+        {"ll_misses", c.lastLevelMisses},
+        {"instructions_per_element", f.instructionsPerElement},
+        {"conditional_branches_per_element", f.branchesPerElement},
+        {"conditional_mispredicted_per_element", f.branchMissesPerElement},
+        {"d1_misses_per_element", f.firstLevelMissesPerElement},
+        {"ll_misses_per_element", f.lastLevelMissesPerElement},
+    };
+}
+
 nlohmann::json Row(const Report& report, const Measurement& row) {
     const RowFigures f = Figures(report, row);
     nlohmann::json json = {
@@ -89,6 +120,7 @@ nlohmann::json Row(const Report& report, const Measurement& row) {
     AddFailure(row.failure, json);
     AddEndDetails(report, row, json);
     if (report.settings.operations) json["operations"] = OperationsObject(report, row);
+    if (report.settings.machineCounts) json["machine_counts"] = MachineObject(report, row);
     if (f.failed) return json;
     json["min_ms"] = f.summary.min;
     json["median_ms"] = f.summary.median;
@@ -144,6 +176,10 @@ nlohmann::json ReportJson(const Report& report) {
         json["settings"]["operations"] = true;
         json["settings"]["window_stack_bytes"] = kWindowStackBytes;
     }
+    if (settings.machineCounts)
+        json["settings"]["machine_counts"] = {{"tool", "valgrind --tool=callgrind --branch-sim=yes --cache-sim=yes"},
+                                              {"simulated_caches", SimulatedCachesText()},
+                                              {"time_limit_s", MachineTimeLimitSeconds(settings)}};
     if (!IsMatrix(report)) {
         json["settings"]["count"] = settings.count;
         json["settings"]["sorted_slots"] = {1, settings.count - 1};

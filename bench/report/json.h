@@ -10,9 +10,11 @@
 // reader refuses other versions rather than misread them. Version 1 wrote
 // a row's status as the table's text ("over 10 s"); version 2 as one of
 // kRowStatuses, with the details in fields of their own; version 3 adds
-// which check a failed sort failed (failed_check, one of kFailedChecks).
-// Baselines saved by versions 1 and 2 are still read.
-constexpr int kReportSchemaVersion = 3;
+// which check a failed sort failed (failed_check, one of kFailedChecks);
+// version 4 the machine counts of a row (machine_counts), which a
+// comparison reads from then on. Baselines saved by versions 1 to 3 are
+// still read.
+constexpr int kReportSchemaVersion = 4;
 constexpr int kOldestReadableSchemaVersion = 1;
 
 // Every value a row's status takes since version 2.

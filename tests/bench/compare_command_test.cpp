@@ -207,7 +207,7 @@ TEST(BenchCompareCommand, ARunIsSavedAndComparedWithTheSavedRun) {
     std::ostringstream compared, errors;
     ASSERT_EQ(RunMeasureCommand(compare, {kCounted, kYardstick}, compared, errors, false), 0) << errors.str();
     const Json json = Json::parse(compared.str());
-    EXPECT_EQ(json["schema_version"], 3);
+    EXPECT_EQ(json["schema_version"], 4);
     EXPECT_EQ(json["rows"].size(), 2u);  // the run's own report
     const Json& comparison = json["comparison"];
     EXPECT_EQ(comparison["baseline"], saved);

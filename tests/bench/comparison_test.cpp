@@ -324,9 +324,10 @@ TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
         {with("/schema_version", remove), "has no schema_version: not a JSON report of orvandel-bench"},
         {with("/schema_version", 2), ""},
         {with("/schema_version", 3), ""},
-        {with("/schema_version", 4), "has schema version 4; this orvandel-bench reads versions 1 to 3"},
-        {with("/schema_version", 0), "has schema version 0; this orvandel-bench reads versions 1 to 3"},
-        {with("/schema_version", "1"), "has schema version of type string; this orvandel-bench reads versions 1 to 3"},
+        {with("/schema_version", 4), ""},
+        {with("/schema_version", 5), "has schema version 5; this orvandel-bench reads versions 1 to 4"},
+        {with("/schema_version", 0), "has schema version 0; this orvandel-bench reads versions 1 to 4"},
+        {with("/schema_version", "1"), "has schema version of type string; this orvandel-bench reads versions 1 to 4"},
         {with("/settings/seed", remove), "has no settings.seed"},
         {with("/settings/seed", -5), "has no settings.seed"},
         {with("/rows", remove), "has no rows"},
@@ -343,7 +344,7 @@ TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
         {replaced("300", "-1e309"), "has a number beyond the range of a double"},
         // Nesting: the report's object and 31 arrays inside it are the most read.
         {replaced("\"schema_version\":1", "\"schema_version\":" + nested(31)),
-         "has schema version of type array; this orvandel-bench reads versions 1 to 3"},
+         "has schema version of type array; this orvandel-bench reads versions 1 to 4"},
         {replaced("\"schema_version\":1", "\"schema_version\":" + nested(32)),
          "nests arrays or objects deeper than 32 levels"},
         {replaced("\"schema_version\":1", "\"schema_version\":" + nested(60000)),
@@ -429,7 +430,8 @@ TEST(BenchSavedReport, ReadsEachSchemaVersionItKnows) {
         {"version 3, a check it does not know", report(3, "failed", check("descent")), unknownCheck, {}},
         {"version 3, a check in another case", report(3, "failed", check("Values")), unknownCheck, {}},
         {"version 3, a check that is not text", report(3, "failed", check(2)), unknownCheck, {}},
-        {"version 4", report(4, "measured"), "has schema version 4; this orvandel-bench reads versions 1 to 3", {}},
+        {"version 4", report(4, "measured"), "", {false}},
+        {"version 5", report(5, "measured"), "has schema version 5; this orvandel-bench reads versions 1 to 4", {}},
     };
     ASSERT_FALSE(v1.empty()) << "the saved version 1 report is missing";
     for (const auto& c : cases) {
@@ -442,6 +444,94 @@ TEST(BenchSavedReport, ReadsEachSchemaVersionItKnows) {
         for (const SavedCell& cell : read.cells) failed.push_back(cell.failed);
         EXPECT_EQ(failed, c.failed);
     }
+}
+
+// Version 4 adds a row's machine counts: read when counted, whole counts
+// below 2^62 that one run can give, and nothing else.
+TEST(BenchSavedReport, ReadsTheMachineCountsOfVersionFour) {
+    const Json counted = {{"status", "counted"},      {"instructions", 1000},         {"conditional_branches", 200},
+                          {"conditional_mispredicted", 50}, {"indirect_branches", 3}, {"indirect_mispredicted", 1},
+                          {"d1_misses", 40},          {"ll_misses", 7}};
+    const auto with = [&](const char* key, const Json& value) {
+        Json changed = counted;
+        changed[key] = value;
+        return changed;
+    };
+    const auto report = [](int version, const Json& machine) {
+        Json row = {{"name", "A"}, {"status", "measured"}, {"times_ms", {1.0}}, {"machine_counts", machine}};
+        return Json{{"schema_version", version}, {"settings", {{"seed", 5}, {"count", 300}}}, {"rows", {row}}}.dump();
+    };
+    const std::string bad = "row 1 (\"A\") has machine_counts";
+    const struct {
+        const char* what;
+        std::string text;
+        std::string error;
+        bool counted;
+        MachineCounts counts;
+    } cases[] = {
+        {"counted", report(4, counted), "", true, {1000, 200, 50, 3, 1, 40, 7}},
+        {"not countable", report(4, {{"status", "not-countable"}, {"reason", "no valgrind"}}), "", false, {}},
+        {"crashed", report(4, {{"status", "crashed"}, {"crash", "killed"}}), "", false, {}},
+        {"version 3 never wrote them", report(3, with("instructions", "many")), "", false, {}},
+        {"the largest count", report(4, with("instructions", 4611686018427387903ull)), "", true,
+         {4611686018427387903ull, 200, 50, 3, 1, 40, 7}},
+        {"a count of 2^62", report(4, with("instructions", 4611686018427387904ull)), bad + " without a count of instructions", false, {}},
+        {"a fraction", report(4, with("d1_misses", 4.5)), bad + " without a count of d1_misses", false, {}},
+        {"a negative count", report(4, with("ll_misses", -1)), bad + " without a count of ll_misses", false, {}},
+        {"a count as text", report(4, with("conditional_branches", "200")),
+         bad + " without a count of conditional_branches", false, {}},
+        {"a count left out", report(4, Json{{"status", "counted"}, {"instructions", 5}}),
+         bad + " without a count of conditional_branches", false, {}},
+        {"more misses than branches", report(4, with("conditional_mispredicted", 201)), bad + " no run can give", false, {}},
+        {"more last-level misses than first", report(4, with("ll_misses", 41)), bad + " no run can give", false, {}},
+        {"more branches than instructions", report(4, with("instructions", 199)), bad + " no run can give", false, {}},
+        {"no status", report(4, Json{{"instructions", 5}}), bad + " without a status", false, {}},
+        {"not an object", report(4, Json::array()), bad + " without a status", false, {}},
+    };
+    for (const auto& c : cases) {
+        SavedReport read;
+        std::string error;
+        EXPECT_EQ(ParseSavedReport(c.text, read, error), c.error.empty()) << c.what;
+        EXPECT_EQ(error, c.error) << c.what;
+        if (!c.error.empty()) continue;
+        ASSERT_EQ(read.cells.size(), 1u) << c.what;
+        EXPECT_EQ(read.cells[0].machineCounted, c.counted) << c.what;
+        EXPECT_TRUE(read.cells[0].machine == c.counts) << c.what;
+    }
+}
+
+// The exact change of a count, and the cells whose instructions grew by
+// more than a limit.
+TEST(BenchComparison, MachineCountsChangeExactly) {
+    const struct {
+        std::uint64_t baseline, current;
+        double change;
+    } changes[] = {
+        {1000, 1000, 0}, {1000, 1010, 0.01}, {1000, 990, -0.01}, {0, 0, 0}, {4000000000ull, 4000000001ull, 2.5e-10},
+    };
+    for (const auto& c : changes) EXPECT_DOUBLE_EQ(CountChange(c.baseline, c.current), c.change) << c.baseline;
+    EXPECT_EQ(CountChange(0, 1), std::numeric_limits<double>::infinity());
+
+    SavedReport before, after;
+    before.seed = after.seed = 5;
+    const auto cell = [](const char* name, bool counted, std::uint64_t instructions) {
+        SavedCell c{name, "", "random", 1000, false, false, {1, 1, 1, 1, 1}, 1, counted, {}};
+        c.machine.instructions = instructions;
+        return c;
+    };
+    before.cells = {cell("same", true, 1000), cell("grown 1%", true, 1000), cell("grown 1.1%", true, 1000),
+                    cell("shrunk", true, 1000), cell("counted before only", true, 1000), cell("never", false, 0)};
+    after.cells = {cell("same", true, 1000), cell("grown 1%", true, 1010), cell("grown 1.1%", true, 1011),
+                   cell("shrunk", true, 500), cell("counted before only", false, 5000), cell("never", false, 0)};
+    const Comparison comparison = Compare(before, after, kDefaultNoise);
+    std::vector<std::string> grown;
+    for (const CellComparison* c : MoreInstructions(comparison, 0.01)) grown.push_back(c->name);
+    EXPECT_EQ(grown, std::vector<std::string>{"grown 1.1%"});
+    grown.clear();
+    for (const CellComparison* c : MoreInstructions(comparison, 0)) grown.push_back(c->name);
+    EXPECT_EQ(grown, (std::vector<std::string>{"grown 1%", "grown 1.1%"}));
+    EXPECT_FALSE(comparison.cells[4].machine);
+    EXPECT_TRUE(comparison.cells[0].machine);
 }
 
 TEST(BenchSavedReport, ARunReadsBackAsItsOwnCells) {
