@@ -1,5 +1,9 @@
 #include "bench/app/baseline.h"
 
+#include <algorithm>
+
+#include "bench/compare/comparison_report.h"
+
 SavedReport PlannedReport(const BenchOptions& options) {
     SavedReport plan;
     plan.source = "this run";
@@ -20,6 +24,11 @@ Result<SavedReport> ReadBaseline(const BenchOptions& options) {
     if (!baseline) return baseline;
     const std::string mismatch = DataMismatch(*baseline, PlannedReport(options));
     if (!mismatch.empty()) return Refusal{mismatch};
+    const bool counted = std::any_of(baseline->cells.begin(), baseline->cells.end(),
+                                     [](const SavedCell& cell) { return cell.machineCounted; });
+    if (options.failIfMoreInstructionsPercent >= 0 && !counted)
+        return Refusal{"--fail-if-more-instructions: " + baseline->source +
+                       " has no machine counts (save it from a run with --machine-counts)"};
     return baseline;
 }
 
@@ -30,7 +39,20 @@ Comparison CompareWithRun(const BenchOptions& options, SavedReport baseline, con
     return Compare(baseline, current, options.noisePercent / 100);
 }
 
-int SlowerStatus(const BenchOptions& options, const Comparison& comparison) {
-    const bool guarded = options.failIfSlowerPercent >= 0;
-    return guarded && SlowerBeyond(comparison, options.failIfSlowerPercent) ? 3 : 0;
+Check GateCanCount(const BenchOptions& options, const Comparison& comparison) {
+    if (options.failIfMoreInstructionsPercent < 0 || HasMachineCounts(comparison)) return Passed{};
+    return Refusal{"--fail-if-more-instructions: no cell has machine counts in both " + comparison.baselineSource +
+                   " and " + comparison.currentSource};
+}
+
+int GateStatus(const BenchOptions& options, const Comparison& comparison, std::ostream& err) {
+    bool failed = options.failIfSlowerPercent >= 0 && SlowerBeyond(comparison, options.failIfSlowerPercent);
+    if (options.failIfMoreInstructionsPercent < 0) return failed ? 3 : 0;
+    for (const CellComparison* cell : MoreInstructions(comparison, options.failIfMoreInstructionsPercent / 100)) {
+        Say(err, cell->name + " (" + cell->pattern + ", " + std::to_string(cell->count) + " values): instructions " +
+                     CountChangeText(cell->baselineMachine.instructions, cell->currentMachine.instructions) +
+                     ", more than --fail-if-more-instructions allows");
+        failed = true;
+    }
+    return failed ? 3 : 0;
 }

@@ -2,6 +2,7 @@
 // before anything is measured, and compared with the run after it.
 #pragma once
 
+#include <ostream>
 #include <string>
 
 #include "bench/app/options.h"
@@ -21,6 +22,11 @@ Result<SavedReport> ReadBaseline(const BenchOptions& options);
 // The measured report against the baseline, in the selected cells.
 Comparison CompareWithRun(const BenchOptions& options, SavedReport baseline, const Report& report);
 
-// 3 when --fail-if-slower finds a cell slower by more than its percent,
-// otherwise 0.
-int SlowerStatus(const BenchOptions& options, const Comparison& comparison);
+// A gate on instructions (--fail-if-more-instructions) that has no cell
+// counted on both sides would pass whatever the build did: refused.
+Check GateCanCount(const BenchOptions& options, const Comparison& comparison);
+
+// 3 when --fail-if-slower finds a cell slower by more than its percent, or
+// --fail-if-more-instructions a cell whose instructions grew by more than
+// its, each such cell named on err; otherwise 0.
+int GateStatus(const BenchOptions& options, const Comparison& comparison, std::ostream& err);

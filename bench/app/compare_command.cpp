@@ -17,6 +17,8 @@ int RunCompareCommand(const BenchOptions& options, std::ostream& out, std::ostre
     const Check selected = SelectCells(options.names, options.filter, *baseline, *current);
     if (!selected) return Refuse(err, selected.why());
     const Comparison comparison = Compare(*baseline, *current, options.noisePercent / 100);
+    const Check gated = GateCanCount(options, comparison);
+    if (!gated) return Refuse(err, gated.why());
     if (!WriteOutputs(options, nullptr, &comparison, out, err)) return 1;
-    return SlowerStatus(options, comparison);
+    return GateStatus(options, comparison, err);
 }

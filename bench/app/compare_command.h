@@ -7,5 +7,5 @@
 
 // --compare A B: 0, 1 when standard output or a file could not be written,
 // 2 when an output is refused (before anything is read), a report cannot
-// be read or the two cannot be compared, 3 as SlowerStatus.
+// be read or the two cannot be compared, 3 as GateStatus.
 int RunCompareCommand(const BenchOptions& options, std::ostream& out, std::ostream& err);

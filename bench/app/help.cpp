@@ -76,8 +76,13 @@ std::string Footer() {
         "not obtain its array or an output could not be written; 2, before anything is measured, for a wrong "
         "command line (an unknown option or routine, a value out of range, an option that needs or excludes "
         "another), an output that cannot be created, a sort library that cannot be loaded or whose sorts are "
-        "refused, a size that does not fit in memory, or a report that cannot be read or compared; 3 when "
-        "--fail-if-slower finds a cell slower.",
+        "refused, a size that does not fit in memory, a report that cannot be read or compared, or a gate on "
+        "instructions with no cell counted on both sides; 3 when --fail-if-slower finds a cell slower or "
+        "--fail-if-more-instructions a cell whose instructions grew.",
+        "--machine-counts runs each contender that sorts on one thread once more over the cell's first draw under "
+        "valgrind --tool=callgrind, counting the sort alone: instructions, conditional and indirect branches and "
+        "their mispredictions, and first- and last-level data cache misses, over simulated caches of one fixed "
+        "geometry. The same build on the same data gives the same counts on every run and machine.",
     };
     std::string footer;
     for (const std::string& paragraph : paragraphs) footer += "\n" + Wrapped(paragraph, 0, 0) + "\n";

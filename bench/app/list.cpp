@@ -1,7 +1,9 @@
 #include "bench/app/list.h"
 
+#include "bench/measure/contenders.h"
 #include "bench/measure/patterns.h"
 #include "bench/measure/reference_sorts.h"
+#include "bench/suite/machine_counting.h"
 #include "sorts/routine_table.h"
 
 void ListContenders(std::ostream& out) {
@@ -14,6 +16,14 @@ void ListContenders(std::ostream& out) {
            "comparisons; n/a for\n";
     for (const ReferenceSort& sort : ReferenceSorts())
         if (sort.counter == nullptr) out << "  " << sort.name << ": " << sort.notCounted << '\n';
+    out << "Counted by --machine-counts: instructions, branch and cache misses of every sort on one thread; n/a "
+           "for\n";
+    const std::string unavailable = MachineCountsUnavailable();
+    if (!unavailable.empty()) out << "  every sort, on this system: " << unavailable << '\n';
+    for (const Contender& contender : AllContenders()) {
+        const std::string refused = MachineCountsRefused(contender);
+        if (!refused.empty()) out << "  " << contender.name << ": " << refused << '\n';
+    }
     for (const std::string& note : MissingReferenceNotes()) out << note << '\n';
     out << "Input shapes (--pattern, measuring only; all names every one):\n";
     for (const InputPattern& pattern : InputPatterns())

@@ -5,12 +5,14 @@
 
 #include "bench/app/baseline.h"
 #include "bench/app/outputs.h"
+#include "bench/report/machine_figures.h"
 #include "bench/report/operations_figures.h"
 #include "bench/measure/cell_data.h"
 #include "bench/measure/printable.h"
 #include "bench/measure/reference_sorts.h"
 #include "bench/suite/child_reports.h"
 #include "bench/suite/library_probe.h"
+#include "bench/suite/machine_counting.h"
 #include "bench/suite/matrix.h"
 
 namespace {
@@ -20,6 +22,17 @@ namespace {
 Check FitsInMemory(std::int32_t count, const std::vector<Contender>& contenders, const SystemInfo& system) {
     const std::string shortfall = MemoryShortfall(count, CellProcesses(contenders), system.memoryBytes);
     if (!shortfall.empty()) return Refusal{shortfall};
+    return Passed{};
+}
+
+// Machine counts this system cannot make are n/a, said in one line; a
+// gate on them is refused, since it would pass whatever was built.
+Check MachineCountsPossible(const BenchOptions& options) {
+    if (!options.settings.machineCounts) return Passed{};
+    const std::string unavailable = MachineCountsUnavailable();
+    if (unavailable.empty()) return Passed{};
+    if (options.failIfMoreInstructionsPercent >= 0)
+        return Refusal{"--fail-if-more-instructions cannot count: " + unavailable};
     return Passed{};
 }
 
@@ -42,6 +55,8 @@ Result<std::vector<Contender>> Prepared(const BenchOptions& options, std::vector
     Result<SavedReport> read = ReadBaseline(options);
     if (!read) return Refusal{read.why()};
     baseline = *read;
+    const Check countable = MachineCountsPossible(options);
+    if (!countable) return Refusal{countable.why()};
     return selected;
 }
 
@@ -60,6 +75,12 @@ void SayUnfinished(const Report& report, const Measurement& row, const std::stri
     Say(err, row.contender.name + cell + ": " + why);
 }
 
+// Whether a count that was started ended before it was made.
+bool CountEnded(CountEnd end) {
+    return end == CountEnd::kFailed || end == CountEnd::kStackExhausted || end == CountEnd::kOverLimit ||
+           end == CountEnd::kCrashed;
+}
+
 // Whether the row finished all its runs in order, and its count when one
 // was started; says why not on err.
 bool Finished(const Report& report, const Measurement& row, std::ostream& err) {
@@ -67,12 +88,16 @@ bool Finished(const Report& report, const Measurement& row, std::ostream& err) {
         SayUnfinished(report, row, FailureText(report, row), err);
         return false;
     }
-    const CountEnd counted = row.operations.end;
-    if (counted != CountEnd::kFailed && counted != CountEnd::kStackExhausted && counted != CountEnd::kOverLimit &&
-        counted != CountEnd::kCrashed)
-        return true;
-    SayUnfinished(report, row, "count " + Operations(report, row).why, err);
-    return false;
+    bool finished = true;
+    if (CountEnded(row.operations.end)) {
+        SayUnfinished(report, row, "count " + Operations(report, row).why, err);
+        finished = false;
+    }
+    if (CountEnded(row.machine.end)) {
+        SayUnfinished(report, row, "machine count " + Machine(report, row).why, err);
+        finished = false;
+    }
+    return finished;
 }
 
 }  // namespace
@@ -84,6 +109,8 @@ int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>&
     SavedReport baseline;
     const Result<std::vector<Contender>> contenders = Prepared(options, all, report.system, baseline);
     if (!contenders) return Refuse(err, contenders.why());
+    const std::string unavailable = options.settings.machineCounts ? MachineCountsUnavailable() : "";
+    if (!unavailable.empty()) Say(err, "machine counts n/a: " + unavailable);
     Result<std::vector<Measurement>> rows = MeasureSuite(*contenders, options.settings, options.patterns,
                                                          options.counts, showProgress ? ProgressLine(err) : nullptr);
     if (showProgress) err << '\r' << std::string(60, ' ') << '\r' << std::flush;
@@ -97,5 +124,11 @@ int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>&
     bool finished = true;
     for (const Measurement& row : report.rows) finished &= Finished(report, row, err);
     if (!finished || !written) return 1;
-    return comparison ? SlowerStatus(options, *comparison) : 0;
+    if (!comparison) return 0;
+    const Check gated = GateCanCount(options, *comparison);
+    if (!gated) {
+        Say(err, gated.why());
+        return 1;
+    }
+    return GateStatus(options, *comparison, err);
 }

@@ -16,6 +16,7 @@ enum OptionUse : unsigned {
     kNeedsComparison = 4u,  // only with --baseline or --compare
     kRepeatable = 8u,       // may be given again, every value kept
     kStandalone = 16u,      // prints something and exits, whatever else is given
+    kNeedsMachineCounts = 32u,  // with --baseline, only with --machine-counts: it gates on the run's counts
 };
 
 struct OptionEntry {

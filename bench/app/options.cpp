@@ -104,6 +104,8 @@ Check Consistent(const Words& words, BenchOptions& options) {
             return Refusal{std::string(given.entry->name) + " excludes --compare, which measures nothing"};
         if ((use & kNeedsComparison) != 0 && !comparing)
             return Refusal{std::string(given.entry->name) + " needs --baseline or --compare"};
+        if ((use & kNeedsMachineCounts) != 0 && !compare && !options.settings.machineCounts)
+            return Refusal{std::string(given.entry->name) + " needs --machine-counts, to count the run's instructions"};
         options.measuring = options.measuring || (use & kMeasures) != 0;
     }
     options.settings.count = options.counts.front();

@@ -35,6 +35,7 @@ struct BenchOptions {
     std::vector<std::string> libraries;     // --sort-library values: PATH[:SYMBOL[=NAME]]
     double noisePercent = 2;       // smaller changes count as no change
     double failIfSlowerPercent = -1;  // exit status 3 beyond it; negative: never
+    double failIfMoreInstructionsPercent = -1;  // exit status 3 when instructions grow beyond it; negative: never
     bool colour = false;           // standard output is a terminal that shows colour
 };
 

@@ -102,6 +102,10 @@ double CountChange(std::uint64_t baseline, std::uint64_t current) {
     return (static_cast<double>(current) - static_cast<double>(baseline)) / static_cast<double>(baseline);
 }
 
+bool HasMachineCounts(const Comparison& comparison) {
+    return std::any_of(comparison.cells.begin(), comparison.cells.end(), [](const CellComparison& c) { return c.machine; });
+}
+
 std::vector<const CellComparison*> MoreInstructions(const Comparison& comparison, double limit) {
     std::vector<const CellComparison*> grown;
     for (const CellComparison& cell : comparison.cells)

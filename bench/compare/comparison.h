@@ -52,7 +52,6 @@ struct CellComparison {
     MachineCounts currentMachine;
 };
 
-
 struct Comparison {
     std::string baselineSource;
     std::string currentSource;
@@ -64,6 +63,10 @@ struct Comparison {
 // The change of a count from baseline to current as a fraction (0.05 is 5 %
 // more); 0 when both are 0.
 double CountChange(std::uint64_t baseline, std::uint64_t current);
+
+// Whether any cell has machine counts on both sides: the comparison then
+// shows their changes.
+bool HasMachineCounts(const Comparison& comparison);
 
 // The cells whose instructions grew by more than limit (a fraction) from
 // the baseline, in the comparison's order.

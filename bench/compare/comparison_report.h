@@ -10,9 +10,13 @@
 #include "bench/report/report.h"
 
 // Column headings and the cells of one compared cell, for the table and
-// the markdown; "-" where a side has no figure.
-const std::vector<std::string>& ComparisonColumns();
+// the markdown; "-" where a side has no figure. With machine counts on
+// both sides of any cell, the exact changes of instructions and
+// mispredicted branches come before the verdict.
+std::vector<std::string> ComparisonColumns(const Comparison& comparison);
 std::vector<std::string> ComparisonCells(const Comparison& comparison, const CellComparison& cell);
+// The exact change of a count: "+1234 (+0.521%)", "0 (0.000%)".
+std::string CountChangeText(std::uint64_t baseline, std::uint64_t current);
 // What is compared with what, in one line.
 std::string ComparisonLine(const Comparison& comparison);
 

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 
 #include "bench/compare/comparison_report.h"
 #include "bench/report/format.h"
@@ -31,6 +32,22 @@ Json Pair(const Interval& interval) {
     return Json::array({interval.low, interval.high});
 }
 
+Json MachineJson(const MachineCounts& c) {
+    return {{"instructions", c.instructions},
+            {"conditional_branches", c.conditionalBranches},
+            {"conditional_mispredicted", c.conditionalMisses},
+            {"indirect_branches", c.indirectBranches},
+            {"indirect_mispredicted", c.indirectMisses},
+            {"d1_misses", c.firstLevelMisses},
+            {"ll_misses", c.lastLevelMisses}};
+}
+
+// A change as a percentage, exact; null from nothing to something.
+Json ChangePercent(std::uint64_t baseline, std::uint64_t current) {
+    const double change = CountChange(baseline, current);
+    return std::isfinite(change) ? Json(change * 100) : Json();
+}
+
 Json CellJson(const CellComparison& c) {
     const Json none;
     const bool tested = Tested(c);
@@ -54,29 +71,53 @@ Json CellJson(const CellComparison& c) {
         {"p_exact", tested ? Json(c.test.exact) : none},
     };
     if (c.verdict == Verdict::kTooFew) json["runs_needed"] = kMinimumRuns;
+    if (c.machine)
+        json["machine_counts"] = {
+            {"baseline", MachineJson(c.baselineMachine)},
+            {"current", MachineJson(c.currentMachine)},
+            {"instructions_change_pct", ChangePercent(c.baselineMachine.instructions, c.currentMachine.instructions)},
+            {"conditional_mispredicted_change_pct",
+             ChangePercent(c.baselineMachine.conditionalMisses, c.currentMachine.conditionalMisses)},
+        };
     return json;
 }
 
 }  // namespace
 
-const std::vector<std::string>& ComparisonColumns() {
-    static const std::vector<std::string> columns = {
-        "Routine", "data", "baseline", "current", "change", "ratio [95% interval]", "p", "verdict"};
+std::string CountChangeText(std::uint64_t baseline, std::uint64_t current) {
+    const bool grew = current >= baseline;
+    const std::string difference = (current == baseline ? "" : grew ? "+" : "-") +
+                                   std::to_string(grew ? current - baseline : baseline - current);
+    const double change = CountChange(baseline, current);
+    if (!std::isfinite(change)) return difference;
+    return difference + " (" + (change > 0 ? "+" : "") + Fixed(change * 100, 3) + "%)";
+}
+
+std::vector<std::string> ComparisonColumns(const Comparison& comparison) {
+    std::vector<std::string> columns = {"Routine", "data", "baseline", "current", "change", "ratio [95% interval]", "p"};
+    if (HasMachineCounts(comparison)) columns.insert(columns.end(), {"instructions", "branch misses"});
+    columns.push_back("verdict");
     return columns;
 }
 
 std::vector<std::string> ComparisonCells(const Comparison& comparison, const CellComparison& c) {
     const bool tested = Tested(c);
-    return {c.name + (c.reference ? " (reference)" : ""),
-            c.pattern + " " + std::to_string(c.count),
-            MedianText(c.baselineRuns, c.baselineMedian),
-            MedianText(c.currentRuns, c.currentMedian),
-            tested ? Percent(c.ratio - 1) : "-",
-            tested ? Fixed(c.ratio, 3) + "x [" + Fixed(c.ratioInterval.low, 3) + ", " +
-                         Fixed(c.ratioInterval.high, 3) + "]"
-                   : "-",
-            tested ? PValue(c.test.p) : "-",
-            VerdictText(comparison, c)};
+    std::vector<std::string> cells = {
+        c.name + (c.reference ? " (reference)" : ""),
+        c.pattern + " " + std::to_string(c.count),
+        MedianText(c.baselineRuns, c.baselineMedian),
+        MedianText(c.currentRuns, c.currentMedian),
+        tested ? Percent(c.ratio - 1) : "-",
+        tested ? Fixed(c.ratio, 3) + "x [" + Fixed(c.ratioInterval.low, 3) + ", " + Fixed(c.ratioInterval.high, 3) + "]"
+               : "-",
+        tested ? PValue(c.test.p) : "-"};
+    if (HasMachineCounts(comparison)) {
+        const MachineCounts &before = c.baselineMachine, &after = c.currentMachine;
+        cells.push_back(c.machine ? CountChangeText(before.instructions, after.instructions) : "-");
+        cells.push_back(c.machine ? CountChangeText(before.conditionalMisses, after.conditionalMisses) : "-");
+    }
+    cells.push_back(VerdictText(comparison, c));
+    return cells;
 }
 
 std::string ComparisonLine(const Comparison& comparison) {
@@ -86,7 +127,7 @@ std::string ComparisonLine(const Comparison& comparison) {
 }
 
 void WriteComparisonTable(std::ostream& out, const Comparison& comparison, bool colour) {
-    const std::vector<std::string>& columns = ComparisonColumns();
+    const std::vector<std::string> columns = ComparisonColumns(comparison);
     std::vector<std::vector<std::string>> lines = {columns};
     for (const CellComparison& cell : comparison.cells) lines.push_back(ComparisonCells(comparison, cell));
     std::vector<std::size_t> widths(columns.size(), 0);
@@ -119,18 +160,45 @@ void WriteComparisonTable(std::ostream& out, const Comparison& comparison, bool 
 void WriteComparisonMarkdown(std::ostream& out, const Comparison& comparison) {
     out << MarkdownText(ComparisonLine(comparison)) << "\n\n";
     for (const std::string& warning : comparison.warnings) out << MarkdownText(warning) << "\n\n";
-    const std::vector<std::string>& columns = ComparisonColumns();
+    const std::vector<std::string> columns = ComparisonColumns(comparison);
     std::vector<std::vector<std::string>> lines = {columns};
     for (const CellComparison& cell : comparison.cells) lines.push_back(ComparisonCells(comparison, cell));
     for (std::size_t line = 0; line < lines.size(); ++line) {
         WriteMarkdownRow(out, lines[line], columns.size());
-        if (line == 0) out << "|---|---|---:|---:|---:|---:|---:|---|\n";
+        if (line != 0) continue;
+        // Names and the verdict to the left, figures to the right.
+        out << "|---|---|";
+        for (std::size_t k = 2; k + 1 < columns.size(); ++k) out << "---:|";
+        out << "---|\n";
     }
 }
 
+// With machine counts, each side's instructions and mispredicted branches
+// and their exact changes follow the verdict.
+void WriteMachineFields(std::ostream& out, const CellComparison& c) {
+    const MachineCounts &before = c.baselineMachine, &after = c.currentMachine;
+    const auto change = [](std::uint64_t b, std::uint64_t a) {
+        const double fraction = CountChange(b, a);
+        return std::isfinite(fraction) ? Fixed(fraction * 100, 6) : std::string();
+    };
+    if (!c.machine) {
+        out << ",,,,,,";
+        return;
+    }
+    out << ',' << before.instructions << ',' << after.instructions << ','
+        << change(before.instructions, after.instructions) << ',' << before.conditionalMisses << ','
+        << after.conditionalMisses << ',' << change(before.conditionalMisses, after.conditionalMisses);
+}
+
 void WriteComparisonCsv(std::ostream& out, const Comparison& comparison) {
+    const bool machine = HasMachineCounts(comparison);
     out << "name,reference,pattern,count,baseline_runs,current_runs,baseline_median_ms,"
-           "current_median_ms,ratio,ratio_ci_low,ratio_ci_high,u,p_value,p_exact,verdict\n";
+           "current_median_ms,ratio,ratio_ci_low,ratio_ci_high,u,p_value,p_exact,verdict"
+        << (machine ? ",baseline_instructions,current_instructions,instructions_change_pct,"
+                      "baseline_conditional_mispredicted,current_conditional_mispredicted,"
+                      "conditional_mispredicted_change_pct"
+                    : "")
+        << '\n';
     for (const CellComparison& c : comparison.cells) {
         out << CsvField(c.name) << ',' << (c.reference ? "true" : "false") << ',' << CsvField(c.pattern)
             << ',' << c.count << ',' << c.baselineRuns << ',' << c.currentRuns << ','
@@ -142,7 +210,9 @@ void WriteComparisonCsv(std::ostream& out, const Comparison& comparison) {
                 << Fixed(c.test.p, 6) << ',' << (c.test.exact ? "true" : "false") << ',';
         else
             out << ",,,,,,";
-        out << CsvField(VerdictName(c.verdict)) << '\n';
+        out << CsvField(VerdictName(c.verdict));
+        if (machine) WriteMachineFields(out, c);
+        out << '\n';
     }
 }
 

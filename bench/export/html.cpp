@@ -194,9 +194,40 @@ void AddOnce(std::vector<std::string>& values, const T& value) {
     if (std::find(values.begin(), values.end(), value) == values.end()) values.push_back(value);
 }
 
+// The charts of a matrix, each with its value in the chart switch: time,
+// and with several sizes the counted comparisons and the branch misses of
+// the passes that were asked for.
+struct PageChart {
+    const char* kind;   // data-chart, and the switch's value
+    const char* label;  // in the switch
+    bool (*shown)(const Report& report);
+    void (*write)(std::ostream& out, const Report& report);
+};
+
+const PageChart kPageCharts[] = {
+    {"time", "time", [](const Report&) { return true; },
+     [](std::ostream& svg, const Report& report) {
+         report.counts.size() > 1 ? WriteScalingChart(svg, report) : WriteSvgChart(svg, report);
+     }},
+    {"counts", "counted comparisons",
+     [](const Report& report) { return report.settings.operations && report.counts.size() > 1; },
+     WriteOperationsChart},
+    {"branch-misses", "branch misses",
+     [](const Report& report) { return report.settings.machineCounts && report.counts.size() > 1; },
+     WriteBranchMissesChart},
+};
+
+std::vector<const PageChart*> ChartsOf(const Report* report) {
+    std::vector<const PageChart*> charts;
+    if (report)
+        for (const PageChart& chart : kPageCharts)
+            if (chart.shown(*report)) charts.push_back(&chart);
+    return charts;
+}
+
 // The filter bar and the chart switch, hidden until the script shows them:
 // without scripts they would do nothing.
-void WriteControls(std::ostream& out, const Report* report, const Comparison* comparison, bool chartSwitch) {
+void WriteControls(std::ostream& out, const Report* report, const Comparison* comparison) {
     std::vector<std::string> shapes, sizes, contenders;
     if (report) {
         for (const std::string& pattern : report->patterns) AddOnce(shapes, pattern);
@@ -213,22 +244,21 @@ void WriteControls(std::ostream& out, const Report* report, const Comparison* co
     WriteSelect(out, "filter-shape", "Shape", shapes);
     WriteSelect(out, "filter-size", "Size", sizes);
     WriteSelect(out, "filter-contender", "Contender", contenders);
-    if (chartSwitch)
-        out << "<span>Chart: <label><input type=\"radio\" name=\"chart\" value=\"time\" checked=\"checked\"/> time</label>"
-               "<label><input type=\"radio\" name=\"chart\" value=\"counts\"/> counted comparisons</label></span>\n";
+    const std::vector<const PageChart*> charts = ChartsOf(report);
+    if (charts.size() > 1) {
+        out << "<span>Chart:";
+        for (const PageChart* chart : charts)
+            out << " <label><input type=\"radio\" name=\"chart\" value=\"" << chart->kind << '"'
+                << (chart == charts.front() ? " checked=\"checked\"" : "") << "/> " << chart->label << "</label>";
+        out << "</span>\n";
+    }
     out << "</form>\n";
-}
-
-bool HasCountsChart(const Report& report) {
-    return report.settings.operations && report.counts.size() > 1;
 }
 
 void WriteCharts(std::ostream& out, const Report& report) {
     out << "<h2>Charts</h2>\n";
-    WriteFigure(out, "time", [&](std::ostream& svg) {
-        report.counts.size() > 1 ? WriteScalingChart(svg, report) : WriteSvgChart(svg, report);
-    });
-    if (HasCountsChart(report)) WriteFigure(out, "counts", [&](std::ostream& svg) { WriteOperationsChart(svg, report); });
+    for (const PageChart* chart : ChartsOf(&report))
+        WriteFigure(out, chart->kind, [&](std::ostream& svg) { chart->write(svg, report); });
 }
 
 // A row of one cell's table: every text cell with its CSV value to sort
@@ -282,29 +312,38 @@ std::string VerdictClass(Verdict verdict) {
 
 // The figures a comparison's columns sort by, in their order; empty where
 // a side has none.
-std::vector<std::string> ComparisonValues(const CellComparison& c) {
+std::vector<std::string> ComparisonValues(const Comparison& comparison, const CellComparison& c) {
     const bool tested = Tested(c);
     const auto figure = [](bool known, double value) { return known ? Fixed(value, 9) : std::string(); };
-    return {c.name,
-            c.pattern + " " + std::to_string(c.count),
-            figure(c.baselineRuns > 0, c.baselineMedian),
-            figure(c.currentRuns > 0, c.currentMedian),
-            figure(tested, c.ratio - 1),
-            figure(tested, c.ratio),
-            figure(tested, c.test.p),
-            VerdictName(c.verdict)};
+    // A count's change sorts by its exact difference.
+    const auto difference = [&](std::uint64_t before, std::uint64_t after) {
+        return c.machine ? std::to_string(static_cast<std::int64_t>(after - before)) : std::string();
+    };
+    std::vector<std::string> values = {c.name,
+                                       c.pattern + " " + std::to_string(c.count),
+                                       figure(c.baselineRuns > 0, c.baselineMedian),
+                                       figure(c.currentRuns > 0, c.currentMedian),
+                                       figure(tested, c.ratio - 1),
+                                       figure(tested, c.ratio),
+                                       figure(tested, c.test.p)};
+    if (HasMachineCounts(comparison)) {
+        values.push_back(difference(c.baselineMachine.instructions, c.currentMachine.instructions));
+        values.push_back(difference(c.baselineMachine.conditionalMisses, c.currentMachine.conditionalMisses));
+    }
+    values.push_back(VerdictName(c.verdict));
+    return values;
 }
 
 void WriteComparison(std::ostream& out, const Comparison& comparison) {
     out << "<h2>Comparison</h2>\n<p>" << Html(ComparisonLine(comparison)) << "</p>\n";
     for (const std::string& warning : comparison.warnings) out << "<p class=\"warning\">" << Html(warning) << "</p>\n";
     out << "<table data-group=\"comparison\" class=\"comparison\">\n";
-    WriteHeadings(out, ComparisonColumns());
+    WriteHeadings(out, ComparisonColumns(comparison));
     out << "<tbody>\n";
     for (std::size_t k = 0; k < comparison.cells.size(); ++k) {
         const CellComparison& c = comparison.cells[k];
         const std::vector<std::string> cells = ComparisonCells(comparison, c);
-        const std::vector<std::string> values = ComparisonValues(c);
+        const std::vector<std::string> values = ComparisonValues(comparison, c);
         out << "<tr data-order=\"" << k << "\" class=\"" << VerdictClass(c.verdict) << "\" data-contender=\""
             << Html(c.name) << "\" data-pattern=\"" << Html(c.pattern) << "\" data-count=\"" << c.count << "\">";
         for (std::size_t column = 0; column < cells.size(); ++column) {
@@ -321,7 +360,7 @@ void WriteComparison(std::ostream& out, const Comparison& comparison) {
 void WritePage(std::ostream& out, const Report* report, const Comparison* comparison) {
     out << kHead;
     if (report) WriteContext(out, *report);
-    WriteControls(out, report, comparison, report && HasCountsChart(*report));
+    WriteControls(out, report, comparison);
     if (comparison) WriteComparison(out, *comparison);
     if (report) {
         WriteCharts(out, *report);

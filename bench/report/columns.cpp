@@ -10,6 +10,7 @@ using Cell = std::string (*)(const RowContext& row);
 
 constexpr unsigned kBoth = kWindowForm | kMatrixForm;
 constexpr unsigned kCounted = kMatrixForm | kCountedForm;
+constexpr unsigned kMachine = kMatrixForm | kMachineForm;
 
 // Milliseconds in CSV: six decimals keep a nanosecond at any size.
 std::string Ms(double milliseconds) { return Fixed(milliseconds, 6); }
@@ -39,6 +40,25 @@ std::string CountedText(const RowContext& c, bool first, bool needsSteps, Figure
     if (!f.counted) return first ? f.why : "";
     if (needsSteps && !f.counts.steps) return "-";
     return figure(f);
+}
+
+// A machine count, whole: empty without counts.
+template <std::uint64_t MachineCounts::*count>
+std::string MachineCount(const RowContext& c) {
+    return c.machine.counted ? std::to_string(c.machine.counts.*count) : "";
+}
+
+// A machine count per sorted element: in CSV with six decimals, in the
+// text forms with that many decimals, the first column saying why a row has
+// no counts.
+template <double MachineFigures::*perElement>
+std::string MachineField(const RowContext& c) {
+    return c.machine.counted ? Fixed(c.machine.*perElement, 6) : "";
+}
+template <double MachineFigures::*perElement, int decimals, bool first>
+std::string MachineText(const RowContext& c) {
+    if (!c.machine.counted) return first ? c.machine.why : "";
+    return Fixed(c.machine.*perElement, decimals);
 }
 
 // 1.5 MiB, 48 KiB, 512 B: the stack in the unit that suits it.
@@ -167,18 +187,45 @@ const Column kColumns[] = {
          return Counted(c, true, [](const OperationFigures& f) { return std::to_string(f.stackBytes); });
      },
      kCounted},
+    {nullptr, nullptr, "machine_status",
+     [](const RowContext& c) { return c.machine.counted ? std::string("counted") : c.machine.why; }, kMachine},
+    {nullptr, nullptr, "machine_reason",
+     [](const RowContext& c) { return c.row.machine.end == CountEnd::kNotCountable ? c.row.machine.why : ""; },
+     kMachine},
+    {"instr/element", MachineText<&MachineFigures::instructionsPerElement, 1, true>, "instructions",
+     MachineCount<&MachineCounts::instructions>, kMachine},
+    {nullptr, nullptr, "conditional_branches", MachineCount<&MachineCounts::conditionalBranches>, kMachine},
+    {"br miss/element", MachineText<&MachineFigures::branchMissesPerElement, 2, false>, "conditional_mispredicted",
+     MachineCount<&MachineCounts::conditionalMisses>, kMachine},
+    {nullptr, nullptr, "indirect_branches", MachineCount<&MachineCounts::indirectBranches>, kMachine},
+    {nullptr, nullptr, "indirect_mispredicted", MachineCount<&MachineCounts::indirectMisses>, kMachine},
+    {"D1 miss/element", MachineText<&MachineFigures::firstLevelMissesPerElement, 3, false>, "d1_misses",
+     MachineCount<&MachineCounts::firstLevelMisses>, kMachine},
+    {nullptr, nullptr, "ll_misses", MachineCount<&MachineCounts::lastLevelMisses>, kMachine},
+    {nullptr, nullptr, "instructions_per_element", MachineField<&MachineFigures::instructionsPerElement>, kMachine},
+    {nullptr, nullptr, "conditional_branches_per_element", MachineField<&MachineFigures::branchesPerElement>,
+     kMachine},
+    {nullptr, nullptr, "conditional_mispredicted_per_element",
+     MachineField<&MachineFigures::branchMissesPerElement>, kMachine},
+    {nullptr, nullptr, "d1_misses_per_element", MachineField<&MachineFigures::firstLevelMissesPerElement>, kMachine},
+    {nullptr, nullptr, "ll_misses_per_element", MachineField<&MachineFigures::lastLevelMissesPerElement>, kMachine},
 };
+
+// Whether column shows in the report: in its form, and a counted column
+// only when its pass was asked for.
+bool Shows(const Report& report, const Column& column) {
+    const unsigned form = IsMatrix(report) ? kMatrixForm : kWindowForm;
+    if ((column.forms & form) == 0) return false;
+    if ((column.forms & kCountedForm) != 0 && !report.settings.operations) return false;
+    return (column.forms & kMachineForm) == 0 || report.settings.machineCounts;
+}
 
 // The columns of the report's form that have what wanted picks.
 template <typename Wanted>
 std::vector<const Column*> ColumnsOf(const Report& report, Wanted wanted) {
-    const unsigned form = IsMatrix(report) ? kMatrixForm : kWindowForm;
     std::vector<const Column*> columns;
-    for (const Column& column : kColumns) {
-        const bool counted = (column.forms & kCountedForm) != 0;
-        if ((column.forms & form) && (!counted || report.settings.operations) && wanted(column))
-            columns.push_back(&column);
-    }
+    for (const Column& column : kColumns)
+        if (Shows(report, column) && wanted(column)) columns.push_back(&column);
     return columns;
 }
 
@@ -192,7 +239,7 @@ std::vector<const Measurement*> CellRows(const Report& report, const std::string
 }
 
 RowContext ContextOf(const Report& report, const Measurement& row) {
-    return {report, row, Figures(report, row), Operations(report, row)};
+    return {report, row, Figures(report, row), Operations(report, row), Machine(report, row)};
 }
 
 std::vector<const Column*> TextColumns(const Report& report) {

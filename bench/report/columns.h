@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/report/machine_figures.h"
 #include "bench/report/operations_figures.h"
 #include "bench/report/report.h"
 
@@ -16,6 +17,7 @@ struct RowContext {
     const Measurement& row;
     RowFigures figures;
     OperationFigures operations;
+    MachineFigures machine;
 };
 
 RowContext ContextOf(const Report& report, const Measurement& row);
@@ -28,6 +30,7 @@ enum ColumnForms : unsigned {
     kWindowForm = 1,      // one cell of the window's data
     kMatrixForm = 2,      // shapes x sizes
     kCountedForm = 4,     // with --operations only (in the matrix form)
+    kMachineForm = 8,     // with --machine-counts only (in the matrix form)
 };
 
 struct Column {

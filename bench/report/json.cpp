@@ -43,17 +43,25 @@ const char* CountStatus(CountEnd end) {
     return "counted";
 }
 
+// A pass that gave no counts: how it ended, and what a reader needs to
+// know of that end.
+nlohmann::json NotCountedObject(CountEnd end, const std::string& reason, double limitSeconds,
+                                const std::string& crash, const SortFailure& failure) {
+    nlohmann::json json = {{"status", CountStatus(end)}};
+    if (end == CountEnd::kNotCountable) json["reason"] = reason;
+    if (end == CountEnd::kOverLimit) json["time_limit_s"] = limitSeconds;
+    if (end == CountEnd::kCrashed) json["crash"] = crash;
+    if (end == CountEnd::kFailed) AddFailure(failure, json);
+    return json;
+}
+
 // Counts are whole numbers; a figure the contender's counter cannot see
 // (a comparator sees comparisons only) is null.
 nlohmann::json OperationsObject(const Report& report, const Measurement& row) {
     const OperationFigures f = Operations(report, row);
     if (!f.counted) {
-        nlohmann::json json = {{"status", CountStatus(row.operations.end)}};
-        if (row.operations.end == CountEnd::kNotCountable) json["reason"] = row.contender.notCounted;
-        if (row.operations.end == CountEnd::kOverLimit) json["time_limit_s"] = report.settings.timeLimitSeconds;
-        if (row.operations.end == CountEnd::kCrashed) json["crash"] = row.operations.crash;
-        if (row.operations.end == CountEnd::kFailed) AddFailure(row.operations.failure, json);
-        return json;
+        const OperationsRow& o = row.operations;
+        return NotCountedObject(o.end, row.contender.notCounted, report.settings.timeLimitSeconds, o.crash, o.failure);
     }
     const OperationCounts& c = f.counts;
     const auto seen = [&](const nlohmann::json& value) { return c.steps ? value : nlohmann::json(); };
@@ -77,12 +85,8 @@ nlohmann::json MachineObject(const Report& report, const Measurement& row) {
     const MachineFigures f = Machine(report, row);
     const MachineRow& machine = row.machine;
     if (!f.counted) {
-        nlohmann::json json = {{"status", CountStatus(machine.end)}};
-        if (machine.end == CountEnd::kNotCountable) json["reason"] = machine.why;
-        if (machine.end == CountEnd::kOverLimit) json["time_limit_s"] = MachineTimeLimitSeconds(report.settings);
-        if (machine.end == CountEnd::kCrashed) json["crash"] = machine.why;
-        if (machine.end == CountEnd::kFailed) AddFailure(machine.failure, json);
-        return json;
+        return NotCountedObject(machine.end, machine.why, MachineTimeLimitSeconds(report.settings), machine.why,
+                                machine.failure);
     }
     const MachineCounts& c = f.counts;
     return {

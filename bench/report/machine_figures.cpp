@@ -1,24 +1,6 @@
 #include "bench/report/machine_figures.h"
 
-#include "bench/report/format.h"
-
-namespace {
-
-std::string NotCounted(const Report& report, const MachineRow& machine) {
-    switch (machine.end) {
-        case CountEnd::kNotCountable: return "n/a";
-        case CountEnd::kNotTimed: return "not counted";
-        case CountEnd::kFailed: return CheckText(machine.failure);
-        case CountEnd::kStackExhausted: return "stack exhausted";
-        case CountEnd::kOverLimit: return "over " + Fixed(MachineTimeLimitSeconds(report.settings), 0) + " s";
-        case CountEnd::kCrashed: return "crashed: " + machine.why;
-        case CountEnd::kNotAsked:
-        case CountEnd::kCounted: break;
-    }
-    return "";
-}
-
-}  // namespace
+#include "bench/report/operations_figures.h"
 
 double MachineTimeLimitSeconds(const MeasureSettings& settings) {
     return settings.timeLimitSeconds * kSimulationSlowdown;
@@ -27,7 +9,8 @@ double MachineTimeLimitSeconds(const MeasureSettings& settings) {
 MachineFigures Machine(const Report& report, const Measurement& row) {
     MachineFigures f;
     f.counted = row.machine.end == CountEnd::kCounted;
-    f.why = NotCounted(report, row.machine);
+    const MachineRow& machine = row.machine;
+    f.why = NotCountedText(machine.end, MachineTimeLimitSeconds(report.settings), machine.failure, machine.why);
     if (!f.counted) return f;
     const MachineCounts& c = row.machine.counts;
     f.counts = c;

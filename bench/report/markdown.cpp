@@ -6,6 +6,7 @@
 #include "bench/measure/reference_sorts.h"
 #include "bench/report/columns.h"
 #include "bench/report/format.h"
+#include "bench/report/machine_figures.h"
 #include "bench/report/markup.h"
 #include "bench/report/operations_figures.h"
 #include "bench/report/writers.h"
@@ -30,6 +31,17 @@ std::string OperationsCell(const Report& report, const Measurement& row) {
     const std::string comparisons = Fixed(f.comparisonsPerElement, 2);
     if (!f.counts.steps) return comparisons;
     return comparisons + " / " + std::to_string(f.counts.depth) + (f.overWindowStack ? " (stack!)" : "");
+}
+
+// Instructions, mispredicted conditional branches and first-level data
+// misses, each per element.
+std::string MachineCell(const Report& report, const Measurement& row) {
+    const RowFigures timed = Figures(report, row);
+    if (timed.failed) return Unfinished(report, row);
+    const MachineFigures f = Machine(report, row);
+    if (!f.counted) return f.why;
+    return Fixed(f.instructionsPerElement, 1) + " / " + Fixed(f.branchMissesPerElement, 2) + " / " +
+           Fixed(f.firstLevelMissesPerElement, 3);
 }
 
 // One markdown table: a row per contender, a column per entry of across,
@@ -111,6 +123,12 @@ void WriteMatrixMarkdown(std::ostream& out, const Report& report) {
                "(stack!) where the window's own stack of "
             << kWindowStackBytes / 1024 << " KiB would run out.\n";
         WritePivots(out, report, OperationsCell);
+    }
+    if (report.settings.machineCounts) {
+        out << "\nInstructions / mispredicted branches / first-level data misses per element, counted by callgrind "
+               "on the cell's first draw over simulated caches ("
+            << SimulatedCachesText() << ").\n";
+        WritePivots(out, report, MachineCell);
     }
     for (const std::string& note : report.notes) out << '\n' << MarkdownText(note) << '\n';
 }

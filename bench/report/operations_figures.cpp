@@ -6,29 +6,25 @@
 
 const std::uint64_t kWindowStackBytes = ORVANDEL_WINDOW_STACK_RESERVE;
 
-namespace {
-
-std::string NotCounted(const Report& report, const Measurement& row) {
-    const OperationsRow& operations = row.operations;
-    switch (operations.end) {
+std::string NotCountedText(CountEnd end, double limitSeconds, const SortFailure& failure, const std::string& crash) {
+    switch (end) {
         case CountEnd::kNotCountable: return "n/a";
         case CountEnd::kNotTimed: return "not counted";
-        case CountEnd::kFailed: return CheckText(operations.failure);
+        case CountEnd::kFailed: return CheckText(failure);
         case CountEnd::kStackExhausted: return "stack exhausted";
-        case CountEnd::kOverLimit: return "over " + Fixed(report.settings.timeLimitSeconds, 0) + " s";
-        case CountEnd::kCrashed: return "crashed: " + operations.crash;
+        case CountEnd::kOverLimit: return "over " + Fixed(limitSeconds, 0) + " s";
+        case CountEnd::kCrashed: return "crashed: " + crash;
         case CountEnd::kNotAsked:
         case CountEnd::kCounted: break;
     }
     return "";
 }
 
-}  // namespace
-
 OperationFigures Operations(const Report& report, const Measurement& row) {
     OperationFigures figures;
     figures.counted = row.operations.end == CountEnd::kCounted;
-    figures.why = NotCounted(report, row);
+    const OperationsRow& operations = row.operations;
+    figures.why = NotCountedText(operations.end, report.settings.timeLimitSeconds, operations.failure, operations.crash);
     if (!figures.counted) return figures;
     const OperationCounts& c = row.operations.counts;
     figures.counts = c;

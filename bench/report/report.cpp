@@ -67,7 +67,7 @@ RowFigures Figures(const Report& report, const Measurement& row) {
 
 bool IsMatrix(const Report& report) {
     return report.counts.size() > 1 || report.patterns != std::vector<std::string>{"window"} ||
-           report.settings.operations;
+           report.settings.operations || report.settings.machineCounts;
 }
 
 std::string Unfinished(const Report& report, const Measurement& row) {

@@ -22,7 +22,7 @@ struct Report {
 
 // Whether the report is a matrix of shapes and sizes rather than the
 // window's data at one size, which keeps the original report forms. Counted
-// operations have their columns in the matrix forms only.
+// operations and machine counts have their columns in the matrix forms only.
 bool IsMatrix(const Report& report);
 
 struct RowFigures {

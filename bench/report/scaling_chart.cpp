@@ -1,13 +1,15 @@
 // A figure per element against size, both on log scales: one small panel
 // per shape, one line per routine (references dashed), and a cross at the
 // top of a panel where a cell has no figure, its reason in the cross's
-// title. The figure is the median time per element, or with counted
-// operations the comparisons per n log2 n.
+// title. The figure is the median time per element, with counted
+// operations the comparisons per n log2 n, or with machine counts the
+// mispredicted branches per element.
 #include <algorithm>
 #include <cmath>
 #include <optional>
 
 #include "bench/report/format.h"
+#include "bench/report/machine_figures.h"
 #include "bench/report/operations_figures.h"
 #include "bench/report/svg_parts.h"
 #include "bench/report/writers.h"
@@ -89,6 +91,7 @@ struct Quantity {
 
 std::string NsPerElementText(double value) { return Fixed(value, 2) + " ns/element"; }
 std::string ComparisonsText(double value) { return Fixed(value, 3) + " comparisons / (n log2 n)"; }
+std::string BranchMissesText(double value) { return Fixed(value, 3) + " mispredicted branches/element"; }
 
 // A figure that a log scale can place.
 std::optional<double> Placeable(double value) {
@@ -106,9 +109,19 @@ std::optional<double> ComparisonsPerNLog2N(const Report& report, const Measureme
     return f.counted ? Placeable(f.comparisonsPerNLog2N) : std::nullopt;
 }
 
+std::optional<double> BranchMissesPerElement(const Report& report, const Measurement& row) {
+    const MachineFigures f = Machine(report, row);
+    return f.counted ? Placeable(f.branchMissesPerElement) : std::nullopt;
+}
+
 std::string NotCountedWhy(const Report& report, const Measurement& row) {
     const std::string timing = Unfinished(report, row);
     return timing.empty() ? Operations(report, row).why : timing;
+}
+
+std::string NotSimulatedWhy(const Report& report, const Measurement& row) {
+    const std::string timing = Unfinished(report, row);
+    return timing.empty() ? Machine(report, row).why : timing;
 }
 
 // 10^exponent as "0.01", "1", "1000", and far out as "1e-5" or "1e6".
@@ -127,6 +140,10 @@ const Quantity kComparisonsPerNLog2N = {
     "dotted: 2 ln 2 = 1.39, a quicksort's comparisons on random data; a line that climbs a decade per decade "
     "of size is quadratic. ",
     ComparisonsPerNLog2N, NotCountedWhy, PlainDecadeLabel, kRandomQuicksort, ComparisonsText};
+const Quantity kBranchMissesPerElement = {
+    "Mispredicted branches per element against size",
+    "counted by callgrind on each cell's first draw; ", BranchMissesPerElement, NotSimulatedWhy, PlainDecadeLabel,
+    0, BranchMissesText};
 
 std::string SizeLabel(double count) {
     const double exponent = std::log10(count);
@@ -246,8 +263,14 @@ void WriteOperationsChart(std::ostream& out, const Report& report) {
     WriteQuantityChart(out, report, kComparisonsPerNLog2N);
 }
 
+void WriteBranchMissesChart(std::ostream& out, const Report& report) {
+    WriteQuantityChart(out, report, kBranchMissesPerElement);
+}
+
 void WriteMatrixChart(std::ostream& out, const Report& report) {
-    if (report.counts.size() > 1 && report.settings.operations)
+    if (report.counts.size() > 1 && report.settings.machineCounts)
+        WriteBranchMissesChart(out, report);
+    else if (report.counts.size() > 1 && report.settings.operations)
         WriteOperationsChart(out, report);
     else if (report.counts.size() > 1)
         WriteScalingChart(out, report);

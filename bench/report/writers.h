@@ -19,8 +19,11 @@ void WriteSvgChart(std::ostream& out, const Report& report);
 void WriteMatrixTable(std::ostream& out, const Report& report);
 void WriteMatrixMarkdown(std::ostream& out, const Report& report);
 void WriteScalingChart(std::ostream& out, const Report& report);
-// The matrix's chart: with several sizes time per element against size, or
-// with counted operations comparisons / (n log2 n); at one size the bars.
+// The matrix's chart: with several sizes time per element against size,
+// with counted operations comparisons / (n log2 n), with machine counts
+// mispredicted branches per element; at one size the bars.
 void WriteMatrixChart(std::ostream& out, const Report& report);
 // With counted operations: comparisons / (n log2 n) against size.
 void WriteOperationsChart(std::ostream& out, const Report& report);
+// With machine counts: mispredicted branches per element against size.
+void WriteBranchMissesChart(std::ostream& out, const Report& report);

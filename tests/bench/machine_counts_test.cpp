@@ -5,18 +5,23 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "bench/measure/contenders.h"
+#include "bench/report/format.h"
 #include "bench/suite/callgrind_dump.h"
 #include "bench/suite/library_probe.h"
 #include "bench/suite/machine_counting.h"
@@ -380,4 +385,104 @@ TEST(MachineCounting, LeavesNoDumpBehind) {
     EXPECT_EQ(rows[2].machine.end, CountEnd::kCounted) << rows[2].machine.why;
     EXPECT_TRUE(fs::is_empty(temporary));
     fs::remove_all(temporary);
+}
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string out, err;
+};
+
+std::string Slurp(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The real program with words, in folder; its exit status and outputs.
+ToolRun RunTool(const std::filesystem::path& folder, const std::vector<std::string>& words) {
+    std::string line = "cd '" + folder.string() + "' && '" ORVANDEL_BENCH_PROGRAM "'";
+    for (const std::string& word : words) line += " '" + word + "'";
+    line += " >out.txt 2>err.txt";
+    const int status = std::system(line.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(folder / "out.txt"), Slurp(folder / "err.txt")};
+}
+
+}  // namespace
+
+// The gate on instructions, through the real program: the same library
+// measured twice changes by exactly nothing and passes; the same sort
+// with one more pass over its range is caught with exit status 3 at any
+// limit below its growth, and passes above it; a report without counts
+// is no gate at all and is refused.
+TEST(MachineCounting, TheGateCatchesOneMorePassAndPassesTheSameBuild) {
+    REQUIRE_VALGRIND();
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / "orvandel-gate";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const auto measured = [&](const char* library, std::vector<std::string> more) {
+        std::vector<std::string> words = {"--machine-counts", "--sort-library", library, "--pattern", "random",
+                                          "--count", "1000", "--runs", "1", "Gate sort"};
+        words.insert(words.end(), more.begin(), more.end());
+        return RunTool(folder, words);
+    };
+    const ToolRun base = measured(ORVANDEL_PLUGIN_TEST_GATE_SORT, {"--save-baseline", "base.json"});
+    ASSERT_EQ(base.status, 0) << base.err;
+
+    const ToolRun same = measured(ORVANDEL_PLUGIN_TEST_GATE_SORT,
+                                  {"--baseline", "base.json", "--fail-if-more-instructions", "0"});
+    EXPECT_EQ(same.status, 0) << same.err;
+    EXPECT_NE(same.out.find("  0 (0.000%)     0 (0.000%)  "), std::string::npos) << same.out;
+
+    const ToolRun extra = measured(ORVANDEL_PLUGIN_TEST_GATE_SORT_EXTRA_PASS,
+                                   {"--baseline", "base.json", "--fail-if-more-instructions", "1", "--save-baseline",
+                                    "extra.json"});
+    EXPECT_EQ(extra.status, 3) << extra.err;
+    const nlohmann::json before = nlohmann::json::parse(Slurp(folder / "base.json"));
+    const nlohmann::json after = nlohmann::json::parse(Slurp(folder / "extra.json"));
+    const std::uint64_t b = before["rows"][0]["machine_counts"]["instructions"];
+    const std::uint64_t a = after["rows"][0]["machine_counts"]["instructions"];
+    // A load and a store per slot at least, and the loop's own count.
+    ASSERT_GT(a, b + 3 * 999) << b << " then " << a;
+    const double grown = 100.0 * static_cast<double>(a - b) / static_cast<double>(b);
+    EXPECT_EQ(extra.err, "orvandel-bench: Gate sort (random, 1000 values): instructions +" + std::to_string(a - b) +
+                             " (+" + Fixed(grown, 3) + "%), more than --fail-if-more-instructions allows\n");
+
+    // The saved reports compared, with limits either side of the growth.
+    const std::string below = Fixed(grown * 0.99, 3), above = Fixed(grown * 1.01, 3);
+    const struct {
+        std::vector<std::string> words;
+        int status;
+        std::string err;  // what standard error holds
+    } compared[] = {
+        {{"--compare", "base.json", "extra.json", "--fail-if-more-instructions", below}, 3, "instructions +"},
+        {{"--compare", "base.json", "extra.json", "--fail-if-more-instructions", above}, 0, ""},
+        {{"--compare", "base.json", "base.json", "--fail-if-more-instructions", "0"}, 0, ""},
+        {{"--compare", "extra.json", "base.json", "--fail-if-more-instructions", "0"}, 0, ""},
+    };
+    for (const auto& c : compared) {
+        const ToolRun run = RunTool(folder, c.words);
+        EXPECT_EQ(run.status, c.status) << c.words[4] << run.err;
+        if (c.err.empty())
+            EXPECT_EQ(run.err, "") << c.words[4];
+        else
+            EXPECT_EQ(run.err.rfind("orvandel-bench: Gate sort (random, 1000 values): " + c.err, 0), 0u) << run.err;
+    }
+
+    // Without counts on both sides there is nothing to gate on.
+    const ToolRun untimed = RunTool(folder, {"--sort-library", ORVANDEL_PLUGIN_TEST_GATE_SORT, "--pattern", "random",
+                                             "--count", "1000", "--runs", "1", "Gate sort", "--save-baseline",
+                                             "uncounted.json"});
+    ASSERT_EQ(untimed.status, 0) << untimed.err;
+    const ToolRun refused = RunTool(folder, {"--compare", "uncounted.json", "base.json", "--fail-if-more-instructions", "1"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err, "orvandel-bench: --fail-if-more-instructions: no cell has machine counts in both "
+                           "uncounted.json and base.json\n");
+    const ToolRun notSaved = measured(ORVANDEL_PLUGIN_TEST_GATE_SORT,
+                                      {"--baseline", "uncounted.json", "--fail-if-more-instructions", "1"});
+    EXPECT_EQ(notSaved.status, 2);
+    EXPECT_EQ(notSaved.err, "orvandel-bench: --fail-if-more-instructions: uncounted.json has no machine counts "
+                            "(save it from a run with --machine-counts)\n");
+    fs::remove_all(folder);
 }

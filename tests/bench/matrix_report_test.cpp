@@ -514,6 +514,153 @@ TEST(BenchReportForms, OneSetOfColumnsInEveryFormThatShowsThem) {
     }
 }
 
+namespace {
+
+// One shape at two sizes with machine counts: two contenders counted, and
+// one row for each way a count can end without counts.
+Report MachineReport() {
+    Report report;
+    report.settings.machineCounts = true;
+    report.settings.timeLimitSeconds = 10;
+    report.settings.runs = 3;
+    report.system.cpu = "Test CPU";
+    report.patterns = {"random"};
+    report.counts = {1001, 10001};
+    const auto counted = [](Measurement row, const MachineCounts& counts) {
+        row.machine.end = CountEnd::kCounted;
+        row.machine.counts = counts;
+        return row;
+    };
+    const auto ended = [](Measurement row, CountEnd end, const std::string& why) {
+        row.machine.end = end;
+        row.machine.why = why;
+        return row;
+    };
+    const std::vector<double> times = {0.05, 0.05, 0.05};
+    for (const std::int32_t count : report.counts) {
+        const std::uint64_t n = static_cast<std::uint64_t>(count - 1);
+        report.rows.push_back(counted(Cell(Named("Quick", false), "random", count, times),
+                                      {224 * n, 42 * n, 7 * n + n / 10, 3, 1, n / 4, n / 20}));
+        report.rows.push_back(counted(Cell(Named(kBaselineName, true), "random", count, times),
+                                      {129 * n, 24 * n, 7 * n, 0, 0, n / 2, n / 8}));
+    }
+    Measurement parallel = ended(Cell(Named("par sort", true, 4), "random", 1001, times), CountEnd::kNotCountable,
+                                 "sorts on 4 threads, which valgrind runs one at a time");
+    Measurement crashed = ended(Cell(Named("Crash", false), "random", 1001, times), CountEnd::kCrashed,
+                                "killed by signal 11 (Segmentation fault)");
+    Measurement over = ended(Cell(Named("Slow", false), "random", 1001, times), CountEnd::kOverLimit, "");
+    Measurement untimed = ended(Cell(Named("Untimed", false), "random", 1001, {}, CellEnd::kOverLimit),
+                                CountEnd::kNotTimed, "");
+    Measurement broken = ended(Cell(Named("Broken", false), "random", 1001, times), CountEnd::kFailed, "");
+    broken.machine.failure = {SortCheck::kOrder, 17};
+    report.rows.insert(report.rows.end(), {parallel, crashed, over, untimed, broken});
+    return report;
+}
+
+}  // namespace
+
+// Every figure of the machine counts in every form, exactly; a row without
+// them says why in each.
+TEST(BenchReportForms, MachineCountsInEveryFormWithTheReasonForNone) {
+    const Report report = MachineReport();
+    using Words = std::vector<std::string>;
+    EXPECT_EQ(Headings(TextColumns(report)),
+              (Words{"Routine", "min", "median", "mean +- sd", "max", "ns/element", "vs std::sort", "instr/element",
+                     "br miss/element", "D1 miss/element"}));
+    // The first sizes's rows: what each form shows of Quick, std::sort and
+    // the five without counts.
+    const struct {
+        ReportFormat format;
+        Words holds;
+    } forms[] = {
+        {ReportFormat::kMarkdown,
+         {"| Quick | 224.0 / 7.10 / 0.250 | 224.0 / 7.10 / 0.250 |", "| par sort (reference, 4 threads) | n/a |",
+          "| Crash | crashed: killed by signal 11 (Segmentation fault) |", "| Slow | over 1000 s |",
+          "simulated caches (I1 32768 B 8-way 64 B lines, D1 32768 B 8-way 64 B lines, LL 8388608 B 16-way 64 B "
+          "lines)"}},
+        {ReportFormat::kHtml,
+         {"<td data-v=\"224000\">224.0</td><td data-v=\"7100\">7.10</td><td data-v=\"250\">0.250</td>",
+          "<td data-v=\"\">n/a</td>", "value=\"branch-misses\"/> branch misses"}},
+        {ReportFormat::kSvg,
+         {"Mispredicted branches per element against size", "Quick, 1001 values: 7.100 mispredicted branches/element",
+          "std::sort, 10001 values: 7.000 mispredicted branches/element", "par sort, 1001 values: n/a",
+          "Slow, 1001 values: over 1000 s", "Untimed, 1001 values: over 10 s"}},
+    };
+    // The table: the last cells of each row of the first size.
+    const std::map<std::string, Words> ends = {
+        {"Quick", {"224.0", "7.10", "0.250"}},
+        {"std::sort (reference)", {"129.0", "7.00", "0.500"}},
+        {"par sort (reference, 4 threads)", {"1.00x", "n/a"}},
+        {"Crash", {"1.00x", "crashed: killed by signal 11 (Segmentation fault)"}},
+        {"Slow", {"1.00x", "over 1000 s"}},
+        {"Untimed", {"Untimed", "over 10 s"}},
+        {"Broken", {"1.00x", "failed at slot 17"}},
+    };
+    const std::vector<std::string> table = Lines(Written(ReportFormat::kTable, report));
+    ASSERT_GT(table.size(), 4 + ends.size());
+    for (std::size_t k = 4; k < 4 + ends.size(); ++k) {
+        const Words cells = TableCells(table[k]);
+        const Words& end = ends.at(cells[0]);
+        ASSERT_GE(cells.size(), end.size()) << table[k];
+        EXPECT_EQ(Words(cells.end() - static_cast<std::ptrdiff_t>(end.size()), cells.end()), end) << table[k];
+    }
+    for (const auto& form : forms) {
+        const std::string written = Written(form.format, report);
+        for (const std::string& part : form.holds)
+            EXPECT_NE(written.find(part), std::string::npos) << FormOf(form.format).name << " lacks " << part << "\n"
+                                                             << written;
+    }
+
+    // CSV: whole counts and six decimals per element, and the reason.
+    const std::vector<std::string> csv = Lines(Written(ReportFormat::kCsv, report));
+    const Words heading = CsvFields(csv[0]);
+    const auto field = [&](std::size_t line, const std::string& name) {
+        const auto at = std::find(heading.begin(), heading.end(), name);
+        return at == heading.end() ? std::string("no field ") + name : CsvFields(csv[line])[at - heading.begin()];
+    };
+    const struct {
+        std::size_t line;
+        const char* field;
+        const char* value;
+    } fields[] = {
+        {1, "machine_status", "counted"},    {1, "instructions", "224000"},      {1, "conditional_branches", "42000"},
+        {1, "conditional_mispredicted", "7100"}, {1, "indirect_branches", "3"}, {1, "indirect_mispredicted", "1"},
+        {1, "d1_misses", "250"},             {1, "ll_misses", "50"},            {1, "machine_reason", ""},
+        {1, "instructions_per_element", "224.000000"}, {1, "conditional_branches_per_element", "42.000000"},
+        {1, "conditional_mispredicted_per_element", "7.100000"}, {1, "d1_misses_per_element", "0.250000"},
+        {1, "ll_misses_per_element", "0.050000"},
+        {3, "instructions", "2240000"},      {3, "conditional_mispredicted_per_element", "7.100000"},
+        {5, "machine_status", "n/a"},        {5, "machine_reason", "sorts on 4 threads, which valgrind runs one at a time"},
+        {5, "instructions", ""},             {5, "ll_misses_per_element", ""},
+        {6, "machine_status", "crashed: killed by signal 11 (Segmentation fault)"}, {7, "machine_status", "over 1000 s"},
+        {8, "machine_status", "not counted"}, {9, "machine_status", "failed at slot 17"},
+    };
+    for (const auto& f : fields) EXPECT_EQ(field(f.line, f.field), f.value) << "line " << f.line << " " << f.field;
+
+    // JSON: the counts, each per element, and why not; read back exactly.
+    const nlohmann::json json = nlohmann::json::parse(Written(ReportFormat::kJson, report));
+    EXPECT_EQ(json["settings"]["machine_counts"]["time_limit_s"], 1000);
+    const nlohmann::json& quick = json["rows"][0]["machine_counts"];
+    EXPECT_EQ(quick["conditional_mispredicted"], 7100);
+    EXPECT_DOUBLE_EQ(quick["conditional_mispredicted_per_element"].get<double>(), 7.1);
+    EXPECT_EQ(json["rows"][4]["machine_counts"],
+              (nlohmann::json{{"status", "not-countable"}, {"reason", "sorts on 4 threads, which valgrind runs one at a time"}}));
+    EXPECT_EQ(json["rows"][5]["machine_counts"]["crash"], "killed by signal 11 (Segmentation fault)");
+    EXPECT_EQ(json["rows"][6]["machine_counts"]["time_limit_s"], 1000);
+    EXPECT_EQ(json["rows"][8]["machine_counts"]["failed_check"], "order");
+    SavedReport saved;
+    std::string error;
+    ASSERT_TRUE(ParseSavedReport(json.dump(), saved, error)) << error;
+    ASSERT_EQ(saved.cells.size(), report.rows.size());
+    for (std::size_t k = 0; k < report.rows.size(); ++k) {
+        const bool counted = report.rows[k].machine.end == CountEnd::kCounted;
+        EXPECT_EQ(saved.cells[k].machineCounted, counted) << k;
+        if (counted) {
+            EXPECT_TRUE(saved.cells[k].machine == report.rows[k].machine.counts) << k;
+        }
+    }
+}
+
 TEST(BenchReportForms, TheWindowFormShowsEachFigureInItsUnit) {
     const Report report = WindowReport();
     const std::vector<std::string> table = Lines(Written(ReportFormat::kTable, report));

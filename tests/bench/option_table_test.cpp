@@ -90,6 +90,14 @@ TEST(BenchOptionTable, WordsAreReadAsOptionsValuesAndNames) {
         {{"--noise", "3"}, "orvandel-bench: --noise needs --baseline or --compare\n"},
         {{"--fail-if-slower", "3", "--runs", "2"}, "orvandel-bench: --fail-if-slower needs --baseline or --compare\n"},
         {{"--baseline", "b.json", "--noise", "3"}, ""},
+        {{"--baseline", "b.json", "--fail-if-more-instructions", "0"},
+         "orvandel-bench: --fail-if-more-instructions needs --machine-counts, to count the run's instructions\n"},
+        {{"--machine-counts", "--fail-if-more-instructions", "0"},
+         "orvandel-bench: --fail-if-more-instructions needs --baseline or --compare\n"},
+        {{"--machine-counts", "--baseline", "b.json", "--fail-if-more-instructions", "0"}, ""},
+        {{"--compare", "a.json", "b.json", "--fail-if-more-instructions", "0.5"}, ""},
+        {{"--compare", "a.json", "b.json", "--machine-counts"},
+         "orvandel-bench: --machine-counts excludes --compare, which measures nothing\n"},
         {{"--compare", "a.json", "b.json", "--pattern", "random"},
          "orvandel-bench: --pattern excludes --compare, which measures nothing\n"},
         {{"--compare", "a.json", "b.json", "--time-limit", "2"},
@@ -160,8 +168,9 @@ TEST(BenchOptionTable, DefaultsAreTheMeasurementsOwn) {
 // from the table).
 TEST(BenchOptionTable, EveryOptionMeasuresOrIsTakenByCompareAsItShould) {
     const std::set<std::string> withCompare = {"--filter", "--format", "--export", "--chart",
-                                               "--noise",  "--fail-if-slower"};
-    const std::set<std::string> notMeasuring = {"--list", "--version", "--noise", "--fail-if-slower", "--compare"};
+                                               "--noise",  "--fail-if-slower", "--fail-if-more-instructions"};
+    const std::set<std::string> notMeasuring = {"--list", "--version", "--noise", "--fail-if-slower",
+                                                "--fail-if-more-instructions", "--compare"};
     for (const OptionEntry& entry : OptionTable()) {
         const std::string name = entry.name;
         if (name == "--compare" || name == "--list" || name == "--version") continue;
@@ -175,6 +184,7 @@ TEST(BenchOptionTable, EveryOptionMeasuresOrIsTakenByCompareAsItShould) {
             << name;
         std::vector<std::string> alone = use;
         if (entry.use & kNeedsComparison) alone.insert(alone.end(), {"--baseline", "b.json"});
+        if (entry.use & kNeedsMachineCounts) alone.push_back("--machine-counts");
         const Line measured = Parse(alone);
         ASSERT_EQ(measured.err, "") << name;
         const bool measuring = notMeasuring.count(name) == 0 || (entry.use & kNeedsComparison);
@@ -204,7 +214,11 @@ TEST(BenchOptionTable, HelpKeepsEveryFactAndNamesEveryValue) {
         "--format FORM Standard output as table, json, csv, markdown, html or svg (default table)",
         "--export FILE Also write the report to FILE (.txt, .json, .csv, .md, .markdown, .html, .htm or .svg)",
         "--chart FILE Write a bar chart of the medians to FILE.svg; with several sizes, time per element against "
-        "size",
+        "size (with --operations comparisons, with --machine-counts branch misses)",
+        "--machine-counts Also count each routine's instructions, branch misses and cache misses on the cell's "
+        "first draw, under valgrind's callgrind with fixed simulated caches",
+        "--fail-if-more-instructions PCT Exit status 3 when a cell's counted instructions grew by more than PCT: "
+        "exact, so it cannot flake",
         "--pattern SHAPES Input shapes, comma-separated, or all (--list shows them) (default window)",
         "--time-limit SECONDS Seconds one repetition may take (default 10)",
         "--min-time MS Milliseconds a timed sample lasts at least, sorting copies back to back (default 5)",
@@ -215,16 +229,18 @@ TEST(BenchOptionTable, HelpKeepsEveryFactAndNamesEveryValue) {
         "--sort-library PATH[:SYMBOL[=NAME]] Also measure the sorts of a shared library of your own (repeatable; "
         "see include/orvandel/sort_plugin.h)",
         "--compare A.json B.json Compare two saved JSON reports, A as the baseline, measuring nothing",
-        "Any of --runs, --warmup, --filter, --interleave, --operations, --same-data, --count, --seed, --format, "
-        "--export, --chart, --pattern, --time-limit, --min-time, --save-baseline, --baseline or --sort-library "
-        "measures instead",
+        "Any of --runs, --warmup, --filter, --interleave, --operations, --machine-counts, --same-data, --count, "
+        "--seed, --format, --export, --chart, --pattern, --time-limit, --min-time, --save-baseline, --baseline or "
+        "--sort-library measures instead",
         "Below 1000000 values every sort of a shape drawn from the seed sorts a new draw (seed, seed + 1, ...)",
         "Every routine runs in a child process, so a stack overflow or a run past the time limit ends its cell "
         "only.",
         "Mann-Whitney U test's p-value, and a verdict.",
-        "besides routine names it takes only --filter, --format, --export, --chart, --noise and --fail-if-slower.",
+        "besides routine names it takes only --filter, --format, --export, --chart, --noise, --fail-if-slower and "
+        "--fail-if-more-instructions.",
         "a sort library that cannot be loaded or whose sorts are refused",
-        "3 when --fail-if-slower finds a cell slower.",
+        "3 when --fail-if-slower finds a cell slower or --fail-if-more-instructions a cell whose instructions grew.",
+        "a gate on instructions with no cell counted on both sides",
     };
     for (const char* fact : facts) EXPECT_NE(help.find(fact), std::string::npos) << fact;
     // What a parser of its own would add: types of no use to a reader.
