@@ -16,8 +16,8 @@ void ListContenders(std::ostream& out) {
            "comparisons; n/a for\n";
     for (const ReferenceSort& sort : ReferenceSorts())
         if (sort.counter == nullptr) out << "  " << sort.name << ": " << sort.notCounted << '\n';
-    out << "Counted by --machine-counts: instructions, branch and cache misses of every sort on one thread; n/a "
-           "for\n";
+    out << "Counted by --machine-counts: instructions, branch and cache misses of every sort that runs on one\n"
+           "thread and does the same work on every run; n/a for\n";
     const std::string unavailable = MachineCountsUnavailable();
     if (!unavailable.empty()) out << "  every sort, on this system: " << unavailable << '\n';
     for (const Contender& contender : AllContenders()) {

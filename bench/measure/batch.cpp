@@ -20,11 +20,19 @@ int BatchSize(double oneSortMs, double minTimeMs, double timeLimitMs, std::int32
     return static_cast<int>(std::max(1.0, std::min({wanted, room, 1e9})));
 }
 
-void SortSlots(const Contender& contender, std::int32_t* slots, std::int32_t count) {
-    if (contender.plugin != nullptr)
-        contender.plugin(slots + kLowerBound, slots + count);
+SortCall CallOf(const Contender& contender) {
+    return {contender.routine, contender.plugin, contender.bounds};
+}
+
+void SortSlots(const SortCall& call, std::int32_t* slots, std::int32_t count) {
+    if (call.plugin != nullptr)
+        call.plugin(slots + kLowerBound, slots + count);
     else
-        contender.routine(slots, kLowerBound, UpperBound(contender.bounds, count));
+        call.routine(slots, kLowerBound, UpperBound(call.bounds, count));
+}
+
+void SortSlots(const Contender& contender, std::int32_t* slots, std::int32_t count) {
+    SortSlots(CallOf(contender), slots, count);
 }
 
 BatchTiming TimeBatch(const Contender& contender, const CellData& data, std::int64_t firstDraw, int batch,

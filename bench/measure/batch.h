@@ -26,7 +26,18 @@ constexpr std::uint64_t kBatchBytes = 64ull << 20;
 // must not be stopped as one slow sort.
 int BatchSize(double oneSortMs, double minTimeMs, double timeLimitMs, std::int32_t count);
 
+// What a sort needs of its contender, without the names: small and plain,
+// so that a count can copy it where it wants it.
+struct SortCall {
+    SortRoutine routine;
+    PluginSort plugin;  // called instead of routine when set
+    BoundForm bounds;
+};
+
+SortCall CallOf(const Contender& contender);
+
 // Sorts slots 1 ... count - 1 with the contender, in its own form.
+void SortSlots(const SortCall& call, std::int32_t* slots, std::int32_t count);
 void SortSlots(const Contender& contender, std::int32_t* slots, std::int32_t count);
 
 struct BatchTiming {

@@ -34,10 +34,10 @@ std::vector<Contender> AllContenders() {
     std::vector<Contender> all;
     for (const RoutineEntry& entry : RoutineTable)
         all.push_back({entry.caption, entry.buttonLabel, entry.routine, entry.bounds, false, 1,
-                       CounterOf(entry.routine), ""});
+                       CounterOf(entry.routine), "", ""});
     for (const ReferenceSort& sort : ReferenceSorts())
         all.push_back({sort.name, "", sort.routine, BoundForm::kExclusiveUpper, true, sort.threads, sort.counter,
-                       sort.notCounted});
+                       sort.notCounted, sort.notRepeatable});
     return all;
 }
 

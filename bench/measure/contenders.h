@@ -27,6 +27,7 @@ struct Contender {
     // shows "n/a", with notCounted saying why when known.
     OperationCounter counter = nullptr;
     std::string notCounted{};
+    std::string notRepeatable{};  // why its machine counts would differ on every run, or empty
     PluginSort plugin = nullptr;  // a loaded sort, called instead of routine (in a guarded child)
     std::string library{};        // with plugin: the --sort-library value that loads it
 };

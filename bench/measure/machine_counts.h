@@ -37,6 +37,19 @@ constexpr SimulatedCache kSimulatedCaches[] = {
     {"LL", 8388608, 16, 64},
 };
 
+// The largest of the caches' ways (bytes over ways: 512 KiB here). Data
+// and stack placed at the same offset from a multiple of it fall into the
+// same sets of every simulated cache, so where the allocator or the
+// environment put them changes no count.
+constexpr std::uint64_t LargestWayBytes() {
+    std::uint64_t largest = 0;
+    for (const SimulatedCache& cache : kSimulatedCaches)
+        largest = cache.bytes / static_cast<std::uint64_t>(cache.ways) > largest
+                      ? cache.bytes / static_cast<std::uint64_t>(cache.ways)
+                      : largest;
+    return largest;
+}
+
 // "I1 32768 B 8-way 64 B lines, D1 ..., LL ...": the geometry for a
 // report's settings.
 const char* SimulatedCachesText();

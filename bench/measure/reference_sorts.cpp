@@ -38,6 +38,9 @@ OperationCounts CountComparisons(Sort sort, std::int32_t* slots, std::int32_t lo
 constexpr char kRadix[] = "a radix sort: it does not compare elements pairwise";
 constexpr char kVector[] = "a vector sort: it takes no comparator";
 constexpr char kParallel[] = "a parallel sort: its threads would share one counter, and race on it";
+// Why the sorts that draw at random have no machine counts.
+constexpr char kRandomSamples[] =
+    "draws its samples from the system's random source, so no two runs do the same work";
 
 void StdSort(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
     std::sort(slots + lo, slots + hi);
@@ -115,13 +118,13 @@ const std::vector<ReferenceSort>& ReferenceSorts() {
         {"boost::pdqsort", BoostPdqsort, 1, CountBoostPdqsort},
 #endif
 #ifdef ORVANDEL_HAVE_VQSORT
-        {"hwy::VQSort", HighwayVqsort, 1, nullptr, kVector},
+        {"hwy::VQSort", HighwayVqsort, 1, nullptr, kVector, kRandomSamples},
 #endif
 #ifdef ORVANDEL_HAVE_SPREADSORT
         {"boost::spreadsort", BoostSpreadsort, 1, nullptr, kRadix},
 #endif
 #ifdef ORVANDEL_HAVE_IPS4O
-        {"ips4o::sort", Ips4oSequential, 1, CountIps4oSequential},
+        {"ips4o::sort", Ips4oSequential, 1, CountIps4oSequential, "", kRandomSamples},
         {"ips4o::parallel::sort", Ips4oParallel, ips4o::DefaultThreadPool::maxNumThreads(), nullptr, kParallel},
 #endif
 #ifdef ORVANDEL_HAVE_PARALLEL_STD_SORT

@@ -15,6 +15,10 @@ struct ReferenceSort {
     int threads;          // 1, or the threads a parallel sort uses
     OperationCounter counter = nullptr;  // counts its comparisons; null when it cannot be counted
     const char* notCounted = "";         // without a counter: why
+    // Why two runs of it never do the same work (it draws its samples from
+    // the system's random source), or empty: its machine counts would
+    // differ on every run, so it has none.
+    const char* notRepeatable = "";
 };
 
 // The name of the reference every ratio is taken against.

@@ -89,6 +89,7 @@ std::string MachineCountsUnavailable() {
 }
 
 std::string MachineCountsRefused(const Contender& contender) {
+    if (!contender.notRepeatable.empty()) return contender.notRepeatable;
     if (contender.threads <= 1) return "";
     return "sorts on " + std::to_string(contender.threads) +
            " threads, which valgrind runs one at a time: the counts would not be this sort's";

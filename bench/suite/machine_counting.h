@@ -18,7 +18,8 @@
 // Windows, a sanitizers' build), or empty when they can.
 std::string MachineCountsUnavailable();
 
-// Why contender's sort can never be counted so, or empty.
+// Why contender's sort can never be counted so (it runs on several threads,
+// or at random), or empty.
 std::string MachineCountsRefused(const Contender& contender);
 
 // Counts each row's contender (one row per contender of the cell) in the cell settings.pattern × settings.count.

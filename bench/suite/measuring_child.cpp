@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
+#include <memory>
+#include <new>
 
 #include "bench/measure/batch.h"
 #include "bench/measure/cell_data.h"
+#include "bench/measure/machine_counts.h"
 #include "bench/measure/patterns.h"
 #include "bench/measure/repetitions.h"
 #include "bench/measure/sort_check.h"
@@ -77,26 +81,45 @@ CountedMessage Count(const Contender& contender, const CellData& data, const Cou
     return {asked.contender, asked.token, counts, CheckCopy(data, written, slots.data())};
 }
 
+// A sort as the count runs it: plain, so that it is copied beside the
+// sort's frames and nothing of the caller's is read while counting.
 struct SimulatedSort {
-    const Contender* contender;
+    SortCall call;
     std::int32_t* slots;
     std::int32_t count;
 };
+static_assert(sizeof(SimulatedSort) <= kCollectedArgumentBytes);
 
 void SortSimulated(void* raw) {
     const SimulatedSort& sort = *static_cast<const SimulatedSort*>(raw);
-    SortSlots(*sort.contender, sort.slots, sort.count);
+    SortSlots(sort.call, sort.slots, sort.count);
 }
 
 // Contender's sort of draw 0 with callgrind collecting around the sort
 // alone, checked like every sort; its counts are in the dump it leaves.
+// The copy starts at a multiple of the caches' largest way, wherever the
+// allocator would have put it (which depends on what this process read
+// before): its values then take the same lines and sets in every count.
+struct FreeSlots {
+    void operator()(std::int32_t* slots) const { std::free(slots); }
+};
+using AlignedSlots = std::unique_ptr<std::int32_t, FreeSlots>;
+
+AlignedSlots AlignedCopyOf(std::int32_t count) {
+    constexpr std::size_t way = LargestWayBytes();
+    const std::size_t bytes = (static_cast<std::size_t>(count) + 1) * sizeof(std::int32_t);
+    AlignedSlots slots(static_cast<std::int32_t*>(std::aligned_alloc(way, (bytes + way - 1) / way * way)));
+    if (!slots) throw std::bad_alloc();
+    return slots;
+}
+
 SimulatedMessage Simulate(const Contender& contender, const CellData& data, const SimulateMessage& asked) {
-    std::vector<std::int32_t> slots(static_cast<std::size_t>(data.count) + 1);
-    const WrittenCopy written = WriteCopy(data, 0, slots.data());
+    const AlignedSlots slots = AlignedCopyOf(data.count);
+    const WrittenCopy written = WriteCopy(data, 0, slots.get());
     Send(CountingMessage{asked.contender, asked.token});
-    SimulatedSort sort{&contender, slots.data(), data.count};
-    CollectAround(SortSimulated, &sort, DumpTrigger(asked.token));
-    return {asked.contender, asked.token, CheckCopy(data, written, slots.data())};
+    const SimulatedSort sort{CallOf(contender), slots.get(), data.count};
+    CollectAround(SortSimulated, &sort, sizeof sort, DumpTrigger(asked.token));
+    return {asked.contender, asked.token, CheckCopy(data, written, slots.get())};
 }
 
 // Runs what the parent asks, one request at a time, until it says finish.

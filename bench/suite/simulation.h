@@ -5,6 +5,7 @@
 // Windows there is no valgrind, and every count says so.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // The valgrind program on this system's PATH; false with why there is none.
@@ -25,10 +26,15 @@ void RemoveDumpFolder(const std::string& folder);
 // Whether this process runs under valgrind.
 bool UnderValgrind();
 
-// Runs work(argument) with callgrind collecting on this thread alone, from
-// zero, then dumps what it collected with trigger for its description. A
-// process started with CallgrindOptions simulates nothing before this, so
-// the work starts on empty caches and an empty branch predictor, the same
-// in every run whatever ran before it. Outside valgrind it only runs the
-// work.
-void CollectAround(void (*work)(void*), void* argument, const std::string& trigger);
+// The most bytes CollectAround copies of its work's argument.
+constexpr std::size_t kCollectedArgumentBytes = 64;
+
+// Runs work on a copy of the bytes of argument with callgrind collecting
+// on this thread alone, from zero, then dumps what it collected with
+// trigger for its description. A process started with CallgrindOptions
+// simulates nothing before this, so the work starts on empty caches and an
+// empty branch predictor, the same in every run whatever ran before it;
+// the copy and the work's frames stand at one offset from a multiple of
+// the caches' largest way, wherever the caller's stack stood. Outside
+// valgrind it only runs the work.
+void CollectAround(void (*work)(void*), const void* argument, std::size_t bytes, const std::string& trigger);

@@ -1,6 +1,7 @@
 // The machine counts on Linux: valgrind from PATH, dumps in a folder of
 // mkdtemp's, read with O_NOFOLLOW | O_NONBLOCK, and callgrind's client
 // requests.
+#include <alloca.h>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,10 +9,14 @@
 #include <valgrind/callgrind.h>
 
 #include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <new>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "bench/measure/machine_counts.h"
 #include "bench/suite/simulation.h"
 
 bool FindValgrind(std::string& valgrind, std::string& why) {
@@ -90,11 +95,36 @@ bool UnderValgrind() {
     return RUNNING_ON_VALGRIND != 0;
 }
 
-void CollectAround(void (*work)(void*), void* argument, const std::string& trigger) {
+namespace {
+
+// All that the counted part reads of the stack besides its own frames: the
+// work and the copy of its argument.
+struct Collected {
+    void (*work)(void*);
+    alignas(std::max_align_t) unsigned char argument[kCollectedArgumentBytes];
+};
+
+// What callgrind counts, in a frame of its own just below collected.
+[[gnu::noinline]] void Collect(Collected* collected) {
     CALLGRIND_START_INSTRUMENTATION;
     CALLGRIND_ZERO_STATS;
     CALLGRIND_TOGGLE_COLLECT;
-    work(argument);
+    collected->work(collected->argument);
     CALLGRIND_TOGGLE_COLLECT;
+}
+
+}  // namespace
+
+void CollectAround(void (*work)(void*), const void* argument, std::size_t bytes, const std::string& trigger) {
+    // How far the caller's stack stands past a multiple of the largest way
+    // depends on the environment and the arguments above it: this region
+    // takes that up, so the work, its argument and every frame the count
+    // sees stand at one offset from such a multiple.
+    constexpr std::uintptr_t way = LargestWayBytes();
+    const auto frame = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+    void* region = alloca(frame % way + sizeof(Collected));
+    auto* collected = new (region) Collected{work, {}};
+    std::memcpy(collected->argument, argument, bytes);
+    Collect(collected);
     CALLGRIND_DUMP_STATS_AT(trigger.c_str());
 }

@@ -1,5 +1,8 @@
 // The machine counts on Windows: valgrind does not run there, so none is
 // ever found, and nothing else here is reached.
+#include <cstddef>
+#include <cstring>
+
 #include "bench/suite/simulation.h"
 
 bool FindValgrind(std::string&, std::string& why) {
@@ -23,6 +26,8 @@ bool UnderValgrind() {
     return false;
 }
 
-void CollectAround(void (*work)(void*), void* argument, const std::string&) {
-    work(argument);
+void CollectAround(void (*work)(void*), const void* argument, std::size_t bytes, const std::string&) {
+    alignas(std::max_align_t) unsigned char copy[kCollectedArgumentBytes];
+    std::memcpy(copy, argument, bytes);
+    work(copy);
 }

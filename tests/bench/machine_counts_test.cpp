@@ -245,6 +245,28 @@ TEST(MachineCounting, OneCellCountedTwiceGivesTheSameCounts) {
     }
 }
 
+// Where the process's stack stands depends on its environment; the counts
+// do not: the same with an environment larger by any number of bytes, for
+// a sort that lives on its stack and for one that allocates a buffer.
+TEST(MachineCounting, TheCountsAreTheSameWhateverTheEnvironmentTakes) {
+    REQUIRE_VALGRIND();
+    const std::vector<Contender> all = AllContenders();
+    const std::vector<Contender> contenders = {Named(all, "Sedgewick qsort Unoptimised"),
+                                               Named(all, "std::stable_sort")};
+    const std::vector<Measurement> plain = Counted(Cell("random", 3000), contenders);
+    for (const std::size_t bytes : {1, 24, 1237, 4099}) {
+        setenv("ORVANDEL_TEST_PADDING", std::string(bytes, 'x').c_str(), 1);
+        const std::vector<Measurement> padded = Counted(Cell("random", 3000), contenders);
+        unsetenv("ORVANDEL_TEST_PADDING");
+        for (std::size_t k = 0; k < contenders.size(); ++k) {
+            ASSERT_EQ(padded[k].machine.end, CountEnd::kCounted) << padded[k].machine.why;
+            EXPECT_TRUE(padded[k].machine.counts == plain[k].machine.counts)
+                << contenders[k].name << " with " << bytes << " bytes more: " << Shown(padded[k].machine.counts)
+                << " against " << Shown(plain[k].machine.counts);
+        }
+    }
+}
+
 // Each row's counts are its own contender's, to the last miss: the same
 // with or without another counted before it.
 TEST(MachineCounting, EachRowHoldsItsOwnContendersCounts) {
