@@ -633,6 +633,65 @@ TEST(BenchComparisonReport, EveryFormatCarriesTheComparison) {
     EXPECT_TRUE(gone["p_value"].is_null());
 }
 
+// Machine counts on both sides: each cell's exact changes of instructions
+// and mispredicted branches in every form, "-" for a cell counted on one
+// side only, and no columns at all when no cell has them.
+TEST(BenchComparisonReport, MachineCountChangesInEveryForm) {
+    const auto counted = [](SavedCell cell, std::uint64_t instructions, std::uint64_t misses) {
+        cell.machineCounted = true;
+        cell.machine = {instructions, 2 * misses, misses, 3, 1, 40, 7};
+        return cell;
+    };
+    const SavedReport baseline = Side("base.json", {counted(Cell("Grown", kNine), 200000, 700),
+                                                    counted(Cell("Same", kNine), 5000, 40),
+                                                    counted(Cell("Once", kNine), 9000, 90)});
+    const SavedReport current = Side("this run", {counted(Cell("Grown", kNine), 201234, 630),
+                                                  counted(Cell("Same", kNine), 5000, 40), Cell("Once", kNine)});
+    const Comparison comparison = Compare(baseline, current, 0.02);
+    const struct {
+        std::size_t cell;
+        const char* instructions;
+        const char* misses;
+    } changes[] = {{0, "+1234 (+0.617%)", "-70 (-10.000%)"}, {1, "0 (0.000%)", "0 (0.000%)"}, {2, "-", "-"}};
+    const std::vector<std::string> columns = ComparisonColumns(comparison);
+    ASSERT_EQ(columns.size(), 10u);
+    EXPECT_EQ(std::vector<std::string>(columns.begin() + 7, columns.end()),
+              (std::vector<std::string>{"instructions", "branch misses", "verdict"}));
+    std::ostringstream markdown, csv;
+    WriteComparisonMarkdown(markdown, comparison);
+    WriteComparisonCsv(csv, comparison);
+    const Json json = ComparisonJson(comparison);
+    for (const auto& c : changes) {
+        const std::vector<std::string> cells = ComparisonCells(comparison, comparison.cells[c.cell]);
+        EXPECT_EQ(cells[7], c.instructions) << c.cell;
+        EXPECT_EQ(cells[8], c.misses) << c.cell;
+        EXPECT_NE(markdown.str().find(" | " + std::string(c.instructions) + " | " + c.misses + " | "), std::string::npos)
+            << markdown.str();
+    }
+    EXPECT_NE(markdown.str().find("|---|---|---:|---:|---:|---:|---:|---:|---:|---|\n"), std::string::npos);
+    EXPECT_NE(csv.str().find(",verdict,baseline_instructions,current_instructions,instructions_change_pct,"
+                             "baseline_conditional_mispredicted,current_conditional_mispredicted,"
+                             "conditional_mispredicted_change_pct\n"),
+              std::string::npos) << csv.str();
+    EXPECT_NE(csv.str().find(",200000,201234,0.617000,700,630,-10.000000\n"), std::string::npos) << csv.str();
+    EXPECT_NE(csv.str().find(",5000,5000,0.000000,40,40,0.000000\n"), std::string::npos) << csv.str();
+    EXPECT_NE(csv.str().find("Once,false,window,1000,9,9,"), std::string::npos);
+    EXPECT_NE(csv.str().find(",,,,,,\n"), std::string::npos) << csv.str();
+    const Json& grown = json["cells"][0]["machine_counts"];
+    EXPECT_EQ(grown["baseline"]["instructions"], 200000);
+    EXPECT_EQ(grown["current"]["conditional_mispredicted"], 630);
+    EXPECT_DOUBLE_EQ(grown["instructions_change_pct"].get<double>(), 0.617);
+    EXPECT_DOUBLE_EQ(grown["conditional_mispredicted_change_pct"].get<double>(), -10);
+    EXPECT_FALSE(json["cells"][2].contains("machine_counts"));
+    EXPECT_EQ(CountChangeText(0, 7), "+7");
+
+    const Comparison uncounted = Compare(Side("base.json", {Cell("A", kNine)}), Side("this run", {Cell("A", kNine)}), 0.02);
+    EXPECT_EQ(ComparisonColumns(uncounted).size(), 8u);
+    std::ostringstream plainCsv;
+    WriteComparisonCsv(plainCsv, uncounted);
+    EXPECT_EQ(plainCsv.str().find("instructions"), std::string::npos);
+}
+
 TEST(BenchComparisonReport, MediansTakeTheUnitThatShowsTheirChange) {
     // A cell of 10,000 values sorts in about 0.4 ms: one decimal of a
     // millisecond would show 0.4 against 0.5 for a change of +19 %.

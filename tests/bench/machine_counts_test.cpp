@@ -290,6 +290,9 @@ TEST(MachineCounting, EachRowEndsAsItsCountDid) {
     parallel.threads = 4;
     Contender untimed = kCounted;
     untimed.name = "Untimed";
+    Contender random = kCounted;
+    random.name = "Random";
+    random.notRepeatable = "draws at random";
     const struct {
         const char* name;
         Contender contender;
@@ -299,6 +302,7 @@ TEST(MachineCounting, EachRowEndsAsItsCountDid) {
     } cases[] = {
         {"counted", kCounted, true, CountEnd::kCounted, ""},
         {"parallel", parallel, true, CountEnd::kNotCountable, "sorts on 4 threads, which valgrind runs one at a time"},
+        {"random", random, true, CountEnd::kNotCountable, "draws at random"},
         {"timing unfinished", untimed, false, CountEnd::kNotTimed, ""},
         {"broken", kBroken, true, CountEnd::kFailed, ""},
         {"endless", kEndless, true, CountEnd::kOverLimit, ""},
@@ -319,8 +323,8 @@ TEST(MachineCounting, EachRowEndsAsItsCountDid) {
         EXPECT_NE(rows[k].machine.why.find(cases[k].why), std::string::npos)
             << cases[k].name << ": " << rows[k].machine.why;
     }
-    EXPECT_EQ(rows[3].machine.failure.check, SortCheck::kValues);
-    EXPECT_EQ(rows[3].machine.failure.slot, 17);
+    EXPECT_EQ(rows[4].machine.failure.check, SortCheck::kValues);
+    EXPECT_EQ(rows[4].machine.failure.slot, 17);
     // The same sort of the same draw, after four others.
     EXPECT_TRUE(rows.front().machine.counts == rows.back().machine.counts)
         << Shown(rows.front().machine.counts) << " then " << Shown(rows.back().machine.counts);
