@@ -52,11 +52,11 @@ Result<std::vector<Contender>> Prepared(const BenchOptions& options, std::vector
     Check usable = FitsInMemory(options.counts.back(), *selected, system);
     if (usable) usable = OutputsUsable(options);
     if (!usable) return Refusal{usable.why()};
+    const Check countable = MachineCountsPossible(options);
+    if (!countable) return Refusal{countable.why()};
     Result<SavedReport> read = ReadBaseline(options);
     if (!read) return Refusal{read.why()};
     baseline = *read;
-    const Check countable = MachineCountsPossible(options);
-    if (!countable) return Refusal{countable.why()};
     return selected;
 }
 

@@ -14,6 +14,7 @@
 #include "bench/app/measure_command.h"
 #include "bench/compare/saved_report.h"
 #include "bench/measure/reference_sorts.h"
+#include "bench/suite/machine_counting.h"
 #include "tests/bench/test_routines.h"
 
 namespace {
@@ -191,6 +192,40 @@ TEST(BenchCompareCommand, ABaselineThatDoesNotFitIsRefusedBeforeMeasuring) {
         EXPECT_EQ(err.str(), "orvandel-bench: " + message + "\n");
         EXPECT_EQ(out.str(), "");
     }
+}
+
+// Where this build cannot count (on Windows, in a sanitizers' build, without
+// valgrind), a run with machine counts says why in one line and shows every
+// count n/a, and a gate on instructions is refused before measuring;
+// anywhere else the same run counts every row.
+TEST(BenchCompareCommand, MachineCountsOrOneLineSayingWhyNot) {
+    const std::string unavailable = MachineCountsUnavailable();
+    BenchOptions options = Measuring("");
+    options.settings.machineCounts = true;
+    options.settings.runs = 1;
+    options.format = ReportFormat::kJson;
+    std::ostringstream out, err;
+    ASSERT_EQ(RunMeasureCommand(options, {kCounted, kYardstick}, out, err, false), 0) << err.str();
+    EXPECT_EQ(err.str(), unavailable.empty() ? "" : "orvandel-bench: machine counts n/a: " + unavailable + "\n");
+    const Json json = Json::parse(out.str());
+    ASSERT_EQ(json["rows"].size(), 2u);
+    for (const Json& row : json["rows"]) {
+        const Json& counts = row["machine_counts"];
+        EXPECT_EQ(counts["status"], unavailable.empty() ? "counted" : "not-countable") << counts;
+        if (!unavailable.empty()) {
+            EXPECT_EQ(counts["reason"], unavailable);
+        }
+    }
+
+    options.baselinePath = TempPath("never-read.json");
+    options.failIfMoreInstructionsPercent = 1;
+    std::ostringstream gatedOut, gatedErr;
+    EXPECT_EQ(RunMeasureCommand(options, {kCounted, kYardstick}, gatedOut, gatedErr, false), 2);
+    EXPECT_EQ(gatedErr.str(), "orvandel-bench: " + (unavailable.empty()
+                                                         ? options.baselinePath + ": no such file"
+                                                         : "--fail-if-more-instructions cannot count: " + unavailable) +
+                                  "\n");
+    EXPECT_EQ(gatedOut.str(), "");
 }
 
 TEST(BenchCompareCommand, ARunIsSavedAndComparedWithTheSavedRun) {
