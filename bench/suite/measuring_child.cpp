@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <memory>
-#include <new>
 
 #include "bench/measure/batch.h"
 #include "bench/measure/cell_data.h"
@@ -100,26 +98,24 @@ void SortSimulated(void* raw) {
 // The copy starts at a multiple of the caches' largest way, wherever the
 // allocator would have put it (which depends on what this process read
 // before): its values then take the same lines and sets in every count.
-struct FreeSlots {
-    void operator()(std::int32_t* slots) const { std::free(slots); }
-};
-using AlignedSlots = std::unique_ptr<std::int32_t, FreeSlots>;
-
-AlignedSlots AlignedCopyOf(std::int32_t count) {
+// storage holds count + 1 slots from there, and the way besides.
+std::int32_t* AlignedSlots(std::vector<std::int32_t>& storage, std::int32_t count) {
     constexpr std::size_t way = LargestWayBytes();
     const std::size_t bytes = (static_cast<std::size_t>(count) + 1) * sizeof(std::int32_t);
-    AlignedSlots slots(static_cast<std::int32_t*>(std::aligned_alloc(way, (bytes + way - 1) / way * way)));
-    if (!slots) throw std::bad_alloc();
-    return slots;
+    storage.resize((bytes + way) / sizeof(std::int32_t));
+    void* start = storage.data();
+    std::size_t space = storage.size() * sizeof(std::int32_t);
+    return static_cast<std::int32_t*>(std::align(way, bytes, start, space));
 }
 
 SimulatedMessage Simulate(const Contender& contender, const CellData& data, const SimulateMessage& asked) {
-    const AlignedSlots slots = AlignedCopyOf(data.count);
-    const WrittenCopy written = WriteCopy(data, 0, slots.get());
+    std::vector<std::int32_t> storage;
+    std::int32_t* slots = AlignedSlots(storage, data.count);
+    const WrittenCopy written = WriteCopy(data, 0, slots);
     Send(CountingMessage{asked.contender, asked.token});
-    const SimulatedSort sort{CallOf(contender), slots.get(), data.count};
+    const SimulatedSort sort{CallOf(contender), slots, data.count};
     CollectAround(SortSimulated, &sort, sizeof sort, DumpTrigger(asked.token));
-    return {asked.contender, asked.token, CheckCopy(data, written, slots.get())};
+    return {asked.contender, asked.token, CheckCopy(data, written, slots)};
 }
 
 // Runs what the parent asks, one request at a time, until it says finish.
