@@ -136,14 +136,16 @@ constexpr char kScript[] = R"JS(<script>
     if (select) select.addEventListener("change", applyFilters);
   });
 
-  // The chart switch: one figure at a time, time first.
+  // The chart switch: one of the figures it names at a time, time first;
+  // the others (the comparison's) always show.
+  var switches = all("input[name='chart']");
+  var switched = switches.map(function (input) { return input.value; });
   function showChart(quantity) {
     all("figure[data-chart]").forEach(function (figure) {
       var kind = figure.getAttribute("data-chart");
-      if (kind === "time" || kind === "counts") figure.hidden = kind !== quantity;
+      if (switched.indexOf(kind) >= 0) figure.hidden = kind !== quantity;
     });
   }
-  var switches = all("input[name='chart']");
   switches.forEach(function (input) {
     input.addEventListener("change", function () { if (input.checked) showChart(input.value); });
   });

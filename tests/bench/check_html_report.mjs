@@ -253,13 +253,16 @@ function checksOf(kind, json) {
             const expected = json.rows.filter((r) => r.count === 2000).length;
             return shown === expected ? "" : `${shown} rows shown, ${expected} expected`;
         }]);
-        rows.push(["the chart switches between time and counts", async (p) => {
+        rows.push(["the chart switch shows one chart at a time: time, counts, branch misses", async (p) => {
             const shown = () => p.evaluate(`Array.from(document.querySelectorAll('figure[data-chart]'))
                 .filter((f) => f.offsetParent !== null).map((f) => f.getAttribute('data-chart')).join()`);
             const first = await shown();
             await p.evaluate("document.querySelector('input[value=counts]').click()");
             const second = await shown();
-            return first === "time" && second === "counts" ? "" : `shown: ${first}, then ${second}`;
+            await p.evaluate("document.querySelector('input[value=branch-misses]').click()");
+            const third = await shown();
+            return first === "time" && second === "counts" && third === "branch-misses" ? "" :
+                `shown: ${first}, then ${second}, then ${third}`;
         }]);
         rows.push(["every point has a tooltip", async (p) => {
             const [points, titled] = await p.evaluate(`[document.querySelectorAll('svg circle').length,
@@ -333,7 +336,7 @@ async function main() {
                     "--sort-library", `${library}:orvandel_sort=${QUOTED}`, "--filter", "img|script"];
     const runs = [
         ["matrix", "m.html", ["Qsort C", ...loaded, "--pattern", "random,ascending", "--count", "1000,2000",
-                              "--runs", "3", "--operations"]],
+                              "--runs", "3", "--operations", "--machine-counts"]],
         ["window", "w.html", ["Qsort C", ...loaded, "--count", "2000", "--runs", "5", "--save-baseline", "base.json"]],
         ["compared", "c.html", ["Qsort C", ...loaded, "--count", "2000", "--runs", "5", "--baseline", "base.json"]],
     ];
