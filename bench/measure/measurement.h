@@ -23,6 +23,12 @@ struct MeasureSettings {
     bool machineCounts = false;       // also count what draw 0 costs each contender's machine (callgrind)
 };
 
+// The time limit of one machine count, in seconds: the cell's,
+// kSimulationSlowdown times over.
+inline double MachineTimeLimitSeconds(const MeasureSettings& settings) {
+    return settings.timeLimitSeconds * kSimulationSlowdown;
+}
+
 // How a guarded cell ended, when not with all its runs.
 enum class CellEnd { kMeasured, kStackExhausted, kOverLimit, kPredictedOver, kCrashed };
 

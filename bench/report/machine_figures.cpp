@@ -2,10 +2,6 @@
 
 #include "bench/report/operations_figures.h"
 
-double MachineTimeLimitSeconds(const MeasureSettings& settings) {
-    return settings.timeLimitSeconds * kSimulationSlowdown;
-}
-
 MachineFigures Machine(const Report& report, const Measurement& row) {
     MachineFigures f;
     f.counted = row.machine.end == CountEnd::kCounted;

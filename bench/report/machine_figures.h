@@ -19,7 +19,3 @@ struct MachineFigures {
 };
 
 MachineFigures Machine(const Report& report, const Measurement& row);
-
-// The time limit of one count, in seconds: the cell's, kSimulationSlowdown
-// times over.
-double MachineTimeLimitSeconds(const MeasureSettings& settings);

@@ -101,7 +101,7 @@ bool CountMachineGuarded(const MeasureSettings& settings, std::vector<Measuremen
     std::string valgrind;
     if (!FindValgrind(valgrind, error)) return false;
     MeasureSettings slow = settings;
-    slow.timeLimitSeconds = settings.timeLimitSeconds * kSimulationSlowdown;
+    slow.timeLimitSeconds = MachineTimeLimitSeconds(settings);
     for (const std::size_t k : todo)
         if (!CountOne(valgrind, slow, rows[k], error)) return false;
     return true;
