@@ -4,6 +4,7 @@
 #include "bench/compare/comparison_report.h"
 #include "bench/report/format.h"
 #include "bench/report/json.h"
+#include "bench/report/machine_figures.h"
 #include "bench/report/markup.h"
 
 namespace {
@@ -32,14 +33,10 @@ Json Pair(const Interval& interval) {
     return Json::array({interval.low, interval.high});
 }
 
-Json MachineJson(const MachineCounts& c) {
-    return {{"instructions", c.instructions},
-            {"conditional_branches", c.conditionalBranches},
-            {"conditional_mispredicted", c.conditionalMisses},
-            {"indirect_branches", c.indirectBranches},
-            {"indirect_mispredicted", c.indirectMisses},
-            {"d1_misses", c.firstLevelMisses},
-            {"ll_misses", c.lastLevelMisses}};
+Json MachineJson(const MachineCounts& counts) {
+    Json json = Json::object();
+    AddMachineCounts(counts, json);
+    return json;
 }
 
 // A change as a percentage, exact; null from nothing to something.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bench/report/json.h"
+#include "bench/report/machine_figures.h"
 
 namespace {
 
@@ -98,17 +99,11 @@ std::string ReadMachineCounts(const Json& row, SavedCell& cell) {
         return " has machine_counts without a status";
     if (m["status"] != "counted") return "";
     MachineCounts& c = cell.machine;
-    for (const auto& [key, value] : {std::pair{"instructions", &c.instructions},
-                                     std::pair{"conditional_branches", &c.conditionalBranches},
-                                     std::pair{"conditional_mispredicted", &c.conditionalMisses},
-                                     std::pair{"indirect_branches", &c.indirectBranches},
-                                     std::pair{"indirect_mispredicted", &c.indirectMisses},
-                                     std::pair{"d1_misses", &c.firstLevelMisses},
-                                     std::pair{"ll_misses", &c.lastLevelMisses}}) {
-        const auto figure = m.find(key);
+    for (const MachineCountName& field : kMachineCountNames) {
+        const auto figure = m.find(field.name);
         if (figure == m.end() || !figure->is_number_unsigned() || figure->get<std::uint64_t>() >= (1ull << 62))
-            return std::string(" has machine_counts without a count of ") + key;
-        *value = figure->get<std::uint64_t>();
+            return std::string(" has machine_counts without a count of ") + field.name;
+        c.*field.count = figure->get<std::uint64_t>();
     }
     if (c.conditionalMisses > c.conditionalBranches || c.indirectMisses > c.indirectBranches ||
         c.lastLevelMisses > c.firstLevelMisses || c.conditionalBranches > c.instructions)

@@ -88,22 +88,16 @@ nlohmann::json MachineObject(const Report& report, const Measurement& row) {
         return NotCountedObject(machine.end, machine.why, MachineTimeLimitSeconds(report.settings), machine.why,
                                 machine.failure);
     }
-    const MachineCounts& c = f.counts;
-    return {
+    nlohmann::json json = {
         {"status", CountStatus(machine.end)},
-        {"instructions", c.instructions},
-        {"conditional_branches", c.conditionalBranches},
-        {"conditional_mispredicted", c.conditionalMisses},
-        {"indirect_branches", c.indirectBranches},
-        {"indirect_mispredicted", c.indirectMisses},
-        {"d1_misses", c.firstLevelMisses},
-        {"ll_misses", c.lastLevelMisses},
         {"instructions_per_element", f.instructionsPerElement},
         {"conditional_branches_per_element", f.branchesPerElement},
         {"conditional_mispredicted_per_element", f.branchMissesPerElement},
         {"d1_misses_per_element", f.firstLevelMissesPerElement},
         {"ll_misses_per_element", f.lastLevelMissesPerElement},
     };
+    AddMachineCounts(f.counts, json);
+    return json;
 }
 
 nlohmann::json Row(const Report& report, const Measurement& row) {

@@ -2,6 +2,10 @@
 
 #include "bench/report/operations_figures.h"
 
+void AddMachineCounts(const MachineCounts& counts, nlohmann::json& json) {
+    for (const MachineCountName& field : kMachineCountNames) json[field.name] = counts.*field.count;
+}
+
 MachineFigures Machine(const Report& report, const Measurement& row) {
     MachineFigures f;
     f.counted = row.machine.end == CountEnd::kCounted;

@@ -2,8 +2,9 @@
 // the counts of one sort of draw 0, and each per sorted element.
 #pragma once
 
+#include <cstdint>
+#include <nlohmann/json.hpp>
 #include <string>
-#include <vector>
 
 #include "bench/report/report.h"
 
@@ -19,3 +20,23 @@ struct MachineFigures {
 };
 
 MachineFigures Machine(const Report& report, const Measurement& row);
+
+// The whole counts by the names JSON gives them, in a run's rows, in a
+// comparison's cells and in the reader of saved reports.
+struct MachineCountName {
+    const char* name;
+    std::uint64_t MachineCounts::*count;
+};
+
+inline constexpr MachineCountName kMachineCountNames[] = {
+    {"instructions", &MachineCounts::instructions},
+    {"conditional_branches", &MachineCounts::conditionalBranches},
+    {"conditional_mispredicted", &MachineCounts::conditionalMisses},
+    {"indirect_branches", &MachineCounts::indirectBranches},
+    {"indirect_mispredicted", &MachineCounts::indirectMisses},
+    {"d1_misses", &MachineCounts::firstLevelMisses},
+    {"ll_misses", &MachineCounts::lastLevelMisses},
+};
+
+// The whole counts as one JSON object's fields, added to json.
+void AddMachineCounts(const MachineCounts& counts, nlohmann::json& json);
