@@ -25,22 +25,25 @@ Check FitsInMemory(std::int32_t count, const std::vector<Contender>& contenders,
     return Passed{};
 }
 
-// Machine counts this system cannot make are n/a, said in one line; a
-// gate on them is refused, since it would pass whatever was built.
-Check MachineCountsPossible(const BenchOptions& options) {
-    if (!options.settings.machineCounts) return Passed{};
-    const std::string unavailable = MachineCountsUnavailable();
-    if (unavailable.empty()) return Passed{};
-    if (options.failIfMoreInstructionsPercent >= 0)
-        return Refusal{"--fail-if-more-instructions cannot count: " + unavailable};
-    return Passed{};
+// Why the machine counts asked for cannot be made on this system, or "".
+// Without them the counts are n/a, said in one line; a gate on them is
+// refused, since it would pass whatever was built.
+std::string CountsUnavailable(const BenchOptions& options) {
+    return options.settings.machineCounts ? MachineCountsUnavailable() : "";
+}
+
+Check MachineCountsPossible(const BenchOptions& options, const std::string& unavailable) {
+    if (unavailable.empty() || options.failIfMoreInstructionsPercent < 0) return Passed{};
+    return Refusal{"--fail-if-more-instructions cannot count: " + unavailable};
 }
 
 // The contenders the options select, once their libraries are loaded and
 // everything the run needs before measuring has been checked: the memory,
-// the outputs and the baseline, which is read into baseline.
+// the outputs, the machine counts and the baseline, which is read into
+// baseline.
 Result<std::vector<Contender>> Prepared(const BenchOptions& options, std::vector<Contender> contenders,
-                                        const SystemInfo& system, SavedReport& baseline) {
+                                        const SystemInfo& system, const std::string& unavailable,
+                                        SavedReport& baseline) {
     // Opening a library runs nothing but its initialisers: as long as a child
     // may take to start and generate a cell's data is plenty.
     const Check loaded =
@@ -52,7 +55,7 @@ Result<std::vector<Contender>> Prepared(const BenchOptions& options, std::vector
     Check usable = FitsInMemory(options.counts.back(), *selected, system);
     if (usable) usable = OutputsUsable(options);
     if (!usable) return Refusal{usable.why()};
-    const Check countable = MachineCountsPossible(options);
+    const Check countable = MachineCountsPossible(options, unavailable);
     if (!countable) return Refusal{countable.why()};
     Result<SavedReport> read = ReadBaseline(options);
     if (!read) return Refusal{read.why()};
@@ -107,9 +110,9 @@ int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>&
     Report report{options.settings, ReadSystemInfo(), {}, MissingReferenceNotes(), options.patterns,
                   options.counts};
     SavedReport baseline;
-    const Result<std::vector<Contender>> contenders = Prepared(options, all, report.system, baseline);
+    const std::string unavailable = CountsUnavailable(options);
+    const Result<std::vector<Contender>> contenders = Prepared(options, all, report.system, unavailable, baseline);
     if (!contenders) return Refuse(err, contenders.why());
-    const std::string unavailable = options.settings.machineCounts ? MachineCountsUnavailable() : "";
     if (!unavailable.empty()) Say(err, "machine counts n/a: " + unavailable);
     Result<std::vector<Measurement>> rows = MeasureSuite(*contenders, options.settings, options.patterns,
                                                          options.counts, showProgress ? ProgressLine(err) : nullptr);
