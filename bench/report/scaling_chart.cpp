@@ -114,14 +114,12 @@ std::optional<double> BranchMissesPerElement(const Report& report, const Measure
     return f.counted ? Placeable(f.branchMissesPerElement) : std::nullopt;
 }
 
+// Why a cell has no count: why its timed runs did not finish, or else why
+// its pass (figures, Operations or Machine) gave none.
+template <typename Figures, Figures (*figures)(const Report&, const Measurement&)>
 std::string NotCountedWhy(const Report& report, const Measurement& row) {
     const std::string timing = Unfinished(report, row);
-    return timing.empty() ? Operations(report, row).why : timing;
-}
-
-std::string NotSimulatedWhy(const Report& report, const Measurement& row) {
-    const std::string timing = Unfinished(report, row);
-    return timing.empty() ? Machine(report, row).why : timing;
+    return timing.empty() ? figures(report, row).why : timing;
 }
 
 // 10^exponent as "0.01", "1", "1000", and far out as "1e-5" or "1e6".
@@ -139,10 +137,11 @@ const Quantity kComparisonsPerNLog2N = {
     "Comparisons / (n log2 n) against size",
     "dotted: 2 ln 2 = 1.39, a quicksort's comparisons on random data; a line that climbs a decade per decade "
     "of size is quadratic. ",
-    ComparisonsPerNLog2N, NotCountedWhy, PlainDecadeLabel, kRandomQuicksort, ComparisonsText};
+    ComparisonsPerNLog2N, NotCountedWhy<OperationFigures, Operations>, PlainDecadeLabel, kRandomQuicksort, ComparisonsText};
 const Quantity kBranchMissesPerElement = {
     "Mispredicted branches per element against size",
-    "counted by callgrind on each cell's first draw; ", BranchMissesPerElement, NotSimulatedWhy, PlainDecadeLabel,
+    "counted by callgrind on each cell's first draw; ", BranchMissesPerElement,
+    NotCountedWhy<MachineFigures, Machine>, PlainDecadeLabel,
     0, BranchMissesText};
 
 std::string SizeLabel(double count) {
