@@ -15,6 +15,12 @@ else()
   set(ORVANDEL_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/orvandel-bench)
   set(licence_name copyright)
 endif()
+# Where the counting program of --machine-counts lies relative to the tool's
+# own file, the same in the build tree as once installed: the tool in bin/,
+# the counting program in libexec/orvandel/.
+set(ORVANDEL_COUNTER_DIR ${CMAKE_INSTALL_LIBEXECDIR}/orvandel)
+file(RELATIVE_PATH ORVANDEL_COUNTER_FROM_TOOL ${CMAKE_INSTALL_FULL_BINDIR}
+     ${CMAKE_INSTALL_FULL_LIBEXECDIR}/orvandel/orvandel-count)
 
 # Gives target a Windows version resource (VERSIONINFO): the product's name
 # and version and the file's description, which Explorer's Properties

@@ -3,6 +3,7 @@
 // them alike; they are never counted among the five.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,30 @@ struct ReferenceSort {
 // The name of the reference every ratio is taken against.
 constexpr char kBaselineName[] = "std::sort";
 
-// std::sort first, then those found when the program was configured.
+// std::sort first, then those found when the program was configured: the
+// sorts whose code is all in headers, then those of linked libraries.
 const std::vector<ReferenceSort>& ReferenceSorts();
 
 // One line per optional reference that this build lacks, saying why.
 const std::vector<std::string>& MissingReferenceNotes();
+
+// The references that run code of a library linked for them (Highway,
+// ips4o's OpenMP, TBB), whose initialisers run when the program loads, and
+// the notes of those this build lacks. The tool links them
+// (linked_references.cpp); the counting program links none
+// (linked_references_none.cpp), so nothing of theirs runs under valgrind.
+const std::vector<ReferenceSort>& LinkedReferenceSorts();
+const std::vector<std::string>& MissingLinkedReferenceNotes();
+
+// Sorts with a comparator that counts its calls: the library's own
+// comparisons, whatever its algorithm. Exchanges and recursion stay inside
+// the library, unseen.
+template <typename Sort>
+OperationCounts CountComparisons(Sort sort, std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
+    OperationCounts counts;
+    sort(slots + lo, slots + hi, [&counts](std::int32_t a, std::int32_t b) {
+        ++counts.comparisons;
+        return a < b;
+    });
+    return counts;
+}

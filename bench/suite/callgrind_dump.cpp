@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstring>
 
 #include "bench/suite/measuring_child.h"
@@ -12,6 +13,8 @@ namespace {
 // 2^31 values executes under the time limit.
 constexpr std::uint64_t kMostCount = (1ull << 62) - 1;
 constexpr std::size_t kMostEvents = 64;
+// An x86 instruction is at most 15 bytes; valgrind shows 10.
+constexpr std::size_t kMostInstructionBytes = 15;
 
 // The events read, in the order of their fields in MachineCounts' sums.
 enum Event { kIr, kBc, kBcm, kBi, kBim, kD1mr, kD1mw, kDLmr, kDLmw, kEvents };
@@ -136,18 +139,41 @@ std::string DumpTrigger(std::uint64_t token) {
     return "orvandel " + std::to_string(token);
 }
 
-std::vector<std::string> CallgrindOptions(const std::string& valgrind, const std::string& outFile) {
+std::vector<std::string> CallgrindOptions(const std::string& valgrind, const std::string& folder) {
     // valgrind's own notes (the host's caches it found and does not use)
-    // would go where the sorts' output goes.
-    std::vector<std::string> options = {valgrind, "--quiet", "--log-file=/dev/null", "--tool=callgrind",
+    // would go where the sorts' output goes: they go to its log, not quiet,
+    // since only then does it name an instruction it cannot decode.
+    std::vector<std::string> options = {valgrind, "--log-file=" + folder + '/' + kValgrindLog, "--tool=callgrind",
                                         "--branch-sim=yes", "--cache-sim=yes", "--instr-atstart=no",
                                         "--collect-atstart=no",
                                         "--main-stacksize=" + std::to_string(kSortStackBytes)};
     for (const SimulatedCache& cache : kSimulatedCaches)
         options.push_back(std::string("--") + cache.name + '=' + std::to_string(cache.bytes) + ',' +
                           std::to_string(cache.ways) + ',' + std::to_string(cache.lineBytes));
-    options.push_back("--callgrind-out-file=" + outFile);
+    // callgrind numbers its dumps from 1: the request's is kDumpFile.
+    options.push_back("--callgrind-out-file=" + folder + "/callgrind.out");
     return options;
+}
+
+std::string UndecodedInstruction(const std::string& log) {
+    // "vex amd64->IR: unhandled instruction bytes: 0xF 0x1 0xF9 0x48 ...":
+    // the bytes from the instruction on, as LibVEX's decoder reports them.
+    const std::string mark = "->IR: unhandled instruction bytes: ";
+    const std::string head = log.substr(0, kDumpHeadBytes);
+    const std::size_t at = head.find(mark);
+    if (at == std::string::npos) return "";
+    const std::size_t end = std::min(head.find('\n', at), head.size());
+    std::string bytes;
+    for (const std::string& word : Split(head.substr(at + mark.size(), end - at - mark.size()))) {
+        const bool hex = word.size() >= 3 && word.size() <= 4 && word.compare(0, 2, "0x") == 0 &&
+                         word.find_first_not_of("0123456789ABCDEFabcdef", 2) == std::string::npos;
+        if (!hex || bytes.size() >= 3 * kMostInstructionBytes) break;
+        const std::string digits = word.substr(2);
+        bytes += ' ' + std::string(digits.size() == 1 ? "0" : "") + digits;
+    }
+    if (bytes.empty()) return "";
+    std::transform(bytes.begin(), bytes.end(), bytes.begin(), [](unsigned char c) { return std::tolower(c); });
+    return "valgrind cannot run an instruction of this sort (bytes" + bytes + ", from the instruction on)";
 }
 
 bool ReadCallgrindDump(const std::string& text, const std::string& trigger, MachineCounts& counts,

@@ -18,14 +18,25 @@ constexpr std::size_t kDumpHeadBytes = 1 << 16;
 // The trigger line's text a dump made for the request with token carries.
 std::string DumpTrigger(std::uint64_t token);
 
+// The files valgrind writes in a count's own folder: the one dump of its
+// request, and valgrind's own log.
+constexpr char kDumpFile[] = "callgrind.out.1";
+constexpr char kValgrindLog[] = "valgrind.log";
+
 // The options that make valgrind run a measuring child as the counts need:
 // callgrind with branch and cache simulation over kSimulatedCaches,
 // simulating nothing until the child starts it (so the predictor and the
 // caches hold nothing of the startup, whose libraries time themselves) and
 // collecting nothing until it switches that on around one sort, the
 // sorts' stack on the main thread as large as a measuring child's sort
-// thread has, and dumping to outFile.N, N the dump's number from 1.
-std::vector<std::string> CallgrindOptions(const std::string& valgrind, const std::string& outFile);
+// thread has, its dumps and its log in folder (kDumpFile, kValgrindLog).
+std::vector<std::string> CallgrindOptions(const std::string& valgrind, const std::string& folder);
+
+// Why valgrind stopped a count, read from the head of its log (at most
+// kDumpHeadBytes): an instruction its decoder does not know, which it
+// answers with SIGILL whether or not the CPU runs it, named by its bytes;
+// empty when the log says no such thing.
+std::string UndecodedInstruction(const std::string& log);
 
 // Reads the counts of the dump whose first bytes (at most kDumpHeadBytes)
 // are head; false with why when it is not one callgrind made for trigger

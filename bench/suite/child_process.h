@@ -40,10 +40,10 @@ std::string HeldFilePath(std::size_t k, const std::string& path);
 bool StartChild(const std::vector<std::string>& arguments, const std::vector<std::intptr_t>& held,
                 ChildProcess& child, std::string& error);
 
-// StartChild with this program run under another: launcher is that
-// program's file and its options, given this program's own file and the
-// arguments after them (valgrind, for the machine counts). Only POSIX
-// systems run a child so.
+// StartChild with another command in place of this program's own file:
+// launcher is that command's program, its options and what it runs (valgrind
+// running the counting program, for the machine counts), given the
+// arguments after them. Only POSIX systems run a child so.
 bool StartChildUnder(const std::vector<std::string>& launcher, const std::vector<std::string>& arguments,
                      const std::vector<std::intptr_t>& held, ChildProcess& child, std::string& error);
 

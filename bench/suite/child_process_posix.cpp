@@ -235,19 +235,9 @@ struct HandedDown {
     }
 };
 
-// This program's own file: what /proc/self/exe names in this process, since
-// in a program this one runs under it would name that program.
-std::string OwnFile() {
-    char path[4096];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
-    return length > 0 && static_cast<std::size_t>(length) < sizeof path ? std::string(path, static_cast<std::size_t>(length)) : "";
-}
-
 bool SpawnChild(const std::vector<std::string>& launcher, const std::vector<std::string>& arguments,
                 const std::vector<std::intptr_t>& held, int reports, int requests, pid_t& pid, std::string& error) {
-    const std::string own = launcher.empty() ? "/proc/self/exe" : OwnFile();
-    std::vector<std::string> texts = launcher;
-    texts.push_back(own);
+    std::vector<std::string> texts = launcher.empty() ? std::vector<std::string>{"/proc/self/exe"} : launcher;
     texts.insert(texts.end(), arguments.begin(), arguments.end());
     const std::string program = texts[0];
     std::vector<std::string> variables = ChildEnvironment();
@@ -270,9 +260,8 @@ bool SpawnChild(const std::vector<std::string>& launcher, const std::vector<std:
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setpgroup(&attributes, 0);  // a group of its own, ended with it
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
-    const int failure = !ready        ? errno
-                        : own.empty() ? ENOENT
-                                      : posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
+    const int failure = !ready ? errno
+                               : posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (failure != 0) error = std::string("cannot start a measuring process: ") + std::strerror(failure);

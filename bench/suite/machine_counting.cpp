@@ -29,10 +29,6 @@ std::vector<std::size_t> RowsToCount(std::vector<Measurement>& rows) {
     return todo;
 }
 
-// The one dump of a process: the count it was asked for.
-constexpr char kDumpName[] = "/callgrind.out";
-constexpr char kFirstDump[] = "/callgrind.out.1";
-
 // The dump named by the answer, from the folder's first dump, into row.
 void TakeDump(const std::string& folder, const SimulatedMessage& simulated, MachineRow& row) {
     if (simulated.failure.failed()) {
@@ -41,7 +37,7 @@ void TakeDump(const std::string& folder, const SimulatedMessage& simulated, Mach
         return;
     }
     std::string head, why;
-    if (!ReadDumpHead(folder + kFirstDump, kDumpHeadBytes, head, why) ||
+    if (!ReadDumpHead(folder + '/' + kDumpFile, kDumpHeadBytes, head, why) ||
         !ReadCallgrindDump(head, DumpTrigger(simulated.token), row.counts, why)) {
         row.end = CountEnd::kCrashed;
         row.why = "callgrind's dump: " + why;
@@ -50,16 +46,32 @@ void TakeDump(const std::string& folder, const SimulatedMessage& simulated, Mach
     row.end = CountEnd::kCounted;
 }
 
+// A count that crashed because valgrind could not decode an instruction
+// (it raises SIGILL then, whatever the CPU can run) says so, as valgrind's
+// log in folder tells it.
+void SayWhyValgrindStopped(const std::string& folder, MachineRow& row) {
+    std::string log, why;
+    if (row.end != CountEnd::kCrashed || !ReadDumpHead(folder + '/' + kValgrindLog, kDumpHeadBytes, log, why)) return;
+    const std::string undecoded = UndecodedInstruction(log);
+    if (!undecoded.empty()) row.why = undecoded;
+}
+
+// The programs a count runs: valgrind, and the counting program under it.
+struct Counter {
+    std::string valgrind, program;
+};
+
 // Counts row's contender in a process of its own under callgrind, its
 // dumps in a folder of its own: nothing another sort ran or wrote, nor
 // what the simulated predictor and caches learnt from it, reaches the
 // count. False with error set when no process can be started.
-bool CountOne(const std::string& valgrind, const MeasureSettings& slow, Measurement& row, std::string& error) {
+bool CountOne(const Counter& counter, const MeasureSettings& slow, Measurement& row, std::string& error) {
     std::string folder, text;
     if (!MakeDumpFolder(folder, error)) return false;
     MeasuringChild child;
-    const ChildStart start = StartMeasuringChild(slow, row.contender.library, {row.contender.name},
-                                                 CallgrindOptions(valgrind, folder + kDumpName), child, text);
+    std::vector<std::string> command = CallgrindOptions(counter.valgrind, folder);
+    command.push_back(counter.program);
+    const ChildStart start = StartMeasuringChild(slow, row.contender.library, {row.contender.name}, command, child, text);
     if (start == ChildStart::kReady) {
         SimulatedMessage simulated;
         ChildLoss loss;
@@ -76,6 +88,7 @@ bool CountOne(const std::string& valgrind, const MeasureSettings& slow, Measurem
         row.machine.end = CountEnd::kCrashed;
         row.machine.why = text;
     }
+    SayWhyValgrindStopped(folder, row.machine);
     RemoveDumpFolder(folder);
     return error.empty();
 }
@@ -84,8 +97,8 @@ bool CountOne(const std::string& valgrind, const MeasureSettings& slow, Measurem
 
 std::string MachineCountsUnavailable() {
     if (kSanitized) return "this build has AddressSanitizer, which cannot run under valgrind";
-    std::string valgrind, why;
-    return FindValgrind(valgrind, why) ? "" : why;
+    std::string valgrind, program, why;
+    return FindValgrind(valgrind, why) && FindCountingProgram(program, why) ? "" : why;
 }
 
 std::string MachineCountsRefused(const Contender& contender) {
@@ -98,11 +111,11 @@ std::string MachineCountsRefused(const Contender& contender) {
 bool CountMachineGuarded(const MeasureSettings& settings, std::vector<Measurement>& rows, std::string& error) {
     const std::vector<std::size_t> todo = RowsToCount(rows);
     if (todo.empty()) return true;
-    std::string valgrind;
-    if (!FindValgrind(valgrind, error)) return false;
+    Counter counter;
+    if (!FindValgrind(counter.valgrind, error) || !FindCountingProgram(counter.program, error)) return false;
     MeasureSettings slow = settings;
     slow.timeLimitSeconds = MachineTimeLimitSeconds(settings);
     for (const std::size_t k : todo)
-        if (!CountOne(valgrind, slow, rows[k], error)) return false;
+        if (!CountOne(counter, slow, rows[k], error)) return false;
     return true;
 }

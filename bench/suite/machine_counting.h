@@ -1,6 +1,7 @@
 // The machine-count pass (--machine-counts): after a cell's timed runs,
 // each contender that sorts on one thread sorts the cell's draw 0 once more
-// in a measuring child run under callgrind, which counts the sort alone
+// in the counting program (a measuring child that loads no library but the
+// counted sort's) run under callgrind, which counts the sort alone
 // (machine_counts.h). Each count has a process of its own, which loads no
 // other contender's library, and a private folder for its dump, so neither
 // a loaded sort's counts nor anything it writes reaches another row, and
@@ -14,8 +15,8 @@
 #include "bench/measure/contenders.h"
 #include "bench/measure/measurement.h"
 
-// Why no count can be made by this build on this system (no valgrind,
-// Windows, a sanitizers' build), or empty when they can.
+// Why no count can be made by this build on this system (no valgrind, no
+// counting program, Windows, a sanitizers' build), or empty when they can.
 std::string MachineCountsUnavailable();
 
 // Why contender's sort can never be counted so (it runs on several threads,

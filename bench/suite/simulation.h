@@ -11,13 +11,18 @@
 // The valgrind program on this system's PATH; false with why there is none.
 bool FindValgrind(std::string& valgrind, std::string& why);
 
+// The counting program (bench/count_main.cpp) that came with this program,
+// at its place relative to this program's own file; false with why when it
+// is not there.
+bool FindCountingProgram(std::string& program, std::string& why);
+
 // A new folder only this user can enter, for one child's dumps; false with
 // the system's reason.
 bool MakeDumpFolder(std::string& folder, std::string& error);
 
-// At most limit bytes from the start of the regular file at path, opened
-// without following a link and without waiting on a device or a pipe;
-// false with why when it is not such a file.
+// At most limit bytes from the start of the regular file at path (a dump,
+// or valgrind's log), opened without following a link and without waiting
+// on a device or a pipe; false with why when it is not such a file.
 bool ReadDumpHead(const std::string& path, std::size_t limit, std::string& head, std::string& why);
 
 // Removes the folder and the files in it (not what lies behind a link).

@@ -40,6 +40,25 @@ bool FindValgrind(std::string& valgrind, std::string& why) {
     return false;
 }
 
+bool FindCountingProgram(std::string& program, std::string& why) {
+    // Not /proc/self/exe itself: the counting program lies beside the file
+    // that link names. ORVANDEL_COUNTER_FROM_TOOL comes from CMake.
+    char own[4096];
+    const ssize_t length = readlink("/proc/self/exe", own, sizeof own);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof own) {
+        why = "cannot tell where this program lies, to find its counting program";
+        return false;
+    }
+    std::string folder(own, static_cast<std::size_t>(length));
+    folder.erase(folder.rfind('/') + 1);
+    program = folder + ORVANDEL_COUNTER_FROM_TOOL;
+    struct stat status {};
+    if (stat(program.c_str(), &status) == 0 && S_ISREG(status.st_mode) && access(program.c_str(), X_OK) == 0)
+        return true;
+    why = "the counting program is not installed (no " + program + ")";
+    return false;
+}
+
 bool MakeDumpFolder(std::string& folder, std::string& error) {
     const char* temporary = std::getenv("TMPDIR");
     std::string pattern = std::string(temporary != nullptr && temporary[0] == '/' ? temporary : "/tmp") +

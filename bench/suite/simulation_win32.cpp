@@ -10,6 +10,11 @@ bool FindValgrind(std::string&, std::string& why) {
     return false;
 }
 
+bool FindCountingProgram(std::string&, std::string& why) {
+    why = "valgrind does not run on Windows";
+    return false;
+}
+
 bool MakeDumpFolder(std::string&, std::string& error) {
     error = "valgrind does not run on Windows";
     return false;

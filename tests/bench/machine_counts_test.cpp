@@ -127,12 +127,43 @@ TEST(CallgrindDump, ReadsTheHeadCallgrindWritesAndNothingElse) {
 
 TEST(CallgrindDump, OptionsFixEveryCacheAndCollectNothingAtStart) {
     const std::vector<std::string> expected = {
-        "/usr/bin/valgrind", "--quiet", "--log-file=/dev/null", "--tool=callgrind", "--branch-sim=yes",
+        "/usr/bin/valgrind", "--log-file=/tmp/x/valgrind.log", "--tool=callgrind", "--branch-sim=yes",
         "--cache-sim=yes", "--instr-atstart=no", "--collect-atstart=no", "--main-stacksize=268435456", "--I1=32768,8,64", "--D1=32768,8,64", "--LL=8388608,16,64",
         "--callgrind-out-file=/tmp/x/callgrind.out"};
-    EXPECT_EQ(CallgrindOptions("/usr/bin/valgrind", "/tmp/x/callgrind.out"), expected);
+    EXPECT_EQ(CallgrindOptions("/usr/bin/valgrind", "/tmp/x"), expected);
     EXPECT_STREQ(SimulatedCachesText(),
                  "I1 32768 B 8-way 64 B lines, D1 32768 B 8-way 64 B lines, LL 8388608 B 16-way 64 B lines");
+}
+
+// valgrind's log read for the one thing it alone can tell: an instruction
+// its decoder does not know, by its bytes; nothing else, however it is
+// written, makes a reason.
+TEST(CallgrindDump, ValgrindsLogNamesAnInstructionItCannotDecode) {
+    const std::string vex = "vex amd64->IR: unhandled instruction bytes: ";
+    const std::string said = "valgrind cannot run an instruction of this sort (bytes ";
+    const struct {
+        const char* what;
+        std::string log;
+        std::string why;
+    } cases[] = {
+        {"AVX-512, as 3.19 logs it",
+         "==4208== Command: ./a\n" + vex + "0x62 0xF1 0x7D 0x48 0xEF 0xC0 0x48 0x8D 0x3D 0xBA\n"
+         "vex amd64->IR:   REX=0 REX.W=0 REX.R=0 REX.X=0 REX.B=0\n==4208== valgrind: Unrecognised instruction\n",
+         said + "62 f1 7d 48 ef c0 48 8d 3d ba, from the instruction on)"},
+        {"RDTSCP, one-digit bytes", vex + "0xF 0x1 0xF9 0x48\n", said + "0f 01 f9 48, from the instruction on)"},
+        {"another architecture's decoder", "vex x86->IR: unhandled instruction bytes: 0xF 0xB\n",
+         said + "0f 0b, from the instruction on)"},
+        {"a word that is no byte ends them", vex + "0xF 0x1 0x1F9 0x2\n", said + "0f 01, from the instruction on)"},
+        {"no more than an instruction holds", vex +
+             "0x1 0x2 0x3 0x4 0x5 0x6 0x7 0x8 0x9 0xA 0xB 0xC 0xD 0xE 0xF 0x10 0x11\n",
+         said + "01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f, from the instruction on)"},
+        {"no bytes", vex + "\n", ""},
+        {"text in place of bytes", vex + "\x1b[31mforged\n", ""},
+        {"a log that says nothing of it", "==1== Process terminating with default action of signal 4 (SIGILL)\n", ""},
+        {"the line beyond what is read", std::string(kDumpHeadBytes, 'x') + vex + "0xF\n", ""},
+        {"empty", "", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(UndecodedInstruction(c.log), c.why) << c.what;
 }
 
 // A dump that is not a plain file is not read, and nothing waits on it.
@@ -510,5 +541,84 @@ TEST(MachineCounting, TheGateCatchesOneMorePassAndPassesTheSameBuild) {
     EXPECT_EQ(notSaved.status, 2);
     EXPECT_EQ(notSaved.err, "orvandel-bench: --fail-if-more-instructions: uncounted.json has no machine counts "
                             "(save it from a run with --machine-counts)\n");
+    fs::remove_all(folder);
+}
+
+namespace {
+
+// The machine counts of a run's rows, by contender: "status", and "crash" or "reason".
+std::map<std::string, nlohmann::json> MachineCountsByName(const std::string& report) {
+    std::map<std::string, nlohmann::json> counts;
+    const nlohmann::json parsed = nlohmann::json::parse(report);
+    for (const nlohmann::json& row : parsed["rows"])
+        counts[row["name"].get<std::string>()] = row["machine_counts"];
+    return counts;
+}
+
+// What a name of a loaded object may be in the counted process: the C and
+// C++ runtimes, the kernel's vDSO, valgrind's own preload, the program
+// itself (no name) and the sort's library, opened through the descriptor
+// the tool holds it by.
+bool CountedProcessMayHold(const std::string& name) {
+    const std::string base = name.substr(name.rfind('/') + 1);
+    for (const char* runtime : {"libc.so.6", "libm.so.6", "libstdc++.so.6", "libgcc_s.so.1", "ld-linux-x86-64.so.2",
+                                "linux-vdso.so.1"})
+        if (base == runtime) return true;
+    return name.empty() || base.rfind("vgpreload_", 0) == 0 || name.rfind("/proc/self/fd/", 0) == 0;
+}
+
+}  // namespace
+
+// At the moment collection starts, the counted process is the counting
+// program, holding the runtimes and the sort's library and nothing else:
+// no library of another reference, whose initialiser ran on load.
+TEST(MachineCounting, TheCountedProcessHoldsOnlyTheRuntimesAndTheSortsLibrary) {
+    REQUIRE_VALGRIND();
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / "orvandel-census";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    setenv("ORVANDEL_TEST_CENSUS", (folder / "census.txt").c_str(), 1);
+    const ToolRun run = RunTool(folder, {"--machine-counts", "--sort-library", ORVANDEL_PLUGIN_TEST_UNDER_VALGRIND,
+                                         "--count", "1000", "--runs", "1", "--format", "json", "Census sort"});
+    unsetenv("ORVANDEL_TEST_CENSUS");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(MachineCountsByName(run.out)["Census sort"]["status"], "counted") << run.out;
+    std::istringstream census(Slurp(folder / "census.txt"));
+    std::vector<std::string> programs, objects;
+    for (std::string kind, name; census >> kind && std::getline(census, name);)
+        (kind == "program" ? programs : objects).push_back(name.empty() ? "" : name.substr(1));
+    ASSERT_EQ(programs.size(), 1u) << "one counted process, under valgrind";
+    EXPECT_EQ(fs::path(programs[0]).filename(), "orvandel-count") << programs[0];
+    for (const std::string& object : objects) EXPECT_TRUE(CountedProcessMayHold(object)) << object;
+    for (const std::string held : {"libc.so.6", "/proc/self/fd/"})
+        EXPECT_TRUE(std::any_of(objects.begin(), objects.end(),
+                                [&](const std::string& o) { return o.find(held) != std::string::npos; }))
+            << "no " << held << " among the census's " << objects.size() << " objects";
+    fs::remove_all(folder);
+}
+
+// A sort with an instruction valgrind 3.19 cannot decode on any CPU (an
+// AVX-512 one; it runs natively where the CPU has AVX-512F) ends its own
+// count with valgrind's reason, and every other row is counted.
+TEST(MachineCounting, AnInstructionValgrindCannotRunEndsOnlyItsOwnCount) {
+    REQUIRE_VALGRIND();
+    if (!__builtin_cpu_supports("avx512f")) GTEST_SKIP() << "this CPU has no AVX-512F, so the sort cannot run at all";
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / "orvandel-undecoded";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const ToolRun run = RunTool(folder, {"--machine-counts", "--sort-library", ORVANDEL_PLUGIN_TEST_UNDER_VALGRIND,
+                                         "--count", "1000", "--runs", "1", "--format", "json", "Census sort",
+                                         "Wide sort", "std::sort", "qsort c"});
+    std::map<std::string, nlohmann::json> counts = MachineCountsByName(run.out);
+    EXPECT_EQ(counts["Wide sort"]["status"], "crashed") << run.out;
+    // EVEX begins with 62; its next byte is the register's.
+    EXPECT_EQ(counts["Wide sort"]["crash"].get<std::string>().rfind(
+                  "valgrind cannot run an instruction of this sort (bytes 62 f1 ", 0),
+              0u)
+        << counts["Wide sort"];
+    for (const char* name : {"Census sort", "std::sort", "Full Optimised C"})
+        EXPECT_EQ(counts[name]["status"], "counted") << name << ": " << counts[name];
     fs::remove_all(folder);
 }

@@ -83,6 +83,7 @@ def expected_deb_files():
     files = {f"usr/share/doc/orvandel-bench/{name}" for name in manual_files()}
     files |= {
         "usr/bin/orvandel-bench",
+        "usr/libexec/orvandel/orvandel-count",
         "usr/share/doc/orvandel-bench/README.md",
         "usr/share/doc/orvandel-bench/CHANGELOG.md",
         "usr/share/doc/orvandel-bench/copyright",
@@ -145,6 +146,16 @@ def tiny_run(program):
     return [] if statuses == {"measured"} else [f"tiny run: statuses {sorted(statuses)}"]
 
 
+def counted_run(program):
+    """--machine-counts from the unpacked package: the tool finds the
+    counting program where the package put it, and it counts."""
+    done = run([str(program), "--machine-counts", "--count", "1000", "--runs", "1", "--format", "json", "qsort c"])
+    if done.returncode != 0:
+        return [f"counted run: status {done.returncode}: {done.stderr.strip()}"]
+    statuses = {row["machine_counts"]["status"] for row in json.loads(done.stdout)["rows"]}
+    return [] if statuses == {"counted"} else [f"counted run: machine counts {sorted(statuses)}: {done.stderr.strip()}"]
+
+
 def manual_page(page):
     """The page rendered by man, warnings on; what is wrong with it."""
     done = run(["man", "--warnings", "-E", "UTF-8", "-l", str(page)], env={"MANWIDTH": "80", "PATH": "/usr/bin:/bin"})
@@ -190,6 +201,7 @@ def check_deb(deb, tgz):
              ["changelog: does not start with this version"]),
             ("--version", lambda: check_version(run([str(program), "--version"]).stdout)),
             ("a tiny run", lambda: tiny_run(program)),
+            ("machine counts", lambda: counted_run(program)),
             ("manual page", lambda: manual_page(Path(root) / "usr/share/man/man1/orvandel-bench.1.gz")),
             ("lintian", lambda: lintian(deb)),
         ]
