@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 echo "== packages (.deb, .tar.gz)"
 cmake --preset release >/dev/null
-cmake --build --preset release --target orvandel-bench orvandel-bench-manual
+cmake --build --preset release --target orvandel-bench orvandel-count orvandel-bench-manual
 rm -f build/release/orvandel-bench_*.deb build/release/orvandel-bench-*.tar.gz
 cpack --preset debian >/dev/null
 python3 tests/package/check_packages.py deb build/release/orvandel-bench_*.deb build/release/orvandel-bench-*.tar.gz

@@ -4,4 +4,7 @@
 
 #include <ostream>
 
+// The lines --help opens with: what the tool is for.
+extern const char kHelpOpening[];
+
 void PrintHelp(std::ostream& out);

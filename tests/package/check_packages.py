@@ -163,7 +163,7 @@ def manual_page(page):
     for section in ("NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "COPYRIGHT", "REPORTING BUGS", "SEE ALSO"):
         if not re.search(rf"^{section}$", done.stdout, re.M):
             faults.append(f"manual page: no {section} section")
-    if not re.search(r"^ +orvandel-bench - time in-place quicksort routines", done.stdout, re.M):
+    if not re.search(r"^ +orvandel-bench - measure in-place sorts, your own among them", done.stdout, re.M):
         faults.append("manual page: NAME does not name orvandel-bench")
     see_also = done.stdout.partition("\nSEE ALSO\n")[2]
     if not re.search(r"/usr/share/doc/orvandel-bench/docs/", see_also.replace("\u2010", "-")):
