@@ -288,8 +288,10 @@ ChildStatus StopMeasuringChild(MeasuringChild& child, Heard heard) {
 ChildLoss LoseMeasuringChild(MeasuringChild& child, Heard heard, bool started, const std::string& line,
                              const std::string& expected, const MeasureSettings& settings) {
     const ChildStatus status = StopMeasuringChild(child, heard);
-    if (started && heard == Heard::kSilent) return {LostEnd::kOverLimit, ""};
+    // What the child did decides, before when it was noticed: one that ran
+    // out of stack just before its deadline is no time out.
     if (status.end == ChildEnd::kStackOverflow) return {LostEnd::kStackExhausted, ""};
+    if (started && heard == Heard::kSilent) return {LostEnd::kOverLimit, ""};
     return {LostEnd::kCrashed, LostText(heard, line, expected, status,
                                         started ? settings.timeLimitSeconds : ReportAllowanceSeconds(settings))};
 }

@@ -43,8 +43,7 @@ void FailIfAsked(const std::string& pattern) {
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == kTestSleeperFlag) {
-        std::this_thread::sleep_for(std::chrono::seconds(60));
-        return 0;
+        for (;;) std::this_thread::sleep_for(std::chrono::hours(1));  // until its job ends it
     }
     if (argc > 1 && std::string(argv[1]) == kMeasuringChildFlag) {
         if (argc > 2) FailIfAsked(argv[2]);

@@ -71,7 +71,8 @@ void Restart(std::int32_t*, std::int32_t, std::int32_t) {
 
 // A process that outlives the sort unless its cell ends it: on Windows
 // this program again, told to sleep; elsewhere a fork, which also holds
-// the child's pipes open. Its id goes to the file kTestSleeperFile names.
+// the child's pipes open. It never ends by itself, so that only its cell's
+// end can have ended it. Its id goes to the file kTestSleeperFile names.
 long StartSleeper() {
 #ifdef _WIN32
     char self[MAX_PATH];
@@ -88,8 +89,7 @@ long StartSleeper() {
 #else
     const pid_t pid = fork();
     if (pid == 0) {
-        sleep(60);
-        _exit(0);
+        for (;;) pause();
     }
     return pid;
 #endif

@@ -21,7 +21,7 @@ extern const Contender kCounted;
 extern const Contender kForger;
 // Forges the start of a repetition on the report channel forever.
 extern const Contender kRestarter;
-// Sorts, and leaves a process of its own that sleeps for a minute.
+// Sorts, and leaves a process of its own that sleeps until it is killed.
 extern const Contender kSleeperStarter;
 
 // The file the sleeper's process ids go to, and the flag that makes the

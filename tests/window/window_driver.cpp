@@ -394,11 +394,15 @@ void CheckFrame(const Program& program) {
         {client.right - 2, y, COLOR_BTNSHADOW, "right inner"},
         {client.right - 1, y, COLOR_BTNHIGHLIGHT, "right outer"},
     };
+    // The display may show the new paint later, the later the busier the
+    // machine: each line is read until it shows. The bound is for a frame
+    // that is not there at all; nothing waits for it when the frame is.
+    constexpr DWORD kGiveUpMilliseconds = 60000;
+    const DWORD start = GetTickCount();
     for (const FramePixel& pixel : pixels) {
         const COLORREF expected = GetSysColor(pixel.colour);
         COLORREF actual = ScreenPixel(program.dialog, pixel.x, pixel.y);
-        // The display may show the new paint a moment later.
-        for (int tries = 0; actual != expected && tries < 100; ++tries) {
+        while (actual != expected && GetTickCount() - start < kGiveUpMilliseconds) {
             Sleep(50);
             actual = ScreenPixel(program.dialog, pixel.x, pixel.y);
         }
