@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/app/options.h"
+#include "bench/app/bench_options.h"
 #include "bench/measure/refusal.h"
 
 // What an option does to the command it is given to (a bit set).

@@ -5,7 +5,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "bench/suite/measuring_child.h"
+#include "bench/suite/child_process.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 // system implements it (child_process_posix.cpp, child_process_win32.cpp).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -81,6 +82,11 @@ bool ConnectToParent();
 // when the parent has closed its end).
 bool WriteToParent(const std::string& text);
 bool ReadFromParent(std::string& text);
+
+// The sort thread's stack in a measuring child: room for recursion
+// millions of calls deep (and the main thread's under valgrind, which the
+// counts run on).
+constexpr std::size_t kSortStackBytes = (sizeof(void*) >= 8 ? 256u : 64u) << 20;
 
 // Runs work(argument) on a thread with a stack of stackBytes and waits for
 // it. When the work runs out of stack, the process ends at once in a way

@@ -15,9 +15,6 @@
 // The first argument that makes this program a measuring child.
 constexpr char kMeasuringChildFlag[] = "--measuring-child";
 
-// The sort thread's stack: room for recursion millions of calls deep.
-constexpr std::size_t kSortStackBytes = (sizeof(void*) >= 8 ? 256u : 64u) << 20;
-
 // The child's side, given the arguments after kMeasuringChildFlag: it loads
 // the library they name, if any, finds its contenders by name in known and
 // in that library, makes the cell's data, then runs the repetitions and
