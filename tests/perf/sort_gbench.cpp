@@ -31,12 +31,10 @@ namespace {
 
 constexpr std::int64_t kSizes[] = {100, 1000, 10000, 100000};
 
-// A distinct pool is bounded in bytes so that the largest size still gets
-// over a hundred different draws without the process growing past reason;
-// at the small sizes the draw count caps it, since a thousand inputs already
-// hold far more branch outcomes than a predictor can keep.
-constexpr std::size_t kPoolBytes = std::size_t{64} << 20;
-constexpr std::int32_t kMostDraws = 1024;
+// A distinct pool holds at least 2^21 values (8 MiB) at every size, far more
+// branch outcomes than any predictor keeps: at 100 values that is 20,972
+// draws, at 100,000 still 21, each timed once before the cycle repeats.
+constexpr std::int64_t kPoolValues = std::int64_t{1} << 21;
 
 enum class Shape { kRandom, kWindow };
 enum class Mode { kSame, kDistinct };
@@ -80,13 +78,12 @@ struct Pool {
 
 std::int32_t DrawsFor(Mode mode, std::int32_t count) {
     if (mode == Mode::kSame) return 1;
-    const std::size_t fit = kPoolBytes / (sizeof(std::int32_t) * static_cast<std::size_t>(count));
-    return static_cast<std::int32_t>(std::clamp<std::size_t>(fit, 1, kMostDraws));
+    return static_cast<std::int32_t>((kPoolValues + count - 1) / count);
 }
 
 // Google Benchmark calls a benchmark several times while it settles the
 // iteration count, and every routine wants the same pools: each is generated
-// once, on first use, and kept for the whole process (about 220 MiB for all).
+// once, on first use, and kept for the whole process (about 70 MiB for all).
 const Pool& PoolFor(Shape shape, Mode mode, std::int32_t count) {
     static std::map<std::tuple<Shape, Mode, std::int32_t>, Pool> pools;
     Pool& pool = pools[{shape, mode, count}];
@@ -258,8 +255,8 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::AddCustomContext("data", "draw k from seed " + std::to_string(kRunSeed) +
-                                            " + k; distinct pools of up to 64 MiB, at most " +
-                                            std::to_string(kMostDraws) + " draws");
+                                            " + k; distinct pools of at least " +
+                                            std::to_string(kPoolValues) + " values");
     RegisterAll();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
