@@ -10,6 +10,16 @@ namespace {
 // run (CMakeLists.txt).
 constexpr bool kSanitized = ORVANDEL_SANITIZED != 0;
 
+// The programs a count runs: valgrind, and the counting program under it.
+struct Counter {
+    std::string valgrind, program;
+};
+
+// Both, or false with why this system lacks one.
+bool FindCounter(Counter& counter, std::string& why) {
+    return FindValgrind(counter.valgrind, why) && FindCountingProgram(counter.program, why);
+}
+
 // The rows to count; the others are marked with why they are not.
 std::vector<std::size_t> RowsToCount(std::vector<Measurement>& rows) {
     const std::string unavailable = MachineCountsUnavailable();
@@ -56,10 +66,6 @@ void SayWhyValgrindStopped(const std::string& folder, MachineRow& row) {
     if (!undecoded.empty()) row.why = undecoded;
 }
 
-// The programs a count runs: valgrind, and the counting program under it.
-struct Counter {
-    std::string valgrind, program;
-};
 
 // Counts row's contender in a process of its own under callgrind, its
 // dumps in a folder of its own: nothing another sort ran or wrote, nor
@@ -97,8 +103,9 @@ bool CountOne(const Counter& counter, const MeasureSettings& slow, Measurement& 
 
 std::string MachineCountsUnavailable() {
     if (kSanitized) return "this build has AddressSanitizer, which cannot run under valgrind";
-    std::string valgrind, program, why;
-    return FindValgrind(valgrind, why) && FindCountingProgram(program, why) ? "" : why;
+    Counter counter;
+    std::string why;
+    return FindCounter(counter, why) ? "" : why;
 }
 
 std::string MachineCountsRefused(const Contender& contender) {
@@ -112,7 +119,7 @@ bool CountMachineGuarded(const MeasureSettings& settings, std::vector<Measuremen
     const std::vector<std::size_t> todo = RowsToCount(rows);
     if (todo.empty()) return true;
     Counter counter;
-    if (!FindValgrind(counter.valgrind, error) || !FindCountingProgram(counter.program, error)) return false;
+    if (!FindCounter(counter, error)) return false;
     MeasureSettings slow = settings;
     slow.timeLimitSeconds = MachineTimeLimitSeconds(settings);
     for (const std::size_t k : todo)

@@ -19,6 +19,16 @@
 #include "bench/measure/machine_counts.h"
 #include "bench/suite/simulation.h"
 
+namespace {
+
+// A plain file this user may run.
+bool IsProgram(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+}  // namespace
+
 bool FindValgrind(std::string& valgrind, std::string& why) {
     const char* path = std::getenv("PATH");
     const std::string folders = path != nullptr ? path : "";
@@ -30,8 +40,7 @@ bool FindValgrind(std::string& valgrind, std::string& why) {
         at = end + 1;
         if (folder.empty() || folder[0] != '/') continue;
         const std::string candidate = folder + "/valgrind";
-        struct stat status {};
-        if (stat(candidate.c_str(), &status) == 0 && S_ISREG(status.st_mode) && access(candidate.c_str(), X_OK) == 0) {
+        if (IsProgram(candidate)) {
             valgrind = candidate;
             return true;
         }
@@ -52,9 +61,7 @@ bool FindCountingProgram(std::string& program, std::string& why) {
     std::string folder(own, static_cast<std::size_t>(length));
     folder.erase(folder.rfind('/') + 1);
     program = folder + ORVANDEL_COUNTER_FROM_TOOL;
-    struct stat status {};
-    if (stat(program.c_str(), &status) == 0 && S_ISREG(status.st_mode) && access(program.c_str(), X_OK) == 0)
-        return true;
+    if (IsProgram(program)) return true;
     why = "the counting program is not installed (no " + program + ")";
     return false;
 }

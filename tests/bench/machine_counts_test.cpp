@@ -57,6 +57,14 @@ constexpr std::uint64_t kCallEdgeBranches = 4;
 
 const char kEvents[] = "Ir Dr Dw I1mr D1mr D1mw ILmr DLmr DLmw Bc Bcm Bi Bim";
 
+// A new empty folder of this name under the temporary folder.
+std::filesystem::path EmptyFolder(const char* name) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / name;
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
 struct DumpCase {
     const char* what;
     std::string head;
@@ -169,9 +177,7 @@ TEST(CallgrindDump, ValgrindsLogNamesAnInstructionItCannotDecode) {
 // A dump that is not a plain file is not read, and nothing waits on it.
 TEST(CallgrindDump, OnlyAPlainFileIsRead) {
     namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / "orvandel-dump-files";
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    const fs::path folder = EmptyFolder("orvandel-dump-files");
     std::ofstream(folder / "plain") << "abcdef";
     fs::create_symlink(folder / "plain", folder / "link");
     ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
@@ -440,9 +446,7 @@ TEST(MachineCounting, AgreesWithCallgrindRunOnItsOwn) {
 TEST(MachineCounting, LeavesNoDumpBehind) {
     REQUIRE_VALGRIND();
     namespace fs = std::filesystem;
-    const fs::path temporary = fs::temp_directory_path() / "orvandel-machine-tmp";
-    fs::remove_all(temporary);
-    fs::create_directories(temporary);
+    const fs::path temporary = EmptyFolder("orvandel-machine-tmp");
     const char* before = std::getenv("TMPDIR");
     const std::string saved = before != nullptr ? before : "";
     setenv("TMPDIR", temporary.c_str(), 1);
@@ -485,9 +489,7 @@ ToolRun RunTool(const std::filesystem::path& folder, const std::vector<std::stri
 TEST(MachineCounting, TheGateCatchesOneMorePassAndPassesTheSameBuild) {
     REQUIRE_VALGRIND();
     namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / "orvandel-gate";
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    const fs::path folder = EmptyFolder("orvandel-gate");
     const auto measured = [&](const char* library, std::vector<std::string> more) {
         std::vector<std::string> words = {"--machine-counts", "--sort-library", library, "--pattern", "random",
                                           "--count", "1000", "--runs", "1", "Gate sort"};
@@ -585,9 +587,7 @@ bool CountedProcessMayHold(const std::string& name) {
 TEST(MachineCounting, TheCountedProcessHoldsOnlyTheRuntimesAndTheSortsLibrary) {
     REQUIRE_VALGRIND();
     namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / "orvandel-census";
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    const fs::path folder = EmptyFolder("orvandel-census");
     setenv("ORVANDEL_TEST_CENSUS", (folder / "census.txt").c_str(), 1);
     const ToolRun run = RunTool(folder, {"--machine-counts", "--sort-library", ORVANDEL_PLUGIN_TEST_UNDER_VALGRIND,
                                          "--count", "1000", "--runs", "1", "--format", "json", "Census sort"});
@@ -615,9 +615,7 @@ TEST(MachineCounting, AnInstructionValgrindCannotRunEndsOnlyItsOwnCount) {
     REQUIRE_VALGRIND();
     if (!__builtin_cpu_supports("avx512f")) GTEST_SKIP() << "this CPU has no AVX-512F, so the sort cannot run at all";
     namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / "orvandel-undecoded";
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    const fs::path folder = EmptyFolder("orvandel-undecoded");
     const ToolRun run = RunTool(folder, {"--machine-counts", "--sort-library", ORVANDEL_PLUGIN_TEST_UNDER_VALGRIND,
                                          "--count", "1000", "--runs", "1", "--format", "json", "Census sort",
                                          "Wide sort", "std::sort", "qsort c"});
