@@ -78,25 +78,19 @@ void SayUnfinished(const Report& report, const Measurement& row, const std::stri
     Say(err, row.contender.name + cell + ": " + why);
 }
 
-// Whether a count that was started ended before it was made.
-bool CountEnded(CountEnd end) {
-    return end == CountEnd::kFailed || end == CountEnd::kStackExhausted || end == CountEnd::kOverLimit ||
-           end == CountEnd::kCrashed;
-}
-
 // Whether the row finished all its runs in order, and its count when one
 // was started; says why not on err.
 bool Finished(const Report& report, const Measurement& row, std::ostream& err) {
-    if (!Unfinished(report, row).empty()) {
+    if (ExitStatus(row.outcome.end) != 0) {
         SayUnfinished(report, row, FailureText(report, row), err);
         return false;
     }
     bool finished = true;
-    if (CountEnded(row.operations.end)) {
+    if (ExitStatus(row.operations.outcome.end) != 0) {
         SayUnfinished(report, row, "count " + Operations(report, row).why, err);
         finished = false;
     }
-    if (CountEnded(row.machine.end)) {
+    if (ExitStatus(row.machine.outcome.end) != 0) {
         SayUnfinished(report, row, "machine count " + Machine(report, row).why, err);
         finished = false;
     }

@@ -50,11 +50,17 @@ void WriteComparisonChart(std::ostream& out, const Comparison& comparison) {
     WriteStart(out, static_cast<int>(bottom) + 48,
                "Median sort time: grey " + comparison.baselineSource + ", blue " + comparison.currentSource, subtitle);
     WriteGrid(out, axis, top, bottom);
+    // A bar's labels: its name, then its change and verdict below.
+    std::vector<const ComparisonColumn*> labels;
+    for (const ComparisonColumn* column : ComparisonColumns(comparison))
+        if (column->role == ComparisonColumn::Role::kName || column->role == ComparisonColumn::Role::kChange ||
+            column->role == ComparisonColumn::Role::kVerdict)
+            labels.push_back(column);
     double y = top;
     for (const CellComparison& c : comparison.cells) {
-        const std::vector<std::string> cells = ComparisonCells(comparison, c);
+        const std::vector<std::string> cells = ComparisonCells(comparison, c, labels);
         out << Text(kLabelWidth - 8, y + 18, "end", cells[0])
-            << Text(kLabelWidth - 8, y + 34, "end", (Tested(c) ? cells[4] + " " : "") + cells.back());
+            << Text(kLabelWidth - 8, y + 34, "end", (Tested(c) ? cells[1] + " " : "") + cells[2]);
         const Side sides[] = {
             {"baseline", kBaselineColour, comparison.baselineSource, c.baselineRuns, c.baselineMedian,
              c.baselineInterval},

@@ -9,12 +9,33 @@
 #include "bench/compare/comparison.h"
 #include "bench/report/report.h"
 
-// Column headings and the cells of one compared cell, for the table and
-// the markdown; "-" where a side has no figure. With machine counts on
-// both sides of any cell, the exact changes of instructions and
-// mispredicted branches come before the verdict.
-std::vector<std::string> ComparisonColumns(const Comparison& comparison);
-std::vector<std::string> ComparisonCells(const Comparison& comparison, const CellComparison& cell);
+// One column of a comparison in the text forms and the page: its heading,
+// a compared cell's text ("-" where a side has no figure), the figure the
+// page sorts it by (empty where there is none), and how it is shown.
+struct ComparisonColumn {
+    enum class Role {
+        kName,    // read from the left
+        kData,    // the shape and size, read from the left
+        kFigure,  // read from the right
+        kChange,  // a figure, painted with the verdict's colour
+        kVerdict, // read from the left, last
+    };
+    const char* heading;
+    std::string (*text)(const Comparison& comparison, const CellComparison& cell);
+    std::string (*value)(const CellComparison& cell);
+    Role role;
+    bool machine;  // shown only when a cell has machine counts on both sides
+
+    bool left() const { return role == Role::kName || role == Role::kData || role == Role::kVerdict; }
+};
+
+// The comparison's columns, in order: with machine counts on both sides of
+// any cell, the exact changes of instructions and mispredicted branches
+// come before the verdict.
+std::vector<const ComparisonColumn*> ComparisonColumns(const Comparison& comparison);
+std::vector<std::string> ComparisonHeadings(const std::vector<const ComparisonColumn*>& columns);
+std::vector<std::string> ComparisonCells(const Comparison& comparison, const CellComparison& cell,
+                                         const std::vector<const ComparisonColumn*>& columns);
 // The exact change of a count: "+1234 (+0.521%)", "0 (0.000%)".
 std::string CountChangeText(std::uint64_t baseline, std::uint64_t current);
 // What is compared with what, in one line.

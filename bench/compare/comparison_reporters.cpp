@@ -90,30 +90,74 @@ std::string CountChangeText(std::uint64_t baseline, std::uint64_t current) {
     return difference + " (" + (change > 0 ? "+" : "") + Fixed(change * 100, 3) + "%)";
 }
 
-std::vector<std::string> ComparisonColumns(const Comparison& comparison) {
-    std::vector<std::string> columns = {"Routine", "data", "baseline", "current", "change", "ratio [95% interval]", "p"};
-    if (HasMachineCounts(comparison)) columns.insert(columns.end(), {"instructions", "branch misses"});
-    columns.push_back("verdict");
+namespace {
+
+std::string Figure(bool known, double value) {
+    return known ? Fixed(value, 9) : std::string();
+}
+
+// A count's change: its exact difference and share in the cell, sorting by
+// the difference.
+template <std::uint64_t MachineCounts::*count>
+std::string CountChangeCell(const Comparison&, const CellComparison& c) {
+    return c.machine ? CountChangeText(c.baselineMachine.*count, c.currentMachine.*count) : "-";
+}
+template <std::uint64_t MachineCounts::*count>
+std::string CountDifference(const CellComparison& c) {
+    return c.machine ? std::to_string(static_cast<std::int64_t>(c.currentMachine.*count - c.baselineMachine.*count))
+                     : std::string();
+}
+
+using Role = ComparisonColumn::Role;
+
+// Every column, in the order the forms show them.
+const ComparisonColumn kComparisonColumns[] = {
+    {"Routine", [](const Comparison&, const CellComparison& c) { return c.name + (c.reference ? " (reference)" : ""); },
+     [](const CellComparison& c) { return c.name; }, Role::kName, false},
+    {"data", [](const Comparison&, const CellComparison& c) { return c.pattern + " " + std::to_string(c.count); },
+     [](const CellComparison& c) { return c.pattern + " " + std::to_string(c.count); }, Role::kData, false},
+    {"baseline", [](const Comparison&, const CellComparison& c) { return MedianText(c.baselineRuns, c.baselineMedian); },
+     [](const CellComparison& c) { return Figure(c.baselineRuns > 0, c.baselineMedian); }, Role::kFigure, false},
+    {"current", [](const Comparison&, const CellComparison& c) { return MedianText(c.currentRuns, c.currentMedian); },
+     [](const CellComparison& c) { return Figure(c.currentRuns > 0, c.currentMedian); }, Role::kFigure, false},
+    {"change", [](const Comparison&, const CellComparison& c) { return Tested(c) ? Percent(c.ratio - 1) : "-"; },
+     [](const CellComparison& c) { return Figure(Tested(c), c.ratio - 1); }, Role::kChange, false},
+    {"ratio [95% interval]",
+     [](const Comparison&, const CellComparison& c) {
+         return Tested(c) ? Fixed(c.ratio, 3) + "x [" + Fixed(c.ratioInterval.low, 3) + ", " +
+                                Fixed(c.ratioInterval.high, 3) + "]"
+                          : "-";
+     },
+     [](const CellComparison& c) { return Figure(Tested(c), c.ratio); }, Role::kFigure, false},
+    {"p", [](const Comparison&, const CellComparison& c) { return Tested(c) ? PValue(c.test.p) : "-"; },
+     [](const CellComparison& c) { return Figure(Tested(c), c.test.p); }, Role::kFigure, false},
+    {"instructions", CountChangeCell<&MachineCounts::instructions>, CountDifference<&MachineCounts::instructions>,
+     Role::kFigure, true},
+    {"branch misses", CountChangeCell<&MachineCounts::conditionalMisses>,
+     CountDifference<&MachineCounts::conditionalMisses>, Role::kFigure, true},
+    {"verdict", VerdictText, [](const CellComparison& c) { return std::string(VerdictName(c.verdict)); },
+     Role::kVerdict, false},
+};
+
+}  // namespace
+
+std::vector<const ComparisonColumn*> ComparisonColumns(const Comparison& comparison) {
+    std::vector<const ComparisonColumn*> columns;
+    for (const ComparisonColumn& column : kComparisonColumns)
+        if (!column.machine || HasMachineCounts(comparison)) columns.push_back(&column);
     return columns;
 }
 
-std::vector<std::string> ComparisonCells(const Comparison& comparison, const CellComparison& c) {
-    const bool tested = Tested(c);
-    std::vector<std::string> cells = {
-        c.name + (c.reference ? " (reference)" : ""),
-        c.pattern + " " + std::to_string(c.count),
-        MedianText(c.baselineRuns, c.baselineMedian),
-        MedianText(c.currentRuns, c.currentMedian),
-        tested ? Percent(c.ratio - 1) : "-",
-        tested ? Fixed(c.ratio, 3) + "x [" + Fixed(c.ratioInterval.low, 3) + ", " + Fixed(c.ratioInterval.high, 3) + "]"
-               : "-",
-        tested ? PValue(c.test.p) : "-"};
-    if (HasMachineCounts(comparison)) {
-        const MachineCounts &before = c.baselineMachine, &after = c.currentMachine;
-        cells.push_back(c.machine ? CountChangeText(before.instructions, after.instructions) : "-");
-        cells.push_back(c.machine ? CountChangeText(before.conditionalMisses, after.conditionalMisses) : "-");
-    }
-    cells.push_back(VerdictText(comparison, c));
+std::vector<std::string> ComparisonHeadings(const std::vector<const ComparisonColumn*>& columns) {
+    std::vector<std::string> headings;
+    for (const ComparisonColumn* column : columns) headings.push_back(column->heading);
+    return headings;
+}
+
+std::vector<std::string> ComparisonCells(const Comparison& comparison, const CellComparison& cell,
+                                         const std::vector<const ComparisonColumn*>& columns) {
+    std::vector<std::string> cells;
+    for (const ComparisonColumn* column : columns) cells.push_back(column->text(comparison, cell));
     return cells;
 }
 
@@ -123,10 +167,17 @@ std::string ComparisonLine(const Comparison& comparison) {
            Fixed(comparison.noise * 100, 1) + "% count as noise";
 }
 
+// The headings, then the cells of each compared cell.
+std::vector<std::vector<std::string>> ComparisonLines(const Comparison& comparison,
+                                                      const std::vector<const ComparisonColumn*>& columns) {
+    std::vector<std::vector<std::string>> lines = {ComparisonHeadings(columns)};
+    for (const CellComparison& cell : comparison.cells) lines.push_back(ComparisonCells(comparison, cell, columns));
+    return lines;
+}
+
 void WriteComparisonTable(std::ostream& out, const Comparison& comparison, bool colour) {
-    const std::vector<std::string> columns = ComparisonColumns(comparison);
-    std::vector<std::vector<std::string>> lines = {columns};
-    for (const CellComparison& cell : comparison.cells) lines.push_back(ComparisonCells(comparison, cell));
+    const std::vector<const ComparisonColumn*> columns = ComparisonColumns(comparison);
+    std::vector<std::vector<std::string>> lines = ComparisonLines(comparison, columns);
     std::vector<std::size_t> widths(columns.size(), 0);
     for (auto& cells : lines)
         for (std::size_t k = 0; k < cells.size(); ++k) {
@@ -144,10 +195,8 @@ void WriteComparisonTable(std::ostream& out, const Comparison& comparison, bool 
         for (std::size_t k = 0; k < cells.size(); ++k) {
             const bool last = k + 1 == cells.size();
             const std::string padding(last ? 0 : widths[k] - Characters(cells[k]), ' ');
-            // Names and verdicts read from the left, figures from the right.
-            const bool left = k == 0 || k == 1 || last;
-            std::string text = left ? cells[k] + padding : padding + cells[k];
-            if (colour && k == 4 && *paint) text = paint + text + kPlain;
+            std::string text = columns[k]->left() ? cells[k] + padding : padding + cells[k];
+            if (colour && columns[k]->role == Role::kChange && *paint) text = paint + text + kPlain;
             out << (k == 0 ? "" : "  ") << text;
         }
         out << '\n';
@@ -157,16 +206,14 @@ void WriteComparisonTable(std::ostream& out, const Comparison& comparison, bool 
 void WriteComparisonMarkdown(std::ostream& out, const Comparison& comparison) {
     out << MarkdownText(ComparisonLine(comparison)) << "\n\n";
     for (const std::string& warning : comparison.warnings) out << MarkdownText(warning) << "\n\n";
-    const std::vector<std::string> columns = ComparisonColumns(comparison);
-    std::vector<std::vector<std::string>> lines = {columns};
-    for (const CellComparison& cell : comparison.cells) lines.push_back(ComparisonCells(comparison, cell));
+    const std::vector<const ComparisonColumn*> columns = ComparisonColumns(comparison);
+    const std::vector<std::vector<std::string>> lines = ComparisonLines(comparison, columns);
     for (std::size_t line = 0; line < lines.size(); ++line) {
         WriteMarkdownRow(out, lines[line], columns.size());
         if (line != 0) continue;
-        // Names and the verdict to the left, figures to the right.
-        out << "|---|---|";
-        for (std::size_t k = 2; k + 1 < columns.size(); ++k) out << "---:|";
-        out << "---|\n";
+        out << '|';
+        for (const ComparisonColumn* column : columns) out << (column->left() ? "---|" : "---:|");
+        out << '\n';
     }
 }
 

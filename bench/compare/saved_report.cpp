@@ -12,6 +12,7 @@
 
 #include "bench/report/json.h"
 #include "bench/report/machine_figures.h"
+#include "bench/report/row_fields.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ std::string Quoted(const std::string& text) {
 
 std::string RowName(std::size_t index, const Json& row) {
     std::string name = "row " + std::to_string(index + 1);
-    const auto found = row.find("name");
+    const auto found = row.find(field::kName);
     if (found != row.end() && found->is_string() && found->get_ref<const std::string&>().size() <= kMaxNameBytes)
         name += " (" + Quoted(found->get<std::string>()) + ")";
     return name;
@@ -50,7 +51,7 @@ std::string ReadText(const Json& object, const char* key, std::size_t longest, c
 }
 
 std::string ReadTimes(const Json& row, std::vector<double>& times) {
-    const auto found = row.find("times_ms");
+    const auto found = row.find(field::kTimes);
     if (found == row.end() || !found->is_array()) return " has no times_ms list of numbers";
     if (found->size() > static_cast<std::size_t>(kMaxRuns))
         return " has " + std::to_string(found->size()) + " times, more than the " + std::to_string(kMaxRuns) +
@@ -65,45 +66,43 @@ std::string ReadTimes(const Json& row, std::vector<double>& times) {
     return "";
 }
 
-template <std::size_t N>
-bool OneOf(const Json& value, const char* const (&known)[N]) {
-    return std::any_of(std::begin(known), std::end(known), [&](const char* text) { return value == text; });
+bool OneOf(const Json& value, const std::vector<std::string>& known) {
+    return std::any_of(known.begin(), known.end(), [&](const std::string& text) { return value == text; });
 }
 
-template <std::size_t N>
-std::string Listed(const char* const (&known)[N]) {
+std::string Listed(const std::vector<std::string>& known) {
     std::string list;
-    for (const char* text : known) list += (list.empty() ? "" : ", ") + std::string(text);
+    for (const std::string& text : known) list += (list.empty() ? "" : ", ") + text;
     return list;
 }
 
 // What is wrong with the row's status and failed check, as far as its
 // version writes them; either may be missing.
 std::string ReadStatus(const Json& row, std::int64_t version) {
-    const auto status = row.find("status");
-    if (version >= 2 && status != row.end() && !OneOf(*status, kRowStatuses))
-        return " has a status that is not one of " + Listed(kRowStatuses);
-    const auto check = row.find("failed_check");
-    if (version >= 3 && check != row.end() && !check->is_null() && !OneOf(*check, kFailedChecks))
-        return " has a failed_check that is not one of " + Listed(kFailedChecks) + " or null";
+    const auto status = row.find(field::kStatus);
+    if (version >= 2 && status != row.end() && !OneOf(*status, RowStatusWords()))
+        return " has a status that is not one of " + Listed(RowStatusWords());
+    const auto check = row.find(field::kFailedCheck);
+    if (version >= 3 && check != row.end() && !check->is_null() && !OneOf(*check, CheckNames()))
+        return " has a failed_check that is not one of " + Listed(CheckNames()) + " or null";
     return "";
 }
 
 // The machine counts a row of version 4 on holds, when they were made:
 // whole counts below 2^62 that one run can give.
 std::string ReadMachineCounts(const Json& row, SavedCell& cell) {
-    const auto found = row.find("machine_counts");
+    const auto found = row.find(field::kMachineCounts);
     if (found == row.end()) return "";
     const Json& m = *found;
-    if (!m.is_object() || !m.contains("status") || !m["status"].is_string())
+    if (!m.is_object() || !m.contains(field::kStatus) || !m[field::kStatus].is_string())
         return " has machine_counts without a status";
-    if (m["status"] != "counted") return "";
+    if (m[field::kStatus] != StatusWord(End::kCounted)) return "";
     MachineCounts& c = cell.machine;
-    for (const MachineCountName& field : kMachineCountNames) {
-        const auto figure = m.find(field.name);
+    for (const MachineCountName& named : kMachineCountNames) {
+        const auto figure = m.find(named.name);
         if (figure == m.end() || !figure->is_number_unsigned() || figure->get<std::uint64_t>() >= (1ull << 62))
-            return std::string(" has machine_counts without a count of ") + field.name;
-        c.*field.count = figure->get<std::uint64_t>();
+            return std::string(" has machine_counts without a count of ") + named.name;
+        c.*named.count = figure->get<std::uint64_t>();
     }
     if (c.conditionalMisses > c.conditionalBranches || c.indirectMisses > c.indirectBranches ||
         c.lastLevelMisses > c.firstLevelMisses || c.conditionalBranches > c.instructions)
@@ -115,26 +114,26 @@ std::string ReadMachineCounts(const Json& row, SavedCell& cell) {
 // One row of a report of the given schema version into a cell; count is
 // settings.count, for rows without their own.
 std::string ReadCell(const Json& row, std::int64_t version, const Json* count, SavedCell& cell) {
-    if (!row.is_object() || !row.contains("name") || !row["name"].is_string()) return " has no name";
-    for (const auto& [key, text, fallback] : {std::tuple{"name", &cell.name, ""}, std::tuple{"label", &cell.label, ""},
-                                             std::tuple{"pattern", &cell.pattern, kDefaultPattern}}) {
+    if (!row.is_object() || !row.contains(field::kName) || !row[field::kName].is_string()) return " has no name";
+    for (const auto& [key, text, fallback] : {std::tuple{field::kName, &cell.name, ""}, std::tuple{field::kLabel, &cell.label, ""},
+                                             std::tuple{field::kPattern, &cell.pattern, kDefaultPattern}}) {
         const std::string error = ReadText(row, key, kMaxNameBytes, fallback, *text);
         if (!error.empty()) return error;
     }
-    cell.reference = row.contains("reference") && row["reference"].is_boolean() && row["reference"].get<bool>();
+    cell.reference = row.contains(field::kReference) && row[field::kReference].is_boolean() && row[field::kReference].get<bool>();
     const std::string status = ReadStatus(row, version);
     if (!status.empty()) return status;
     // A cell without figures: a check of its sorts failed, or it did not finish.
     // Version 1 said why in prose, so anything but "measured" counts.
-    cell.failed = (row.contains("failed_slot") && row["failed_slot"].is_number_integer()) ||
-                  (row.contains("status") && row["status"] != "measured");
+    cell.failed = (row.contains(field::kFailedSlot) && row[field::kFailedSlot].is_number_integer()) ||
+                  (row.contains(field::kStatus) && row[field::kStatus] != StatusWord(End::kMeasured));
 
-    const auto own = row.find("count");
+    const auto own = row.find(field::kCount);
     if (own != row.end()) count = &*own;
     if (count == nullptr || !count->is_number_integer() || count->get<std::int64_t>() < 2)
         return " has no count of values";
     cell.count = count->get<std::int64_t>();
-    const auto draws = row.find("draws");
+    const auto draws = row.find(field::kDraws);
     if (draws != row.end() && draws->is_number_integer()) cell.draws = draws->get<std::int64_t>();
     const std::string machine = version >= 4 ? ReadMachineCounts(row, cell) : "";
     return machine.empty() ? ReadTimes(row, cell.times) : machine;
@@ -186,7 +185,7 @@ std::string ReadReport(const Json& json, SavedReport& report) {
         !(*settings)["seed"].is_number_unsigned() || (*settings)["seed"].get<std::uint64_t>() > UINT32_MAX)
         return "has no settings.seed";
     report.seed = (*settings)["seed"].get<std::uint32_t>();
-    const auto count = settings->find("count");
+    const auto count = settings->find(field::kCount);
 
     const auto rows = json.find("rows");
     if (rows == json.end() || !rows->is_array()) return "has no rows";
@@ -281,7 +280,7 @@ SavedReport CurrentReport(const Report& report) {
     for (const Measurement& row : report.rows)
         current.cells.push_back({row.contender.name, row.contender.label, row.pattern, row.count,
                                  row.contender.reference, !Unfinished(report, row).empty(), row.times,
-                                 row.draws, row.machine.end == CountEnd::kCounted, row.machine.counts});
+                                 row.draws, row.machine.outcome.end == End::kCounted, row.machine.counts});
     current.draws = DrawsMethod(current.cells);
     return current;
 }

@@ -312,47 +312,32 @@ std::string VerdictClass(Verdict verdict) {
     return "verdict-" + name;
 }
 
-// The figures a comparison's columns sort by, in their order; empty where
-// a side has none.
-std::vector<std::string> ComparisonValues(const Comparison& comparison, const CellComparison& c) {
-    const bool tested = Tested(c);
-    const auto figure = [](bool known, double value) { return known ? Fixed(value, 9) : std::string(); };
-    // A count's change sorts by its exact difference.
-    const auto difference = [&](std::uint64_t before, std::uint64_t after) {
-        return c.machine ? std::to_string(static_cast<std::int64_t>(after - before)) : std::string();
-    };
-    std::vector<std::string> values = {c.name,
-                                       c.pattern + " " + std::to_string(c.count),
-                                       figure(c.baselineRuns > 0, c.baselineMedian),
-                                       figure(c.currentRuns > 0, c.currentMedian),
-                                       figure(tested, c.ratio - 1),
-                                       figure(tested, c.ratio),
-                                       figure(tested, c.test.p)};
-    if (HasMachineCounts(comparison)) {
-        values.push_back(difference(c.baselineMachine.instructions, c.currentMachine.instructions));
-        values.push_back(difference(c.baselineMachine.conditionalMisses, c.currentMachine.conditionalMisses));
+// The class of a comparison's cell, which the page's style and script read.
+const char* CellClass(ComparisonColumn::Role role) {
+    switch (role) {
+        case ComparisonColumn::Role::kData: return " class=\"text\"";
+        case ComparisonColumn::Role::kChange: return " class=\"change\"";
+        case ComparisonColumn::Role::kVerdict: return " class=\"verdict text\"";
+        case ComparisonColumn::Role::kName:
+        case ComparisonColumn::Role::kFigure: break;
     }
-    values.push_back(VerdictName(c.verdict));
-    return values;
+    return "";
 }
 
 void WriteComparison(std::ostream& out, const Comparison& comparison) {
     out << "<h2>Comparison</h2>\n<p>" << Html(ComparisonLine(comparison)) << "</p>\n";
     for (const std::string& warning : comparison.warnings) out << "<p class=\"warning\">" << Html(warning) << "</p>\n";
     out << "<table data-group=\"comparison\" class=\"comparison\">\n";
-    WriteHeadings(out, ComparisonColumns(comparison));
+    const std::vector<const ComparisonColumn*> columns = ComparisonColumns(comparison);
+    WriteHeadings(out, ComparisonHeadings(columns));
     out << "<tbody>\n";
     for (std::size_t k = 0; k < comparison.cells.size(); ++k) {
         const CellComparison& c = comparison.cells[k];
-        const std::vector<std::string> cells = ComparisonCells(comparison, c);
-        const std::vector<std::string> values = ComparisonValues(comparison, c);
         out << "<tr data-order=\"" << k << "\" class=\"" << VerdictClass(c.verdict) << "\" data-contender=\""
             << Html(c.name) << "\" data-pattern=\"" << Html(c.pattern) << "\" data-count=\"" << c.count << "\">";
-        for (std::size_t column = 0; column < cells.size(); ++column) {
-            const char* role = column == 4 ? " class=\"change\"" : column + 1 == cells.size() ? " class=\"verdict text\""
-                             : column == 1 ? " class=\"text\"" : "";
-            out << "<td" << role << " data-v=\"" << Html(values[column]) << "\">" << Html(cells[column]) << "</td>";
-        }
+        for (const ComparisonColumn* column : columns)
+            out << "<td" << CellClass(column->role) << " data-v=\"" << Html(column->value(c)) << "\">"
+                << Html(column->text(comparison, c)) << "</td>";
         out << "</tr>\n";
     }
     out << "</tbody></table>\n";

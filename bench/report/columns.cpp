@@ -3,6 +3,7 @@
 #include "bench/measure/reference_sorts.h"
 #include "bench/report/format.h"
 #include "bench/report/markup.h"
+#include "bench/report/row_fields.h"
 
 namespace {
 
@@ -78,68 +79,71 @@ const std::string kRatioHeading = "vs " + std::string(kBaselineName);
 // Every column, in the order the forms show them.
 const Column kColumns[] = {
     {"Routine", [](const RowContext& c) { return RowName(c.row); },
-     "name", [](const RowContext& c) { return c.row.contender.name; }, kBoth},
-    {nullptr, nullptr, "label", [](const RowContext& c) { return c.row.contender.label; }, kBoth},
-    {nullptr, nullptr, "reference", [](const RowContext& c) { return Flag(c.row.contender.reference); }, kBoth},
-    {nullptr, nullptr, "threads", [](const RowContext& c) { return std::to_string(c.row.contender.threads); },
+     field::kName, [](const RowContext& c) { return c.row.contender.name; }, kBoth},
+    {nullptr, nullptr, field::kLabel, [](const RowContext& c) { return c.row.contender.label; }, kBoth},
+    {nullptr, nullptr, field::kReference, [](const RowContext& c) { return Flag(c.row.contender.reference); }, kBoth},
+    {nullptr, nullptr, field::kThreads, [](const RowContext& c) { return std::to_string(c.row.contender.threads); },
      kMatrixForm},
-    {nullptr, nullptr, "pattern", [](const RowContext& c) { return c.row.pattern; }, kMatrixForm},
-    {nullptr, nullptr, "count", [](const RowContext& c) { return std::to_string(c.row.count); }, kMatrixForm},
-    {nullptr, nullptr, "runs", [](const RowContext& c) { return std::to_string(c.row.times.size()); }, kBoth},
-    {nullptr, nullptr, "batch", [](const RowContext& c) { return std::to_string(c.row.batch); }, kMatrixForm},
-    {nullptr, nullptr, "draws", [](const RowContext& c) { return std::to_string(c.row.draws); }, kBoth},
+    {nullptr, nullptr, field::kPattern, [](const RowContext& c) { return c.row.pattern; }, kMatrixForm},
+    {nullptr, nullptr, field::kCount, [](const RowContext& c) { return std::to_string(c.row.count); }, kMatrixForm},
+    {nullptr, nullptr, field::kRuns, [](const RowContext& c) { return std::to_string(c.row.times.size()); }, kBoth},
+    {nullptr, nullptr, field::kBatch, [](const RowContext& c) { return std::to_string(c.row.batch); }, kMatrixForm},
+    {nullptr, nullptr, field::kDraws, [](const RowContext& c) { return std::to_string(c.row.draws); }, kBoth},
     {"min", [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Duration(f.summary.min); }); },
-     "min_ms", [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Ms(f.summary.min); }); },
+     field::kMin, [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Ms(f.summary.min); }); },
      kBoth},
     {"median",
      [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Duration(f.summary.median); }); },
-     "median_ms",
+     field::kMedian,
      [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Ms(f.summary.median); }); }, kBoth},
     {"mean +- sd", [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return SpreadText(f.summary); }); },
-     "mean_ms", [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Ms(f.summary.mean); }); },
+     field::kMean, [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Ms(f.summary.mean); }); },
      kBoth},
-    {nullptr, nullptr, "stddev_ms",
+    {nullptr, nullptr, field::kStddev,
      [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Ms(f.summary.stddev); }); }, kBoth},
     {"max", [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Duration(f.summary.max); }); },
-     "max_ms", [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Ms(f.summary.max); }); },
+     field::kMax, [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Ms(f.summary.max); }); },
      kBoth},
     {"Melem/s",
      [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Fixed(f.throughput, 1); }); },
-     "throughput_meps",
+     field::kThroughput,
      [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Fixed(f.throughput, 3); }); },
      kWindowForm},
     {"ns/element",
      [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Fixed(f.nsPerElement, 2); }); },
-     "ns_per_element",
+     field::kNsPerElement,
      [](const RowContext& c) { return Measured(c, [](const RowFigures& f) { return Fixed(f.nsPerElement, 3); }); },
      kMatrixForm},
     {kRatioHeading.c_str(), [](const RowContext& c) { return Measured(c, RatioText); },
-     "ratio_to_std_sort",
+     field::kRatio,
      [](const RowContext& c) {
          return Measured(c, [](const RowFigures& f) { return f.ratio ? Fixed(*f.ratio, 4) : ""; });
      },
      kBoth},
-    {nullptr, nullptr, "status",
+    {nullptr, nullptr, field::kStatus,
      [](const RowContext& c) { return c.figures.failed ? Unfinished(c.report, c.row) : "measured"; }, kMatrixForm},
-    {nullptr, nullptr, "failed_slot",
-     [](const RowContext& c) { return c.row.failure.failed() ? std::to_string(c.row.failure.slot) : ""; }, kBoth},
-    {nullptr, nullptr, "failed_check",
-     [](const RowContext& c) { return std::string(c.row.failure.failed() ? CheckName(c.row.failure.check) : ""); },
+    {nullptr, nullptr, field::kFailedSlot,
+     [](const RowContext& c) {
+         const SortFailure& failure = c.row.outcome.failure;
+         return failure.failed() ? std::to_string(failure.slot) : "";
+     },
      kBoth},
-    {nullptr, nullptr, "times_ms",
+    {nullptr, nullptr, field::kFailedCheck,
+     [](const RowContext& c) { return std::string(CheckName(c.row.outcome.failure.check)); }, kBoth},
+    {nullptr, nullptr, field::kTimes,
      [](const RowContext& c) {
          std::string times;
          for (const double t : c.row.times) times += (times.empty() ? "" : " ") + Ms(t);
          return times;
      },
      kMatrixForm},
-    {nullptr, nullptr, "operations_status",
+    {nullptr, nullptr, field::kOperationsStatus,
      [](const RowContext& c) { return c.operations.counted ? "counted" : c.operations.why; }, kCounted},
     {"cmp/element",
      [](const RowContext& c) {
          return CountedText(c, true, false, [](const OperationFigures& f) { return Fixed(f.comparisonsPerElement, 2); });
      },
-     "comparisons",
+     field::kComparisons,
      [](const RowContext& c) {
          return Counted(c, false, [](const OperationFigures& f) { return std::to_string(f.counts.comparisons); });
      },
@@ -148,21 +152,21 @@ const Column kColumns[] = {
      [](const RowContext& c) {
          return CountedText(c, false, true, [](const OperationFigures& f) { return Fixed(f.exchangesPerElement, 2); });
      },
-     "exchanges",
+     field::kExchanges,
      [](const RowContext& c) {
          return Counted(c, true, [](const OperationFigures& f) { return std::to_string(f.counts.exchanges); });
      },
      kCounted},
-    {nullptr, nullptr, "calls",
+    {nullptr, nullptr, field::kCalls,
      [](const RowContext& c) {
          return Counted(c, true, [](const OperationFigures& f) { return std::to_string(f.counts.calls); });
      },
      kCounted},
-    {"depth",
+    {field::kDepth,
      [](const RowContext& c) {
          return CountedText(c, false, true, [](const OperationFigures& f) { return std::to_string(f.counts.depth); });
      },
-     "depth",
+     field::kDepth,
      [](const RowContext& c) {
          return Counted(c, true, [](const OperationFigures& f) { return std::to_string(f.counts.depth); });
      },
@@ -171,7 +175,7 @@ const Column kColumns[] = {
      [](const RowContext& c) {
          return CountedText(c, false, false, [](const OperationFigures& f) { return Fixed(f.comparisonsPerNLog2N, 3); });
      },
-     "comparisons_per_n_log2_n",
+     field::kComparisonsPerNLog2N,
      [](const RowContext& c) {
          return Counted(c, false, [](const OperationFigures& f) { return Fixed(f.comparisonsPerNLog2N, 4); });
      },
@@ -182,33 +186,36 @@ const Column kColumns[] = {
              return StackText(f.stackBytes) + (f.overWindowStack ? " (over the window's)" : "");
          });
      },
-     "stack_bytes",
+     field::kStackBytes,
      [](const RowContext& c) {
          return Counted(c, true, [](const OperationFigures& f) { return std::to_string(f.stackBytes); });
      },
      kCounted},
-    {nullptr, nullptr, "machine_status",
+    {nullptr, nullptr, field::kMachineStatus,
      [](const RowContext& c) { return c.machine.counted ? std::string("counted") : c.machine.why; }, kMachine},
-    {nullptr, nullptr, "machine_reason",
-     [](const RowContext& c) { return c.row.machine.end == CountEnd::kNotCountable ? c.row.machine.why : ""; },
+    {nullptr, nullptr, field::kMachineReason,
+     [](const RowContext& c) {
+         const Outcome& machine = c.row.machine.outcome;
+         return machine.end == End::kNotCountable ? machine.detail : "";
+     },
      kMachine},
-    {"instr/element", MachineText<&MachineFigures::instructionsPerElement, 1, true>, "instructions",
+    {"instr/element", MachineText<&MachineFigures::instructionsPerElement, 1, true>, field::kInstructions,
      MachineCount<&MachineCounts::instructions>, kMachine},
-    {nullptr, nullptr, "conditional_branches", MachineCount<&MachineCounts::conditionalBranches>, kMachine},
-    {"br miss/element", MachineText<&MachineFigures::branchMissesPerElement, 2, false>, "conditional_mispredicted",
+    {nullptr, nullptr, field::kConditionalBranches, MachineCount<&MachineCounts::conditionalBranches>, kMachine},
+    {"br miss/element", MachineText<&MachineFigures::branchMissesPerElement, 2, false>, field::kConditionalMispredicted,
      MachineCount<&MachineCounts::conditionalMisses>, kMachine},
-    {nullptr, nullptr, "indirect_branches", MachineCount<&MachineCounts::indirectBranches>, kMachine},
-    {nullptr, nullptr, "indirect_mispredicted", MachineCount<&MachineCounts::indirectMisses>, kMachine},
-    {"D1 miss/element", MachineText<&MachineFigures::firstLevelMissesPerElement, 3, false>, "d1_misses",
+    {nullptr, nullptr, field::kIndirectBranches, MachineCount<&MachineCounts::indirectBranches>, kMachine},
+    {nullptr, nullptr, field::kIndirectMispredicted, MachineCount<&MachineCounts::indirectMisses>, kMachine},
+    {"D1 miss/element", MachineText<&MachineFigures::firstLevelMissesPerElement, 3, false>, field::kFirstLevelMisses,
      MachineCount<&MachineCounts::firstLevelMisses>, kMachine},
-    {nullptr, nullptr, "ll_misses", MachineCount<&MachineCounts::lastLevelMisses>, kMachine},
-    {nullptr, nullptr, "instructions_per_element", MachineField<&MachineFigures::instructionsPerElement>, kMachine},
-    {nullptr, nullptr, "conditional_branches_per_element", MachineField<&MachineFigures::branchesPerElement>,
+    {nullptr, nullptr, field::kLastLevelMisses, MachineCount<&MachineCounts::lastLevelMisses>, kMachine},
+    {nullptr, nullptr, field::kInstructionsPerElement, MachineField<&MachineFigures::instructionsPerElement>, kMachine},
+    {nullptr, nullptr, field::kBranchesPerElement, MachineField<&MachineFigures::branchesPerElement>,
      kMachine},
-    {nullptr, nullptr, "conditional_mispredicted_per_element",
+    {nullptr, nullptr, field::kBranchMissesPerElement,
      MachineField<&MachineFigures::branchMissesPerElement>, kMachine},
-    {nullptr, nullptr, "d1_misses_per_element", MachineField<&MachineFigures::firstLevelMissesPerElement>, kMachine},
-    {nullptr, nullptr, "ll_misses_per_element", MachineField<&MachineFigures::lastLevelMissesPerElement>, kMachine},
+    {nullptr, nullptr, field::kFirstLevelMissesPerElement, MachineField<&MachineFigures::firstLevelMissesPerElement>, kMachine},
+    {nullptr, nullptr, field::kLastLevelMissesPerElement, MachineField<&MachineFigures::lastLevelMissesPerElement>, kMachine},
 };
 
 // Whether column shows in the report: in its form, and a counted column

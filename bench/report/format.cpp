@@ -72,3 +72,10 @@ std::string CsvField(const std::string& field) {
     static const std::pair<char, const char*> kQuote[] = {{'"', "\"\""}};
     return '"' + Replaced(valid, kQuote) + '"';
 }
+
+std::string Seconds(double seconds) {
+    if (seconds == std::floor(seconds)) return Fixed(seconds, 0) + " s";
+    char text[32];
+    std::snprintf(text, sizeof text, "%g s", seconds);
+    return text;
+}

@@ -16,6 +16,9 @@ std::string Fixed(double value, int decimals);
 // "312.10 ms", "12.40 s".
 std::string Duration(double milliseconds);
 
+// A time limit as a person writes it: "10 s", "0.5 s", "1000 s".
+std::string Seconds(double seconds);
+
 // Printable text for markdown, with \ and | escaped: a table cell ends at
 // its own | only.
 std::string MarkdownText(const std::string& text);

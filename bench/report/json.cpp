@@ -4,6 +4,7 @@
 #include "bench/measure/cell_data.h"
 #include "bench/report/machine_figures.h"
 #include "bench/report/operations_figures.h"
+#include "bench/report/row_fields.h"
 #include "bench/report/writers.h"
 
 namespace {
@@ -11,47 +12,31 @@ namespace {
 // The details of a row without figures, each in a field of its own, so a
 // program reads them without parsing the status text the table shows.
 void AddEndDetails(const Report& report, const Measurement& row, nlohmann::json& json) {
-    if (row.end == CellEnd::kOverLimit || row.end == CellEnd::kPredictedOver)
-        json["time_limit_s"] = report.settings.timeLimitSeconds;
-    if (row.end == CellEnd::kPredictedOver) json["predicted_ms"] = row.predictedMs;
-    if (row.end == CellEnd::kCrashed) json["crash"] = row.crash;
+    const End end = row.outcome.end;
+    if (end == End::kOverLimit || end == End::kPredictedOver) json[field::kTimeLimit] = report.settings.timeLimitSeconds;
+    if (end == End::kPredictedOver) json[field::kPredicted] = row.predictedMs;
+    if (end == End::kCrashed) json[field::kCrash] = row.outcome.detail;
 }
 
 // Which check failed where; a changed value also with what the slot holds
 // and what the sorted input holds there, so a reader needs no slot's data.
 void AddFailure(const SortFailure& failure, nlohmann::json& json) {
     const bool failed = failure.failed();
-    json["failed_slot"] = failed ? nlohmann::json(failure.slot) : nlohmann::json();
-    json["failed_check"] = failed ? nlohmann::json(CheckName(failure.check)) : nlohmann::json();
+    json[field::kFailedSlot] = failed ? nlohmann::json(failure.slot) : nlohmann::json();
+    json[field::kFailedCheck] = failed ? nlohmann::json(CheckName(failure.check)) : nlohmann::json();
     if (failure.check != SortCheck::kValues) return;
-    json["held_value"] = failure.held;
-    json["expected_value"] = failure.expected;
-}
-
-// How a count ended, as a value like the row's own status.
-const char* CountStatus(CountEnd end) {
-    switch (end) {
-        case CountEnd::kNotCountable: return "not-countable";
-        case CountEnd::kNotTimed: return "not-timed";
-        case CountEnd::kFailed: return "failed";
-        case CountEnd::kStackExhausted: return "stack-exhausted";
-        case CountEnd::kOverLimit: return "over-time-limit";
-        case CountEnd::kCrashed: return "crashed";
-        case CountEnd::kNotAsked:
-        case CountEnd::kCounted: break;
-    }
-    return "counted";
+    json[field::kHeldValue] = failure.held;
+    json[field::kExpectedValue] = failure.expected;
 }
 
 // A pass that gave no counts: how it ended, and what a reader needs to
 // know of that end.
-nlohmann::json NotCountedObject(CountEnd end, const std::string& reason, double limitSeconds,
-                                const std::string& crash, const SortFailure& failure) {
-    nlohmann::json json = {{"status", CountStatus(end)}};
-    if (end == CountEnd::kNotCountable) json["reason"] = reason;
-    if (end == CountEnd::kOverLimit) json["time_limit_s"] = limitSeconds;
-    if (end == CountEnd::kCrashed) json["crash"] = crash;
-    if (end == CountEnd::kFailed) AddFailure(failure, json);
+nlohmann::json NotCountedObject(const Outcome& outcome, double limitSeconds) {
+    nlohmann::json json = {{field::kStatus, StatusWord(outcome.end)}};
+    if (outcome.end == End::kNotCountable) json[field::kReason] = outcome.detail;
+    if (outcome.end == End::kOverLimit) json[field::kTimeLimit] = limitSeconds;
+    if (outcome.end == End::kCrashed) json[field::kCrash] = outcome.detail;
+    if (outcome.end == End::kFailed) AddFailure(outcome.failure, json);
     return json;
 }
 
@@ -59,42 +44,35 @@ nlohmann::json NotCountedObject(CountEnd end, const std::string& reason, double 
 // (a comparator sees comparisons only) is null.
 nlohmann::json OperationsObject(const Report& report, const Measurement& row) {
     const OperationFigures f = Operations(report, row);
-    if (!f.counted) {
-        const OperationsRow& o = row.operations;
-        return NotCountedObject(o.end, row.contender.notCounted, report.settings.timeLimitSeconds, o.crash, o.failure);
-    }
+    if (!f.counted) return NotCountedObject(row.operations.outcome, report.settings.timeLimitSeconds);
     const OperationCounts& c = f.counts;
     const auto seen = [&](const nlohmann::json& value) { return c.steps ? value : nlohmann::json(); };
     return {
-        {"status", CountStatus(row.operations.end)},
-        {"comparisons", c.comparisons},
-        {"exchanges", seen(c.exchanges)},
-        {"calls", seen(c.calls)},
-        {"depth", seen(c.depth)},
-        {"frame_bytes", seen(c.frameBytes)},
-        {"comparisons_per_element", f.comparisonsPerElement},
-        {"exchanges_per_element", seen(f.exchangesPerElement)},
-        {"comparisons_per_n_log2_n", f.comparisonsPerNLog2N},
-        {"stack_bytes", seen(f.stackBytes)},
-        {"over_window_stack", seen(f.overWindowStack)},
+        {field::kStatus, StatusWord(End::kCounted)},
+        {field::kComparisons, c.comparisons},
+        {field::kExchanges, seen(c.exchanges)},
+        {field::kCalls, seen(c.calls)},
+        {field::kDepth, seen(c.depth)},
+        {field::kFrameBytes, seen(c.frameBytes)},
+        {field::kComparisonsPerElement, f.comparisonsPerElement},
+        {field::kExchangesPerElement, seen(f.exchangesPerElement)},
+        {field::kComparisonsPerNLog2N, f.comparisonsPerNLog2N},
+        {field::kStackBytes, seen(f.stackBytes)},
+        {field::kOverWindowStack, seen(f.overWindowStack)},
     };
 }
 
 // Whole counts, each also per sorted element; without counts, why.
 nlohmann::json MachineObject(const Report& report, const Measurement& row) {
     const MachineFigures f = Machine(report, row);
-    const MachineRow& machine = row.machine;
-    if (!f.counted) {
-        return NotCountedObject(machine.end, machine.why, MachineTimeLimitSeconds(report.settings), machine.why,
-                                machine.failure);
-    }
+    if (!f.counted) return NotCountedObject(row.machine.outcome, MachineTimeLimitSeconds(report.settings));
     nlohmann::json json = {
-        {"status", CountStatus(machine.end)},
-        {"instructions_per_element", f.instructionsPerElement},
-        {"conditional_branches_per_element", f.branchesPerElement},
-        {"conditional_mispredicted_per_element", f.branchMissesPerElement},
-        {"d1_misses_per_element", f.firstLevelMissesPerElement},
-        {"ll_misses_per_element", f.lastLevelMissesPerElement},
+        {field::kStatus, StatusWord(End::kCounted)},
+        {field::kInstructionsPerElement, f.instructionsPerElement},
+        {field::kBranchesPerElement, f.branchesPerElement},
+        {field::kBranchMissesPerElement, f.branchMissesPerElement},
+        {field::kFirstLevelMissesPerElement, f.firstLevelMissesPerElement},
+        {field::kLastLevelMissesPerElement, f.lastLevelMissesPerElement},
     };
     AddMachineCounts(f.counts, json);
     return json;
@@ -103,46 +81,35 @@ nlohmann::json MachineObject(const Report& report, const Measurement& row) {
 nlohmann::json Row(const Report& report, const Measurement& row) {
     const RowFigures f = Figures(report, row);
     nlohmann::json json = {
-        {"name", row.contender.name},
-        {"label", row.contender.label},
-        {"reference", row.contender.reference},
-        {"threads", row.contender.threads},
-        {"pattern", row.pattern},
-        {"count", row.count},
-        {"status", RowStatus(row)},
-        {"batch", row.batch},
-        {"draws", row.draws},
-        {"times_ms", row.times},
-        {"ticks_ms_per_batch", row.ticks},
+        {field::kName, row.contender.name},
+        {field::kLabel, row.contender.label},
+        {field::kReference, row.contender.reference},
+        {field::kThreads, row.contender.threads},
+        {field::kPattern, row.pattern},
+        {field::kCount, row.count},
+        {field::kStatus, StatusWord(row.outcome.end)},
+        {field::kBatch, row.batch},
+        {field::kDraws, row.draws},
+        {field::kTimes, row.times},
+        {field::kTicks, row.ticks},
     };
-    AddFailure(row.failure, json);
+    AddFailure(row.outcome.failure, json);
     AddEndDetails(report, row, json);
-    if (report.settings.operations) json["operations"] = OperationsObject(report, row);
-    if (report.settings.machineCounts) json["machine_counts"] = MachineObject(report, row);
+    if (report.settings.operations) json[field::kOperations] = OperationsObject(report, row);
+    if (report.settings.machineCounts) json[field::kMachineCounts] = MachineObject(report, row);
     if (f.failed) return json;
-    json["min_ms"] = f.summary.min;
-    json["median_ms"] = f.summary.median;
-    json["mean_ms"] = f.summary.mean;
-    json["stddev_ms"] = f.summary.stddev;
-    json["max_ms"] = f.summary.max;
-    json["throughput_meps"] = f.throughput;
-    json["ns_per_element"] = f.nsPerElement;
-    json["ratio_to_std_sort"] = f.ratio ? nlohmann::json(*f.ratio) : nlohmann::json();
+    json[field::kMin] = f.summary.min;
+    json[field::kMedian] = f.summary.median;
+    json[field::kMean] = f.summary.mean;
+    json[field::kStddev] = f.summary.stddev;
+    json[field::kMax] = f.summary.max;
+    json[field::kThroughput] = f.throughput;
+    json[field::kNsPerElement] = f.nsPerElement;
+    json[field::kRatio] = f.ratio ? nlohmann::json(*f.ratio) : nlohmann::json();
     return json;
 }
 
 }  // namespace
-
-const char* RowStatus(const Measurement& row) {
-    switch (row.end) {
-        case CellEnd::kStackExhausted: return "stack-exhausted";
-        case CellEnd::kOverLimit: return "over-time-limit";
-        case CellEnd::kPredictedOver: return "predicted-over";
-        case CellEnd::kCrashed: return "crashed";
-        case CellEnd::kMeasured: break;
-    }
-    return row.failure.failed() ? "failed" : "measured";
-}
 
 nlohmann::json ReportJson(const Report& report) {
     const SystemInfo& system = report.system;

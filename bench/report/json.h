@@ -9,24 +9,13 @@
 // The version of the JSON report's layout, written into every report. A
 // reader refuses other versions rather than misread them. Version 1 wrote
 // a row's status as the table's text ("over 10 s"); version 2 as one of
-// kRowStatuses, with the details in fields of their own; version 3 adds
-// which check a failed sort failed (failed_check, one of kFailedChecks);
+// RowStatusWords, with the details in fields of their own; version 3 adds
+// which check a failed sort failed (failed_check, one of CheckNames);
 // version 4 the machine counts of a row (machine_counts), which a
 // comparison reads from then on. Baselines saved by versions 1 to 3 are
 // still read.
 constexpr int kReportSchemaVersion = 4;
 constexpr int kOldestReadableSchemaVersion = 1;
-
-// Every value a row's status takes since version 2.
-constexpr const char* kRowStatuses[] = {"measured",       "failed",          "over-time-limit",
-                                        "predicted-over", "stack-exhausted", "crashed"};
-
-// Every value of failed_check but null since version 3, as CheckName gives them.
-constexpr const char* kFailedChecks[] = {"range", "values", "order"};
-
-// How a row ended, as one of kRowStatuses. An unfinished cell outranks a
-// failed check, as in the table's text.
-const char* RowStatus(const Measurement& row);
 
 // The report as a value, for writers that add to it.
 nlohmann::json ReportJson(const Report& report);

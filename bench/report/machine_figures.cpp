@@ -1,16 +1,14 @@
 #include "bench/report/machine_figures.h"
 
-#include "bench/report/operations_figures.h"
 
 void AddMachineCounts(const MachineCounts& counts, nlohmann::json& json) {
-    for (const MachineCountName& field : kMachineCountNames) json[field.name] = counts.*field.count;
+    for (const MachineCountName& named : kMachineCountNames) json[named.name] = counts.*named.count;
 }
 
 MachineFigures Machine(const Report& report, const Measurement& row) {
     MachineFigures f;
-    f.counted = row.machine.end == CountEnd::kCounted;
-    const MachineRow& machine = row.machine;
-    f.why = NotCountedText(machine.end, MachineTimeLimitSeconds(report.settings), machine.failure, machine.why);
+    f.counted = row.machine.outcome.end == End::kCounted;
+    f.why = EndText(row.machine.outcome, {MachineTimeLimitSeconds(report.settings)});
     if (!f.counted) return f;
     const MachineCounts& c = row.machine.counts;
     f.counts = c;

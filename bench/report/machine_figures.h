@@ -7,6 +7,7 @@
 #include <string>
 
 #include "bench/report/report.h"
+#include "bench/report/row_fields.h"
 
 struct MachineFigures {
     bool counted = false;
@@ -29,13 +30,13 @@ struct MachineCountName {
 };
 
 inline constexpr MachineCountName kMachineCountNames[] = {
-    {"instructions", &MachineCounts::instructions},
-    {"conditional_branches", &MachineCounts::conditionalBranches},
-    {"conditional_mispredicted", &MachineCounts::conditionalMisses},
-    {"indirect_branches", &MachineCounts::indirectBranches},
-    {"indirect_mispredicted", &MachineCounts::indirectMisses},
-    {"d1_misses", &MachineCounts::firstLevelMisses},
-    {"ll_misses", &MachineCounts::lastLevelMisses},
+    {field::kInstructions, &MachineCounts::instructions},
+    {field::kConditionalBranches, &MachineCounts::conditionalBranches},
+    {field::kConditionalMispredicted, &MachineCounts::conditionalMisses},
+    {field::kIndirectBranches, &MachineCounts::indirectBranches},
+    {field::kIndirectMispredicted, &MachineCounts::indirectMisses},
+    {field::kFirstLevelMisses, &MachineCounts::firstLevelMisses},
+    {field::kLastLevelMisses, &MachineCounts::lastLevelMisses},
 };
 
 // The whole counts as one JSON object's fields, added to json.

@@ -2,29 +2,12 @@
 
 #include <cmath>
 
-#include "bench/report/format.h"
-
 const std::uint64_t kWindowStackBytes = ORVANDEL_WINDOW_STACK_RESERVE;
-
-std::string NotCountedText(CountEnd end, double limitSeconds, const SortFailure& failure, const std::string& crash) {
-    switch (end) {
-        case CountEnd::kNotCountable: return "n/a";
-        case CountEnd::kNotTimed: return "not counted";
-        case CountEnd::kFailed: return CheckText(failure);
-        case CountEnd::kStackExhausted: return "stack exhausted";
-        case CountEnd::kOverLimit: return "over " + Fixed(limitSeconds, 0) + " s";
-        case CountEnd::kCrashed: return "crashed: " + crash;
-        case CountEnd::kNotAsked:
-        case CountEnd::kCounted: break;
-    }
-    return "";
-}
 
 OperationFigures Operations(const Report& report, const Measurement& row) {
     OperationFigures figures;
-    figures.counted = row.operations.end == CountEnd::kCounted;
-    const OperationsRow& operations = row.operations;
-    figures.why = NotCountedText(operations.end, report.settings.timeLimitSeconds, operations.failure, operations.crash);
+    figures.counted = row.operations.outcome.end == End::kCounted;
+    figures.why = EndText(row.operations.outcome, {report.settings.timeLimitSeconds});
     if (!figures.counted) return figures;
     const OperationCounts& c = row.operations.counts;
     figures.counts = c;

@@ -23,7 +23,3 @@ struct OperationFigures {
 };
 
 OperationFigures Operations(const Report& report, const Measurement& row);
-
-// Why a pass that counts (--operations, --machine-counts) gave no counts,
-// as the text forms say it: "n/a", "not counted", "over 10 s", CheckText...
-std::string NotCountedText(CountEnd end, double limitSeconds, const SortFailure& failure, const std::string& crash);

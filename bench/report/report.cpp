@@ -11,41 +11,12 @@ namespace {
 std::optional<double> BaselineMedian(const Report& report, const Measurement& cell) {
     for (const Measurement& row : report.rows)
         if (row.contender.name == kBaselineName && row.pattern == cell.pattern &&
-            row.count == cell.count && row.end == CellEnd::kMeasured && !row.times.empty())
+            row.count == cell.count && row.outcome.end == End::kMeasured && !row.times.empty())
             return Median(row.times);
     return std::nullopt;
 }
 
-std::string Seconds(double seconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g s", seconds);
-    return text;
-}
-
 }  // namespace
-
-std::string CheckText(const SortFailure& failure) {
-    const std::string slot = std::to_string(failure.slot);
-    switch (failure.check) {
-        case SortCheck::kRange: return "wrote outside its range at slot " + slot;
-        case SortCheck::kValues:
-            return "changed its values: slot " + slot + " holds " + std::to_string(failure.held) +
-                   " where the sorted input holds " + std::to_string(failure.expected);
-        case SortCheck::kOrder: return "failed at slot " + slot;
-        case SortCheck::kPassed: break;
-    }
-    return "";
-}
-
-const char* CheckName(SortCheck check) {
-    switch (check) {
-        case SortCheck::kRange: return "range";
-        case SortCheck::kValues: return "values";
-        case SortCheck::kOrder: return "order";
-        case SortCheck::kPassed: break;
-    }
-    return "";
-}
 
 std::string DrawsText(const MeasureSettings& settings) {
     return settings.sameData ? "the seed's data every sort"
@@ -54,7 +25,7 @@ std::string DrawsText(const MeasureSettings& settings) {
 
 RowFigures Figures(const Report& report, const Measurement& row) {
     RowFigures figures;
-    figures.failed = row.failure.failed() || row.end != CellEnd::kMeasured;
+    figures.failed = row.outcome.end != End::kMeasured;
     if (figures.failed || row.times.empty()) return figures;
     figures.summary = Summarise(row.times);
     const double sorted = static_cast<double>(row.count - 1);
@@ -71,20 +42,11 @@ bool IsMatrix(const Report& report) {
 }
 
 std::string Unfinished(const Report& report, const Measurement& row) {
-    const double limit = report.settings.timeLimitSeconds;
-    switch (row.end) {
-        case CellEnd::kStackExhausted: return "stack exhausted";
-        case CellEnd::kOverLimit: return "over " + Seconds(limit);
-        case CellEnd::kPredictedOver:
-            return "predicted over " + Seconds(limit) + " (about " + Duration(row.predictedMs) + ")";
-        case CellEnd::kCrashed: return "crashed: " + row.crash;
-        case CellEnd::kMeasured: break;
-    }
-    return CheckText(row.failure);
+    return EndText(row.outcome, {report.settings.timeLimitSeconds, row.predictedMs});
 }
 
 std::string FailureText(const Report& report, const Measurement& row) {
-    const bool orderFailed = row.end == CellEnd::kMeasured && row.failure.check == SortCheck::kOrder;
+    const bool orderFailed = row.outcome.end == End::kFailed && row.outcome.failure.check == SortCheck::kOrder;
     return (orderFailed ? "order check " : "") + Unfinished(report, row);
 }
 

@@ -9,6 +9,7 @@
 
 #include "bench/measure/measurement.h"
 #include "bench/measure/system_info.h"
+#include "bench/report/outcomes.h"
 #include "bench/stats/statistics.h"
 
 struct Report {
@@ -39,15 +40,6 @@ RowFigures Figures(const Report& report, const Measurement& row);
 // exhausted", "over 10 s", "predicted over 10 s (about 312 s)", or how its
 // process crashed; empty for a row with figures.
 std::string Unfinished(const Report& report, const Measurement& row);
-
-// What the checks found wrong with a sort: "wrote outside its range at
-// slot N", "changed its values: slot N holds V where the sorted input holds
-// W", "failed at slot N" (a descent); empty when it passed.
-std::string CheckText(const SortFailure& failure);
-
-// The failed check as JSON and CSV name it: "range", "values" or "order";
-// empty when it passed.
-const char* CheckName(SortCheck check);
 
 // Unfinished as a sentence of its own: a failed check says it was the
 // order check ("order check failed at slot N").

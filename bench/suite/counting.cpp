@@ -11,9 +11,9 @@ std::vector<std::size_t> RowsToCount(std::vector<Measurement>& rows) {
     for (std::size_t k = 0; k < rows.size(); ++k) {
         OperationsRow& operations = rows[k].operations;
         if (rows[k].contender.counter == nullptr)
-            operations.end = CountEnd::kNotCountable;
-        else if (rows[k].end != CellEnd::kMeasured || rows[k].failure.failed())
-            operations.end = CountEnd::kNotTimed;
+            operations.outcome = {End::kNotCountable, rows[k].contender.notCounted, {}};
+        else if (rows[k].outcome.end != End::kMeasured)
+            operations.outcome = {End::kNotTimed, "", {}};
         else
             todo.push_back(k);
     }
@@ -23,14 +23,9 @@ std::vector<std::size_t> RowsToCount(std::vector<Measurement>& rows) {
 // Asks for count k (of the child's list todo) and takes it into row.
 void CountOne(MeasuringChild& child, std::size_t k, const MeasureSettings& settings, Measurement& row) {
     CountedMessage counted;
-    ChildLoss loss;
-    if (!AskForCount<CountMessage>(child, k, settings, counted, loss)) {
-        row.operations.end = LostCount(loss.end);
-        row.operations.crash = loss.crash;
-        return;
-    }
-    row.operations = {counted.failure.failed() ? CountEnd::kFailed : CountEnd::kCounted, counted.counts, "",
-                      counted.failure};
+    const Outcome asked = AskForCount<CountMessage>(child, k, settings, counted);
+    row.operations.outcome = asked.end == End::kCounted ? Checked(counted.failure, End::kCounted) : asked;
+    if (asked.end == End::kCounted) row.operations.counts = counted.counts;
 }
 
 }  // namespace
@@ -51,8 +46,7 @@ bool CountGuarded(const std::vector<Contender>& contenders, const MeasureSetting
             }
             if (start != ChildStart::kReady) {
                 // A child that keeps dying before it is ready ends one count each time.
-                rows[todo[k]].operations.end = CountEnd::kCrashed;
-                rows[todo[k]].operations.crash = text;
+                rows[todo[k]].operations.outcome = {End::kCrashed, text, {}};
                 continue;
             }
         }

@@ -29,12 +29,11 @@ std::vector<CellChild> CellChildren(const std::vector<Contender>& contenders) {
 // Left out of the schedule from now on: predicted rows, rows ended by a
 // lost child, failed checks.
 bool Ended(const Measurement& row) {
-    return row.end != CellEnd::kMeasured || row.failure.failed();
+    return row.outcome.end != End::kMeasured;
 }
 
 void MarkCrashed(Measurement& row, const std::string& text) {
-    row.end = CellEnd::kCrashed;
-    row.crash = text;
+    row.outcome = {End::kCrashed, text, {}};
 }
 
 // Starts the process of child when it has none; false, with the rows it
@@ -68,23 +67,16 @@ void TakeSample(const SampleMessage& sample, const Repetition& repetition, const
                 Measurement& row) {
     row.batch = sample.batch;
     row.draws = sample.draws;
-    row.failure = sample.failure;
-    if (!sample.failure.failed() && OutlastsLimit(sample.perSortMs, sample.batch, settings.timeLimitSeconds)) {
-        row.end = CellEnd::kOverLimit;
+    row.outcome = Checked(sample.failure, End::kMeasured);
+    if (Ended(row)) return;
+    if (OutlastsLimit(sample.perSortMs, sample.batch, settings.timeLimitSeconds)) {
+        row.outcome.end = End::kOverLimit;
         return;
     }
-    if (repetition.timed && !sample.failure.failed()) {
+    if (repetition.timed) {
         row.times.push_back(sample.perSortMs);
         row.ticks.push_back(sample.ticks);
     }
-}
-
-// Marks the row of a repetition its child did not finish, and why.
-void MarkLost(const ChildLoss& loss, Measurement& row) {
-    row.end = loss.end == LostEnd::kOverLimit        ? CellEnd::kOverLimit
-              : loss.end == LostEnd::kStackExhausted ? CellEnd::kStackExhausted
-                                                     : CellEnd::kCrashed;
-    row.crash = loss.crash;
 }
 
 // Asks child for repetition r and waits for its sample: the start within
@@ -107,7 +99,7 @@ void RunOne(CellChild& child, std::size_t c, std::size_t r, const Repetition& re
         if (heard == Heard::kMessage && (start.repetition != r || start.token != token)) heard = Heard::kBroken;
     }
     if (heard != Heard::kMessage) {
-        MarkLost(LoseMeasuringChild(child.child, heard, false, line, started, settings), row);
+        row.outcome = LoseMeasuringChild(child.child, heard, false, line, started, settings);
         return;
     }
     if (progress) progress(contenders[c].name, static_cast<int>(r), total);
@@ -126,7 +118,7 @@ void RunOne(CellChild& child, std::size_t c, std::size_t r, const Repetition& re
         heard = Heard::kBroken;
         expected = "nothing";
     }
-    MarkLost(LoseMeasuringChild(child.child, heard, true, line, expected, settings), row);
+    row.outcome = LoseMeasuringChild(child.child, heard, true, line, expected, settings);
 }
 
 }  // namespace

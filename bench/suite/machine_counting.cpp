@@ -25,13 +25,12 @@ std::vector<std::size_t> RowsToCount(std::vector<Measurement>& rows) {
     const std::string unavailable = MachineCountsUnavailable();
     std::vector<std::size_t> todo;
     for (std::size_t k = 0; k < rows.size(); ++k) {
-        MachineRow& machine = rows[k].machine;
+        Outcome& machine = rows[k].machine.outcome;
         const std::string refused = unavailable.empty() ? MachineCountsRefused(rows[k].contender) : unavailable;
         if (!refused.empty()) {
-            machine.end = CountEnd::kNotCountable;
-            machine.why = refused;
-        } else if (rows[k].end != CellEnd::kMeasured || rows[k].failure.failed()) {
-            machine.end = CountEnd::kNotTimed;
+            machine = {End::kNotCountable, refused, {}};
+        } else if (rows[k].outcome.end != End::kMeasured) {
+            machine = {End::kNotTimed, "", {}};
         } else {
             todo.push_back(k);
         }
@@ -41,19 +40,12 @@ std::vector<std::size_t> RowsToCount(std::vector<Measurement>& rows) {
 
 // The dump named by the answer, from the folder's first dump, into row.
 void TakeDump(const std::string& folder, const SimulatedMessage& simulated, MachineRow& row) {
-    if (simulated.failure.failed()) {
-        row.end = CountEnd::kFailed;
-        row.failure = simulated.failure;
-        return;
-    }
+    row.outcome = Checked(simulated.failure, End::kCounted);
+    if (row.outcome.end == End::kFailed) return;
     std::string head, why;
     if (!ReadDumpHead(folder + '/' + kDumpFile, kDumpHeadBytes, head, why) ||
-        !ReadCallgrindDump(head, DumpTrigger(simulated.token), row.counts, why)) {
-        row.end = CountEnd::kCrashed;
-        row.why = "callgrind's dump: " + why;
-        return;
-    }
-    row.end = CountEnd::kCounted;
+        !ReadCallgrindDump(head, DumpTrigger(simulated.token), row.counts, why))
+        row.outcome = {End::kCrashed, "callgrind's dump: " + why, {}};
 }
 
 // A count that crashed because valgrind could not decode an instruction
@@ -61,9 +53,9 @@ void TakeDump(const std::string& folder, const SimulatedMessage& simulated, Mach
 // log in folder tells it.
 void SayWhyValgrindStopped(const std::string& folder, MachineRow& row) {
     std::string log, why;
-    if (row.end != CountEnd::kCrashed || !ReadDumpHead(folder + '/' + kValgrindLog, kDumpHeadBytes, log, why)) return;
+    if (row.outcome.end != End::kCrashed || !ReadDumpHead(folder + '/' + kValgrindLog, kDumpHeadBytes, log, why)) return;
     const std::string undecoded = UndecodedInstruction(log);
-    if (!undecoded.empty()) row.why = undecoded;
+    if (!undecoded.empty()) row.outcome.detail = undecoded;
 }
 
 
@@ -80,19 +72,15 @@ bool CountOne(const Counter& counter, const MeasureSettings& slow, Measurement& 
     const ChildStart start = StartMeasuringChild(slow, row.contender.library, {row.contender.name}, command, child, text);
     if (start == ChildStart::kReady) {
         SimulatedMessage simulated;
-        ChildLoss loss;
-        if (AskForCount<SimulateMessage>(child, 0, slow, simulated, loss)) {
+        row.machine.outcome = AskForCount<SimulateMessage>(child, 0, slow, simulated);
+        if (row.machine.outcome.end == End::kCounted) {
             FinishMeasuringChild(child, slow);
             TakeDump(folder, simulated, row.machine);
-        } else {
-            row.machine.end = LostCount(loss.end);
-            row.machine.why = loss.crash;
         }
     } else if (start == ChildStart::kCannot) {
         error = text;
     } else {
-        row.machine.end = CountEnd::kCrashed;
-        row.machine.why = text;
+        row.machine.outcome = {End::kCrashed, text, {}};
     }
     SayWhyValgrindStopped(folder, row.machine);
     RemoveDumpFolder(folder);

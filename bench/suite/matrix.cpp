@@ -37,7 +37,7 @@ Result<std::vector<Measurement>> MeasureSuite(const std::vector<Contender>& cont
                 });
                 const std::optional<double> predicted = PredictMs(smaller, count, settings.timeLimitSeconds);
                 if (predicted && *predicted > kPredictionMargin * settings.timeLimitSeconds * 1000) {
-                    row.end = CellEnd::kPredictedOver;
+                    row.outcome.end = End::kPredictedOver;
                     row.predictedMs = *predicted;
                 }
                 cellRows.push_back(row);

@@ -285,22 +285,14 @@ ChildStatus StopMeasuringChild(MeasuringChild& child, Heard heard) {
     return FinishChild(child.process, heard == Heard::kEnded ? kEndingSeconds : 0);
 }
 
-ChildLoss LoseMeasuringChild(MeasuringChild& child, Heard heard, bool started, const std::string& line,
-                             const std::string& expected, const MeasureSettings& settings) {
+Outcome LoseMeasuringChild(MeasuringChild& child, Heard heard, bool started, const std::string& line,
+                           const std::string& expected, const MeasureSettings& settings) {
     const ChildStatus status = StopMeasuringChild(child, heard);
     // What the child did decides, before when it was noticed: one that ran
     // out of stack just before its deadline is no time out.
-    if (status.end == ChildEnd::kStackOverflow) return {LostEnd::kStackExhausted, ""};
-    if (started && heard == Heard::kSilent) return {LostEnd::kOverLimit, ""};
-    return {LostEnd::kCrashed, LostText(heard, line, expected, status,
-                                        started ? settings.timeLimitSeconds : ReportAllowanceSeconds(settings))};
-}
-
-CountEnd LostCount(LostEnd end) {
-    switch (end) {
-        case LostEnd::kOverLimit: return CountEnd::kOverLimit;
-        case LostEnd::kStackExhausted: return CountEnd::kStackExhausted;
-        case LostEnd::kCrashed: break;
-    }
-    return CountEnd::kCrashed;
+    if (status.end == ChildEnd::kStackOverflow) return {End::kStackExhausted, "", {}};
+    if (started && heard == Heard::kSilent) return {End::kOverLimit, "", {}};
+    return {End::kCrashed,
+            LostText(heard, line, expected, status, started ? settings.timeLimitSeconds : ReportAllowanceSeconds(settings)),
+            {}};
 }

@@ -52,30 +52,19 @@ void FinishMeasuringChild(MeasuringChild& child, const MeasureSettings& settings
 // moment to end by itself, one silent or broken is killed at once.
 ChildStatus StopMeasuringChild(MeasuringChild& child, Heard heard);
 
-// How a request ended that its child did not answer, for the row or the
-// count it cost.
-enum class LostEnd { kOverLimit, kStackExhausted, kCrashed };
-struct ChildLoss {
-    LostEnd end;
-    std::string crash;  // with kCrashed: how it was lost, for the row
-};
-
 // Stops a child lost in a request, as heard says, and says how the request
-// ended: one silent past the time limit once started (it had said so) is
-// over the limit; before that its deadline was the allowance.
-ChildLoss LoseMeasuringChild(MeasuringChild& child, Heard heard, bool started, const std::string& line,
-                             const std::string& expected, const MeasureSettings& settings);
-
-// How a count ends that its child did not finish.
-CountEnd LostCount(LostEnd end);
+// ended: out of stack; over the limit when silent past the time limit once
+// started (it had said so), since before that its deadline was the
+// allowance; crashed otherwise, with how it was lost.
+Outcome LoseMeasuringChild(MeasuringChild& child, Heard heard, bool started, const std::string& line,
+                           const std::string& expected, const MeasureSettings& settings);
 
 // Asks child for one count of contender k (a Request carrying k and a new
 // token) and waits for its start within the allowance, then for its Answer
-// within the time limit. False, with how it was lost, when the child did
-// not answer so: the child is stopped then.
+// within the time limit: kCounted when it came, otherwise how the child
+// was lost, stopped then.
 template <typename Request, typename Answer>
-bool AskForCount(MeasuringChild& child, std::size_t k, const MeasureSettings& settings, Answer& answer,
-                 ChildLoss& loss) {
+Outcome AskForCount(MeasuringChild& child, std::size_t k, const MeasureSettings& settings, Answer& answer) {
     const std::uint64_t token = NewToken();
     std::string line;
     CountingMessage counting;
@@ -84,15 +73,11 @@ bool AskForCount(MeasuringChild& child, std::size_t k, const MeasureSettings& se
         heard = Await(child.link, After(ReportAllowanceSeconds(settings)), counting, line);
         if (heard == Heard::kMessage && (counting.contender != k || counting.token != token)) heard = Heard::kBroken;
     }
-    if (heard != Heard::kMessage) {
-        loss = LoseMeasuringChild(child, heard, false, line, "the start of count " + std::to_string(k), settings);
-        return false;
-    }
+    if (heard != Heard::kMessage)
+        return LoseMeasuringChild(child, heard, false, line, "the start of count " + std::to_string(k), settings);
     heard = Await(child.link, After(settings.timeLimitSeconds), answer, line);
     if (heard == Heard::kMessage && (answer.contender != k || answer.token != token)) heard = Heard::kBroken;
-    if (heard != Heard::kMessage) {
-        loss = LoseMeasuringChild(child, heard, true, line, "the count of contender " + std::to_string(k), settings);
-        return false;
-    }
-    return true;
+    if (heard != Heard::kMessage)
+        return LoseMeasuringChild(child, heard, true, line, "the count of contender " + std::to_string(k), settings);
+    return {End::kCounted, "", {}};
 }

@@ -14,16 +14,16 @@ constexpr double kMostGrowth = 2;
 
 // The time per sort a row stands for in a prediction, or 0 when it has none.
 double KnownMs(const Measurement& row, double timeLimitSeconds) {
-    switch (row.end) {
-        case CellEnd::kMeasured: return !row.failure.failed() && !row.times.empty() ? Median(row.times) : 0;
-        case CellEnd::kOverLimit: return timeLimitSeconds * 1000;
-        case CellEnd::kPredictedOver: return row.predictedMs;
+    switch (row.outcome.end) {
+        case End::kMeasured: return !row.times.empty() ? Median(row.times) : 0;
+        case End::kOverLimit: return timeLimitSeconds * 1000;
+        case End::kPredictedOver: return row.predictedMs;
         default: return 0;
     }
 }
 
 bool IsOver(const Measurement& row) {
-    return row.end == CellEnd::kOverLimit || row.end == CellEnd::kPredictedOver;
+    return row.outcome.end == End::kOverLimit || row.outcome.end == End::kPredictedOver;
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ class Browser {
             "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run", "--remote-debugging-port=0",
             `--user-data-dir=${profile}`, "--proxy-server=127.0.0.1:9", "--host-resolver-rules=MAP * ~NOTFOUND",
             "about:blank",
-        ], { stdio: ["ignore", "ignore", "pipe"] });
+        ], { stdio: ["ignore", "ignore", "pipe"], detached: true });
         const url = await new Promise((resolve, reject) => {
             let text = "";
             child.stderr.on("data", (chunk) => {
@@ -87,7 +87,9 @@ class Browser {
     async close() {
         const exited = new Promise((resolve) => this.child.on("exit", resolve));
         this.socket.close();
-        this.child.kill();
+        // Its own group: the renderers and the network service go with it,
+        // or they may still write into the profile while it is removed.
+        process.kill(-this.child.pid, "SIGTERM");
         await exited;
     }
 }
@@ -353,7 +355,7 @@ async function main() {
         await browser.close();
     }
     for (const fault of faults) console.log("  " + fault);
-    rmSync(folder, { recursive: true, force: true, maxRetries: 3 });
+    rmSync(folder, { recursive: true, force: true, maxRetries: 20 });
     return faults.length ? 1 : 0;
 }
 

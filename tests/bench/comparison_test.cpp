@@ -546,7 +546,7 @@ TEST(BenchSavedReport, ARunReadsBackAsItsOwnCells) {
     run.rows[0].times = {1.5, 2.5, 3.25};
     run.rows[0].ticks = {1, 2, 3};
     run.rows[1].contender = yardstick;
-    run.rows[1].failure = {SortCheck::kValues, 17, 5, 4};
+    run.rows[1].outcome = {End::kFailed, "", {SortCheck::kValues, 17, 5, 4}};
     for (Measurement& row : run.rows) row.count = 4000;
 
     SavedReport read;
@@ -653,7 +653,7 @@ TEST(BenchComparisonReport, MachineCountChangesInEveryForm) {
         const char* instructions;
         const char* misses;
     } changes[] = {{0, "+1234 (+0.617%)", "-70 (-10.000%)"}, {1, "0 (0.000%)", "0 (0.000%)"}, {2, "-", "-"}};
-    const std::vector<std::string> columns = ComparisonColumns(comparison);
+    const std::vector<std::string> columns = ComparisonHeadings(ComparisonColumns(comparison));
     ASSERT_EQ(columns.size(), 10u);
     EXPECT_EQ(std::vector<std::string>(columns.begin() + 7, columns.end()),
               (std::vector<std::string>{"instructions", "branch misses", "verdict"}));
@@ -662,7 +662,7 @@ TEST(BenchComparisonReport, MachineCountChangesInEveryForm) {
     WriteComparisonCsv(csv, comparison);
     const Json json = ComparisonJson(comparison);
     for (const auto& c : changes) {
-        const std::vector<std::string> cells = ComparisonCells(comparison, comparison.cells[c.cell]);
+        const std::vector<std::string> cells = ComparisonCells(comparison, comparison.cells[c.cell], ComparisonColumns(comparison));
         EXPECT_EQ(cells[7], c.instructions) << c.cell;
         EXPECT_EQ(cells[8], c.misses) << c.cell;
         EXPECT_NE(markdown.str().find(" | " + std::string(c.instructions) + " | " + c.misses + " | "), std::string::npos)
@@ -710,7 +710,7 @@ TEST(BenchComparisonReport, MediansTakeTheUnitThatShowsTheirChange) {
         const Comparison comparison = Compare(Side("base.json", {Cell("Quick", Scaled(kNine, row.baseline / 100.5))}),
                                               Side("this run", {Cell("Quick", Scaled(kNine, row.current / 100.5))}), 0.02);
         ASSERT_EQ(comparison.cells.size(), 1u);
-        const std::vector<std::string> cells = ComparisonCells(comparison, comparison.cells[0]);
+        const std::vector<std::string> cells = ComparisonCells(comparison, comparison.cells[0], ComparisonColumns(comparison));
         EXPECT_EQ(std::vector<std::string>(cells.begin() + 2, cells.begin() + 5), row.cells) << row.baseline;
         std::ostringstream csv;
         WriteComparisonCsv(csv, comparison);

@@ -85,12 +85,12 @@ int Count(const std::vector<std::string>& names, const std::string& name) {
     return static_cast<int>(std::count(names.begin(), names.end(), name));
 }
 
-Measurement Row(CellEnd end, std::int32_t count, std::vector<double> times, double predictedMs = 0) {
+Measurement Row(End end, std::int32_t count, std::vector<double> times, double predictedMs = 0) {
     Measurement row;
     row.contender = StdSort();
     row.count = count;
     row.times = std::move(times);
-    row.end = end;
+    row.outcome.end = end;
     row.predictedMs = predictedMs;
     return row;
 }
@@ -412,14 +412,13 @@ TEST(BenchGuard, AStackOverflowOrAFailedCheckEndsItsRowOnlyAndTheMatrixGoesOn) {
         const std::string pattern = cell == 0 ? "ascending" : "random";
         const Measurement* row = &rows[3 * cell];
         EXPECT_EQ(row[0].pattern, pattern);
-        EXPECT_EQ(row[0].end, CellEnd::kMeasured);
-        EXPECT_FALSE(row[0].failure.failed());
+        EXPECT_EQ(row[0].outcome.end, End::kMeasured);
         EXPECT_EQ(row[0].times.size(), 3u);  // every run, despite the restart in its rounds
         EXPECT_EQ(row[0].ticks.size(), 3u);
-        EXPECT_EQ(row[1].end, CellEnd::kStackExhausted);
+        EXPECT_EQ(row[1].outcome.end, End::kStackExhausted);
         EXPECT_TRUE(row[1].times.empty());
-        EXPECT_EQ(row[2].end, CellEnd::kMeasured);
-        EXPECT_EQ(row[2].failure.slot, 17);
+        EXPECT_EQ(row[2].outcome.end, End::kFailed);
+        EXPECT_EQ(row[2].outcome.failure.slot, 17);
         EXPECT_TRUE(row[2].times.empty());
         // The failing rows end in their first repetition, each repetition is
         // started once, in schedule order.
@@ -627,15 +626,15 @@ TEST(BenchGuard, ACellPredictedFarOverTheLimitIsNotStarted) {
     ASSERT_TRUE(measured) << measured.why();
     const std::vector<Measurement>& rows = *measured;
     ASSERT_EQ(rows.size(), 6u);
-    EXPECT_EQ(rows[0].end, CellEnd::kOverLimit);
+    EXPECT_EQ(rows[0].outcome.end, End::kOverLimit);
     EXPECT_EQ(Count(started.names, "sawtooth 100: Endless"), 1);  // stopped in its first repetition
     EXPECT_EQ(Count(started.names, "sawtooth 1000: Endless"), 1);
     // At ten times the size, linear growth from the limit reaches ten limits: not far enough over.
-    EXPECT_EQ(rows[2].end, CellEnd::kOverLimit);
-    EXPECT_EQ(rows[4].end, CellEnd::kPredictedOver);
+    EXPECT_EQ(rows[2].outcome.end, End::kOverLimit);
+    EXPECT_EQ(rows[4].outcome.end, End::kPredictedOver);
     EXPECT_DOUBLE_EQ(rows[4].predictedMs, 200.0 * 20);
     EXPECT_EQ(Count(started.names, "sawtooth 20000: Endless"), 0);
-    EXPECT_EQ(rows[5].end, CellEnd::kMeasured);
+    EXPECT_EQ(rows[5].outcome.end, End::kMeasured);
     ExpectNoChildLeft();
 }
 
@@ -647,24 +646,24 @@ TEST(BenchGuard, PredictionGrowsBetweenLinearAndQuadratic) {
         std::int32_t count;
         double expected;
     } cases[] = {
-        {{Row(CellEnd::kMeasured, 1000, {2, 3, 1})}, 10000, 20},                          // one size: linear from the median
-        {{Row(CellEnd::kMeasured, 1000, {1}), Row(CellEnd::kMeasured, 10000, {100})}, 100000, 10000},  // quadratic
-        {{Row(CellEnd::kMeasured, 1000, {1}), Row(CellEnd::kMeasured, 10000, {1000})}, 100000, 100000},  // cubic held to quadratic
-        {{Row(CellEnd::kMeasured, 1000, {4}), Row(CellEnd::kMeasured, 10000, {8})}, 100000, 80},  // below linear held to linear
-        {{Row(CellEnd::kMeasured, 100, {1}), Row(CellEnd::kMeasured, 1000, {4}),
-          Row(CellEnd::kMeasured, 10000, {400})}, 20000, 1600},                            // the last two sizes decide
-        {{Row(CellEnd::kMeasured, 1000, {1}), Row(CellEnd::kOverLimit, 10000, {})}, 100000, 100000},  // the limit, linearly
-        {{Row(CellEnd::kPredictedOver, 10000, {}, 5e5)}, 20000, 1e6},
-        {{Row(CellEnd::kMeasured, 1000, {3}), Row(CellEnd::kStackExhausted, 10000, {})}, 100000, 300},  // no figure: left out
-        {{Row(CellEnd::kMeasured, 1000, {3}), Row(CellEnd::kCrashed, 10000, {})}, 100000, 300},
+        {{Row(End::kMeasured, 1000, {2, 3, 1})}, 10000, 20},                          // one size: linear from the median
+        {{Row(End::kMeasured, 1000, {1}), Row(End::kMeasured, 10000, {100})}, 100000, 10000},  // quadratic
+        {{Row(End::kMeasured, 1000, {1}), Row(End::kMeasured, 10000, {1000})}, 100000, 100000},  // cubic held to quadratic
+        {{Row(End::kMeasured, 1000, {4}), Row(End::kMeasured, 10000, {8})}, 100000, 80},  // below linear held to linear
+        {{Row(End::kMeasured, 100, {1}), Row(End::kMeasured, 1000, {4}),
+          Row(End::kMeasured, 10000, {400})}, 20000, 1600},                            // the last two sizes decide
+        {{Row(End::kMeasured, 1000, {1}), Row(End::kOverLimit, 10000, {})}, 100000, 100000},  // the limit, linearly
+        {{Row(End::kPredictedOver, 10000, {}, 5e5)}, 20000, 1e6},
+        {{Row(End::kMeasured, 1000, {3}), Row(End::kStackExhausted, 10000, {})}, 100000, 300},  // no figure: left out
+        {{Row(End::kMeasured, 1000, {3}), Row(End::kCrashed, 10000, {})}, 100000, 300},
     };
     for (const Case& c : cases) {
         const std::optional<double> predicted = PredictMs(c.smaller, c.count, limit);
         ASSERT_TRUE(predicted.has_value());
         EXPECT_NEAR(*predicted, c.expected, c.expected * 1e-9) << c.count << " after " << c.smaller.size();
     }
-    Measurement failed = Row(CellEnd::kMeasured, 1000, {});
-    failed.failure = {SortCheck::kOrder, 5};
+    Measurement failed = Row(End::kMeasured, 1000, {});
+    failed.outcome = {End::kFailed, "", {SortCheck::kOrder, 5}};
     EXPECT_FALSE(PredictMs({failed}, 10000, limit).has_value());
 }
 

@@ -268,7 +268,7 @@ TEST(MachineCounting, OneCellCountedTwiceGivesTheSameCounts) {
     const std::vector<Measurement> again = Counted(Cell("random", 1000), contenders);
     for (std::size_t k = 0; k < contenders.size(); ++k) {
         const MachineRow& row = first[k].machine;
-        ASSERT_EQ(row.end, CountEnd::kCounted) << contenders[k].name << ": " << row.why;
+        ASSERT_EQ(row.outcome.end, End::kCounted) << contenders[k].name << ": " << row.outcome.detail;
         EXPECT_TRUE(row.counts == again[k].machine.counts)
             << contenders[k].name << ": " << Shown(row.counts) << " then " << Shown(again[k].machine.counts);
         // 999 sorted slots: a quicksort executes some n log2 n instructions,
@@ -296,7 +296,7 @@ TEST(MachineCounting, TheCountsAreTheSameWhateverTheEnvironmentTakes) {
         const std::vector<Measurement> padded = Counted(Cell("random", 3000), contenders);
         unsetenv("ORVANDEL_TEST_PADDING");
         for (std::size_t k = 0; k < contenders.size(); ++k) {
-            ASSERT_EQ(padded[k].machine.end, CountEnd::kCounted) << padded[k].machine.why;
+            ASSERT_EQ(padded[k].machine.outcome.end, End::kCounted) << padded[k].machine.outcome.detail;
             EXPECT_TRUE(padded[k].machine.counts == plain[k].machine.counts)
                 << contenders[k].name << " with " << bytes << " bytes more: " << Shown(padded[k].machine.counts)
                 << " against " << Shown(plain[k].machine.counts);
@@ -312,7 +312,7 @@ TEST(MachineCounting, EachRowHoldsItsOwnContendersCounts) {
     const Contender plain = Named(all, "Sedgewick qsort Unoptimised"), stdSort = Named(all, "std::sort");
     const std::vector<Measurement> both = Counted(Cell("random", 2000), {plain, stdSort});
     const std::vector<Measurement> alone = Counted(Cell("random", 2000), {stdSort});
-    ASSERT_EQ(both[1].machine.end, CountEnd::kCounted) << both[1].machine.why;
+    ASSERT_EQ(both[1].machine.outcome.end, End::kCounted) << both[1].machine.outcome.detail;
     EXPECT_TRUE(both[1].machine.counts == alone[0].machine.counts)
         << Shown(both[1].machine.counts) << " against " << Shown(alone[0].machine.counts);
     // The unoptimised member executes far more than std::sort.
@@ -334,17 +334,17 @@ TEST(MachineCounting, EachRowEndsAsItsCountDid) {
         const char* name;
         Contender contender;
         bool timed;
-        CountEnd end;
+        End end;
         const char* why;
     } cases[] = {
-        {"counted", kCounted, true, CountEnd::kCounted, ""},
-        {"parallel", parallel, true, CountEnd::kNotCountable, "sorts on 4 threads, which valgrind runs one at a time"},
-        {"random", random, true, CountEnd::kNotCountable, "draws at random"},
-        {"timing unfinished", untimed, false, CountEnd::kNotTimed, ""},
-        {"broken", kBroken, true, CountEnd::kFailed, ""},
-        {"endless", kEndless, true, CountEnd::kOverLimit, ""},
-        {"aborting", kAborting, true, CountEnd::kCrashed, "killed by signal 6"},
-        {"counted after the others", kCounted, true, CountEnd::kCounted, ""},
+        {"counted", kCounted, true, End::kCounted, ""},
+        {"parallel", parallel, true, End::kNotCountable, "sorts on 4 threads, which valgrind runs one at a time"},
+        {"random", random, true, End::kNotCountable, "draws at random"},
+        {"timing unfinished", untimed, false, End::kNotTimed, ""},
+        {"broken", kBroken, true, End::kFailed, ""},
+        {"endless", kEndless, true, End::kOverLimit, ""},
+        {"aborting", kAborting, true, End::kCrashed, "killed by signal 6"},
+        {"counted after the others", kCounted, true, End::kCounted, ""},
     };
     // Only the endless sort meets its time limit; every other row has one
     // that no load reaches, so that none ends by the clock but by what it did.
@@ -355,23 +355,23 @@ TEST(MachineCounting, EachRowEndsAsItsCountDid) {
         std::vector<std::size_t> mine;
         std::vector<Measurement> pass;
         for (std::size_t k = 0; k < std::size(cases); ++k) {
-            if ((cases[k].end == CountEnd::kOverLimit) != (limit < 1)) continue;
+            if ((cases[k].end == End::kOverLimit) != (limit < 1)) continue;
             mine.push_back(k);
             pass.push_back({});
             pass.back().contender = cases[k].contender;
-            if (!cases[k].timed) pass.back().end = CellEnd::kOverLimit;
+            if (!cases[k].timed) pass.back().outcome.end = End::kOverLimit;
         }
         std::string error;
         ASSERT_TRUE(CountMachineGuarded(settings, pass, error)) << error;
         for (std::size_t j = 0; j < mine.size(); ++j) rows[mine[j]] = pass[j];
     }
     for (std::size_t k = 0; k < std::size(cases); ++k) {
-        EXPECT_EQ(rows[k].machine.end, cases[k].end) << cases[k].name << ": " << rows[k].machine.why;
-        EXPECT_NE(rows[k].machine.why.find(cases[k].why), std::string::npos)
-            << cases[k].name << ": " << rows[k].machine.why;
+        EXPECT_EQ(rows[k].machine.outcome.end, cases[k].end) << cases[k].name << ": " << rows[k].machine.outcome.detail;
+        EXPECT_NE(rows[k].machine.outcome.detail.find(cases[k].why), std::string::npos)
+            << cases[k].name << ": " << rows[k].machine.outcome.detail;
     }
-    EXPECT_EQ(rows[4].machine.failure.check, SortCheck::kValues);
-    EXPECT_EQ(rows[4].machine.failure.slot, 17);
+    EXPECT_EQ(rows[4].machine.outcome.failure.check, SortCheck::kValues);
+    EXPECT_EQ(rows[4].machine.outcome.failure.slot, 17);
     // The same sort of the same draw, after the others.
     EXPECT_TRUE(rows.front().machine.counts == rows.back().machine.counts)
         << Shown(rows.front().machine.counts) << " then " << Shown(rows.back().machine.counts);
@@ -427,7 +427,7 @@ TEST(MachineCounting, AgreesWithCallgrindRunOnItsOwn) {
         std::map<std::string, std::uint64_t> own = Summary(dump);
         std::remove(dump.c_str());
         const std::vector<Measurement> rows = Counted(Cell("random", count), contenders);
-        ASSERT_EQ(rows[0].machine.end, CountEnd::kCounted) << rows[0].machine.why;
+        ASSERT_EQ(rows[0].machine.outcome.end, End::kCounted) << rows[0].machine.outcome.detail;
         const MachineCounts& tool = rows[0].machine.counts;
         const auto near = [](std::uint64_t a, std::uint64_t b, std::uint64_t within) {
             return (a > b ? a - b : b - a) <= within;
@@ -452,8 +452,8 @@ TEST(MachineCounting, LeavesNoDumpBehind) {
     setenv("TMPDIR", temporary.c_str(), 1);
     const std::vector<Measurement> rows = Counted(Cell("random", 1000), {kCounted, kAborting, kCounted});
     if (before != nullptr) setenv("TMPDIR", saved.c_str(), 1); else unsetenv("TMPDIR");
-    EXPECT_EQ(rows[0].machine.end, CountEnd::kCounted) << rows[0].machine.why;
-    EXPECT_EQ(rows[2].machine.end, CountEnd::kCounted) << rows[2].machine.why;
+    EXPECT_EQ(rows[0].machine.outcome.end, End::kCounted) << rows[0].machine.outcome.detail;
+    EXPECT_EQ(rows[2].machine.outcome.end, End::kCounted) << rows[2].machine.outcome.detail;
     EXPECT_TRUE(fs::is_empty(temporary));
     fs::remove_all(temporary);
 }

@@ -86,14 +86,14 @@ Contender Named(const std::string& name, bool reference, int threads = 1) {
 }
 
 Measurement Cell(const Contender& contender, const std::string& pattern, std::int32_t count,
-                 std::vector<double> times, CellEnd end = CellEnd::kMeasured) {
+                 std::vector<double> times, End end = End::kMeasured) {
     Measurement row;
     row.contender = contender;
     row.pattern = pattern;
     row.count = count;
     row.times = std::move(times);
     row.ticks.assign(row.times.size(), 0);
-    row.end = end;
+    row.outcome.end = end;
     row.batch = 7;
     return row;
 }
@@ -115,19 +115,19 @@ Report MatrixReport() {
         report.rows.push_back(Cell(routine, pattern, 1001, {0.0046 * scale, 0.0050 * scale, 0.0048 * scale}));
         report.rows.push_back(Cell(baseline, pattern, 1001, {0.0020 * scale, 0.0020 * scale, 0.0020 * scale}));
         report.rows.push_back(Cell(parallel, pattern, 1001, {0.000850, 0.000850, 0.000850}));
-        report.rows.push_back(Cell(hungry, pattern, 1001, {}, pattern == "ascending" ? CellEnd::kStackExhausted
-                                                                                    : CellEnd::kPredictedOver));
+        report.rows.push_back(Cell(hungry, pattern, 1001, {}, pattern == "ascending" ? End::kStackExhausted
+                                                                                    : End::kPredictedOver));
     }
     report.rows.back().predictedMs = 312000;
-    Measurement over = Cell(Named("Slow", false), "random", 1001, {}, CellEnd::kOverLimit);
+    Measurement over = Cell(Named("Slow", false), "random", 1001, {}, End::kOverLimit);
     Measurement broken = Cell(Named("Broken", false), "random", 1001, {});
-    broken.failure = {SortCheck::kOrder, 17};
-    Measurement crashed = Cell(Named("Crash, \"bad\"", false), "random", 1001, {}, CellEnd::kCrashed);
-    crashed.crash = "killed by signal 11 (Segmentation fault)";
+    broken.outcome = {End::kFailed, "", {SortCheck::kOrder, 17}};
+    Measurement crashed = Cell(Named("Crash, \"bad\"", false), "random", 1001, {}, End::kCrashed);
+    crashed.outcome.detail = "killed by signal 11 (Segmentation fault)";
     Measurement changed = Cell(Named("Changed", false), "random", 1001, {});
-    changed.failure = {SortCheck::kValues, 3, 7, 4};
+    changed.outcome = {End::kFailed, "", {SortCheck::kValues, 3, 7, 4}};
     Measurement spilled = Cell(Named("Spilled", false), "random", 1001, {});
-    spilled.failure = {SortCheck::kRange, 1001};
+    spilled.outcome = {End::kFailed, "", {SortCheck::kRange, 1001}};
     report.rows.insert(report.rows.end(), {over, broken, crashed, changed, spilled});
     return report;
 }
@@ -401,7 +401,7 @@ Report WindowReport() {
     report.rows = {Cell(Named("Quick", false), "window", 1001, {0.400, 0.410, 0.405}),
                    Cell(Named(kBaselineName, true), "window", 1001, {0.25, 0.25, 0.25}),
                    Cell(Named("Broken", false), "window", 1001, {})};
-    report.rows.back().failure = {SortCheck::kOrder, 17};
+    report.rows.back().outcome = {End::kFailed, "", {SortCheck::kOrder, 17}};
     return report;
 }
 
@@ -527,13 +527,13 @@ Report MachineReport() {
     report.patterns = {"random"};
     report.counts = {1001, 10001};
     const auto counted = [](Measurement row, const MachineCounts& counts) {
-        row.machine.end = CountEnd::kCounted;
+        row.machine.outcome.end = End::kCounted;
         row.machine.counts = counts;
         return row;
     };
-    const auto ended = [](Measurement row, CountEnd end, const std::string& why) {
-        row.machine.end = end;
-        row.machine.why = why;
+    const auto ended = [](Measurement row, End end, const std::string& why) {
+        row.machine.outcome.end = end;
+        row.machine.outcome.detail = why;
         return row;
     };
     const std::vector<double> times = {0.05, 0.05, 0.05};
@@ -544,15 +544,15 @@ Report MachineReport() {
         report.rows.push_back(counted(Cell(Named(kBaselineName, true), "random", count, times),
                                       {129 * n, 24 * n, 7 * n, 0, 0, n / 2, n / 8}));
     }
-    Measurement parallel = ended(Cell(Named("par sort", true, 4), "random", 1001, times), CountEnd::kNotCountable,
+    Measurement parallel = ended(Cell(Named("par sort", true, 4), "random", 1001, times), End::kNotCountable,
                                  "sorts on 4 threads, which valgrind runs one at a time");
-    Measurement crashed = ended(Cell(Named("Crash", false), "random", 1001, times), CountEnd::kCrashed,
+    Measurement crashed = ended(Cell(Named("Crash", false), "random", 1001, times), End::kCrashed,
                                 "killed by signal 11 (Segmentation fault)");
-    Measurement over = ended(Cell(Named("Slow", false), "random", 1001, times), CountEnd::kOverLimit, "");
-    Measurement untimed = ended(Cell(Named("Untimed", false), "random", 1001, {}, CellEnd::kOverLimit),
-                                CountEnd::kNotTimed, "");
-    Measurement broken = ended(Cell(Named("Broken", false), "random", 1001, times), CountEnd::kFailed, "");
-    broken.machine.failure = {SortCheck::kOrder, 17};
+    Measurement over = ended(Cell(Named("Slow", false), "random", 1001, times), End::kOverLimit, "");
+    Measurement untimed = ended(Cell(Named("Untimed", false), "random", 1001, {}, End::kOverLimit),
+                                End::kNotTimed, "");
+    Measurement broken = ended(Cell(Named("Broken", false), "random", 1001, times), End::kFailed, "");
+    broken.machine.outcome.failure = {SortCheck::kOrder, 17};
     report.rows.insert(report.rows.end(), {parallel, crashed, over, untimed, broken});
     return report;
 }
@@ -653,7 +653,7 @@ TEST(BenchReportForms, MachineCountsInEveryFormWithTheReasonForNone) {
     ASSERT_TRUE(ParseSavedReport(json.dump(), saved, error)) << error;
     ASSERT_EQ(saved.cells.size(), report.rows.size());
     for (std::size_t k = 0; k < report.rows.size(); ++k) {
-        const bool counted = report.rows[k].machine.end == CountEnd::kCounted;
+        const bool counted = report.rows[k].machine.outcome.end == End::kCounted;
         EXPECT_EQ(saved.cells[k].machineCounted, counted) << k;
         if (counted) {
             EXPECT_TRUE(saved.cells[k].machine == report.rows[k].machine.counts) << k;
@@ -797,7 +797,7 @@ TEST(BenchHtmlReport, EachVerdictHasItsClassAndEveryFigureItsValue) {
         const CellComparison& c = comparison.cells[k];
         const std::vector<PageCell>& row = tables[0][k + 1];
         EXPECT_EQ(Attribute(row[0].tag, "class"), classes.at(c.name)) << c.name;
-        const std::vector<std::string> texts = ComparisonCells(comparison, c);
+        const std::vector<std::string> texts = ComparisonCells(comparison, c, ComparisonColumns(comparison));
         ASSERT_EQ(row.size(), texts.size() + 1);
         for (std::size_t column = 0; column < texts.size(); ++column) EXPECT_EQ(row[column + 1].text, EscapedXml(texts[column]));
         // The medians sort by milliseconds, whatever unit they show in.
@@ -834,7 +834,7 @@ TEST(BenchHtmlReport, TheWholeMatrixWithCountsStaysUnderTwoMegabytes) {
                 counts.calls = static_cast<std::uint64_t>(count) / 3;
                 counts.depth = 40;
                 counts.frameBytes = 48;
-                row.operations = {CountEnd::kCounted, counts, "", {}};
+                row.operations = {{End::kCounted, "", {}}, counts};
                 report.rows.push_back(row);
             }
     const std::string page = Written(ReportFormat::kHtml, report);

@@ -195,17 +195,17 @@ TEST(CountGuarded, EachRowEndsAsItsCountDid) {
         const char* name;
         Contender contender;
         bool timed;
-        CountEnd end;
+        End end;
         const char* crash;
         double seconds;  // the time limit of the row's pass
     } rows[] = {
-        {"counted", kCounted, true, CountEnd::kCounted, "", kEnds},
-        {"no counter", countless, true, CountEnd::kNotCountable, "", kEnds},
-        {"timing unfinished", untimed, false, CountEnd::kNotTimed, "", kEnds},
-        {"stack", kStackHungry, true, CountEnd::kStackExhausted, "", kEnds},
-        {"aborting", kAborting, true, CountEnd::kCrashed, kAbortedEnd, kEnds},
-        {"counted after the others", kCounted, true, CountEnd::kCounted, "", kEnds},
-        {"endless", kEndless, true, CountEnd::kOverLimit, "", kStops},
+        {"counted", kCounted, true, End::kCounted, "", kEnds},
+        {"no counter", countless, true, End::kNotCountable, "", kEnds},
+        {"timing unfinished", untimed, false, End::kNotTimed, "", kEnds},
+        {"stack", kStackHungry, true, End::kStackExhausted, "", kEnds},
+        {"aborting", kAborting, true, End::kCrashed, kAbortedEnd, kEnds},
+        {"counted after the others", kCounted, true, End::kCounted, "", kEnds},
+        {"endless", kEndless, true, End::kOverLimit, "", kStops},
     };
     std::vector<OperationCounts> counted;
     for (const double seconds : {kEnds, kStops}) {
@@ -222,16 +222,16 @@ TEST(CountGuarded, EachRowEndsAsItsCountDid) {
             contenders.push_back(row.contender);
             Measurement m;
             m.contender = row.contender;
-            if (!row.timed) m.end = CellEnd::kOverLimit;
+            if (!row.timed) m.outcome.end = End::kOverLimit;
             measured.push_back(m);
         }
         std::string error;
         ASSERT_TRUE(CountGuarded(contenders, settings, measured, error)) << error;
         for (std::size_t k = 0; k < pass.size(); ++k) {
-            EXPECT_EQ(measured[k].operations.end, pass[k]->end) << pass[k]->name;
-            EXPECT_NE(measured[k].operations.crash.find(pass[k]->crash), std::string::npos)
-                << pass[k]->name << ": " << measured[k].operations.crash;
-            if (pass[k]->end == CountEnd::kCounted) counted.push_back(measured[k].operations.counts);
+            EXPECT_EQ(measured[k].operations.outcome.end, pass[k]->end) << pass[k]->name;
+            EXPECT_NE(measured[k].operations.outcome.detail.find(pass[k]->crash), std::string::npos)
+                << pass[k]->name << ": " << measured[k].operations.outcome.detail;
+            if (pass[k]->end == End::kCounted) counted.push_back(measured[k].operations.counts);
         }
     }
     ASSERT_EQ(counted.size(), 2u);
@@ -261,24 +261,23 @@ Report CountedReport() {
     c.calls = 700;
     c.depth = 30000;
     c.frameBytes = 80;
-    routine.operations = {CountEnd::kCounted, c, "", {}};
+    routine.operations = {{End::kCounted, "", {}}, c};
     Measurement comparator = routine;
     comparator.contender.name = "Comparator";
     comparator.operations.counts = {};
     comparator.operations.counts.comparisons = 10240;
     Measurement radix = routine;
     radix.contender.name = "Radix";
-    radix.contender.notCounted = "a radix sort";
-    radix.operations = {CountEnd::kNotCountable, {}, "", {}};
+    radix.operations = {{End::kNotCountable, "a radix sort", {}}, {}};
     Measurement slow = routine;
     slow.contender.name = "Slow";
-    slow.operations = {CountEnd::kOverLimit, {}, "", {}};
+    slow.operations = {{End::kOverLimit, "", {}}, {}};
     Measurement changed = routine;
     changed.contender.name = "Changed";
-    changed.operations = {CountEnd::kFailed, {}, "", {SortCheck::kValues, 5, 9, 8}};
+    changed.operations = {{End::kFailed, "", {SortCheck::kValues, 5, 9, 8}}, {}};
     Measurement spilled = routine;
     spilled.contender.name = "Spilled";
-    spilled.operations = {CountEnd::kFailed, {}, "", {SortCheck::kRange, 0}};
+    spilled.operations = {{End::kFailed, "", {SortCheck::kRange, 0}}, {}};
     report.rows = {routine, comparator, radix, slow, changed, spilled};
     return report;
 }

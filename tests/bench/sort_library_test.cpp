@@ -314,7 +314,7 @@ TEST(SortLibrary, ALoadedSortIsInterleavedWithTheRoutines) {
     for (const Repetition& r : Schedule(3, settings)) expected.push_back(contenders[static_cast<std::size_t>(r.contender)].name);
     EXPECT_EQ(order, expected);
     for (const Measurement& row : rows) {
-        EXPECT_EQ(row.end, CellEnd::kMeasured) << row.contender.name;
+        EXPECT_EQ(row.outcome.end, End::kMeasured) << row.contender.name;
         EXPECT_EQ(row.times.size(), 3u) << row.contender.name;
     }
 }
