@@ -35,8 +35,8 @@ void SortSlots(const Contender& contender, std::int32_t* slots, std::int32_t cou
     SortSlots(CallOf(contender), slots, count);
 }
 
-BatchTiming TimeBatch(const Contender& contender, const CellData& data, std::int64_t firstDraw, int batch,
-                      std::vector<std::int32_t>& copies, MillisecondClock clock) {
+Sample TimeBatch(const Contender& contender, const CellData& data, std::int64_t firstDraw, int batch,
+                 std::vector<std::int32_t>& copies, MillisecondClock clock) {
     const std::int32_t count = data.count;
     // Each copy is followed by its own guard slot, so a write just past one
     // copy's range is told from a write just before the next one's.
@@ -53,7 +53,7 @@ BatchTiming TimeBatch(const Contender& contender, const CellData& data, std::int
     const DWORD endTick = GetTickCount();
     SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
 
-    BatchTiming timing{(end - start) / batch, ElapsedTicks(startTick, endTick), {}};
+    Sample timing{(end - start) / batch, ElapsedTicks(startTick, endTick), batch, {}, 0};
     for (int k = 0; k < batch && !timing.failure.failed(); ++k)
         timing.failure = CheckCopy(data, written[static_cast<std::size_t>(k)], copies.data() + k * stride);
     return timing;

@@ -40,16 +40,10 @@ SortCall CallOf(const Contender& contender);
 void SortSlots(const SortCall& call, std::int32_t* slots, std::int32_t count);
 void SortSlots(const Contender& contender, std::int32_t* slots, std::int32_t count);
 
-struct BatchTiming {
-    double perSortMs = 0;
-    std::uint32_t ticks = 0;         // the window's millisecond tick over the whole batch
-    SortFailure failure;             // the first copy's that failed a check
-
-};
-
 // Writes draws firstDraw ... firstDraw + batch - 1 of the cell into batch
 // slices of copies (resized to fit), each followed by a guard slot, then
 // times contender sorting each slice, at the raised priority, and checks
-// every one of them (sort_check.h) once the clock has stopped.
-BatchTiming TimeBatch(const Contender& contender, const CellData& data, std::int64_t firstDraw, int batch,
-                      std::vector<std::int32_t>& copies, MillisecondClock clock);
+// every one of them (sort_check.h) once the clock has stopped. The sample's
+// draws are left for its repetition to count.
+Sample TimeBatch(const Contender& contender, const CellData& data, std::int64_t firstDraw, int batch,
+                 std::vector<std::int32_t>& copies, MillisecondClock clock);

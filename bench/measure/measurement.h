@@ -30,6 +30,16 @@ inline double MachineTimeLimitSeconds(const MeasureSettings& settings) {
     return settings.timeLimitSeconds * kSimulationSlowdown;
 }
 
+// One timed sample, from the batch that made it through the child's
+// report to the row that keeps it.
+struct Sample {
+    double perSortMs = 0;
+    std::uint32_t ticks = 0;  // the window's millisecond tick over the whole batch
+    int batch = 1;            // sorts in it
+    SortFailure failure;      // the first copy's that failed a check
+    std::int64_t draws = 0;   // different data sets the contender has sorted so far
+};
+
 // A contender's counting pass (--operations) on draw 0.
 struct OperationsRow {
     Outcome outcome{End::kNotAsked, "", {}};

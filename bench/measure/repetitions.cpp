@@ -29,14 +29,14 @@ std::int64_t FirstDraw(int round, int batch) {
 }  // namespace
 
 Sample RunRepetition(const Contender& contender, const CellData& data, const MeasureSettings& settings, int round,
-                     int batch, std::vector<std::int32_t>& copies) {
-    const int known = std::max(batch, 1);
-    BatchTiming timing = TimeBatch(contender, data, FirstDraw(round, known), known, copies, SteadyMilliseconds);
-    if (batch == 0 && !timing.failure.failed()) {
-        batch = BatchSize(timing.perSortMs, settings.minTimeMs, settings.timeLimitSeconds * 1000, settings.count);
-        if (batch > 1) timing = TimeBatch(contender, data, FirstDraw(round, batch), batch, copies, SteadyMilliseconds);
+                     std::optional<int> batch, std::vector<std::int32_t>& copies) {
+    const int known = batch.value_or(1);
+    Sample sample = TimeBatch(contender, data, FirstDraw(round, known), known, copies, SteadyMilliseconds);
+    if (!batch && !sample.failure.failed()) {
+        const int found =
+            BatchSize(sample.perSortMs, settings.minTimeMs, settings.timeLimitSeconds * 1000, settings.count);
+        if (found > 1) sample = TimeBatch(contender, data, FirstDraw(round, found), found, copies, SteadyMilliseconds);
     }
-    batch = std::max(batch, 1);
-    const std::int64_t draws = data.distinct ? FirstDraw(round, batch) + batch : 1;
-    return {timing.perSortMs, timing.ticks, batch, timing.failure, draws};
+    sample.draws = data.distinct ? FirstDraw(round, sample.batch) + sample.batch : 1;
+    return sample;
 }

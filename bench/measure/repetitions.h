@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "bench/measure/cell_data.h"
@@ -23,21 +24,12 @@ struct Repetition {
 // the machine does not always fall on the same contender.
 std::vector<Repetition> Schedule(int contenders, const MeasureSettings& settings);
 
-// One timed or warm-up repetition as it finished.
-struct Sample {
-    double perSortMs = 0;
-    std::uint32_t ticks = 0;
-    int batch = 1;
-    SortFailure failure;
-    std::int64_t draws = 0;  // different data sets the contender has sorted so far
-};
-
 // Round round of contender on fresh draws of the cell. Its sorts take the
 // cell's draws in order, one to find its batch and then whole batches, so
 // every contender sorts the same sequence of draws, and none twice. batch
-// is the contender's sorts per sample as found in its first round, 0 there:
-// that round then finds how many sorts make a sample last
+// is the contender's sorts per sample as found in its first round, none
+// there: that round then finds how many sorts make a sample last
 // settings.minTimeMs, and is done again with that batch when it is more
 // than one. copies is the room the copies are written to.
 Sample RunRepetition(const Contender& contender, const CellData& data, const MeasureSettings& settings, int round,
-                     int batch, std::vector<std::int32_t>& copies);
+                     std::optional<int> batch, std::vector<std::int32_t>& copies);

@@ -108,14 +108,16 @@ bool Decode(const std::string& line, StartedMessage& m) {
 }
 
 std::string Encode(const SampleMessage& m) {
-    return "sample " + Whole(static_cast<long long>(m.repetition)) + ' ' + Token(m.token) + ' ' + Number(m.perSortMs) + ' ' + Whole(m.ticks) +
-           ' ' + Whole(m.batch) + ' ' + FailureFields(m.failure) + ' ' + Whole(m.draws);
+    const Sample& s = m.sample;
+    return "sample " + Whole(static_cast<long long>(m.repetition)) + ' ' + Token(m.token) + ' ' + Number(s.perSortMs) +
+           ' ' + Whole(s.ticks) + ' ' + Whole(s.batch) + ' ' + FailureFields(s.failure) + ' ' + Whole(s.draws);
 }
 bool Decode(const std::string& line, SampleMessage& m) {
     std::vector<std::string> w;
+    Sample& s = m.sample;
     return Words(line, "sample", 10, w) && Read(w[0], 0, kMostIndex, m.repetition) && ReadToken(w[1], m.token) &&
-           ReadNumber(w[2], m.perSortMs) && Read(w[3], 0, 4294967295ll, m.ticks) && Read(w[4], 1, 1000000000, m.batch) &&
-           ReadFailure(w, 5, m.failure) && Read(w[9], 1, kUint64High, m.draws);
+           ReadNumber(w[2], s.perSortMs) && Read(w[3], 0, 4294967295ll, s.ticks) && Read(w[4], 1, 1000000000, s.batch) &&
+           ReadFailure(w, 5, s.failure) && Read(w[9], 1, kUint64High, s.draws);
 }
 
 std::string Encode(const CountingMessage& m) {
@@ -163,13 +165,16 @@ bool Decode(const std::string& line, DoneMessage&) { return Bare(line, "done"); 
 
 std::string Encode(const RunMessage& m) {
     return "run " + Whole(static_cast<long long>(m.repetition)) + ' ' + Token(m.token) + ' ' +
-           Whole(static_cast<long long>(m.contender)) + ' ' + Whole(m.round) + ' ' + Whole(m.batch);
+           Whole(static_cast<long long>(m.contender)) + ' ' + Whole(m.round) + ' ' + Whole(m.batch.value_or(0));
 }
 bool Decode(const std::string& line, RunMessage& m) {
     std::vector<std::string> w;
-    return Words(line, "run", 5, w) && Read(w[0], 0, kMostIndex, m.repetition) && ReadToken(w[1], m.token) &&
-           Read(w[2], 0, kMostIndex, m.contender) && Read(w[3], 0, 1 << 30, m.round) &&
-           Read(w[4], 0, 1000000000, m.batch);
+    int batch = 0;
+    if (!(Words(line, "run", 5, w) && Read(w[0], 0, kMostIndex, m.repetition) && ReadToken(w[1], m.token) &&
+          Read(w[2], 0, kMostIndex, m.contender) && Read(w[3], 0, 1 << 30, m.round) && Read(w[4], 0, 1000000000, batch)))
+        return false;
+    m.batch = batch == 0 ? std::nullopt : std::optional<int>(batch);
+    return true;
 }
 
 std::string Encode(const CountMessage& m) {

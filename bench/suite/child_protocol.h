@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "bench/measure/measurement.h"
@@ -36,11 +37,7 @@ struct StartedMessage { std::size_t repetition = 0; std::uint64_t token = 0; }; 
 struct SampleMessage {                                               // "sample R TOKEN ..."
     std::size_t repetition = 0;
     std::uint64_t token = 0;
-    double perSortMs = 0;
-    std::uint32_t ticks = 0;
-    int batch = 1;
-    SortFailure failure;
-    std::int64_t draws = 0;
+    Sample sample;
 };
 struct CountingMessage { std::size_t contender = 0; std::uint64_t token = 0; };  // "counting C TOKEN"
 struct CountedMessage {                                              // "counted C TOKEN ..."
@@ -64,7 +61,7 @@ struct RunMessage {                                                  // "run R T
     std::uint64_t token = 0;    // to be sent back
     std::size_t contender = 0;  // in the child's own list
     int round = 0;
-    int batch = 0;              // 0: to be found
+    std::optional<int> batch;   // none: to be found (0 on the line)
 };
 struct CountMessage { std::size_t contender = 0; std::uint64_t token = 0; };  // "count C TOKEN"
 struct SimulateMessage { std::size_t contender = 0; std::uint64_t token = 0; };  // "simulate C TOKEN"

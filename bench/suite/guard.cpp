@@ -63,7 +63,7 @@ bool Ready(CellChild& child, const std::vector<Contender>& contenders, const Mea
 
 // Takes a sample into its row; one that OutlastsLimit ends the row as over
 // the limit, its time not kept.
-void TakeSample(const SampleMessage& sample, const Repetition& repetition, const MeasureSettings& settings,
+void TakeSample(const Sample& sample, const Repetition& repetition, const MeasureSettings& settings,
                 Measurement& row) {
     row.batch = sample.batch;
     row.draws = sample.draws;
@@ -94,7 +94,9 @@ void RunOne(CellChild& child, std::size_t c, std::size_t r, const Repetition& re
     std::string line;
     StartedMessage start;
     Heard heard = Heard::kEnded;
-    if (Ask(child.child.link, RunMessage{r, token, inChild, repetition.round, std::max(row.batch, 0)})) {
+    // A row's batch is found by its first repetition.
+    const std::optional<int> batch = row.draws == 0 ? std::nullopt : std::optional<int>(row.batch);
+    if (Ask(child.child.link, RunMessage{r, token, inChild, repetition.round, batch})) {
         heard = Await(child.child.link, After(ReportAllowanceSeconds(settings)), start, line);
         if (heard == Heard::kMessage && (start.repetition != r || start.token != token)) heard = Heard::kBroken;
     }
@@ -103,15 +105,15 @@ void RunOne(CellChild& child, std::size_t c, std::size_t r, const Repetition& re
         return;
     }
     if (progress) progress(contenders[c].name, static_cast<int>(r), total);
-    SampleMessage sample;
-    heard = Await(child.child.link, After(settings.timeLimitSeconds), sample, line);
-    if (heard == Heard::kMessage && (sample.repetition != r || sample.token != token)) heard = Heard::kBroken;
+    SampleMessage message;
+    heard = Await(child.child.link, After(settings.timeLimitSeconds), message, line);
+    if (heard == Heard::kMessage && (message.repetition != r || message.token != token)) heard = Heard::kBroken;
     std::string expected = "the sample of repetition " + std::to_string(r);
     if (heard == Heard::kMessage) {
         // More after it is not the child's: a sort of this row wrote it.
         const Heard after = NextLine(child.child.link, Clock::now(), line);
         if (after == Heard::kSilent || after == Heard::kEnded) {
-            TakeSample(sample, repetition, settings, row);
+            TakeSample(message.sample, repetition, settings, row);
             if (after == Heard::kEnded) StopMeasuringChild(child.child, after);  // a fresh one goes on
             return;
         }
@@ -135,9 +137,6 @@ bool MeasureGuarded(const std::vector<Contender>& contenders, const MeasureSetti
                     const ProgressReport& progress, std::vector<Measurement>& rows, std::string& error) {
     const std::vector<Repetition> order = Schedule(static_cast<int>(contenders.size()), settings);
     std::vector<CellChild> children = CellChildren(contenders);
-    // Batches are found by each contender's first repetition.
-    for (std::size_t c = 0; c < rows.size(); ++c)
-        if (rows[c].draws == 0) rows[c].batch = 0;
     bool started = true;
     for (std::size_t r = 0; r < order.size() && started; ++r) {
         const auto c = static_cast<std::size_t>(order[r].contender);
@@ -153,6 +152,5 @@ bool MeasureGuarded(const std::vector<Contender>& contenders, const MeasureSetti
     }
     for (CellChild& child : children)
         if (child.child.running) FinishMeasuringChild(child.child, settings);
-    for (Measurement& row : rows) row.batch = std::max(row.batch, 1);
     return started;
 }

@@ -130,9 +130,10 @@ void ServeRequests(void* raw) {
         SimulateMessage simulate;
         if (Decode(line, run) && run.contender < contenders.size()) {
             Send(StartedMessage{run.repetition, run.token});
-            const Sample s = RunRepetition(contenders[run.contender], *work.data, *work.settings, run.round, run.batch, copies);
+            const Sample sample =
+                RunRepetition(contenders[run.contender], *work.data, *work.settings, run.round, run.batch, copies);
             std::fflush(nullptr);
-            Send(SampleMessage{run.repetition, run.token, s.perSortMs, s.ticks, s.batch, s.failure, s.draws});
+            Send(SampleMessage{run.repetition, run.token, sample});
         } else if (Decode(line, count) && count.contender < contenders.size() &&
                    contenders[count.contender].counter != nullptr) {
             const CountedMessage counted = Count(contenders[count.contender], *work.data, count);

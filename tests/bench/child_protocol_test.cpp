@@ -47,15 +47,15 @@ TEST(ChildProtocol, EveryMessageSurvivesItsLine) {
          Again(RefusedMessage{"--sort-library x: no exported symbol y"})},
         {Encode(ReadyMessage{}), Again(ReadyMessage{})},
         {Encode(StartedMessage{41, 7}), Again(StartedMessage{41, 7})},
-        {Encode(SampleMessage{41, 4611686018427387903ull, 0.1234567890123, 4294967295u, 500, {}, 2002}),
-         Again(SampleMessage{41, 4611686018427387903ull, 0.1234567890123, 4294967295u, 500, {}, 2002})},
-        {Encode(SampleMessage{0, 0, 2.5, 3, 1, values, 1}), Again(SampleMessage{0, 0, 2.5, 3, 1, values, 1})},
-        {Encode(SampleMessage{0, 0, 2.5, 3, 1, {SortCheck::kRange, 0}, 1}),
-         Again(SampleMessage{0, 0, 2.5, 3, 1, {SortCheck::kRange, 0}, 1})},
+        {Encode(SampleMessage{41, 4611686018427387903ull, {0.1234567890123, 4294967295u, 500, {}, 2002}}),
+         Again(SampleMessage{41, 4611686018427387903ull, {0.1234567890123, 4294967295u, 500, {}, 2002}})},
+        {Encode(SampleMessage{0, 0, {2.5, 3, 1, values, 1}}), Again(SampleMessage{0, 0, {2.5, 3, 1, values, 1}})},
+        {Encode(SampleMessage{0, 0, {2.5, 3, 1, {SortCheck::kRange, 0}, 1}}),
+         Again(SampleMessage{0, 0, {2.5, 3, 1, {SortCheck::kRange, 0}, 1}})},
         {Encode(CountingMessage{5, 12}), Again(CountingMessage{5, 12})},
         {Encode(CountedMessage{5, 12, counts, {SortCheck::kOrder, 17}}), Again(CountedMessage{5, 12, counts, {SortCheck::kOrder, 17}})},
         {Encode(DoneMessage{}), Again(DoneMessage{})},
-        {Encode(RunMessage{9, 99, 2, 4, 0}), Again(RunMessage{9, 99, 2, 4, 0})},
+        {Encode(RunMessage{9, 99, 2, 4, std::nullopt}), Again(RunMessage{9, 99, 2, 4, std::nullopt})},
         {Encode(CountMessage{1, 3}), Again(CountMessage{1, 3})},
         {Encode(FinishMessage{}), Again(FinishMessage{})},
         {Encode(SimulateMessage{2, 100000000000000077ull}), Again(SimulateMessage{2, 100000000000000077ull})},
@@ -63,7 +63,7 @@ TEST(ChildProtocol, EveryMessageSurvivesItsLine) {
         {Encode(SimulatedMessage{0, 0, {}}), Again(SimulatedMessage{0, 0, {}})},
     };
     for (const auto& c : cases) EXPECT_EQ(c.again, c.line);
-    EXPECT_EQ(Encode(SampleMessage{41, 123, 0.5, 7, 500, values, 2002}),
+    EXPECT_EQ(Encode(SampleMessage{41, 123, {0.5, 7, 500, values, 2002}}),
               "sample 41 123 0.5 7 500 2 998 -2147483648 2147483647 2002");
     EXPECT_EQ(Encode(HelloMessage{}), "hello " + std::to_string(kChildProtocolVersion));
     EXPECT_EQ(Encode(SimulatedMessage{3, 77, values}), "simulated 3 77 2 998 -2147483648 2147483647");

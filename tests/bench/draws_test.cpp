@@ -158,7 +158,7 @@ TEST(BenchDraws, EveryContenderSortsTheSameSequenceOfDrawsNoneTwice) {
         std::vector<std::int32_t> copies;
         // Each repetition as a child runs it on the parent's word, with the
         // batch its contender's first repetition found.
-        const auto run = [&](std::size_t from, std::vector<int> batches, std::vector<Sample>* kept) {
+        const auto run = [&](std::size_t from, std::vector<std::optional<int>> batches, std::vector<Sample>* kept) {
             for (std::size_t k = from; k < order.size(); ++k) {
                 const auto who = static_cast<std::size_t>(order[k].contender);
                 const Sample s = RunRepetition(kRecorders[who], data, settings, order[k].round, batches[who], copies);
@@ -167,12 +167,12 @@ TEST(BenchDraws, EveryContenderSortsTheSameSequenceOfDrawsNoneTwice) {
             }
         };
         for (auto& log : received) log.clear();
-        run(0, {0, 0, 0}, &samples);
+        run(0, std::vector<std::optional<int>>(3), &samples);
         std::vector<std::uint64_t> whole[3] = {received[0], received[1], received[2]};
         if (c.restartAt > 0) {
             // The same cell again from the middle, by a process that knows the batches.
             std::vector<std::size_t> before(3, 0);
-            std::vector<int> batches(3, 0);
+            std::vector<std::optional<int>> batches(3);
             for (std::size_t k = 0; k < c.restartAt; ++k) {
                 const auto who = static_cast<std::size_t>(order[k].contender);
                 before[who] = static_cast<std::size_t>(samples[k].draws);

@@ -172,7 +172,7 @@ TEST(BenchBatch, CopiesAreMadeBeforeTheClockStartsAndCheckedAfterItStops) {
     std::vector<std::int32_t> copies;
     watch = ClockWatch{&data, &copies, 4, {}, {}};
     sortsCalled = 0;
-    const BatchTiming timing = TimeBatch(kCounting, OneDataSet(data), 0, 4, copies, WatchingClock);
+    const Sample timing = TimeBatch(kCounting, OneDataSet(data), 0, 4, copies, WatchingClock);
     EXPECT_EQ(sortsCalled, 4);
     EXPECT_EQ(watch.freshCopies, (std::vector<int>{4, 0}));   // start: four fresh copies
     EXPECT_EQ(watch.sortedCopies, (std::vector<int>{0, 4}));  // stop: all four sorted
@@ -225,7 +225,7 @@ TEST(BenchBatch, TheFirstRepetitionFindsTheBatchAndEverySampleSortsIt) {
     std::vector<std::int32_t> copies;
     sortsCalled = 0;
     for (const Repetition& r : Schedule(1, settings))
-        samples.push_back(RunRepetition(kCounting, data, settings, r.round, samples.empty() ? 0 : samples[0].batch, copies));
+        samples.push_back(RunRepetition(kCounting, data, settings, r.round, samples.empty() ? std::nullopt : std::optional<int>(samples[0].batch), copies));
     ASSERT_EQ(samples.size(), 4u);
     const int batch = samples[0].batch;
     EXPECT_GT(batch, 1);
