@@ -5,10 +5,9 @@
 #include <cstdint>
 
 #include "core/sort_routine.h"
+#include "core/test_data.h"
 #include "platform/win32.h"
 
-constexpr std::int32_t kSlotCount = 5000000;
-constexpr std::uint32_t kRunSeed = 87654321;
 constexpr std::uint32_t kDrawBound = 5000000;
 // Slot 0 keeps the first draw: every routine sorts slots 1 ... kSlotCount - 1.
 constexpr std::int32_t kLowerBound = 1;

@@ -4,6 +4,10 @@
 
 #include <cstdint>
 
+// The window's test array, and the seed every run starts its data from.
+constexpr std::int32_t kSlotCount = 5000000;
+constexpr std::uint32_t kRunSeed = 87654321;
+
 // The state becomes seed; the next draw starts from it.
 void SeedGenerator(std::uint32_t seed);
 

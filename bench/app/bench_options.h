@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/compare/comparison.h"
 #include "bench/export/forms.h"
 #include "bench/measure/measurement.h"
 
@@ -26,7 +27,7 @@ struct BenchOptions {
     std::string saveBaselinePath;  // also save the run's JSON report here
     std::vector<std::string> comparePaths;  // two saved reports: baseline, current
     std::vector<std::string> libraries;     // --sort-library values: PATH[:SYMBOL[=NAME]]
-    double noisePercent = 2;       // smaller changes count as no change
+    double noisePercent = kDefaultNoisePercent;  // smaller changes count as no change
     double failIfSlowerPercent = -1;  // exit status 3 beyond it; negative: never
     double failIfMoreInstructionsPercent = -1;  // exit status 3 when instructions grow beyond it; negative: never
     bool colour = false;           // standard output is a terminal that shows colour

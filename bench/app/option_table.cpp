@@ -13,6 +13,12 @@ constexpr double kLongestMinTime = 10000;   // milliseconds
 constexpr int kMostRepetitions = 1000000;
 constexpr double kNoLimit = std::numeric_limits<double>::infinity();
 
+// The defaults that other parts of the program own, as the command line
+// writes them.
+const std::string kDefaultCount = std::to_string(kSlotCount);
+const std::string kDefaultSeed = std::to_string(kRunSeed);
+const std::string kDefaultNoiseText = std::to_string(kDefaultNoisePercent);
+
 // Keeps a value that was read, or passes its refusal on.
 template <typename T, typename Into>
 Check Keep(const Result<T>& read, Into& into) {
@@ -92,10 +98,10 @@ const std::vector<OptionEntry> kOptions = {
     {"--same-data", nullptr, 0, nullptr,
      "Sort the seed's data every time, also where each sort would get a new draw", kMeasures,
      [](S&, O& o) { return Set(o.settings.sameData); }},
-    {"--count", "N", 1, "5000000",
+    {"--count", "N", 1, kDefaultCount.c_str(),
      "Values generated; slots 1 ... N-1 are sorted; a list such as 1000,1e5,2.5M measures each size", kMeasures,
      [](S& v, O& o) { return Keep(ParseCountList(v), o.counts); }},
-    {"--seed", "N", 1, "87654321", "Generator seed, 1 ... 2147483646", kMeasures,
+    {"--seed", "N", 1, kDefaultSeed.c_str(), "Generator seed, 1 ... 2147483646", kMeasures,
      [](S& v, O& o) { return Keep(ParseSeed(v), o.settings.seed); }},
     {"--format", "FORM", 1, "table", kFormatHelp.c_str(), kMeasures | kWithCompare,
      ReadFormat},
@@ -115,7 +121,7 @@ const std::vector<OptionEntry> kOptions = {
      [](S& v, O& o) { return Text(v, o.saveBaselinePath); }},
     {"--baseline", "FILE", 1, nullptr, "Compare the run with the report saved in FILE.json", kMeasures,
      [](S& v, O& o) { return Text(v, o.baselinePath); }},
-    {"--noise", "PCT", 1, "2", "Changes below PCT count as none", kWithCompare | kNeedsComparison,
+    {"--noise", "PCT", 1, kDefaultNoiseText.c_str(), "Changes below PCT count as none", kWithCompare | kNeedsComparison,
      [](S& v, O& o) { return Keep(ParseNumber(v, 100), o.noisePercent); }},
     {"--fail-if-slower", "PCT", 1, nullptr, "Exit status 3 when a cell is slower by more than PCT",
      kWithCompare | kNeedsComparison,

@@ -17,7 +17,8 @@
 // the median of so few.
 constexpr int kMinimumRuns = 5;
 constexpr double kSignificance = 0.05;
-constexpr double kDefaultNoise = 0.02;
+constexpr int kDefaultNoisePercent = 2;
+constexpr double kDefaultNoise = kDefaultNoisePercent / 100.0;
 
 enum class Verdict {
     kFaster,

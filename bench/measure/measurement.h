@@ -9,10 +9,11 @@
 #include "bench/measure/contenders.h"
 #include "bench/measure/machine_counts.h"
 #include "bench/measure/outcome.h"
+#include "core/test_data.h"
 
 struct MeasureSettings {
-    std::int32_t count = 5000000;     // slots filled; slots 1 ... count - 1 are sorted
-    std::uint32_t seed = 87654321;
+    std::int32_t count = kSlotCount;  // slots filled; slots 1 ... count - 1 are sorted
+    std::uint32_t seed = kRunSeed;
     int runs = 5;                     // timed repetitions per contender
     int warmup = 1;                   // untimed repetitions per contender before them
     bool interleave = false;          // one repetition of each contender in turn
