@@ -30,8 +30,8 @@ void CountOne(MeasuringChild& child, std::size_t k, const MeasureSettings& setti
 
 }  // namespace
 
-bool CountGuarded(const std::vector<Contender>& contenders, const MeasureSettings& settings,
-                  std::vector<Measurement>& rows, std::string& error) {
+Check CountGuarded(const std::vector<Contender>& contenders, const MeasureSettings& settings,
+                   std::vector<Measurement>& rows) {
     const std::vector<std::size_t> todo = RowsToCount(rows);
     std::vector<std::string> names;
     for (const std::size_t k : todo) names.push_back(contenders[k].name);
@@ -40,10 +40,7 @@ bool CountGuarded(const std::vector<Contender>& contenders, const MeasureSetting
         if (!child.running) {
             std::string text;
             const ChildStart start = StartMeasuringChild(settings, "", names, {}, child, text);
-            if (start == ChildStart::kCannot) {
-                error = text;
-                return false;
-            }
+            if (start == ChildStart::kCannot) return Refusal{text};
             if (start != ChildStart::kReady) {
                 // A child that keeps dying before it is ready ends one count each time.
                 rows[todo[k]].operations.outcome = {End::kCrashed, text, {}};
@@ -53,5 +50,5 @@ bool CountGuarded(const std::vector<Contender>& contenders, const MeasureSetting
         CountOne(child, k, settings, rows[todo[k]]);
     }
     if (child.running) FinishMeasuringChild(child, settings);
-    return true;
+    return Passed{};
 }

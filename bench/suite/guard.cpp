@@ -36,29 +36,32 @@ void MarkCrashed(Measurement& row, const std::string& text) {
     row.outcome = {End::kCrashed, text, {}};
 }
 
-// Starts the process of child when it has none; false, with the rows it
-// costs marked, when it could not be made ready; error set when no process
+// Whether a cell's child can take the next request: it can, or not this
+// time, the rows that cost marked.
+enum class Readiness { kReady, kNotNow };
+
+// Starts the process of child when it has none; refuses when no process
 // could be started at all.
-bool Ready(CellChild& child, const std::vector<Contender>& contenders, const MeasureSettings& settings,
-           std::size_t wanted, std::vector<Measurement>& rows, std::string& error) {
-    if (child.child.running) return true;
+Result<Readiness> Ready(CellChild& child, const std::vector<Contender>& contenders, const MeasureSettings& settings,
+                        std::size_t wanted, std::vector<Measurement>& rows) {
+    if (child.child.running) return Readiness::kReady;
     std::vector<std::string> names;
     for (const std::size_t c : child.contenders) names.push_back(contenders[c].name);
     std::string text;
     switch (StartMeasuringChild(settings, child.library, names, {}, child.child, text)) {
-        case ChildStart::kReady: return true;
-        case ChildStart::kCannot: error = text; return false;
+        case ChildStart::kReady: return Readiness::kReady;
+        case ChildStart::kCannot: return Refusal{text};
         case ChildStart::kOtherSorts:
             for (const std::size_t c : child.contenders)
                 if (!Ended(rows[c])) MarkCrashed(rows[c], text);
-            return false;
+            return Readiness::kNotNow;
         case ChildStart::kLost:
             // A child that keeps dying before it is ready ends one row each
             // time, so the cell still comes to an end.
             MarkCrashed(rows[wanted], text);
-            return false;
+            return Readiness::kNotNow;
     }
-    return false;
+    return Readiness::kNotNow;
 }
 
 // Takes a sample into its row; one that OutlastsLimit ends the row as over
@@ -133,21 +136,20 @@ std::size_t CellProcesses(const std::vector<Contender>& contenders) {
     return CellChildren(contenders).size();
 }
 
-bool MeasureGuarded(const std::vector<Contender>& contenders, const MeasureSettings& settings,
-                    const ProgressReport& progress, std::vector<Measurement>& rows, std::string& error) {
+Check MeasureGuarded(const std::vector<Contender>& contenders, const MeasureSettings& settings,
+                     const ProgressReport& progress, std::vector<Measurement>& rows) {
     const std::vector<Repetition> order = Schedule(static_cast<int>(contenders.size()), settings);
     std::vector<CellChild> children = CellChildren(contenders);
-    bool started = true;
+    Check started = Passed{};
     for (std::size_t r = 0; r < order.size() && started; ++r) {
         const auto c = static_cast<std::size_t>(order[r].contender);
         if (Ended(rows[c])) continue;
         CellChild& child = *std::find_if(children.begin(), children.end(), [&](const CellChild& k) {
             return std::find(k.contenders.begin(), k.contenders.end(), c) != k.contenders.end();
         });
-        if (!Ready(child, contenders, settings, c, rows, error)) {
-            started = error.empty();
-            continue;
-        }
+        const Result<Readiness> ready = Ready(child, contenders, settings, c, rows);
+        if (!ready) started = Refusal{ready.why()};
+        if (!ready || *ready != Readiness::kReady) continue;
         RunOne(child, c, r, order[r], contenders, settings, progress, static_cast<int>(order.size()), rows);
     }
     for (CellChild& child : children)

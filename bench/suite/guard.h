@@ -15,6 +15,7 @@
 
 #include "bench/measure/contenders.h"
 #include "bench/measure/measurement.h"
+#include "bench/measure/refusal.h"
 #include "bench/suite/measuring_child.h"
 
 // Called before each repetition with the contender's name, how many
@@ -39,6 +40,6 @@ std::size_t CellProcesses(const std::vector<Contender>& contenders);
 // for preparing the data, costs the row whose repetition it was in or would
 // have started next, marked crashed; a library child whose sorts are not
 // the ones the library named when it was probed costs that library's rows.
-// Returns false with error set when a child cannot be started at all.
-bool MeasureGuarded(const std::vector<Contender>& contenders, const MeasureSettings& settings,
-                    const ProgressReport& progress, std::vector<Measurement>& rows, std::string& error);
+// Refuses when a child cannot be started at all.
+Check MeasureGuarded(const std::vector<Contender>& contenders, const MeasureSettings& settings,
+                     const ProgressReport& progress, std::vector<Measurement>& rows);

@@ -62,10 +62,10 @@ void SayWhyValgrindStopped(const std::string& folder, MachineRow& row) {
 // Counts row's contender in a process of its own under callgrind, its
 // dumps in a folder of its own: nothing another sort ran or wrote, nor
 // what the simulated predictor and caches learnt from it, reaches the
-// count. False with error set when no process can be started.
-bool CountOne(const Counter& counter, const MeasureSettings& slow, Measurement& row, std::string& error) {
+// count. Refuses when no process can be started.
+Check CountOne(const Counter& counter, const MeasureSettings& slow, Measurement& row) {
     std::string folder, text;
-    if (!MakeDumpFolder(folder, error)) return false;
+    if (!MakeDumpFolder(folder, text)) return Refusal{text};
     MeasuringChild child;
     std::vector<std::string> command = CallgrindOptions(counter.valgrind, folder);
     command.push_back(counter.program);
@@ -77,14 +77,13 @@ bool CountOne(const Counter& counter, const MeasureSettings& slow, Measurement& 
             FinishMeasuringChild(child, slow);
             TakeDump(folder, simulated, row.machine);
         }
-    } else if (start == ChildStart::kCannot) {
-        error = text;
-    } else {
+    } else if (start != ChildStart::kCannot) {
         row.machine.outcome = {End::kCrashed, text, {}};
     }
     SayWhyValgrindStopped(folder, row.machine);
     RemoveDumpFolder(folder);
-    return error.empty();
+    if (start == ChildStart::kCannot) return Refusal{text};
+    return Passed{};
 }
 
 }  // namespace
@@ -103,14 +102,17 @@ std::string MachineCountsRefused(const Contender& contender) {
            " threads, which valgrind runs one at a time: the counts would not be this sort's";
 }
 
-bool CountMachineGuarded(const MeasureSettings& settings, std::vector<Measurement>& rows, std::string& error) {
+Check CountMachineGuarded(const MeasureSettings& settings, std::vector<Measurement>& rows) {
     const std::vector<std::size_t> todo = RowsToCount(rows);
-    if (todo.empty()) return true;
+    if (todo.empty()) return Passed{};
     Counter counter;
-    if (!FindCounter(counter, error)) return false;
+    std::string why;
+    if (!FindCounter(counter, why)) return Refusal{why};
     MeasureSettings slow = settings;
     slow.timeLimitSeconds = MachineTimeLimitSeconds(settings);
-    for (const std::size_t k : todo)
-        if (!CountOne(counter, slow, rows[k], error)) return false;
-    return true;
+    for (const std::size_t k : todo) {
+        const Check counted = CountOne(counter, slow, rows[k]);
+        if (!counted) return counted;
+    }
+    return Passed{};
 }

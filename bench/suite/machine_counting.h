@@ -14,6 +14,7 @@
 
 #include "bench/measure/contenders.h"
 #include "bench/measure/measurement.h"
+#include "bench/measure/refusal.h"
 
 // Why no count can be made by this build on this system (no valgrind, no
 // counting program, Windows, a sanitizers' build), or empty when they can.
@@ -27,6 +28,5 @@ std::string MachineCountsRefused(const Contender& contender);
 // A contender that cannot be counted, or whose timed runs did not finish,
 // is not counted, and says so; a count that fails its check, runs out of
 // stack, passes its time limit, dies or leaves no dump of its own ends that
-// row's count only. Returns false with error set when a child cannot be
-// started at all.
-bool CountMachineGuarded(const MeasureSettings& settings, std::vector<Measurement>& rows, std::string& error);
+// row's count only. Refuses when a child cannot be started at all.
+Check CountMachineGuarded(const MeasureSettings& settings, std::vector<Measurement>& rows);

@@ -15,7 +15,6 @@ Result<std::vector<Measurement>> MeasureSuite(const std::vector<Contender>& cont
                                               const std::vector<std::int32_t>& counts,
                                               const ProgressReport& progress) {
     std::vector<Measurement> rows;
-    std::string error;
     const bool oneCell = patterns.size() == 1 && counts.size() == 1;
     const int cellTotal = static_cast<int>(Schedule(static_cast<int>(contenders.size()), settings).size());
     const int total = cellTotal * static_cast<int>(patterns.size() * counts.size());
@@ -46,10 +45,10 @@ Result<std::vector<Measurement>> MeasureSuite(const std::vector<Contender>& cont
             const ProgressReport cellProgress = [&](const std::string& name, int done, int) {
                 if (progress) progress(where + name, cellsDone * cellTotal + done, total);
             };
-            if (!MeasureGuarded(contenders, cell, cellProgress, cellRows, error) ||
-                (settings.operations && !CountGuarded(contenders, cell, cellRows, error)) ||
-                (settings.machineCounts && !CountMachineGuarded(cell, cellRows, error)))
-                return Refusal{error};
+            Check measured = MeasureGuarded(contenders, cell, cellProgress, cellRows);
+            if (measured && settings.operations) measured = CountGuarded(contenders, cell, cellRows);
+            if (measured && settings.machineCounts) measured = CountMachineGuarded(cell, cellRows);
+            if (!measured) return Refusal{measured.why()};
             rows.insert(rows.end(), cellRows.begin(), cellRows.end());
             ++cellsDone;
         }

@@ -570,7 +570,6 @@ TEST(BenchGuard, WhatASortStartsEndsWithItsCell) {
     std::vector<Measurement> rows(2);
     rows[0].contender = kSleeperStarter;
     rows[1].contender = StdSort();
-    std::string error;
     std::mutex lock;
     std::condition_variable ended;
     bool returned = false, waited = false;
@@ -582,7 +581,7 @@ TEST(BenchGuard, WhatASortStartsEndsWithItsCell) {
         waited = true;
         for (const long id : SleeperIds(ids)) EndSleeper(id);
     });
-    const bool measured = MeasureGuarded({kSleeperStarter, StdSort()}, settings, nullptr, rows, error);
+    const Check measured = MeasureGuarded({kSleeperStarter, StdSort()}, settings, nullptr, rows);
     {
         const std::lock_guard<std::mutex> hold(lock);
         returned = true;
@@ -595,7 +594,7 @@ TEST(BenchGuard, WhatASortStartsEndsWithItsCell) {
     unsetenv(kTestSleeperFile);
 #endif
     EXPECT_FALSE(waited) << "the run waited for the process its sort started";
-    ASSERT_TRUE(measured) << error;
+    ASSERT_TRUE(static_cast<bool>(measured)) << measured.why();
     for (const Measurement& row : rows) EXPECT_EQ(row.times.size(), 3u) << row.contender.name;
     const std::vector<long> sleepers = SleeperIds(ids);
     std::filesystem::remove(ids);

@@ -238,8 +238,8 @@ std::vector<Measurement> Rows(const std::vector<Contender>& contenders) {
 
 std::vector<Measurement> Counted(const MeasureSettings& settings, const std::vector<Contender>& contenders) {
     std::vector<Measurement> rows = Rows(contenders);
-    std::string error;
-    EXPECT_TRUE(CountMachineGuarded(settings, rows, error)) << error;
+    const Check done = CountMachineGuarded(settings, rows);
+    EXPECT_TRUE(static_cast<bool>(done)) << done.why();
     return rows;
 }
 
@@ -361,8 +361,8 @@ TEST(MachineCounting, EachRowEndsAsItsCountDid) {
             pass.back().contender = cases[k].contender;
             if (!cases[k].timed) pass.back().outcome.end = End::kOverLimit;
         }
-        std::string error;
-        ASSERT_TRUE(CountMachineGuarded(settings, pass, error)) << error;
+        const Check done = CountMachineGuarded(settings, pass);
+        ASSERT_TRUE(static_cast<bool>(done)) << done.why();
         for (std::size_t j = 0; j < mine.size(); ++j) rows[mine[j]] = pass[j];
     }
     for (std::size_t k = 0; k < std::size(cases); ++k) {

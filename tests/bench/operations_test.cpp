@@ -225,8 +225,8 @@ TEST(CountGuarded, EachRowEndsAsItsCountDid) {
             if (!row.timed) m.outcome.end = End::kOverLimit;
             measured.push_back(m);
         }
-        std::string error;
-        ASSERT_TRUE(CountGuarded(contenders, settings, measured, error)) << error;
+        const Check done = CountGuarded(contenders, settings, measured);
+        ASSERT_TRUE(static_cast<bool>(done)) << done.why();
         for (std::size_t k = 0; k < pass.size(); ++k) {
             EXPECT_EQ(measured[k].operations.outcome.end, pass[k]->end) << pass[k]->name;
             EXPECT_NE(measured[k].operations.outcome.detail.find(pass[k]->crash), std::string::npos)

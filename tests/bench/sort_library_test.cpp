@@ -278,7 +278,8 @@ TEST(SortLibrary, ABrokenSortCostsItsOwnCellOnly) {
             row.count = settings.count;
             report.rows.push_back(row);
         }
-        ASSERT_TRUE(MeasureGuarded(contenders, settings, nullptr, report.rows, error)) << error;
+        const Check done = MeasureGuarded(contenders, settings, nullptr, report.rows);
+        ASSERT_TRUE(static_cast<bool>(done)) << done.why();
         EXPECT_EQ(Unfinished(report, report.rows[1]).rfind(c.status, 0), 0u)
             << c.symbol << ": " << Unfinished(report, report.rows[1]);
         for (const std::size_t measured : {0, 2}) {
@@ -293,7 +294,6 @@ TEST(SortLibrary, ABrokenSortCostsItsOwnCellOnly) {
 // repetition, in the order Schedule gives, the library's among the others.
 TEST(SortLibrary, ALoadedSortIsInterleavedWithTheRoutines) {
     std::vector<Contender> all = AllContenders();
-    std::string error;
     // Loads at once: the allowance is only a bound for a probe that hangs.
     const Check probe = ProbeSortLibraries({Path(ORVANDEL_PLUGIN_SEDGEWICK_HYBRID)}, 120, all);
     ASSERT_TRUE(probe) << probe.why();
@@ -309,7 +309,8 @@ TEST(SortLibrary, ALoadedSortIsInterleavedWithTheRoutines) {
     for (std::size_t k = 0; k < rows.size(); ++k) rows[k].contender = contenders[k];
     std::vector<std::string> order;
     const ProgressReport record = [&](const std::string& name, int, int) { order.push_back(name); };
-    ASSERT_TRUE(MeasureGuarded(contenders, settings, record, rows, error)) << error;
+    const Check done = MeasureGuarded(contenders, settings, record, rows);
+    ASSERT_TRUE(static_cast<bool>(done)) << done.why();
     std::vector<std::string> expected;
     for (const Repetition& r : Schedule(3, settings)) expected.push_back(contenders[static_cast<std::size_t>(r.contender)].name);
     EXPECT_EQ(order, expected);
