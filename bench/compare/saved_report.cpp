@@ -35,35 +35,32 @@ std::string RowName(std::size_t index, const Json& row) {
     return name;
 }
 
-// The text under key, or fallback when there is none; what is wrong with it otherwise.
-std::string ReadText(const Json& object, const char* key, std::size_t longest, const char* fallback,
-                     std::string& text) {
+// The text under key, or fallback when there is none.
+Result<std::string> ReadText(const Json& object, const char* key, std::size_t longest, const char* fallback) {
     const auto found = object.find(key);
-    if (found == object.end()) {
-        text = fallback;
-        return "";
-    }
-    if (!found->is_string()) return std::string(" has a ") + key + " that is not text";
+    if (found == object.end()) return std::string(fallback);
+    if (!found->is_string()) return Refusal{std::string(" has a ") + key + " that is not text"};
     if (found->get_ref<const std::string&>().size() > longest)
-        return std::string(" has a ") + key + " longer than " + std::to_string(longest) + " bytes";
-    text = found->get<std::string>();
-    return "";
+        return Refusal{std::string(" has a ") + key + " longer than " + std::to_string(longest) + " bytes"};
+    return found->get<std::string>();
 }
 
-std::string ReadTimes(const Json& row, std::vector<double>& times) {
+Result<std::vector<double>> ReadTimes(const Json& row) {
     const auto found = row.find(field::kTimes);
-    if (found == row.end() || !found->is_array()) return " has no times_ms list of numbers";
+    const Refusal notTimes{" has no times_ms list of numbers"};
+    if (found == row.end() || !found->is_array()) return notTimes;
     if (found->size() > static_cast<std::size_t>(kMaxRuns))
-        return " has " + std::to_string(found->size()) + " times, more than the " + std::to_string(kMaxRuns) +
-               " repetitions --runs allows";
+        return Refusal{" has " + std::to_string(found->size()) + " times, more than the " + std::to_string(kMaxRuns) +
+                       " repetitions --runs allows"};
+    std::vector<double> times;
     for (const Json& time : *found) {
-        if (!time.is_number()) return " has no times_ms list of numbers";
+        if (!time.is_number()) return notTimes;
         const double ms = time.get<double>();
         if (!(ms > 0 && ms <= kMaxTimeMs))
-            return " has a time of " + time.dump() + " ms; a time is above 0 and at most a day (86400000 ms)";
+            return Refusal{" has a time of " + time.dump() + " ms; a time is above 0 and at most a day (86400000 ms)"};
         times.push_back(ms);
     }
-    return "";
+    return times;
 }
 
 bool OneOf(const Json& value, const std::vector<std::string>& known) {
@@ -78,51 +75,56 @@ std::string Listed(const std::vector<std::string>& known) {
 
 // What is wrong with the row's status and failed check, as far as its
 // version writes them; either may be missing.
-std::string ReadStatus(const Json& row, std::int64_t version) {
+Check ReadStatus(const Json& row, std::int64_t version) {
     const auto status = row.find(field::kStatus);
     if (version >= 2 && status != row.end() && !OneOf(*status, RowStatusWords()))
-        return " has a status that is not one of " + Listed(RowStatusWords());
+        return Refusal{" has a status that is not one of " + Listed(RowStatusWords())};
     const auto check = row.find(field::kFailedCheck);
     if (version >= 3 && check != row.end() && !check->is_null() && !OneOf(*check, CheckNames()))
-        return " has a failed_check that is not one of " + Listed(CheckNames()) + " or null";
-    return "";
+        return Refusal{" has a failed_check that is not one of " + Listed(CheckNames()) + " or null"};
+    return Passed{};
 }
 
 // The machine counts a row of version 4 on holds, when they were made:
 // whole counts below 2^62 that one run can give.
-std::string ReadMachineCounts(const Json& row, SavedCell& cell) {
+Check ReadMachineCounts(const Json& row, SavedCell& cell) {
     const auto found = row.find(field::kMachineCounts);
-    if (found == row.end()) return "";
+    if (found == row.end()) return Passed{};
     const Json& m = *found;
     if (!m.is_object() || !m.contains(field::kStatus) || !m[field::kStatus].is_string())
-        return " has machine_counts without a status";
-    if (m[field::kStatus] != StatusWord(End::kCounted)) return "";
+        return Refusal{" has machine_counts without a status"};
+    if (m[field::kStatus] != StatusWord(End::kCounted)) return Passed{};
     MachineCounts& c = cell.machine;
     for (const MachineCountName& named : kMachineCountNames) {
         const auto figure = m.find(named.name);
         if (figure == m.end() || !figure->is_number_unsigned() || figure->get<std::uint64_t>() >= (1ull << 62))
-            return std::string(" has machine_counts without a count of ") + named.name;
+            return Refusal{std::string(" has machine_counts without a count of ") + named.name};
         c.*named.count = figure->get<std::uint64_t>();
     }
     if (c.conditionalMisses > c.conditionalBranches || c.indirectMisses > c.indirectBranches ||
         c.lastLevelMisses > c.firstLevelMisses || c.conditionalBranches > c.instructions)
-        return " has machine_counts no run can give";
+        return Refusal{" has machine_counts no run can give"};
     cell.machineCounted = true;
-    return "";
+    return Passed{};
 }
 
-// One row of a report of the given schema version into a cell; count is
+// One row of a report of the given schema version as a cell; count is
 // settings.count, for rows without their own.
-std::string ReadCell(const Json& row, std::int64_t version, const Json* count, SavedCell& cell) {
-    if (!row.is_object() || !row.contains(field::kName) || !row[field::kName].is_string()) return " has no name";
-    for (const auto& [key, text, fallback] : {std::tuple{field::kName, &cell.name, ""}, std::tuple{field::kLabel, &cell.label, ""},
-                                             std::tuple{field::kPattern, &cell.pattern, kDefaultPattern}}) {
-        const std::string error = ReadText(row, key, kMaxNameBytes, fallback, *text);
-        if (!error.empty()) return error;
+Result<SavedCell> ReadCell(const Json& row, std::int64_t version, const Json* count) {
+    if (!row.is_object() || !row.contains(field::kName) || !row[field::kName].is_string())
+        return Refusal{" has no name"};
+    SavedCell cell;
+    for (const auto& [key, text, fallback] :
+         {std::tuple{field::kName, &cell.name, ""}, std::tuple{field::kLabel, &cell.label, ""},
+          std::tuple{field::kPattern, &cell.pattern, kDefaultPattern}}) {
+        const Result<std::string> read = ReadText(row, key, kMaxNameBytes, fallback);
+        if (!read) return Refusal{read.why()};
+        *text = *read;
     }
-    cell.reference = row.contains(field::kReference) && row[field::kReference].is_boolean() && row[field::kReference].get<bool>();
-    const std::string status = ReadStatus(row, version);
-    if (!status.empty()) return status;
+    cell.reference =
+        row.contains(field::kReference) && row[field::kReference].is_boolean() && row[field::kReference].get<bool>();
+    const Check status = ReadStatus(row, version);
+    if (!status) return Refusal{status.why()};
     // A cell without figures: a check of its sorts failed, or it did not finish.
     // Version 1 said why in prose, so anything but "measured" counts.
     cell.failed = (row.contains(field::kFailedSlot) && row[field::kFailedSlot].is_number_integer()) ||
@@ -131,115 +133,129 @@ std::string ReadCell(const Json& row, std::int64_t version, const Json* count, S
     const auto own = row.find(field::kCount);
     if (own != row.end()) count = &*own;
     if (count == nullptr || !count->is_number_integer() || count->get<std::int64_t>() < 2)
-        return " has no count of values";
+        return Refusal{" has no count of values"};
     cell.count = count->get<std::int64_t>();
     const auto draws = row.find(field::kDraws);
     if (draws != row.end() && draws->is_number_integer()) cell.draws = draws->get<std::int64_t>();
-    const std::string machine = version >= 4 ? ReadMachineCounts(row, cell) : "";
-    return machine.empty() ? ReadTimes(row, cell.times) : machine;
+    const Check machine = version >= 4 ? ReadMachineCounts(row, cell) : Check(Passed{});
+    if (!machine) return Refusal{machine.why()};
+    const Result<std::vector<double>> times = ReadTimes(row);
+    if (!times) return Refusal{times.why()};
+    cell.times = *times;
+    return cell;
 }
 
 // Every row, each cell once: a set finds a repeat among many rows quickly.
-std::string ReadCells(const Json& rows, std::int64_t version, const Json* count, std::vector<SavedCell>& cells) {
+Result<std::vector<SavedCell>> ReadCells(const Json& rows, std::int64_t version, const Json* count) {
     std::set<std::tuple<std::string, std::string, std::int64_t>> seen;
+    std::vector<SavedCell> cells;
     for (std::size_t k = 0; k < rows.size(); ++k) {
-        SavedCell cell;
-        const std::string error = ReadCell(rows[k], version, count, cell);
-        if (!error.empty()) return RowName(k, rows[k]) + error;
-        if (!seen.emplace(cell.name, cell.pattern, cell.count).second)
-            return RowName(k, rows[k]) + " repeats a cell (" + Quoted(cell.pattern) + ", " +
-                   std::to_string(cell.count) + " values)";
-        cells.push_back(std::move(cell));
+        Result<SavedCell> cell = ReadCell(rows[k], version, count);
+        if (!cell) return Refusal{RowName(k, rows[k]) + cell.why()};
+        if (!seen.emplace(cell->name, cell->pattern, cell->count).second)
+            return Refusal{RowName(k, rows[k]) + " repeats a cell (" + Quoted(cell->pattern) + ", " +
+                           std::to_string(cell->count) + " values)"};
+        cells.push_back(std::move(*cell));
     }
-    return "";
+    return cells;
 }
 
-std::string ReadContext(const Json& json, SavedReport& report) {
+// The machine, compiler and flags the report names, into report.
+Check ReadContext(const Json& json, SavedReport& report) {
     const auto context = json.find("context");
     const Json none = Json::object();
     const Json& c = context != json.end() && context->is_object() ? *context : none;
     std::string cpu, os;
     for (const auto& [key, text] : {std::pair{"cpu", &cpu}, std::pair{"os", &os},
                                     std::pair{"compiler", &report.compiler}, std::pair{"flags", &report.flags}}) {
-        const std::string error = ReadText(c, key, kMaxContextBytes, "unknown", *text);
-        if (!error.empty()) return "context" + error;
+        const Result<std::string> read = ReadText(c, key, kMaxContextBytes, "unknown");
+        if (!read) return Refusal{"context" + read.why()};
+        *text = *read;
     }
     const auto cores = c.find("cores");
     const bool counted = cores != c.end() && cores->is_number_unsigned();
     report.machine = cpu + ", " + (counted ? cores->dump() : "?") + " cores, " + os;
-    return "";
+    return Passed{};
 }
 
-std::string ReadReport(const Json& json, SavedReport& report) {
+Check ReadReport(const Json& json, SavedReport& report) {
     if (!json.is_object() || !json.contains("schema_version"))
-        return "has no schema_version: not a JSON report of orvandel-bench";
+        return Refusal{"has no schema_version: not a JSON report of orvandel-bench"};
     const Json& version = json["schema_version"];
     if (!version.is_number_integer() || version.get<std::int64_t>() < kOldestReadableSchemaVersion ||
         version.get<std::int64_t>() > kReportSchemaVersion)
-        return "has schema version " + (version.is_number_integer() ? version.dump() : std::string("of type ") +
-                                                                                            version.type_name()) +
-               "; this orvandel-bench reads versions " + std::to_string(kOldestReadableSchemaVersion) + " to " +
-               std::to_string(kReportSchemaVersion);
+        return Refusal{"has schema version " +
+                       (version.is_number_integer() ? version.dump() : std::string("of type ") + version.type_name()) +
+                       "; this orvandel-bench reads versions " + std::to_string(kOldestReadableSchemaVersion) +
+                       " to " + std::to_string(kReportSchemaVersion)};
     const auto settings = json.find("settings");
     if (settings == json.end() || !settings->is_object() || !settings->contains("seed") ||
         !(*settings)["seed"].is_number_unsigned() || (*settings)["seed"].get<std::uint64_t>() > UINT32_MAX)
-        return "has no settings.seed";
+        return Refusal{"has no settings.seed"};
     report.seed = (*settings)["seed"].get<std::uint32_t>();
     const auto count = settings->find(field::kCount);
 
     const auto rows = json.find("rows");
-    if (rows == json.end() || !rows->is_array()) return "has no rows";
-    const std::string error =
-        ReadCells(*rows, version.get<std::int64_t>(), count != settings->end() ? &*count : nullptr, report.cells);
+    if (rows == json.end() || !rows->is_array()) return Refusal{"has no rows"};
+    Result<std::vector<SavedCell>> cells =
+        ReadCells(*rows, version.get<std::int64_t>(), count != settings->end() ? &*count : nullptr);
+    if (!cells) return Refusal{cells.why()};
+    report.cells = std::move(*cells);
     report.draws = DrawsMethod(report.cells);
-    return error.empty() ? ReadContext(json, report) : error;
+    return ReadContext(json, report);
 }
 
-// Parses text, nested at most kMaxNesting deep; why it is not JSON otherwise.
-std::string ParseJson(const std::string& text, Json& json) {
+// Parses text, nested at most kMaxNesting deep.
+Result<Json> ParseJson(const std::string& text) {
     const auto bounded = [](int depth, Json::parse_event_t event, Json&) {
         const bool opens = event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start;
         if (opens && depth >= kMaxNesting) throw TooDeep{};
         return true;
     };
+    if (text.find_first_not_of(" \t\r\n") == std::string::npos) return Refusal{"is empty"};
     try {
-        json = Json::parse(text, bounded);
+        return Json::parse(text, bounded);
     } catch (const Json::parse_error& e) {
         // The parser reads one byte past the end when the text stops early.
-        return e.byte > text.size() ? "is truncated: the JSON stops after " + std::to_string(text.size()) + " bytes"
-                                    : "is not valid JSON (at byte " + std::to_string(e.byte) + ")";
+        return Refusal{e.byte > text.size()
+                           ? "is truncated: the JSON stops after " + std::to_string(text.size()) + " bytes"
+                           : "is not valid JSON (at byte " + std::to_string(e.byte) + ")"};
     } catch (const Json::out_of_range&) {
-        return "has a number beyond the range of a double";
+        return Refusal{"has a number beyond the range of a double"};
     } catch (const TooDeep&) {
-        return "nests arrays or objects deeper than " + std::to_string(kMaxNesting) + " levels";
+        return Refusal{"nests arrays or objects deeper than " + std::to_string(kMaxNesting) + " levels"};
     }
-    return "";
 }
 
-// Why path is no report to read, judged before it is opened: a FIFO or a
-// device would block the reader or never end.
-std::string Unreadable(const std::string& path) {
+const Refusal kTooLarge{"is larger than 64 MiB, more than any report"};
+
+// Whether path is a report to read, judged before it is opened: a FIFO or
+// a device would block the reader or never end.
+Check Readable(const std::string& path) {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (status.type() == std::filesystem::file_type::not_found) return "no such file";
-    if (error) return "cannot be read";
-    if (std::filesystem::is_directory(status)) return "is a folder, not a report";
-    if (!std::filesystem::is_regular_file(status)) return "is not a regular file, so not a saved report";
+    if (status.type() == std::filesystem::file_type::not_found) return Refusal{"no such file"};
+    if (error) return Refusal{"cannot be read"};
+    if (std::filesystem::is_directory(status)) return Refusal{"is a folder, not a report"};
+    if (!std::filesystem::is_regular_file(status)) return Refusal{"is not a regular file, so not a saved report"};
     const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error) return "cannot be read";
-    return size > kMaxReportBytes ? "is larger than 64 MiB, more than any report" : "";
+    if (error) return Refusal{"cannot be read"};
+    if (size > kMaxReportBytes) return kTooLarge;
+    return Passed{};
 }
 
 // At most one byte beyond the bound, in case the file grew since it was judged.
-std::string ReadBounded(const std::string& path, std::string& text) {
+Result<std::string> ReadBounded(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     std::vector<char> chunk(1 << 16);
+    std::string text;
     while (file && text.size() <= kMaxReportBytes) {
         file.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
         text.append(chunk.data(), static_cast<std::size_t>(file.gcount()));
     }
-    if (!file.is_open() || file.bad()) return "cannot be read";
-    return text.size() > kMaxReportBytes ? "is larger than 64 MiB, more than any report" : "";
+    if (!file.is_open() || file.bad()) return Refusal{"cannot be read"};
+    if (text.size() > kMaxReportBytes) return kTooLarge;
+    return text;
 }
 
 }  // namespace
@@ -249,25 +265,22 @@ std::string DrawsMethod(const std::vector<SavedCell>& cells) {
     return several ? "a new draw every sort" : "the same data every sort";
 }
 
-bool ParseSavedReport(const std::string& text, SavedReport& report, std::string& error) {
-    Json json;
-    if (text.find_first_not_of(" \t\r\n") == std::string::npos)
-        error = "is empty";
-    else
-        error = ParseJson(text, json);
-    if (error.empty()) error = ReadReport(json, report);
-    return error.empty();
+Result<SavedReport> ParseSavedReport(const std::string& text) {
+    const Result<Json> json = ParseJson(text);
+    if (!json) return Refusal{json.why()};
+    SavedReport report;
+    const Check read = ReadReport(*json, report);
+    if (!read) return Refusal{read.why()};
+    return report;
 }
 
 Result<SavedReport> ReadSavedReport(const std::string& path) {
-    SavedReport report;
-    report.source = path;
-    std::string text;
-    std::string error = Unreadable(path);
-    if (error.empty()) error = ReadBounded(path, text);
-    if (error.empty()) ParseSavedReport(text, report, error);
-    if (error.empty()) return report;
-    return Refusal{path + ": " + error};
+    const Check readable = Readable(path);
+    Result<std::string> text = readable ? ReadBounded(path) : Refusal{readable.why()};
+    Result<SavedReport> report = text ? ParseSavedReport(*text) : Refusal{text.why()};
+    if (!report) return Refusal{path + ": " + report.why()};
+    report->source = path;
+    return report;
 }
 
 SavedReport CurrentReport(const Report& report) {

@@ -59,9 +59,9 @@ struct SavedReport {
 // "the same data every sort" otherwise.
 std::string DrawsMethod(const std::vector<SavedCell>& cells);
 
-// Reads a JSON report of any format this build writes. Returns false with
-// a one-line reason (without the file's name) when it is not one.
-bool ParseSavedReport(const std::string& text, SavedReport& report, std::string& error);
+// Reads a JSON report of any format this build writes; refuses with a
+// one-line reason (without the file's name) when it is not one.
+Result<SavedReport> ParseSavedReport(const std::string& text);
 
 // Reads the file at path, which becomes the source; the refusal names the
 // file.

@@ -376,11 +376,10 @@ TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
          "row 1 (\"A\") has 10001 times, more than the 10000 repetitions --runs allows"},
     };
     for (const auto& [text, message] : cases) {
-        SavedReport report;
-        std::string error;
         const std::string shown = text.substr(0, 200);
-        EXPECT_EQ(ParseSavedReport(text, report, error), message.empty()) << shown;
-        EXPECT_EQ(error, message) << shown;
+        const Result<SavedReport> read = ParseSavedReport(text);
+        EXPECT_EQ(static_cast<bool>(read), message.empty()) << shown;
+        EXPECT_EQ(read ? "" : read.why(), message) << shown;
     }
 }
 
@@ -436,10 +435,10 @@ TEST(BenchSavedReport, ReadsEachSchemaVersionItKnows) {
     ASSERT_FALSE(v1.empty()) << "the saved version 1 report is missing";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        SavedReport read;
-        std::string error;
-        EXPECT_EQ(ParseSavedReport(c.text, read, error), c.error.empty());
-        EXPECT_EQ(error, c.error);
+        const Result<SavedReport> parsed = ParseSavedReport(c.text);
+        EXPECT_EQ(static_cast<bool>(parsed), c.error.empty());
+        EXPECT_EQ(parsed ? "" : parsed.why(), c.error);
+        const SavedReport read = parsed ? *parsed : SavedReport{};
         std::vector<bool> failed;
         for (const SavedCell& cell : read.cells) failed.push_back(cell.failed);
         EXPECT_EQ(failed, c.failed);
@@ -489,10 +488,10 @@ TEST(BenchSavedReport, ReadsTheMachineCountsOfVersionFour) {
         {"not an object", report(4, Json::array()), bad + " without a status", false, {}},
     };
     for (const auto& c : cases) {
-        SavedReport read;
-        std::string error;
-        EXPECT_EQ(ParseSavedReport(c.text, read, error), c.error.empty()) << c.what;
-        EXPECT_EQ(error, c.error) << c.what;
+        const Result<SavedReport> parsed = ParseSavedReport(c.text);
+        EXPECT_EQ(static_cast<bool>(parsed), c.error.empty()) << c.what;
+        EXPECT_EQ(parsed ? "" : parsed.why(), c.error) << c.what;
+        const SavedReport read = parsed ? *parsed : SavedReport{};
         if (!c.error.empty()) continue;
         ASSERT_EQ(read.cells.size(), 1u) << c.what;
         EXPECT_EQ(read.cells[0].machineCounted, c.counted) << c.what;
@@ -549,9 +548,9 @@ TEST(BenchSavedReport, ARunReadsBackAsItsOwnCells) {
     run.rows[1].outcome = {End::kFailed, "", {SortCheck::kValues, 17, 5, 4}};
     for (Measurement& row : run.rows) row.count = 4000;
 
-    SavedReport read;
-    std::string error;
-    ASSERT_TRUE(ParseSavedReport(ReportJson(run).dump(), read, error)) << error;
+    const Result<SavedReport> parsed = ParseSavedReport(ReportJson(run).dump());
+    ASSERT_TRUE(parsed) << parsed.why();
+    const SavedReport& read = *parsed;
     const SavedReport current = CurrentReport(run);
     EXPECT_EQ(read.seed, 1234u);
     EXPECT_EQ(read.machine, "Test CPU, 8 cores, TestOS");

@@ -648,9 +648,9 @@ TEST(BenchReportForms, MachineCountsInEveryFormWithTheReasonForNone) {
     EXPECT_EQ(json["rows"][5]["machine_counts"]["crash"], "killed by signal 11 (Segmentation fault)");
     EXPECT_EQ(json["rows"][6]["machine_counts"]["time_limit_s"], 1000);
     EXPECT_EQ(json["rows"][8]["machine_counts"]["failed_check"], "order");
-    SavedReport saved;
-    std::string error;
-    ASSERT_TRUE(ParseSavedReport(json.dump(), saved, error)) << error;
+    const Result<SavedReport> parsed = ParseSavedReport(json.dump());
+    ASSERT_TRUE(parsed) << parsed.why();
+    const SavedReport& saved = *parsed;
     ASSERT_EQ(saved.cells.size(), report.rows.size());
     for (std::size_t k = 0; k < report.rows.size(); ++k) {
         const bool counted = report.rows[k].machine.outcome.end == End::kCounted;

@@ -97,12 +97,14 @@ void ReadDump(const std::string& text) {
 
 // A refusal is one short line; what is read lies within the reader's bounds.
 bool Parse(const std::string& text, SavedReport& report) {
-    std::string error;
-    if (!ParseSavedReport(text, report, error)) {
+    const Result<SavedReport> parsed = ParseSavedReport(text);
+    if (!parsed) {
+        const std::string& error = parsed.why();
         Require(!error.empty() && error.size() < 600 && error.find('\n') == std::string::npos,
                 "the refusal is not one short line");
         return false;
     }
+    report = *parsed;
     for (const SavedCell& cell : report.cells) {
         Require(cell.name.size() <= kMaxNameBytes && cell.label.size() <= kMaxNameBytes &&
                     cell.pattern.size() <= kMaxNameBytes, "a name beyond the bound was read");
