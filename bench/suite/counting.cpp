@@ -42,7 +42,7 @@ bool CountGuarded(const std::vector<Contender>& contenders, const MeasureSetting
     for (const std::size_t k : todo) names.push_back(contenders[k].name);
     MeasuringChild child;
     for (std::size_t k = 0; k < todo.size(); ++k) {
-        if (!child.running) {
+        if (!child.running()) {
             std::string text;
             const ChildStart start = StartMeasuringChild(settings, "", names, {}, child, text);
             if (start == ChildStart::kCannot) {
@@ -58,6 +58,6 @@ bool CountGuarded(const std::vector<Contender>& contenders, const MeasureSetting
         }
         CountOne(child, k, settings, rows[todo[k]]);
     }
-    if (child.running) FinishMeasuringChild(child, settings);
+    if (child.running()) FinishMeasuringChild(child, settings);
     return true;
 }

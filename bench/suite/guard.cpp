@@ -42,7 +42,7 @@ void MarkCrashed(Measurement& row, const std::string& text) {
 // could be started at all.
 bool Ready(CellChild& child, const std::vector<Contender>& contenders, const MeasureSettings& settings,
            std::size_t wanted, std::vector<Measurement>& rows, std::string& error) {
-    if (child.child.running) return true;
+    if (child.child.running()) return true;
     std::vector<std::string> names;
     for (const std::size_t c : child.contenders) names.push_back(contenders[c].name);
     std::string text;
@@ -160,7 +160,7 @@ bool MeasureGuarded(const std::vector<Contender>& contenders, const MeasureSetti
         RunOne(child, c, r, order[r], contenders, settings, progress, static_cast<int>(order.size()), rows);
     }
     for (CellChild& child : children)
-        if (child.child.running) FinishMeasuringChild(child.child, settings);
+        if (child.child.running()) FinishMeasuringChild(child.child, settings);
     for (Measurement& row : rows) row.batch = std::max(row.batch, 1);
     return started;
 }

@@ -15,9 +15,13 @@ struct Counter {
     std::string valgrind, program;
 };
 
-// Both, or false with why this system lacks one.
-bool FindCounter(Counter& counter, std::string& why) {
-    return FindValgrind(counter.valgrind, why) && FindCountingProgram(counter.program, why);
+// Both, or refused with why this system lacks one.
+Result<Counter> FindCounter() {
+    const Result<std::string> valgrind = FindValgrind();
+    if (!valgrind) return Refusal{valgrind.why()};
+    const Result<std::string> program = FindCountingProgram();
+    if (!program) return Refusal{program.why()};
+    return Counter{*valgrind, *program};
 }
 
 // The rows to count; the others are marked with why they are not.
@@ -39,6 +43,13 @@ std::vector<std::size_t> RowsToCount(std::vector<Measurement>& rows) {
     return todo;
 }
 
+// The counts of the folder's first dump, made for the request with token.
+Result<MachineCounts> ReadDump(const std::string& folder, std::uint64_t token) {
+    const Result<std::string> head = ReadDumpHead(folder + '/' + kDumpFile, kDumpHeadBytes);
+    if (!head) return Refusal{head.why()};
+    return ReadCallgrindDump(*head, DumpTrigger(token));
+}
+
 // The dump named by the answer, from the folder's first dump, into row.
 void TakeDump(const std::string& folder, const SimulatedMessage& simulated, MachineRow& row) {
     if (simulated.failure.failed()) {
@@ -46,13 +57,13 @@ void TakeDump(const std::string& folder, const SimulatedMessage& simulated, Mach
         row.failure = simulated.failure;
         return;
     }
-    std::string head, why;
-    if (!ReadDumpHead(folder + '/' + kDumpFile, kDumpHeadBytes, head, why) ||
-        !ReadCallgrindDump(head, DumpTrigger(simulated.token), row.counts, why)) {
+    const Result<MachineCounts> counts = ReadDump(folder, simulated.token);
+    if (!counts) {
         row.end = CountEnd::kCrashed;
-        row.why = "callgrind's dump: " + why;
+        row.why = "callgrind's dump: " + counts.why();
         return;
     }
+    row.counts = *counts;
     row.end = CountEnd::kCounted;
 }
 
@@ -60,9 +71,10 @@ void TakeDump(const std::string& folder, const SimulatedMessage& simulated, Mach
 // (it raises SIGILL then, whatever the CPU can run) says so, as valgrind's
 // log in folder tells it.
 void SayWhyValgrindStopped(const std::string& folder, MachineRow& row) {
-    std::string log, why;
-    if (row.end != CountEnd::kCrashed || !ReadDumpHead(folder + '/' + kValgrindLog, kDumpHeadBytes, log, why)) return;
-    const std::string undecoded = UndecodedInstruction(log);
+    if (row.end != CountEnd::kCrashed) return;
+    const Result<std::string> log = ReadDumpHead(folder + '/' + kValgrindLog, kDumpHeadBytes);
+    if (!log) return;
+    const std::string undecoded = UndecodedInstruction(*log);
     if (!undecoded.empty()) row.why = undecoded;
 }
 
@@ -72,8 +84,13 @@ void SayWhyValgrindStopped(const std::string& folder, MachineRow& row) {
 // what the simulated predictor and caches learnt from it, reaches the
 // count. False with error set when no process can be started.
 bool CountOne(const Counter& counter, const MeasureSettings& slow, Measurement& row, std::string& error) {
-    std::string folder, text;
-    if (!MakeDumpFolder(folder, error)) return false;
+    const Result<std::string> made = MakeDumpFolder();
+    if (!made) {
+        error = made.why();
+        return false;
+    }
+    const std::string& folder = *made;
+    std::string text;
     MeasuringChild child;
     std::vector<std::string> command = CallgrindOptions(counter.valgrind, folder);
     command.push_back(counter.program);
@@ -103,9 +120,8 @@ bool CountOne(const Counter& counter, const MeasureSettings& slow, Measurement& 
 
 std::string MachineCountsUnavailable() {
     if (kSanitized) return "this build has AddressSanitizer, which cannot run under valgrind";
-    Counter counter;
-    std::string why;
-    return FindCounter(counter, why) ? "" : why;
+    const Result<Counter> counter = FindCounter();
+    return counter ? "" : counter.why();
 }
 
 std::string MachineCountsRefused(const Contender& contender) {
@@ -118,11 +134,14 @@ std::string MachineCountsRefused(const Contender& contender) {
 bool CountMachineGuarded(const MeasureSettings& settings, std::vector<Measurement>& rows, std::string& error) {
     const std::vector<std::size_t> todo = RowsToCount(rows);
     if (todo.empty()) return true;
-    Counter counter;
-    if (!FindCounter(counter, error)) return false;
+    const Result<Counter> counter = FindCounter();
+    if (!counter) {
+        error = counter.why();
+        return false;
+    }
     MeasureSettings slow = settings;
     slow.timeLimitSeconds = MachineTimeLimitSeconds(settings);
     for (const std::size_t k : todo)
-        if (!CountOne(counter, slow, rows[k], error)) return false;
+        if (!CountOne(*counter, slow, rows[k], error)) return false;
     return true;
 }
