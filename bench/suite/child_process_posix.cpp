@@ -27,6 +27,7 @@
 
 #include "bench/suite/child_process.h"
 #include "bench/suite/interruption.h"
+#include "bench/suite/owned.h"
 
 extern char** environ;
 
@@ -223,30 +224,11 @@ std::string HeldFilePath(std::size_t k, const std::string&) {
 
 namespace {
 
-// One descriptor, closed when its owner lets go of it.
-class Descriptor {
-public:
-    explicit Descriptor(int descriptor = -1) : descriptor_(descriptor) {}
-    Descriptor(Descriptor&& other) noexcept : descriptor_(other.Release()) {}
-    Descriptor& operator=(Descriptor&& other) noexcept {
-        if (this != &other) {
-            Close();
-            descriptor_ = other.Release();
-        }
-        return *this;
-    }
-    ~Descriptor() { Close(); }
+void CloseDescriptor(int descriptor) {
+    close(descriptor);
+}
 
-    int get() const { return descriptor_; }
-    int Release() { return std::exchange(descriptor_, -1); }
-    void Close() {
-        if (descriptor_ >= 0) close(descriptor_);
-        descriptor_ = -1;
-    }
-
-private:
-    int descriptor_;
-};
+using Descriptor = Owned<int, -1, CloseDescriptor>;
 
 struct Pipe {
     Descriptor read, write;
@@ -264,7 +246,7 @@ struct HandedDown {
     std::vector<Descriptor> moved;
     bool Add(posix_spawn_file_actions_t& actions, int source, int target) {
         Descriptor moving(fcntl(source, F_DUPFD_CLOEXEC, kAboveHandedDown));
-        if (moving.get() < 0) return false;
+        if (moving.get() == -1) return false;
         moved.push_back(std::move(moving));
         return posix_spawn_file_actions_adddup2(&actions, moved.back().get(), target) == 0;
     }

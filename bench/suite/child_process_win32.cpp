@@ -15,6 +15,7 @@
 
 #include "bench/suite/child_process.h"
 #include "bench/suite/interruption.h"
+#include "bench/suite/owned.h"
 
 namespace {
 
@@ -92,30 +93,12 @@ std::intptr_t AsValue(HANDLE handle) {
     return reinterpret_cast<std::intptr_t>(handle);
 }
 
-// One handle, closed when its owner lets go of it.
-class OwnedHandle {
-public:
-    explicit OwnedHandle(HANDLE handle = nullptr) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
-    OwnedHandle(OwnedHandle&& other) noexcept : handle_(other.Release()) {}
-    OwnedHandle& operator=(OwnedHandle&& other) noexcept {
-        if (this != &other) {
-            Close();
-            handle_ = other.Release();
-        }
-        return *this;
-    }
-    ~OwnedHandle() { Close(); }
+void CloseOwned(HANDLE handle) {
+    CloseHandle(handle);
+}
 
-    HANDLE get() const { return handle_; }
-    HANDLE Release() { return std::exchange(handle_, nullptr); }
-    void Close() {
-        if (handle_ != nullptr) CloseHandle(handle_);
-        handle_ = nullptr;
-    }
-
-private:
-    HANDLE handle_;
-};
+// Pipes', processes', threads' and jobs' handles, null when none.
+using OwnedHandle = Owned<HANDLE, nullptr, CloseOwned>;
 
 struct Pipe {
     OwnedHandle read, write;
