@@ -267,7 +267,8 @@ ChildRead ReadChild(ChildProcess& child, double timeoutSeconds, std::string& tex
 
 bool SendChild(ChildProcess& child, const std::string& text) {
     DWORD wrote = 0;
-    return WriteFile(AsHandle(ChildSystem::Of(child).requests), text.data(), static_cast<DWORD>(text.size()), &wrote, nullptr) &&
+    const HANDLE requests = AsHandle(ChildSystem::Of(child).requests);
+    return WriteFile(requests, text.data(), static_cast<DWORD>(text.size()), &wrote, nullptr) &&
            wrote == text.size();
 }
 
