@@ -20,9 +20,7 @@ namespace {
 // Every process of a cell holds the data at once: the routines' and one
 // for each library's sorts.
 Check FitsInMemory(std::int32_t count, const std::vector<Contender>& contenders, const SystemInfo& system) {
-    const std::string shortfall = MemoryShortfall(count, CellProcesses(contenders), system.memoryBytes);
-    if (!shortfall.empty()) return Refusal{shortfall};
-    return Passed{};
+    return MemoryFits(count, CellProcesses(contenders), system.memoryBytes);
 }
 
 // Why the machine counts asked for cannot be made on this system, or "".

@@ -13,14 +13,14 @@ std::uint64_t DataBytes(std::int32_t count) {
     return 2 * sizeof(std::int32_t) * static_cast<std::uint64_t>(count);
 }
 
-std::string MemoryShortfall(std::int32_t count, std::uint64_t processes, std::uint64_t memoryBytes) {
+Check MemoryFits(std::int32_t count, std::uint64_t processes, std::uint64_t memoryBytes) {
     constexpr std::uint64_t kMebibyte = 1024 * 1024;
     const std::uint64_t needed = DataBytes(count) * processes;
-    if (memoryBytes == 0 || needed <= memoryBytes / 2) return "";
+    if (memoryBytes == 0 || needed <= memoryBytes / 2) return Passed{};
     const std::string each = processes > 1 ? " in each of " + std::to_string(processes) + " processes" : "";
-    return "--count " + std::to_string(count) + " needs " + std::to_string(needed / kMebibyte) +
-           " MiB for the values and their working copy" + each + ", more than half of this machine's " +
-           std::to_string(memoryBytes / kMebibyte) + " MiB";
+    return Refusal{"--count " + std::to_string(count) + " needs " + std::to_string(needed / kMebibyte) +
+                   " MiB for the values and their working copy" + each + ", more than half of this machine's " +
+                   std::to_string(memoryBytes / kMebibyte) + " MiB"};
 }
 
 std::uint32_t DrawSeed(std::uint32_t seed, std::int64_t draw) {
@@ -31,7 +31,8 @@ bool SortsDistinctDraws(const MeasureSettings& settings) {
     return !settings.sameData && settings.count < kDistinctDrawsBelow && FindPattern(settings.pattern)->seeded;
 }
 
-bool GenerateData(const MeasureSettings& settings, CellData& data, std::string& error) {
+Result<CellData> GenerateData(const MeasureSettings& settings) {
+    CellData data;
     data.pattern = FindPattern(settings.pattern);
     data.count = settings.count;
     data.seed = settings.seed;
@@ -39,11 +40,10 @@ bool GenerateData(const MeasureSettings& settings, CellData& data, std::string& 
     try {
         data.first.resize(static_cast<std::size_t>(settings.count));
     } catch (const std::bad_alloc&) {
-        error = "not enough memory for " + std::to_string(settings.count) + " values";
-        return false;
+        return Refusal{"not enough memory for " + std::to_string(settings.count) + " values"};
     }
     data.pattern->fill(data.first.data(), data.count, data.seed);
-    return true;
+    return data;
 }
 
 void WriteDraw(const CellData& data, std::int64_t draw, std::int32_t* slots) {

@@ -15,6 +15,7 @@
 
 #include "bench/measure/measurement.h"
 #include "bench/measure/patterns.h"
+#include "bench/measure/refusal.h"
 
 constexpr std::int32_t kDistinctDrawsBelow = 1000000;
 
@@ -30,11 +31,11 @@ struct CellData {
 // that is sorted.
 std::uint64_t DataBytes(std::int32_t count);
 
-// Why count values cannot be measured by processes that each hold them at
-// once, on a machine with memoryBytes of physical memory (0: unknown), or
-// empty when they can. The data must leave half of the memory free: an
+// Whether count values can be measured by processes that each hold them at
+// once, on a machine with memoryBytes of physical memory (0: unknown);
+// refused with why not. The data must leave half of the memory free: an
 // overcommitting system would otherwise accept it and fail while filling.
-std::string MemoryShortfall(std::int32_t count, std::uint64_t processes, std::uint64_t memoryBytes);
+Check MemoryFits(std::int32_t count, std::uint64_t processes, std::uint64_t memoryBytes);
 
 // The seed of draw n: seed + n, wrapped into 1 ... 2147483646.
 std::uint32_t DrawSeed(std::uint32_t seed, std::int64_t draw);
@@ -42,9 +43,9 @@ std::uint32_t DrawSeed(std::uint32_t seed, std::int64_t draw);
 // Whether the cell of settings gives every sort a draw of its own.
 bool SortsDistinctDraws(const MeasureSettings& settings);
 
-// The cell of settings, with its draw 0 generated. Returns false, with
-// error set, when the values cannot be allocated.
-bool GenerateData(const MeasureSettings& settings, CellData& data, std::string& error);
+// The cell of settings, with its draw 0 generated; refused when the values
+// cannot be allocated.
+Result<CellData> GenerateData(const MeasureSettings& settings);
 
 // Writes draw n of the cell to slots (data.count of them): draw 0 copied,
 // any other generated, or draw 0 again when the cell sorts one data set.

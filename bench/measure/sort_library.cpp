@@ -78,68 +78,57 @@ struct LoadedSort {
     PluginSort sort;
 };
 
-// The sorts of the library's table, or false with error set.
-bool ReadTable(const orvandel_sort_table& table, std::vector<LoadedSort>& sorts, std::string& error) {
-    if (table.abi_version != ORVANDEL_SORT_ABI_VERSION) {
-        error = ORVANDEL_SORT_TABLE_SYMBOL " has ABI version " + std::to_string(table.abi_version) +
-                ", this tool reads version " + std::to_string(ORVANDEL_SORT_ABI_VERSION);
-        return false;
-    }
-    if (table.sorts == nullptr) {
-        error = ORVANDEL_SORT_TABLE_SYMBOL " has a null sorts pointer";
-        return false;
-    }
-    if (table.count < 1 || table.count > kMostTableSorts) {
-        error = ORVANDEL_SORT_TABLE_SYMBOL " lists " + std::to_string(table.count) + " sorts, not 1 to " +
-                std::to_string(kMostTableSorts);
-        return false;
-    }
+using LoadedSorts = std::vector<LoadedSort>;
+
+// The sorts of the library's table.
+Result<LoadedSorts> ReadTable(const orvandel_sort_table& table) {
+    if (table.abi_version != ORVANDEL_SORT_ABI_VERSION)
+        return Refusal{ORVANDEL_SORT_TABLE_SYMBOL " has ABI version " + std::to_string(table.abi_version) +
+                       ", this tool reads version " + std::to_string(ORVANDEL_SORT_ABI_VERSION)};
+    if (table.sorts == nullptr) return Refusal{ORVANDEL_SORT_TABLE_SYMBOL " has a null sorts pointer"};
+    if (table.count < 1 || table.count > kMostTableSorts)
+        return Refusal{ORVANDEL_SORT_TABLE_SYMBOL " lists " + std::to_string(table.count) + " sorts, not 1 to " +
+                       std::to_string(kMostTableSorts)};
+    LoadedSorts sorts;
     for (std::uint32_t k = 0; k < table.count; ++k) {
         LoadedSort sort{"", table.sorts[k].sort};
-        if (!ReadName(table.sorts[k].name, sort.name) || sort.sort == nullptr) {
-            error = ORVANDEL_SORT_TABLE_SYMBOL " entry " + std::to_string(k) +
-                    " needs a name of 1 to " + std::to_string(kLongestSortName) + " bytes and a sort";
-            return false;
-        }
+        if (!ReadName(table.sorts[k].name, sort.name) || sort.sort == nullptr)
+            return Refusal{ORVANDEL_SORT_TABLE_SYMBOL " entry " + std::to_string(k) + " needs a name of 1 to " +
+                           std::to_string(kLongestSortName) + " bytes and a sort"};
         sorts.push_back(sort);
     }
-    return true;
+    return sorts;
 }
 
-// The sorts of library that the parts of a value name, or false with error set.
-bool FindSorts(void* library, const LibraryParts& parts, std::vector<LoadedSort>& sorts, std::string& error) {
+// The sorts of library that the parts of a value name.
+Result<LoadedSorts> FindSorts(void* library, const LibraryParts& parts) {
     if (!parts.symbol.empty()) {
         const auto sort = reinterpret_cast<PluginSort>(FindSymbol(library, parts.symbol));
-        if (sort == nullptr) error = "no exported symbol " + parts.symbol;
-        else sorts.push_back({parts.name.empty() ? parts.symbol : parts.name, sort});
-        return sort != nullptr;
+        if (sort == nullptr) return Refusal{"no exported symbol " + parts.symbol};
+        return LoadedSorts{{parts.name.empty() ? parts.symbol : parts.name, sort}};
     }
     if (const void* table = FindSymbol(library, ORVANDEL_SORT_TABLE_SYMBOL))
-        return ReadTable(*static_cast<const orvandel_sort_table*>(table), sorts, error);
+        return ReadTable(*static_cast<const orvandel_sort_table*>(table));
     const auto sort = reinterpret_cast<PluginSort>(FindSymbol(library, ORVANDEL_SORT_SYMBOL));
-    if (sort == nullptr) error = "exports neither " ORVANDEL_SORT_TABLE_SYMBOL " nor " ORVANDEL_SORT_SYMBOL;
-    else sorts.push_back({parts.name.empty() ? FileName(parts.path) : parts.name, sort});
-    return sort != nullptr;
+    if (sort == nullptr) return Refusal{"exports neither " ORVANDEL_SORT_TABLE_SYMBOL " nor " ORVANDEL_SORT_SYMBOL};
+    return LoadedSorts{{parts.name.empty() ? FileName(parts.path) : parts.name, sort}};
 }
 
-bool AddLibrary(const LibraryParts& parts, const std::string& value, const std::string& openAs,
-                std::vector<Contender>& contenders, std::string& error) {
+Check AddLibrary(const LibraryParts& parts, const std::string& value, const std::string& openAs,
+                 std::vector<Contender>& contenders) {
+    std::string error;
     void* library = OpenSharedLibrary(openAs, error);
-    std::vector<LoadedSort> sorts;
-    if (library == nullptr || !FindSorts(library, parts, sorts, error)) return false;
-    for (const LoadedSort& sort : sorts) {
-        const std::string fault = NameFault(sort.name);
-        if (!fault.empty()) {
-            error = "a sort's name is refused: " + fault + "; give another with :SYMBOL=NAME";
-            return false;
-        }
-        if (IsTaken(contenders, sort.name)) {
-            error = "the name \"" + sort.name + "\" is taken; give another with :SYMBOL=NAME";
-            return false;
-        }
+    if (library == nullptr) return Refusal{error};
+    const Result<LoadedSorts> sorts = FindSorts(library, parts);
+    if (!sorts) return Refusal{sorts.why()};
+    for (const LoadedSort& sort : *sorts) {
+        const Check rule = CheckSortName(sort.name);
+        if (!rule) return Refusal{"a sort's name is refused: " + rule.why() + "; give another with :SYMBOL=NAME"};
+        if (IsTaken(contenders, sort.name))
+            return Refusal{"the name \"" + sort.name + "\" is taken; give another with :SYMBOL=NAME"};
         contenders.push_back(LoadedContender(sort.name, value, sort.sort));
     }
-    return true;
+    return Passed{};
 }
 
 }  // namespace
@@ -160,18 +149,21 @@ Result<LibraryParts> ParseLibraryValue(const std::string& value) {
     if (parts.path.empty()) return Refusal{"no library file before the ':'"};
     const bool named = !parts.symbol.empty() && value.size() > parts.path.size() + 1 + parts.symbol.size();
     if (named && parts.name.empty()) return Refusal{"an empty NAME after the '='"};
-    const std::string fault = parts.name.empty() ? "" : NameFault(parts.name);
-    if (!fault.empty()) return Refusal{"NAME is refused: " + fault};
+    if (parts.name.empty()) return parts;
+    const Check rule = CheckSortName(parts.name);
+    if (!rule) return Refusal{"NAME is refused: " + rule.why()};
     return parts;
 }
 
-std::string NameFault(const std::string& name) {
-    if (name.empty()) return "it is empty";
+Check CheckSortName(const std::string& name) {
+    if (name.empty()) return Refusal{"it is empty"};
     if (name.size() > kLongestSortName)
-        return "it has " + std::to_string(name.size()) + " bytes, more than " + std::to_string(kLongestSortName);
-    if (Printable(name) != name) return "it has control characters, bytes that are not UTF-8 or marks that reorder text";
-    if (IsSpaceAt(name, false) || IsSpaceAt(name, true)) return "it begins or ends with a space";
-    return "";
+        return Refusal{"it has " + std::to_string(name.size()) + " bytes, more than " +
+                       std::to_string(kLongestSortName)};
+    if (Printable(name) != name)
+        return Refusal{"it has control characters, bytes that are not UTF-8 or marks that reorder text"};
+    if (IsSpaceAt(name, false) || IsSpaceAt(name, true)) return Refusal{"it begins or ends with a space"};
+    return Passed{};
 }
 
 Contender LoadedContender(const std::string& name, const std::string& value, PluginSort sort) {
@@ -182,19 +174,18 @@ Contender LoadedContender(const std::string& name, const std::string& value, Plu
     return contender;
 }
 
-bool AddLibrarySort(const std::string& value, const std::string& openAs, std::vector<Contender>& contenders,
-                    std::string& error) {
+Check AddLibrarySort(const std::string& value, const std::string& openAs, std::vector<Contender>& contenders) {
     const Result<LibraryParts> parts = ParseLibraryValue(value);
-    if (!parts || !AddLibrary(*parts, value, openAs, contenders, error)) {
-        error = "--sort-library " + value + ": " + (parts ? error : parts.why());
-        return false;
-    }
-    return true;
+    if (!parts) return Refusal{"--sort-library " + value + ": " + parts.why()};
+    const Check added = AddLibrary(*parts, value, openAs, contenders);
+    if (!added) return Refusal{"--sort-library " + value + ": " + added.why()};
+    return Passed{};
 }
 
-bool AddLibrarySorts(const std::vector<std::string>& values, std::vector<Contender>& contenders,
-                     std::string& error) {
-    return std::all_of(values.begin(), values.end(), [&](const std::string& value) {
-        return AddLibrarySort(value, SplitLibraryValue(value).path, contenders, error);
-    });
+Check AddLibrarySorts(const std::vector<std::string>& values, std::vector<Contender>& contenders) {
+    for (const std::string& value : values) {
+        const Check added = AddLibrarySort(value, SplitLibraryValue(value).path, contenders);
+        if (!added) return added;
+    }
+    return Passed{};
 }

@@ -33,27 +33,24 @@ LibraryParts SplitLibraryValue(const std::string& value);
 Result<LibraryParts> ParseLibraryValue(const std::string& value);
 
 // The names rule, for every name of a loaded sort wherever it comes from
-// (a table's entry, =NAME, a symbol, a file's name): why name cannot be
-// one, or "". A name is 1 to kLongestSortName bytes of valid UTF-8 that
+// (a table's entry, =NAME, a symbol, a file's name). A name is 1 to kLongestSortName bytes of valid UTF-8 that
 // Printable leaves as it is (no control character, no mark that reorders
 // text), without a space at either end, so that no name passes for
-// another on a terminal or in a report.
-std::string NameFault(const std::string& name);
+// another on a terminal or in a report. Refused with why name cannot be one.
+Check CheckSortName(const std::string& name);
 
 // A contender for a sort that value loads; sort is null in a process that
 // only names it.
 Contender LoadedContender(const std::string& name, const std::string& value, PluginSort sort);
 
 // Loads the sorts of every value of --sort-library and appends them to
-// contenders, each carrying the value that loads it. Returns false with a
+// contenders, each carrying the value that loads it. Refused with a
 // one-line message naming the value when a library cannot be opened, has
 // no such symbol, a table of another version or with a bad entry, or a
 // sort whose name another contender has (any case) or that the names rule
 // refuses, or when the value itself is refused (ParseLibraryValue).
-bool AddLibrarySorts(const std::vector<std::string>& values, std::vector<Contender>& contenders,
-                     std::string& error);
+Check AddLibrarySorts(const std::vector<std::string>& values, std::vector<Contender>& contenders);
 
 // AddLibrarySorts for one value, its library opened from openAs (a file
 // held open for the run) rather than the path it names.
-bool AddLibrarySort(const std::string& value, const std::string& openAs, std::vector<Contender>& contenders,
-                    std::string& error);
+Check AddLibrarySort(const std::string& value, const std::string& openAs, std::vector<Contender>& contenders);

@@ -38,10 +38,14 @@ std::vector<std::string> Split(const std::string& text) {
     return text.empty() || text.back() != ' ' ? words : std::vector<std::string>{};
 }
 
-bool ReadCount(const std::string& text, std::uint64_t& value) {
-    if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-    value = std::stoull(text);
-    return value <= kMostCount;
+// One figure of a summary; what it is not says the caller, who knows whose.
+Result<std::uint64_t> ReadCount(const std::string& text) {
+    const Refusal notCount{"not a count"};
+    if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos)
+        return notCount;
+    const std::uint64_t value = std::stoull(text);
+    if (value > kMostCount) return notCount;
+    return value;
 }
 
 // "D1 cache: 32768 B, 64 B, 8-way associative", as callgrind describes a cache.
@@ -81,7 +85,8 @@ bool TakeLine(const std::string& line, Head& head) {
 }
 
 // The head's lines up to the first that is not one: the first cost.
-bool ReadHead(const std::string& text, Head& head, std::string& why) {
+Result<Head> ReadHead(const std::string& text) {
+    Head head;
     std::size_t at = 0;
     bool first = true;
     while (at < text.size() && !head.sawSummary) {
@@ -94,39 +99,31 @@ bool ReadHead(const std::string& text, Head& head, std::string& why) {
             continue;
         }
         first = false;
-        if (!TakeLine(line, head)) {
-            why = "a line callgrind does not write in a dump's head";
-            return false;
-        }
+        if (!TakeLine(line, head)) return Refusal{"a line callgrind does not write in a dump's head"};
     }
-    if (!head.sawSummary) why = "no summary of its events";
-    return head.sawSummary;
+    if (!head.sawSummary) return Refusal{"no summary of its events"};
+    return head;
 }
+
+using Figures = std::array<std::uint64_t, kEvents>;
 
 // Each event's figure, 0 for one the summary leaves out at its end, as
 // callgrind does.
-bool ReadEvents(const Head& head, std::array<std::uint64_t, kEvents>& figures, std::string& why) {
+Result<Figures> ReadEvents(const Head& head) {
+    Figures figures{};
     for (std::size_t e = 0; e < kEvents; ++e) {
         const auto found = std::find(head.events.begin(), head.events.end(), kEventNames[e]);
-        if (found == head.events.end() || std::count(head.events.begin(), head.events.end(), *found) != 1) {
-            why = std::string("not one event ") + kEventNames[e];
-            return false;
-        }
+        if (found == head.events.end() || std::count(head.events.begin(), head.events.end(), *found) != 1)
+            return Refusal{std::string("not one event ") + kEventNames[e]};
         const auto k = static_cast<std::size_t>(found - head.events.begin());
-        figures[e] = 0;
-        if (k < head.summary.size() && !ReadCount(head.summary[k], figures[e])) {
-            why = std::string("no count of ") + kEventNames[e];
-            return false;
-        }
+        if (k >= head.summary.size()) continue;
+        const Result<std::uint64_t> figure = ReadCount(head.summary[k]);
+        if (!figure) return Refusal{std::string("no count of ") + kEventNames[e]};
+        figures[e] = *figure;
     }
-    for (const std::string& figure : head.summary) {
-        std::uint64_t unused = 0;
-        if (!ReadCount(figure, unused)) {
-            why = "a summary that is not counts";
-            return false;
-        }
-    }
-    return true;
+    for (const std::string& figure : head.summary)
+        if (!ReadCount(figure)) return Refusal{"a summary that is not counts"};
+    return figures;
 }
 
 bool Described(const Head& head, const std::string& line) {
@@ -176,26 +173,17 @@ std::string UndecodedInstruction(const std::string& log) {
     return "valgrind cannot run an instruction of this sort (bytes" + bytes + ", from the instruction on)";
 }
 
-bool ReadCallgrindDump(const std::string& text, const std::string& trigger, MachineCounts& counts,
-                       std::string& why) {
-    Head head;
-    if (!ReadHead(text.substr(0, kDumpHeadBytes), head, why)) return false;
-    if (!Described(head, "Trigger: Client Request: " + trigger)) {
-        why = "not the dump of this count";
-        return false;
-    }
-    for (const SimulatedCache& cache : kSimulatedCaches) {
-        if (!Described(head, CacheLine(cache))) {
-            why = std::string("not the simulated ") + cache.name + " cache asked for";
-            return false;
-        }
-    }
-    std::array<std::uint64_t, kEvents> f{};
-    if (!ReadEvents(head, f, why)) return false;
-    if (f[kBcm] > f[kBc] || f[kBim] > f[kBi] || f[kDLmr] > f[kD1mr] || f[kDLmw] > f[kD1mw] || f[kBc] + f[kBi] > f[kIr]) {
-        why = "figures no run can give";
-        return false;
-    }
-    counts = {f[kIr], f[kBc], f[kBcm], f[kBi], f[kBim], f[kD1mr] + f[kD1mw], f[kDLmr] + f[kDLmw]};
-    return true;
+Result<MachineCounts> ReadCallgrindDump(const std::string& text, const std::string& trigger) {
+    const Result<Head> head = ReadHead(text.substr(0, kDumpHeadBytes));
+    if (!head) return Refusal{head.why()};
+    if (!Described(*head, "Trigger: Client Request: " + trigger)) return Refusal{"not the dump of this count"};
+    for (const SimulatedCache& cache : kSimulatedCaches)
+        if (!Described(*head, CacheLine(cache)))
+            return Refusal{std::string("not the simulated ") + cache.name + " cache asked for"};
+    const Result<Figures> figures = ReadEvents(*head);
+    if (!figures) return Refusal{figures.why()};
+    const Figures& f = *figures;
+    if (f[kBcm] > f[kBc] || f[kBim] > f[kBi] || f[kDLmr] > f[kD1mr] || f[kDLmw] > f[kD1mw] || f[kBc] + f[kBi] > f[kIr])
+        return Refusal{"figures no run can give"};
+    return MachineCounts{f[kIr], f[kBc], f[kBcm], f[kBi], f[kBim], f[kD1mr] + f[kD1mw], f[kDLmr] + f[kDLmw]};
 }

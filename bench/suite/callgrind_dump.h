@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bench/measure/machine_counts.h"
+#include "bench/measure/refusal.h"
 
 // The most of a dump that is read: its head is a few hundred bytes.
 constexpr std::size_t kDumpHeadBytes = 1 << 16;
@@ -39,7 +40,6 @@ std::vector<std::string> CallgrindOptions(const std::string& valgrind, const std
 std::string UndecodedInstruction(const std::string& log);
 
 // Reads the counts of the dump whose first bytes (at most kDumpHeadBytes)
-// are head; false with why when it is not one callgrind made for trigger
+// are head; refused with why when it is not one callgrind made for trigger
 // with these caches.
-bool ReadCallgrindDump(const std::string& head, const std::string& trigger, MachineCounts& counts,
-                       std::string& why);
+Result<MachineCounts> ReadCallgrindDump(const std::string& head, const std::string& trigger);

@@ -8,21 +8,61 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
-struct ChildProcess {
-    std::intptr_t process = -1;   // process id, or process handle
-    std::intptr_t reports = -1;   // read end of the child's reports
-    std::intptr_t requests = -1;  // write end of the parent's requests
-    std::intptr_t group = -1;     // its process group, or its job object
+#include "bench/measure/refusal.h"
+
+struct ChildStatus;
+
+// One child and everything of it the parent holds: its process (id or
+// handle), the read end of its reports, the write end of the parent's
+// requests and its process group (or job). Whoever holds it owns the child:
+// when the holder lets go without FinishChild, the child and its group are
+// ended at once and everything is closed, so no error path can leak a
+// child or a descriptor. Empty when made, moved from or finished.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ChildProcess(ChildProcess&& other) noexcept : handles_(other.Release()) {}
+    ChildProcess& operator=(ChildProcess&& other) noexcept;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess();
+
+    // Started and not yet finished; it may have ended by itself since.
+    bool running() const { return handles_.process != -1; }
+
+private:
+    struct Handles {
+        std::intptr_t process = -1;   // process id, or process handle
+        std::intptr_t reports = -1;   // read end of the child's reports
+        std::intptr_t requests = -1;  // write end of the parent's requests
+        std::intptr_t group = -1;     // its process group, or its job object
+    };
+
+    explicit ChildProcess(const Handles& handles) : handles_(handles) {}
+    Handles Release() { return std::exchange(handles_, Handles{}); }
+
+    friend struct ChildSystem;
+    Handles handles_;
+};
+
+// The handles behind a ChildProcess, for the system's own side
+// (child_process_posix.cpp, child_process_win32.cpp) and nothing else.
+struct ChildSystem {
+    using Handles = ChildProcess::Handles;
+    static ChildProcess Adopt(const Handles& handles) { return ChildProcess(handles); }
+    static const Handles& Of(const ChildProcess& child) { return child.handles_; }
+    static Handles Release(ChildProcess& child) { return child.Release(); }
 };
 
 // Keeps the file at path open for the rest of the run, so that every child
 // that opens it later opens this very file, whatever becomes of the name:
 // the descriptor is handed to each child (POSIX), or the file cannot be
-// deleted or replaced while it is held (Windows). Returns -1 with the
-// system's reason when it cannot be opened.
-std::intptr_t HoldFile(const std::string& path, std::string& error);
+// deleted or replaced while it is held (Windows). Refused with the system's
+// reason when it cannot be opened.
+Result<std::intptr_t> HoldFile(const std::string& path);
 
 // Lets go of a file HoldFile held.
 void ReleaseFile(std::intptr_t held);
@@ -36,17 +76,16 @@ std::string HeldFilePath(std::size_t k, const std::string& path);
 // travel on pipes of their own; its standard output and standard error are
 // the parent's standard error, its standard input nothing. held are files
 // from HoldFile that it may open. The child is killed with everything it
-// started when the parent dies or is interrupted (interruption.h). Returns
-// false with a message when it cannot be started.
-bool StartChild(const std::vector<std::string>& arguments, const std::vector<std::intptr_t>& held,
-                ChildProcess& child, std::string& error);
+// started when the parent dies or is interrupted (interruption.h). Refused
+// with a message when it cannot be started.
+Result<ChildProcess> StartChild(const std::vector<std::string>& arguments, const std::vector<std::intptr_t>& held);
 
 // StartChild with another command in place of this program's own file:
 // launcher is that command's program, its options and what it runs (valgrind
 // running the counting program, for the machine counts), given the
 // arguments after them. Only POSIX systems run a child so.
-bool StartChildUnder(const std::vector<std::string>& launcher, const std::vector<std::string>& arguments,
-                     const std::vector<std::intptr_t>& held, ChildProcess& child, std::string& error);
+Result<ChildProcess> StartChildUnder(const std::vector<std::string>& launcher, const std::vector<std::string>& arguments,
+                                     const std::vector<std::intptr_t>& held);
 
 enum class ChildRead { kData, kEnd, kTimeout };
 
@@ -70,6 +109,7 @@ struct ChildStatus {
 
 // Waits up to graceSeconds for the child to end by itself, then ends it and
 // everything in its group, releases its handles and says how it ended.
+// child is empty after it.
 ChildStatus FinishChild(ChildProcess& child, double graceSeconds);
 
 // The child's side, as it starts: makes this process end with the parent
@@ -92,3 +132,16 @@ constexpr std::size_t kSortStackBytes = (sizeof(void*) >= 8 ? 256u : 64u) << 20;
 // it. When the work runs out of stack, the process ends at once in a way
 // that FinishChild reports as kStackOverflow.
 void RunOnLargeStack(void (*work)(void*), void* argument, std::size_t stackBytes);
+
+// Letting go of a child ends it at once: no one is left to wait for it.
+inline ChildProcess::~ChildProcess() {
+    if (running()) FinishChild(*this, 0);
+}
+
+inline ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
+    if (this != &other) {
+        if (running()) FinishChild(*this, 0);
+        handles_ = other.Release();
+    }
+    return *this;
+}

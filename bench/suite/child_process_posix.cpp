@@ -21,9 +21,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "bench/suite/child_process.h"
 #include "bench/suite/interruption.h"
+#include "bench/suite/owned.h"
 
 extern char** environ;
 
@@ -204,10 +208,10 @@ bool ReadFromParent(std::string& text) {
     return true;
 }
 
-std::intptr_t HoldFile(const std::string& path, std::string& error) {
+Result<std::intptr_t> HoldFile(const std::string& path) {
     const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (file < 0) error = std::strerror(errno);
-    return file;
+    if (file < 0) return Refusal{std::strerror(errno)};
+    return std::intptr_t{file};
 }
 
 void ReleaseFile(std::intptr_t held) {
@@ -220,23 +224,36 @@ std::string HeldFilePath(std::size_t k, const std::string&) {
 
 namespace {
 
+void CloseDescriptor(int descriptor) {
+    close(descriptor);
+}
+
+using Descriptor = Owned<int, -1, CloseDescriptor>;
+
+struct Pipe {
+    Descriptor read, write;
+};
+
+Result<Pipe> MakePipe() {
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) return Refusal{std::string("cannot make a pipe: ") + std::strerror(errno)};
+    return Pipe{Descriptor(ends[0]), Descriptor(ends[1])};
+}
+
 // The spawn's moves of descriptors: each source first above every target
 // (kAboveHandedDown), then down to its number in the child.
 struct HandedDown {
-    std::vector<int> moved;
-    ~HandedDown() {
-        for (int descriptor : moved) close(descriptor);
-    }
+    std::vector<Descriptor> moved;
     bool Add(posix_spawn_file_actions_t& actions, int source, int target) {
-        const int moving = fcntl(source, F_DUPFD_CLOEXEC, kAboveHandedDown);
-        if (moving < 0) return false;
-        moved.push_back(moving);
-        return posix_spawn_file_actions_adddup2(&actions, moving, target) == 0;
+        Descriptor moving(fcntl(source, F_DUPFD_CLOEXEC, kAboveHandedDown));
+        if (moving.get() == -1) return false;
+        moved.push_back(std::move(moving));
+        return posix_spawn_file_actions_adddup2(&actions, moved.back().get(), target) == 0;
     }
 };
 
-bool SpawnChild(const std::vector<std::string>& launcher, const std::vector<std::string>& arguments,
-                const std::vector<std::intptr_t>& held, int reports, int requests, pid_t& pid, std::string& error) {
+Result<pid_t> SpawnChild(const std::vector<std::string>& launcher, const std::vector<std::string>& arguments,
+                         const std::vector<std::intptr_t>& held, int reports, int requests) {
     std::vector<std::string> texts = launcher.empty() ? std::vector<std::string>{"/proc/self/exe"} : launcher;
     texts.insert(texts.end(), arguments.begin(), arguments.end());
     const std::string program = texts[0];
@@ -260,58 +277,41 @@ bool SpawnChild(const std::vector<std::string>& launcher, const std::vector<std:
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setpgroup(&attributes, 0);  // a group of its own, ended with it
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
+    pid_t pid = 0;
     const int failure = !ready ? errno
                                : posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    if (failure != 0) error = std::string("cannot start a measuring process: ") + std::strerror(failure);
-    return failure == 0;
+    if (failure != 0) return Refusal{std::string("cannot start a measuring process: ") + std::strerror(failure)};
+    return pid;
 }
 
 }  // namespace
 
-bool StartChild(const std::vector<std::string>& arguments, const std::vector<std::intptr_t>& held,
-                ChildProcess& child, std::string& error) {
-    return StartChildUnder({}, arguments, held, child, error);
+Result<ChildProcess> StartChild(const std::vector<std::string>& arguments, const std::vector<std::intptr_t>& held) {
+    return StartChildUnder({}, arguments, held);
 }
 
-bool StartChildUnder(const std::vector<std::string>& launcher, const std::vector<std::string>& arguments,
-                     const std::vector<std::intptr_t>& held, ChildProcess& child, std::string& error) {
-    int reportEnds[2], requestEnds[2];
-    if (pipe2(reportEnds, O_CLOEXEC) != 0) {
-        error = std::string("cannot make a pipe: ") + std::strerror(errno);
-        return false;
-    }
-    if (pipe2(requestEnds, O_CLOEXEC) != 0) {
-        error = std::string("cannot make a pipe: ") + std::strerror(errno);
-        close(reportEnds[0]);
-        close(reportEnds[1]);
-        return false;
-    }
-    pid_t pid = 0;
-    const bool started = SpawnChild(launcher, arguments, held, reportEnds[1], requestEnds[0], pid, error);
-    close(reportEnds[1]);
-    close(requestEnds[0]);
-    if (started && !Register(pid)) {
-        KillGroup(pid);
-        waitpid(pid, nullptr, 0);
-        error = "cannot start a measuring process: " + std::to_string(kMostChildren) + " are running";
-    }
-    if (!error.empty()) {
-        close(reportEnds[0]);
-        close(requestEnds[1]);
-        return false;
-    }
-    child.process = pid;
-    child.group = pid;
-    child.reports = reportEnds[0];
-    child.requests = requestEnds[1];
-    return true;
+Result<ChildProcess> StartChildUnder(const std::vector<std::string>& launcher, const std::vector<std::string>& arguments,
+                                     const std::vector<std::intptr_t>& held) {
+    // The child's ends close as this returns: its reports end when it does.
+    Result<Pipe> reports = MakePipe();
+    if (!reports) return Refusal{reports.why()};
+    Result<Pipe> requests = MakePipe();
+    if (!requests) return Refusal{requests.why()};
+    const Result<pid_t> pid = SpawnChild(launcher, arguments, held, reports->write.get(), requests->read.get());
+    if (!pid) return Refusal{pid.why()};
+    // Owned from here: a refusal below ends it.
+    ChildProcess child = ChildSystem::Adopt({*pid, reports->read.Release(), requests->write.Release(), *pid});
+    if (!Register(*pid))
+        return Refusal{"cannot start a measuring process: " + std::to_string(kMostChildren) + " are running"};
+    return Result<ChildProcess>(std::move(child));
 }
 
 ChildRead ReadChild(ChildProcess& child, double timeoutSeconds, std::string& text) {
-    const auto pid = static_cast<pid_t>(child.process);
-    pollfd poll_fd{static_cast<int>(child.reports), POLLIN, 0};
+    const ChildSystem::Handles& handles = ChildSystem::Of(child);
+    const auto pid = static_cast<pid_t>(handles.process);
+    pollfd poll_fd{static_cast<int>(handles.reports), POLLIN, 0};
     const int total = static_cast<int>(std::ceil(timeoutSeconds * 1000));
     for (int waited = 0;; waited += kEndCheckMilliseconds) {
         // Once the child has ended, what it left in the pipe is still read.
@@ -326,7 +326,7 @@ ChildRead ReadChild(ChildProcess& child, double timeoutSeconds, std::string& tex
     }
     char buffer[4096];
     ssize_t got = 0;
-    do got = read(static_cast<int>(child.reports), buffer, sizeof buffer);
+    do got = read(poll_fd.fd, buffer, sizeof buffer);
     while (got < 0 && errno == EINTR);
     if (got <= 0) return ChildRead::kEnd;
     text.append(buffer, static_cast<std::size_t>(got));
@@ -342,7 +342,8 @@ bool SendChild(ChildProcess& child, const std::string& text) {
     pthread_sigmask(SIG_BLOCK, &pipeSignal, &before);
     bool sent = true;
     for (std::size_t done = 0; done < text.size() && sent;) {
-        const ssize_t wrote = write(static_cast<int>(child.requests), text.data() + done, text.size() - done);
+        const ssize_t wrote =
+            write(static_cast<int>(ChildSystem::Of(child).requests), text.data() + done, text.size() - done);
         if (wrote > 0) done += static_cast<std::size_t>(wrote);
         else sent = wrote < 0 && errno == EINTR;
     }
@@ -355,8 +356,10 @@ bool SendChild(ChildProcess& child, const std::string& text) {
 }
 
 ChildStatus FinishChild(ChildProcess& child, double graceSeconds) {
-    const auto pid = static_cast<pid_t>(child.process);
-    close(static_cast<int>(child.requests));  // a child waiting for requests ends
+    const ChildSystem::Handles handles = ChildSystem::Release(child);
+    const auto pid = static_cast<pid_t>(handles.process);
+    Descriptor reports(static_cast<int>(handles.reports)), requests(static_cast<int>(handles.requests));
+    requests.Close();  // a child waiting for requests ends
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(graceSeconds);
     bool ended = HasEnded(pid);
     for (; !ended && std::chrono::steady_clock::now() < deadline; ended = HasEnded(pid)) {
@@ -364,12 +367,11 @@ ChildStatus FinishChild(ChildProcess& child, double graceSeconds) {
         nanosleep(&pause, nullptr);
     }
     KillGroup(pid);
-    close(static_cast<int>(child.reports));
+    reports.Close();
     Unregister(pid);  // before it is reaped: the handler must never kill a reused id
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    child = ChildProcess{};
     ChildStatus result;
     result.killed = !ended;
     if (WIFEXITED(status)) {

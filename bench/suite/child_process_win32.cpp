@@ -9,9 +9,13 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "bench/suite/child_process.h"
 #include "bench/suite/interruption.h"
+#include "bench/suite/owned.h"
 
 namespace {
 
@@ -77,8 +81,35 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
     return TRUE;
 }
 
+std::string SystemMessage(const char* what) {
+    return std::string(what) + " (error " + std::to_string(GetLastError()) + ")";
+}
+
 HANDLE AsHandle(std::intptr_t value) {
     return reinterpret_cast<HANDLE>(value);
+}
+
+std::intptr_t AsValue(HANDLE handle) {
+    return reinterpret_cast<std::intptr_t>(handle);
+}
+
+void CloseOwned(HANDLE handle) {
+    CloseHandle(handle);
+}
+
+// Pipes', processes', threads' and jobs' handles, null when none.
+using OwnedHandle = Owned<HANDLE, nullptr, CloseOwned>;
+
+struct Pipe {
+    OwnedHandle read, write;
+};
+
+// Both ends inheritable; the caller takes back the parent's.
+Result<Pipe> MakePipe() {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    if (!CreatePipe(&read, &write, &inherit, 0)) return Refusal{SystemMessage("cannot make a pipe")};
+    return Pipe{OwnedHandle(read), OwnedHandle(write)};
 }
 
 // One argument quoted so that the child's runtime splits it back unchanged:
@@ -97,10 +128,6 @@ std::string Quoted(const std::string& argument) {
     }
     quoted.append(2 * backslashes, '\\');
     return quoted + '"';
-}
-
-std::string SystemMessage(const char* what) {
-    return std::string(what) + " (error " + std::to_string(GetLastError()) + ")";
 }
 
 // A stack overflow, or a fault no sort recovers from (a loaded sort that
@@ -137,16 +164,13 @@ void InstallInterruptionHandlers() {
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
-std::intptr_t HoldFile(const std::string& path, std::string& error) {
+Result<std::intptr_t> HoldFile(const std::string& path) {
     // Others may read it, as the children's loads do; no one may write,
     // rename or delete it while it is held.
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        error = SystemMessage("cannot open it");
-        return -1;
-    }
-    return reinterpret_cast<std::intptr_t>(file);
+    if (file == INVALID_HANDLE_VALUE) return Refusal{SystemMessage("cannot open it")};
+    return AsValue(file);
 }
 
 void ReleaseFile(std::intptr_t held) {
@@ -157,40 +181,37 @@ std::string HeldFilePath(std::size_t, const std::string& path) {
     return path;
 }
 
-bool StartChildUnder(const std::vector<std::string>& launcher, const std::vector<std::string>& arguments,
-                     const std::vector<std::intptr_t>& held, ChildProcess& child, std::string& error) {
-    if (!launcher.empty()) {
-        error = "cannot run a measuring process under another program on Windows";
-        return false;
-    }
-    return StartChild(arguments, held, child, error);
+Result<ChildProcess> StartChildUnder(const std::vector<std::string>& launcher, const std::vector<std::string>& arguments,
+                                     const std::vector<std::intptr_t>& held) {
+    if (!launcher.empty()) return Refusal{"cannot run a measuring process under another program on Windows"};
+    return StartChild(arguments, held);
 }
 
-bool StartChild(const std::vector<std::string>& arguments, const std::vector<std::intptr_t>&, ChildProcess& child,
-                std::string& error) {
+namespace {
+
+// The job the child is put in, or -1 when none could be made, given it or
+// registered: the child then runs in none.
+std::intptr_t JoinJob(HANDLE process) {
+    OwnedHandle job(ChildJob());
+    if (job.get() == nullptr || !AssignProcessToJobObject(job.get(), process) || !Register(job.get())) return -1;
+    return AsValue(job.Release());
+}
+
+}  // namespace
+
+Result<ChildProcess> StartChild(const std::vector<std::string>& arguments, const std::vector<std::intptr_t>&) {
     char self[MAX_PATH];
     const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-    if (length == 0 || length == MAX_PATH) {
-        error = SystemMessage("cannot find this program's file");
-        return false;
-    }
-    // Only the child's ends are inherited.
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE reportRead = nullptr, reportWrite = nullptr, requestRead = nullptr, requestWrite = nullptr;
-    if (!CreatePipe(&reportRead, &reportWrite, &inherit, 0)) {
-        error = SystemMessage("cannot make a pipe");
-        return false;
-    }
-    if (!CreatePipe(&requestRead, &requestWrite, &inherit, 0)) {
-        error = SystemMessage("cannot make a pipe");
-        CloseHandle(reportRead);
-        CloseHandle(reportWrite);
-        return false;
-    }
-    SetHandleInformation(reportRead, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(requestWrite, HANDLE_FLAG_INHERIT, 0);
-    const std::string channel = std::to_string(reinterpret_cast<std::uintptr_t>(reportWrite)) + ' ' +
-                                std::to_string(reinterpret_cast<std::uintptr_t>(requestRead));
+    if (length == 0 || length == MAX_PATH) return Refusal{SystemMessage("cannot find this program's file")};
+    // Only the child's ends are inherited; they close as this returns.
+    Result<Pipe> reports = MakePipe();
+    if (!reports) return Refusal{reports.why()};
+    Result<Pipe> requests = MakePipe();
+    if (!requests) return Refusal{requests.why()};
+    SetHandleInformation(reports->read.get(), HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(requests->write.get(), HANDLE_FLAG_INHERIT, 0);
+    const std::string channel = std::to_string(reinterpret_cast<std::uintptr_t>(reports->write.get())) + ' ' +
+                                std::to_string(reinterpret_cast<std::uintptr_t>(requests->read.get()));
     SetEnvironmentVariableA(kChannelVariable, channel.c_str());
 
     std::string commandLine = Quoted(self);
@@ -206,44 +227,32 @@ bool StartChild(const std::vector<std::string>& arguments, const std::vector<std
     // Suspended until it is in its job, so that it never runs untied.
     const BOOL started = CreateProcessA(self, commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
                                         nullptr, nullptr, &startup, &process);
+    const std::string failure = started ? "" : SystemMessage("cannot start a measuring process");
     SetEnvironmentVariableA(kChannelVariable, nullptr);
-    CloseHandle(reportWrite);
-    CloseHandle(requestRead);
-    if (!started) {
-        error = SystemMessage("cannot start a measuring process");
-        CloseHandle(reportRead);
-        CloseHandle(requestWrite);
-        return false;
-    }
-    const HANDLE job = ChildJob();
-    if (job != nullptr && (!AssignProcessToJobObject(job, process.hProcess) || !Register(job))) {
-        CloseHandle(job);
-        child.group = -1;
-    } else {
-        child.group = reinterpret_cast<std::intptr_t>(job);
-    }
-    ResumeThread(process.hThread);
-    CloseHandle(process.hThread);
-    child.process = reinterpret_cast<std::intptr_t>(process.hProcess);
-    child.reports = reinterpret_cast<std::intptr_t>(reportRead);
-    child.requests = reinterpret_cast<std::intptr_t>(requestWrite);
-    return true;
+    if (!started) return Refusal{failure};
+    const OwnedHandle thread(process.hThread);
+    ChildProcess child = ChildSystem::Adopt({AsValue(process.hProcess), AsValue(reports->read.Release()),
+                                             AsValue(requests->write.Release()), JoinJob(process.hProcess)});
+    ResumeThread(thread.get());
+    return Result<ChildProcess>(std::move(child));
 }
 
 ChildRead ReadChild(ChildProcess& child, double timeoutSeconds, std::string& text) {
+    const HANDLE process = AsHandle(ChildSystem::Of(child).process);
+    const HANDLE reports = AsHandle(ChildSystem::Of(child).reports);
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline =
         Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeoutSeconds));
     for (;;) {
         // Looked at first: what it wrote before it ended is still read.
-        const bool ended = WaitForSingleObject(AsHandle(child.process), 0) == WAIT_OBJECT_0;
+        const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
         DWORD available = 0;
-        if (!PeekNamedPipe(AsHandle(child.reports), nullptr, 0, nullptr, &available, nullptr))
+        if (!PeekNamedPipe(reports, nullptr, 0, nullptr, &available, nullptr))
             return ChildRead::kEnd;  // every writer closed its end
         if (available > 0) {
             char buffer[4096];
             DWORD got = 0;
-            if (!ReadFile(AsHandle(child.reports), buffer, sizeof buffer, &got, nullptr) || got == 0)
+            if (!ReadFile(reports, buffer, sizeof buffer, &got, nullptr) || got == 0)
                 return ChildRead::kEnd;
             text.append(buffer, got);
             return ChildRead::kData;
@@ -252,34 +261,36 @@ ChildRead ReadChild(ChildProcess& child, double timeoutSeconds, std::string& tex
         if (ended) return ChildRead::kEnd;
         if (Clock::now() >= deadline) return ChildRead::kTimeout;
         // Wakes early when the child ends, so its last words are read at once.
-        WaitForSingleObject(AsHandle(child.process), kPollMilliseconds);
+        WaitForSingleObject(process, kPollMilliseconds);
     }
 }
 
 bool SendChild(ChildProcess& child, const std::string& text) {
     DWORD wrote = 0;
-    return WriteFile(AsHandle(child.requests), text.data(), static_cast<DWORD>(text.size()), &wrote, nullptr) &&
+    const HANDLE requests = AsHandle(ChildSystem::Of(child).requests);
+    return WriteFile(requests, text.data(), static_cast<DWORD>(text.size()), &wrote, nullptr) &&
            wrote == text.size();
 }
 
 ChildStatus FinishChild(ChildProcess& child, double graceSeconds) {
-    const HANDLE process = AsHandle(child.process);
-    CloseHandle(AsHandle(child.requests));  // a child waiting for requests ends
+    const ChildSystem::Handles handles = ChildSystem::Release(child);
+    const OwnedHandle process(AsHandle(handles.process));
+    OwnedHandle reports(AsHandle(handles.reports)), requests(AsHandle(handles.requests));
+    OwnedHandle job(handles.group == -1 ? nullptr : AsHandle(handles.group));
+    requests.Close();  // a child waiting for requests ends
     const bool ended =
-        WaitForSingleObject(process, static_cast<DWORD>(std::ceil(graceSeconds * 1000))) == WAIT_OBJECT_0;
+        WaitForSingleObject(process.get(), static_cast<DWORD>(std::ceil(graceSeconds * 1000))) == WAIT_OBJECT_0;
     // Everything in its job ends with it, whatever it started.
-    if (child.group != -1) {
-        TerminateJobObject(AsHandle(child.group), 1);
-        Unregister(AsHandle(child.group));
-        CloseHandle(AsHandle(child.group));
+    if (job.get() != nullptr) {
+        TerminateJobObject(job.get(), 1);
+        Unregister(job.get());
+        job.Close();
     }
-    if (!ended) TerminateProcess(process, 1);
-    CloseHandle(AsHandle(child.reports));
-    WaitForSingleObject(process, INFINITE);
+    if (!ended) TerminateProcess(process.get(), 1);
+    reports.Close();
+    WaitForSingleObject(process.get(), INFINITE);
     DWORD code = 0;
-    GetExitCodeProcess(process, &code);
-    CloseHandle(process);
-    child = ChildProcess{};
+    GetExitCodeProcess(process.get(), &code);
     ChildStatus status;
     status.killed = !ended;
     if (code == EXCEPTION_STACK_OVERFLOW) {

@@ -220,7 +220,7 @@ Heard NextLine(ChildLink& link, const Clock::time_point& deadline, std::string& 
             return Heard::kBroken;
         }
         const double timeout = std::max(0.0, std::chrono::duration<double>(deadline - Clock::now()).count());
-        const ChildRead read = ReadChild(*link.child, timeout, link.pending);
+        const ChildRead read = ReadChild(link.child, timeout, link.pending);
         if (read == ChildRead::kEnd) {
             line = link.pending;
             return link.pending.empty() ? Heard::kEnded : Heard::kBroken;  // a last line cut short

@@ -107,10 +107,10 @@ enum class Heard {
     kBroken,   // something else came: what, in the line
 };
 
-// The parent's end of one child's channel: the reports read so far and not
-// yet taken.
+// The parent's end of one child's channel: the child itself, and the
+// reports read so far and not yet taken.
 struct ChildLink {
-    ChildProcess* child = nullptr;
+    ChildProcess child;
     std::string pending;
 };
 
@@ -136,7 +136,7 @@ std::string BrokenText(const std::string& line, const std::string& expected);
 // Sends a request to the child; false when it can no longer be told.
 template <typename Message>
 bool Ask(ChildLink& link, const Message& message) {
-    return SendChild(*link.child, Encode(message) + '\n');
+    return SendChild(link.child, Encode(message) + '\n');
 }
 
 // The child's side, once ConnectToParent (child_process.h) has opened its

@@ -37,7 +37,7 @@ Check CountGuarded(const std::vector<Contender>& contenders, const MeasureSettin
     for (const std::size_t k : todo) names.push_back(contenders[k].name);
     MeasuringChild child;
     for (std::size_t k = 0; k < todo.size(); ++k) {
-        if (!child.running) {
+        if (!child.running()) {
             std::string text;
             const ChildStart start = StartMeasuringChild(settings, "", names, {}, child, text);
             if (start == ChildStart::kCannot) return Refusal{text};
@@ -49,6 +49,6 @@ Check CountGuarded(const std::vector<Contender>& contenders, const MeasureSettin
         }
         CountOne(child, k, settings, rows[todo[k]]);
     }
-    if (child.running) FinishMeasuringChild(child, settings);
+    if (child.running()) FinishMeasuringChild(child, settings);
     return Passed{};
 }

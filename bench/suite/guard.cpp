@@ -44,7 +44,7 @@ enum class Readiness { kReady, kNotNow };
 // could be started at all.
 Result<Readiness> Ready(CellChild& child, const std::vector<Contender>& contenders, const MeasureSettings& settings,
                         std::size_t wanted, std::vector<Measurement>& rows) {
-    if (child.child.running) return Readiness::kReady;
+    if (child.child.running()) return Readiness::kReady;
     std::vector<std::string> names;
     for (const std::size_t c : child.contenders) names.push_back(contenders[c].name);
     std::string text;
@@ -153,6 +153,6 @@ Check MeasureGuarded(const std::vector<Contender>& contenders, const MeasureSett
         RunOne(child, c, r, order[r], contenders, settings, progress, static_cast<int>(order.size()), rows);
     }
     for (CellChild& child : children)
-        if (child.child.running) FinishMeasuringChild(child.child, settings);
+        if (child.child.running()) FinishMeasuringChild(child.child, settings);
     return started;
 }

@@ -30,19 +30,16 @@ struct NewHolds {
     }
 };
 
-// Holds the file of value; false with the system's reason.
-bool Hold(const std::string& value, std::intptr_t& held, std::string& error, NewHolds* holds = nullptr) {
+// Holds the file of value; refused with the system's reason.
+Result<std::intptr_t> Hold(const std::string& value, NewHolds* holds = nullptr) {
     const std::string path = SplitLibraryValue(value).path;
     const auto found = heldFiles.find(path);
-    if (found != heldFiles.end()) {
-        held = found->second;
-        return true;
-    }
-    held = HoldFile(path, error);
-    if (held < 0) return false;
-    heldFiles[path] = held;
+    if (found != heldFiles.end()) return found->second;
+    const Result<std::intptr_t> held = HoldFile(path);
+    if (!held) return held;
+    heldFiles[path] = *held;
     if (holds != nullptr) holds->paths.push_back(path);
-    return true;
+    return held;
 }
 
 // What the child reported: the value it was loading, the sorts it found
@@ -94,9 +91,9 @@ void LoadAndReport(void* argument) {
     for (std::size_t k = 0; k + 1 < arguments.size(); k += 2) {
         Send(LoadingMessage{k / 2});
         const std::size_t before = work.known->size();
-        std::string error;
-        if (!AddLibrarySort(arguments[k], arguments[k + 1], *work.known, error)) {
-            Send(RefusedMessage{error});
+        const Check added = AddLibrarySort(arguments[k], arguments[k + 1], *work.known);
+        if (!added) {
+            Send(RefusedMessage{added.why()});
             return;
         }
         for (std::size_t s = before; s < work.known->size(); ++s) Send(SortMessage{(*work.known)[s].name});
@@ -111,10 +108,8 @@ std::string InternalOptionText(const char* flag) {
 }
 
 std::intptr_t HeldLibrary(const std::string& value) {
-    std::intptr_t held = -1;
-    std::string error;
-    Hold(value, held, error);
-    return held;
+    const Result<std::intptr_t> held = Hold(value);
+    return held ? *held : -1;
 }
 
 const std::vector<std::string>* ProbedNames(const std::string& value) {
@@ -124,7 +119,6 @@ const std::vector<std::string>* ProbedNames(const std::string& value) {
 
 Check ProbeSortLibraries(const std::vector<std::string>& values, double seconds, std::vector<Contender>& contenders) {
     if (values.empty()) return Passed{};
-    std::string error;
     std::vector<std::string> arguments = {kProbingChildFlag};
     std::vector<std::intptr_t> held;
     NewHolds holds;
@@ -132,19 +126,20 @@ Check ProbeSortLibraries(const std::vector<std::string>& values, double seconds,
         // The value is judged before its file is opened, as the loader judges it.
         const Result<LibraryParts> parts = ParseLibraryValue(value);
         if (!parts) return Refusal{"--sort-library " + value + ": " + parts.why()};
-        std::intptr_t file = -1;
-        if (!Hold(value, file, error, &holds)) return Refusal{"--sort-library " + value + ": " + error};
+        const Result<std::intptr_t> file = Hold(value, &holds);
+        if (!file) return Refusal{"--sort-library " + value + ": " + file.why()};
         arguments.insert(arguments.end(), {value, HeldFilePath(held.size(), SplitLibraryValue(value).path)});
-        held.push_back(file);
+        held.push_back(*file);
     }
-    ChildProcess child;
-    if (!StartChild(arguments, held, child, error)) return Refusal{error};
-    ChildLink link{&child, ""};
+    Result<ChildProcess> child = StartChild(arguments, held);
+    if (!child) return Refusal{child.why()};
+    ChildLink link{std::move(*child), ""};
     Probe probe;
     std::string line;
     const Heard heard = FollowProbe(link, After(seconds), values.size(), probe, line);
-    const ChildStatus status = FinishChild(child, probe.done ? seconds : 0);
+    const ChildStatus status = FinishChild(link.child, probe.done ? seconds : 0);
     const std::string where = "--sort-library " + values[probe.loading] + ": ";
+    std::string error;
     if (!probe.refusal.empty()) error = probe.refusal;
     else if (heard == Heard::kSilent) error = where + "still loading after " + Number(seconds) + " s";
     else if (heard == Heard::kBroken) error = where + "loading it " + BrokenText(line, "the probe's report");

@@ -15,9 +15,13 @@ struct Counter {
     std::string valgrind, program;
 };
 
-// Both, or false with why this system lacks one.
-bool FindCounter(Counter& counter, std::string& why) {
-    return FindValgrind(counter.valgrind, why) && FindCountingProgram(counter.program, why);
+// Both, or refused with why this system lacks one.
+Result<Counter> FindCounter() {
+    const Result<std::string> valgrind = FindValgrind();
+    if (!valgrind) return Refusal{valgrind.why()};
+    const Result<std::string> program = FindCountingProgram();
+    if (!program) return Refusal{program.why()};
+    return Counter{*valgrind, *program};
 }
 
 // The rows to count; the others are marked with why they are not.
@@ -38,23 +42,32 @@ std::vector<std::size_t> RowsToCount(std::vector<Measurement>& rows) {
     return todo;
 }
 
+// The counts of the folder's first dump, made for the request with token.
+Result<MachineCounts> ReadDump(const std::string& folder, std::uint64_t token) {
+    const Result<std::string> head = ReadDumpHead(folder + '/' + kDumpFile, kDumpHeadBytes);
+    if (!head) return Refusal{head.why()};
+    return ReadCallgrindDump(*head, DumpTrigger(token));
+}
+
 // The dump named by the answer, from the folder's first dump, into row.
 void TakeDump(const std::string& folder, const SimulatedMessage& simulated, MachineRow& row) {
     row.outcome = Checked(simulated.failure, End::kCounted);
     if (row.outcome.end == End::kFailed) return;
-    std::string head, why;
-    if (!ReadDumpHead(folder + '/' + kDumpFile, kDumpHeadBytes, head, why) ||
-        !ReadCallgrindDump(head, DumpTrigger(simulated.token), row.counts, why))
-        row.outcome = {End::kCrashed, "callgrind's dump: " + why, {}};
+    const Result<MachineCounts> counts = ReadDump(folder, simulated.token);
+    if (counts)
+        row.counts = *counts;
+    else
+        row.outcome = {End::kCrashed, "callgrind's dump: " + counts.why(), {}};
 }
 
 // A count that crashed because valgrind could not decode an instruction
 // (it raises SIGILL then, whatever the CPU can run) says so, as valgrind's
 // log in folder tells it.
 void SayWhyValgrindStopped(const std::string& folder, MachineRow& row) {
-    std::string log, why;
-    if (row.outcome.end != End::kCrashed || !ReadDumpHead(folder + '/' + kValgrindLog, kDumpHeadBytes, log, why)) return;
-    const std::string undecoded = UndecodedInstruction(log);
+    if (row.outcome.end != End::kCrashed) return;
+    const Result<std::string> log = ReadDumpHead(folder + '/' + kValgrindLog, kDumpHeadBytes);
+    if (!log) return;
+    const std::string undecoded = UndecodedInstruction(*log);
     if (!undecoded.empty()) row.outcome.detail = undecoded;
 }
 
@@ -64,8 +77,10 @@ void SayWhyValgrindStopped(const std::string& folder, MachineRow& row) {
 // what the simulated predictor and caches learnt from it, reaches the
 // count. Refuses when no process can be started.
 Check CountOne(const Counter& counter, const MeasureSettings& slow, Measurement& row) {
-    std::string folder, text;
-    if (!MakeDumpFolder(folder, text)) return Refusal{text};
+    const Result<std::string> made = MakeDumpFolder();
+    if (!made) return Refusal{made.why()};
+    const std::string& folder = *made;
+    std::string text;
     MeasuringChild child;
     std::vector<std::string> command = CallgrindOptions(counter.valgrind, folder);
     command.push_back(counter.program);
@@ -90,9 +105,8 @@ Check CountOne(const Counter& counter, const MeasureSettings& slow, Measurement&
 
 std::string MachineCountsUnavailable() {
     if (kSanitized) return "this build has AddressSanitizer, which cannot run under valgrind";
-    Counter counter;
-    std::string why;
-    return FindCounter(counter, why) ? "" : why;
+    const Result<Counter> counter = FindCounter();
+    return counter ? "" : counter.why();
 }
 
 std::string MachineCountsRefused(const Contender& contender) {
@@ -105,13 +119,12 @@ std::string MachineCountsRefused(const Contender& contender) {
 Check CountMachineGuarded(const MeasureSettings& settings, std::vector<Measurement>& rows) {
     const std::vector<std::size_t> todo = RowsToCount(rows);
     if (todo.empty()) return Passed{};
-    Counter counter;
-    std::string why;
-    if (!FindCounter(counter, why)) return Refusal{why};
+    const Result<Counter> counter = FindCounter();
+    if (!counter) return Refusal{counter.why()};
     MeasureSettings slow = settings;
     slow.timeLimitSeconds = MachineTimeLimitSeconds(settings);
     for (const std::size_t k : todo) {
-        const Check counted = CountOne(counter, slow, rows[k]);
+        const Check counted = CountOne(*counter, slow, rows[k]);
         if (!counted) return counted;
     }
     return Passed{};

@@ -165,17 +165,18 @@ int RunMeasuringChild(const std::vector<std::string>& arguments, std::vector<Con
     if (!ConnectToParent()) return Refuse(std::cerr, InternalOptionText(kMeasuringChildFlag));
     Send(HelloMessage{});
     const std::size_t builtIn = known.size();
-    std::string error;
-    if (!arguments[kLibrary].empty() && !AddLibrarySort(arguments[kLibrary], arguments[kOpenAs], known, error))
-        return RefuseToParent(error, kRefusedStatus);
+    if (!arguments[kLibrary].empty()) {
+        const Check added = AddLibrarySort(arguments[kLibrary], arguments[kOpenAs], known);
+        if (!added) return RefuseToParent(added.why(), kRefusedStatus);
+    }
     for (std::size_t k = builtIn; k < known.size(); ++k) Send(SortMessage{known[k].name});
     std::vector<Contender> contenders;
     if (!FindContenders(arguments, known, contenders))
         return RefuseToParent(std::string(kMeasuringChildFlag) + ": arguments this program did not write", kRefusedStatus);
-    CellData data;
-    if (!GenerateData(settings, data, error)) return RefuseToParent(error, 1);
+    Result<CellData> data = GenerateData(settings);
+    if (!data) return RefuseToParent(data.why(), 1);
     Send(ReadyMessage{});
-    ChildWork work{&contenders, &data, &settings};
+    ChildWork work{&contenders, &*data, &settings};
     // Under valgrind the sorts run on the main thread, given as large a
     // stack by valgrind's options (CallgrindOptions): with a second thread,
     // the order in which valgrind runs the two threads' first steps would
@@ -248,10 +249,12 @@ ChildStart StartMeasuringChild(const MeasureSettings& settings, const std::strin
         held.push_back(HeldLibrary(library));
         openAs = HeldFilePath(0, SplitLibraryValue(library).path);
     }
-    if (!StartChildUnder(launcher, ChildArguments(settings, library, openAs, names), held, child.process, text))
+    Result<ChildProcess> process = StartChildUnder(launcher, ChildArguments(settings, library, openAs, names), held);
+    if (!process) {
+        text = process.why();
         return ChildStart::kCannot;
-    child.link = ChildLink{&child.process, ""};
-    child.running = true;
+    }
+    child.link = ChildLink{std::move(*process), ""};
     HelloMessage hello;
     std::string line;
     const Heard heard = Await(child.link, After(ReportAllowanceSeconds(settings)), hello, line);
@@ -261,7 +264,7 @@ ChildStart StartMeasuringChild(const MeasureSettings& settings, const std::strin
         return ChildStart::kLost;
     }
     const ChildStart start = AwaitReady(child, library, settings, text);
-    if (start != ChildStart::kReady && child.running) StopMeasuringChild(child, Heard::kBroken);
+    if (start != ChildStart::kReady && child.running()) StopMeasuringChild(child, Heard::kBroken);
     return start;
 }
 
@@ -275,15 +278,13 @@ void FinishMeasuringChild(MeasuringChild& child, const MeasureSettings& settings
         if (Await(child.link, After(ReportAllowanceSeconds(settings)), done, line) == Heard::kMessage)
             grace = ReportAllowanceSeconds(settings);
     }
-    child.running = false;
-    FinishChild(child.process, grace);
+    FinishChild(child.link.child, grace);
 }
 
 ChildStatus StopMeasuringChild(MeasuringChild& child, Heard heard) {
     // A process closes its pipes a moment before it can be waited for.
     constexpr double kEndingSeconds = 1;
-    child.running = false;
-    return FinishChild(child.process, heard == Heard::kEnded ? kEndingSeconds : 0);
+    return FinishChild(child.link.child, heard == Heard::kEnded ? kEndingSeconds : 0);
 }
 
 Outcome LoseMeasuringChild(MeasuringChild& child, Heard heard, bool started, const std::string& line,

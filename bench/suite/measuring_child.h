@@ -24,9 +24,9 @@ constexpr char kMeasuringChildFlag[] = "--measuring-child";
 int RunMeasuringChild(const std::vector<std::string>& arguments, std::vector<Contender> known);
 
 struct MeasuringChild {
-    ChildProcess process;
-    ChildLink link;
-    bool running = false;
+    ChildLink link;  // owns the process
+
+    bool running() const { return link.child.running(); }
 };
 
 enum class ChildStart {

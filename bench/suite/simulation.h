@@ -8,22 +8,24 @@
 #include <cstddef>
 #include <string>
 
-// The valgrind program on this system's PATH; false with why there is none.
-bool FindValgrind(std::string& valgrind, std::string& why);
+#include "bench/measure/refusal.h"
+
+// The valgrind program on this system's PATH; refused with why there is none.
+Result<std::string> FindValgrind();
 
 // The counting program (bench/count_main.cpp) that came with this program,
-// at its place relative to this program's own file; false with why when it
-// is not there.
-bool FindCountingProgram(std::string& program, std::string& why);
+// at its place relative to this program's own file; refused with why when
+// it is not there.
+Result<std::string> FindCountingProgram();
 
-// A new folder only this user can enter, for one child's dumps; false with
-// the system's reason.
-bool MakeDumpFolder(std::string& folder, std::string& error);
+// A new folder only this user can enter, for one child's dumps; refused
+// with the system's reason.
+Result<std::string> MakeDumpFolder();
 
 // At most limit bytes from the start of the regular file at path (a dump,
 // or valgrind's log), opened without following a link and without waiting
-// on a device or a pipe; false with why when it is not such a file.
-bool ReadDumpHead(const std::string& path, std::size_t limit, std::string& head, std::string& why);
+// on a device or a pipe; refused with why when it is not such a file.
+Result<std::string> ReadDumpHead(const std::string& path, std::size_t limit);
 
 // Removes the folder and the files in it (not what lies behind a link).
 void RemoveDumpFolder(const std::string& folder);

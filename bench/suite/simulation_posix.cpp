@@ -29,7 +29,7 @@ bool IsProgram(const std::string& path) {
 
 }  // namespace
 
-bool FindValgrind(std::string& valgrind, std::string& why) {
+Result<std::string> FindValgrind() {
     const char* path = std::getenv("PATH");
     const std::string folders = path != nullptr ? path : "";
     for (std::size_t at = 0; at <= folders.size();) {
@@ -40,50 +40,37 @@ bool FindValgrind(std::string& valgrind, std::string& why) {
         at = end + 1;
         if (folder.empty() || folder[0] != '/') continue;
         const std::string candidate = folder + "/valgrind";
-        if (IsProgram(candidate)) {
-            valgrind = candidate;
-            return true;
-        }
+        if (IsProgram(candidate)) return candidate;
     }
-    why = "valgrind is not installed (no valgrind on PATH)";
-    return false;
+    return Refusal{"valgrind is not installed (no valgrind on PATH)"};
 }
 
-bool FindCountingProgram(std::string& program, std::string& why) {
+Result<std::string> FindCountingProgram() {
     // Not /proc/self/exe itself: the counting program lies beside the file
     // that link names. ORVANDEL_COUNTER_FROM_TOOL comes from CMake.
     char own[4096];
     const ssize_t length = readlink("/proc/self/exe", own, sizeof own);
-    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof own) {
-        why = "cannot tell where this program lies, to find its counting program";
-        return false;
-    }
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof own)
+        return Refusal{"cannot tell where this program lies, to find its counting program"};
     std::string folder(own, static_cast<std::size_t>(length));
     folder.erase(folder.rfind('/') + 1);
-    program = folder + ORVANDEL_COUNTER_FROM_TOOL;
-    if (IsProgram(program)) return true;
-    why = "the counting program is not installed (no " + program + ")";
-    return false;
+    const std::string program = folder + ORVANDEL_COUNTER_FROM_TOOL;
+    if (IsProgram(program)) return program;
+    return Refusal{"the counting program is not installed (no " + program + ")"};
 }
 
-bool MakeDumpFolder(std::string& folder, std::string& error) {
+Result<std::string> MakeDumpFolder() {
     const char* temporary = std::getenv("TMPDIR");
     std::string pattern = std::string(temporary != nullptr && temporary[0] == '/' ? temporary : "/tmp") +
                           "/orvandel-callgrind-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) {
-        error = std::string("cannot make a folder for callgrind's dumps: ") + std::strerror(errno);
-        return false;
-    }
-    folder = pattern;
-    return true;
+    if (mkdtemp(pattern.data()) == nullptr)
+        return Refusal{std::string("cannot make a folder for callgrind's dumps: ") + std::strerror(errno)};
+    return pattern;
 }
 
-bool ReadDumpHead(const std::string& path, std::size_t limit, std::string& head, std::string& why) {
+Result<std::string> ReadDumpHead(const std::string& path, std::size_t limit) {
     const int file = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (file < 0) {
-        why = std::string("no dump: ") + std::strerror(errno);
-        return false;
-    }
+    if (file < 0) return Refusal{std::string("no dump: ") + std::strerror(errno)};
     struct stat status {};
     const bool regular = fstat(file, &status) == 0 && S_ISREG(status.st_mode);
     std::vector<char> buffer(limit);
@@ -95,9 +82,8 @@ bool ReadDumpHead(const std::string& path, std::size_t limit, std::string& head,
         got += static_cast<std::size_t>(read_now);
     }
     close(file);
-    if (!regular) why = "its dump is not a plain file";
-    head.assign(buffer.data(), got);
-    return regular;
+    if (!regular) return Refusal{"its dump is not a plain file"};
+    return std::string(buffer.data(), got);
 }
 
 void RemoveDumpFolder(const std::string& folder) {

@@ -5,24 +5,26 @@
 
 #include "bench/suite/simulation.h"
 
-bool FindValgrind(std::string&, std::string& why) {
-    why = "valgrind does not run on Windows";
-    return false;
+namespace {
+
+const Refusal kNoValgrind{"valgrind does not run on Windows"};
+
+}  // namespace
+
+Result<std::string> FindValgrind() {
+    return kNoValgrind;
 }
 
-bool FindCountingProgram(std::string&, std::string& why) {
-    why = "valgrind does not run on Windows";
-    return false;
+Result<std::string> FindCountingProgram() {
+    return kNoValgrind;
 }
 
-bool MakeDumpFolder(std::string&, std::string& error) {
-    error = "valgrind does not run on Windows";
-    return false;
+Result<std::string> MakeDumpFolder() {
+    return kNoValgrind;
 }
 
-bool ReadDumpHead(const std::string&, std::size_t, std::string&, std::string& why) {
-    why = "valgrind does not run on Windows";
-    return false;
+Result<std::string> ReadDumpHead(const std::string&, std::size_t) {
+    return kNoValgrind;
 }
 
 void RemoveDumpFolder(const std::string&) {}

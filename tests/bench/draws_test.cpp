@@ -119,9 +119,9 @@ TEST(BenchDraws, ABatchHoldsDifferentValidDrawsOfItsShape) {
          }},
     };
     for (const auto& shape : shapes) {
-        CellData data;
-        std::string error;
-        ASSERT_TRUE(GenerateData(Settings(shape.pattern, kCount), data, error));
+        const Result<CellData> generated = GenerateData(Settings(shape.pattern, kCount));
+        ASSERT_TRUE(generated) << generated.why();
+        const CellData& data = *generated;
         EXPECT_EQ(data.first, Filled(shape.pattern, kCount, kSeed)) << shape.pattern;
         std::vector<std::int32_t> copies;
         received[0].clear();
@@ -150,9 +150,9 @@ TEST(BenchDraws, EveryContenderSortsTheSameSequenceOfDrawsNoneTwice) {
     for (const auto& c : cases) {
         MeasureSettings settings = Settings(c.pattern, 600, c.sameData);
         settings.interleave = c.interleave;
-        CellData data;
-        std::string error;
-        ASSERT_TRUE(GenerateData(settings, data, error));
+        const Result<CellData> generated = GenerateData(settings);
+        ASSERT_TRUE(generated) << generated.why();
+        const CellData& data = *generated;
         const std::vector<Repetition> order = Schedule(3, settings);
         std::vector<Sample> samples;
         std::vector<std::int32_t> copies;

@@ -121,15 +121,14 @@ TEST(CallgrindDump, ReadsTheHeadCallgrindWritesAndNothingElse) {
         {"NUL bytes", std::string("events: Ir\0\nsummary: 1\n", 23), false, {}, "not the dump of this count"},
     };
     for (const DumpCase& c : cases) {
-        MachineCounts counts;
-        std::string why;
-        EXPECT_EQ(ReadCallgrindDump(c.head, t, counts, why), c.read) << c.what << ": " << why;
+        const Result<MachineCounts> counts = ReadCallgrindDump(c.head, t);
+        ASSERT_EQ(static_cast<bool>(counts), c.read) << c.what << ": " << (counts ? "" : counts.why());
         if (c.read)
-            EXPECT_TRUE(counts == c.counts) << c.what << ": " << counts.instructions << ' '
-                                            << counts.conditionalBranches << ' ' << counts.conditionalMisses << ' '
-                                            << counts.firstLevelMisses << ' ' << counts.lastLevelMisses;
+            EXPECT_TRUE(*counts == c.counts) << c.what << ": " << counts->instructions << ' '
+                                             << counts->conditionalBranches << ' ' << counts->conditionalMisses << ' '
+                                             << counts->firstLevelMisses << ' ' << counts->lastLevelMisses;
         else
-            EXPECT_NE(why.find(c.why), std::string::npos) << c.what << ": " << why;
+            EXPECT_NE(counts.why().find(c.why), std::string::npos) << c.what << ": " << counts.why();
     }
 }
 
@@ -192,9 +191,11 @@ TEST(CallgrindDump, OnlyAPlainFileIsRead) {
         {"fifo", 100, false, ""},       {"folder", 100, false, ""}, {"missing", 100, false, ""},
     };
     for (const auto& c : cases) {
-        std::string head, why;
-        EXPECT_EQ(ReadDumpHead((folder / c.name).string(), c.limit, head, why), c.read) << c.name;
-        EXPECT_EQ(head, c.head) << c.name;
+        const Result<std::string> head = ReadDumpHead((folder / c.name).string(), c.limit);
+        ASSERT_EQ(static_cast<bool>(head), c.read) << c.name;
+        if (head) {
+            EXPECT_EQ(*head, c.head) << c.name;
+        }
     }
     // Removing the folder takes what is in it, and a link's target stays.
     const fs::path outside = fs::temp_directory_path() / "orvandel-dump-outside";
@@ -409,8 +410,9 @@ TEST(MachineCounting, AgreesWithCallgrindRunOnItsOwn) {
     const Check probed = ProbeSortLibraries({ORVANDEL_PLUGIN_SEDGEWICK_HYBRID}, 120, contenders);
     ASSERT_TRUE(probed) << probed.why();
     ASSERT_EQ(contenders.size(), 1u);
-    std::string valgrind, why;
-    ASSERT_TRUE(FindValgrind(valgrind, why)) << why;
+    const Result<std::string> found = FindValgrind();
+    ASSERT_TRUE(found) << found.why();
+    const std::string& valgrind = *found;
     const std::string dump = (std::filesystem::temp_directory_path() / "orvandel-independent-callgrind.out").string();
     for (const std::int32_t count : {1000, 5000}) {
         std::vector<std::string> command = {valgrind, "--quiet", "--log-file=/dev/null", "--tool=callgrind",

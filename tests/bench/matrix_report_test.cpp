@@ -218,9 +218,9 @@ TEST(BenchBatch, TheFirstRepetitionFindsTheBatchAndEverySampleSortsIt) {
     settings.runs = 3;
     settings.warmup = 1;
     settings.minTimeMs = 2;  // far longer than one sort of 200 values
-    CellData data;
-    std::string error;
-    ASSERT_TRUE(GenerateData(settings, data, error));
+    const Result<CellData> generated = GenerateData(settings);
+    ASSERT_TRUE(generated) << generated.why();
+    const CellData& data = *generated;
     std::vector<Sample> samples;
     std::vector<std::int32_t> copies;
     sortsCalled = 0;

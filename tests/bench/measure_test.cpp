@@ -197,13 +197,26 @@ TEST(BenchMeasure, CsvHasAHeaderAndOneLinePerRow) {
 }
 
 TEST(BenchMeasure, DataThatLeavesLessThanHalfTheMemoryFreeIsRefused) {
-    EXPECT_EQ(MemoryShortfall(2147483647, 3, 0), "");  // memory unknown: try
-    EXPECT_EQ(MemoryShortfall(1000, 1, 16000), "");      // 8000 bytes: exactly half
-    EXPECT_EQ(MemoryShortfall(1000, 1, 15999).rfind("--count 1000 needs", 0), 0u);
-    // Every process of a cell holds its copy at once.
-    EXPECT_EQ(MemoryShortfall(1000, 3, 48000), "");
-    EXPECT_EQ(MemoryShortfall(1000, 3, 47999).rfind("--count 1000 needs 0 MiB for the values and their working copy "
-                                                    "in each of 3 processes, more than half", 0), 0u);
+    const struct {
+        std::int32_t count;
+        std::uint64_t processes, memoryBytes;
+        const char* refusal;  // its start; null when the data fits
+    } cases[] = {
+        {2147483647, 3, 0, nullptr},  // memory unknown: try
+        {1000, 1, 16000, nullptr},    // 8000 bytes: exactly half
+        {1000, 1, 15999, "--count 1000 needs"},
+        // Every process of a cell holds its copy at once.
+        {1000, 3, 48000, nullptr},
+        {1000, 3, 47999, "--count 1000 needs 0 MiB for the values and their working copy in each of 3 processes, "
+                         "more than half"},
+    };
+    for (const auto& c : cases) {
+        const Check fits = MemoryFits(c.count, c.processes, c.memoryBytes);
+        ASSERT_EQ(static_cast<bool>(fits), c.refusal == nullptr) << c.count << ' ' << c.memoryBytes;
+        if (!fits) {
+            EXPECT_EQ(fits.why().rfind(c.refusal, 0), 0u) << fits.why();
+        }
+    }
 }
 
 TEST(BenchOptionsParse, CountBoundaries) {

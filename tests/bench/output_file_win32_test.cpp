@@ -74,8 +74,8 @@ TEST(BenchSortLibraryWin32, ARelativePathIsTheCurrentFoldersNeverTheProgramsDll)
     for (const Row& row : rows) {
         fs::current_path(row.from);
         std::vector<Contender> contenders;
-        std::string error;
-        ASSERT_TRUE(AddLibrarySorts({row.value}, contenders, error)) << row.value << ": " << error;
+        const Check added = AddLibrarySorts({row.value}, contenders);
+        ASSERT_TRUE(added) << row.value << ": " << added.why();
         std::vector<std::string> names;
         for (const Contender& c : contenders) names.push_back(c.name);
         EXPECT_EQ(names, (std::vector<std::string>{"Two: insertion", "Two: shell"})) << row.value;

@@ -31,12 +31,12 @@ int main(int argc, char** argv) {
     settings.pattern = argv[2];
     settings.count = std::atoi(argv[3]);
     settings.seed = static_cast<std::uint32_t>(std::strtoul(argv[4], nullptr, 10));
-    CellData data;
-    std::string error;
-    if (!GenerateData(settings, data, error)) {
-        std::fprintf(stderr, "plugin_under_callgrind: %s\n", error.c_str());
+    const Result<CellData> generated = GenerateData(settings);
+    if (!generated) {
+        std::fprintf(stderr, "plugin_under_callgrind: %s\n", generated.why().c_str());
         return 1;
     }
+    const CellData& data = *generated;
     std::vector<std::int32_t> slots(static_cast<std::size_t>(data.count) + 1);
     WriteDraw(data, 0, slots.data());
     table->sorts[0].sort(slots.data() + 1, slots.data() + data.count);

@@ -200,16 +200,10 @@ TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
             if (c.childOnly && !probed) continue;
             const std::string row = c.values.front() + (c.values.size() > 1 ? " ..." : "") + (probed ? " (probed)" : "");
             std::vector<Contender> contenders = AllContenders();
-            std::string error;
-            bool loaded = false;
-            if (probed) {
-                const Check probe = ProbeSortLibraries(c.values, c.seconds, contenders);
-                loaded = static_cast<bool>(probe);
-                if (!probe) error = probe.why();
-            } else {
-                loaded = AddLibrarySorts(c.values, contenders, error);
-            }
-            EXPECT_EQ(loaded, c.error.empty()) << row << ": " << error;
+            const Check loaded = probed ? ProbeSortLibraries(c.values, c.seconds, contenders)
+                                        : AddLibrarySorts(c.values, contenders);
+            const std::string error = loaded ? "" : loaded.why();
+            EXPECT_EQ(static_cast<bool>(loaded), c.error.empty()) << row << ": " << error;
             if (c.error.empty()) {
                 EXPECT_EQ(Names(contenders, known), c.names) << row;
                 // Only a guarded child holds the sorts themselves.
@@ -263,9 +257,9 @@ TEST(SortLibrary, ABrokenSortCostsItsOwnCellOnly) {
     for (const Case& c : cases) {
         settings.timeLimitSeconds = c.seconds;
         std::vector<Contender> all = AllContenders();
+        const Check added = AddLibrarySorts({Path(ORVANDEL_PLUGIN_SEDGEWICK_HYBRID), broken + ":" + c.symbol}, all);
+        ASSERT_TRUE(added) << added.why();
         std::string error;
-        ASSERT_TRUE(AddLibrarySorts({Path(ORVANDEL_PLUGIN_SEDGEWICK_HYBRID), broken + ":" + c.symbol}, all, error))
-            << error;
         const std::vector<Contender> contenders = {all[all.size() - 2], all.back(), Baseline(all)};
         Report report;
         report.settings = settings;

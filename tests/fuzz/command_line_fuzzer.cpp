@@ -40,7 +40,7 @@ void ParseLibrary(const std::string& value) {
     }
     Require(!parts->path.empty(), "a library value was accepted without a path");
     Require(parts->symbol.empty() || IsIdentifier(parts->symbol), "a symbol that is not a C identifier");
-    Require(parts->name.empty() || NameFault(parts->name).empty(), "a NAME the names rule refuses");
+    Require(parts->name.empty() || CheckSortName(parts->name), "a NAME the names rule refuses");
     Require(parts->name.empty() || !parts->symbol.empty(), "a NAME without a symbol");
     const std::string whole = parts->path + (parts->symbol.empty() ? "" : ":" + parts->symbol) +
                               (parts->name.empty() ? "" : "=" + parts->name);

@@ -83,13 +83,14 @@ void DecodeMessages(const std::string& text) {
 // A dump read is one that callgrind could have written; a refusal is one
 // short line.
 void ReadDump(const std::string& text) {
-    MachineCounts c;
-    std::string why;
-    if (!ReadCallgrindDump(text, DumpTrigger(100000000000000000ull), c, why)) {
+    const Result<MachineCounts> read = ReadCallgrindDump(text, DumpTrigger(100000000000000000ull));
+    if (!read) {
+        const std::string& why = read.why();
         Require(!why.empty() && why.size() < 100 && why.find('\n') == std::string::npos,
                 "the dump's refusal is not one short line");
         return;
     }
+    const MachineCounts& c = *read;
     Require(c.conditionalMisses <= c.conditionalBranches && c.indirectMisses <= c.indirectBranches &&
                 c.lastLevelMisses <= c.firstLevelMisses && c.conditionalBranches <= c.instructions,
             "a dump no run can give was read");
