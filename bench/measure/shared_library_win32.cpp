@@ -21,25 +21,21 @@ std::string SystemMessage(DWORD code, const std::string& path) {
 
 }  // namespace
 
-void* OpenSharedLibrary(const std::string& path, std::string& error) {
+Result<void*> OpenSharedLibrary(const std::string& path) {
     // Made absolute from the current folder: LoadLibrary looks for a
     // relative path ("sub\\x.dll", ".\\x.dll") beside the program first.
     char full[MAX_PATH];
     const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    if (length == 0 || length >= MAX_PATH) {
-        error = "cannot make the path absolute: " + SystemMessage(GetLastError(), path);
-        return nullptr;
-    }
+    if (length == 0 || length >= MAX_PATH)
+        return Refusal{"cannot make the path absolute: " + SystemMessage(GetLastError(), path)};
     // No "cannot find the DLL" box for a library the user named wrongly.
     const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     HMODULE library = LoadLibraryA(full);
     const DWORD code = GetLastError();
     SetErrorMode(previous);
-    if (library == nullptr) {
-        const std::string fault = LibraryFileFault(full, LibraryFormat::kPe);
-        error = fault.empty() ? SystemMessage(code, path) : fault;
-    }
-    return reinterpret_cast<void*>(library);
+    if (library != nullptr) return reinterpret_cast<void*>(library);
+    const std::string fault = LibraryFileFault(full, LibraryFormat::kPe);
+    return Refusal{fault.empty() ? SystemMessage(code, path) : fault};
 }
 
 void* FindSymbol(void* library, const std::string& name) {

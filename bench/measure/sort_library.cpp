@@ -116,10 +116,9 @@ Result<LoadedSorts> FindSorts(void* library, const LibraryParts& parts) {
 
 Check AddLibrary(const LibraryParts& parts, const std::string& value, const std::string& openAs,
                  std::vector<Contender>& contenders) {
-    std::string error;
-    void* library = OpenSharedLibrary(openAs, error);
-    if (library == nullptr) return Refusal{error};
-    const Result<LoadedSorts> sorts = FindSorts(library, parts);
+    const Result<void*> library = OpenSharedLibrary(openAs);
+    if (!library) return Refusal{library.why()};
+    const Result<LoadedSorts> sorts = FindSorts(*library, parts);
     if (!sorts) return Refusal{sorts.why()};
     for (const LoadedSort& sort : *sorts) {
         const Check rule = CheckSortName(sort.name);

@@ -149,61 +149,93 @@ std::string SizeLabel(double count) {
     return std::fabs(exponent - std::round(exponent)) < 1e-9 ? "1e" + Fixed(exponent, 0) : Fixed(count, 0);
 }
 
-void WritePanel(std::ostream& out, const Report& report, const Quantity& quantity, const std::string& pattern,
-                double left, double top, const LogScale& sizes, const LogScale& times,
-                const std::vector<const Measurement*>& series) {
-    LogScale x = sizes;
-    x.from += left;
-    x.to += left;
-    LogScale y = times;
-    y.from += top;
-    y.to += top;
-    out << "<g" << Role("panel") << " data-pattern=\"" << EscapedXml(pattern) << "\">\n"
-        << Text(left + kPlotLeft, top + 18, "start", pattern);
+// What every panel of a chart draws with: the scales all panels share, and
+// one series per contender.
+struct Chart {
+    const Report& report;
+    const Quantity& quantity;
+    LogScale sizes;
+    LogScale times;
+    std::vector<const Measurement*> series;
+};
+
+// One panel: its shape, and the chart's scales moved to its place.
+struct Panel {
+    const std::string& pattern;
+    LogScale x;
+    LogScale y;
+};
+
+Panel PanelAt(const Chart& chart, const std::string& pattern, double left, double top) {
+    Panel panel{pattern, chart.sizes, chart.times};
+    panel.x.from += left;
+    panel.x.to += left;
+    panel.y.from += top;
+    panel.y.to += top;
+    return panel;
+}
+
+// The panel's frame, its grid with the quantity's labels, its guide and its sizes.
+void WriteFrame(std::ostream& out, const Chart& chart, const Panel& panel) {
+    const LogScale &x = panel.x, &y = panel.y;
     out << "<rect" << Role("frame") << " x=\"" << Fixed(x.from, 1) << "\" y=\"" << Fixed(y.to, 1) << "\" width=\""
         << Fixed(x.to - x.from, 1) << "\" height=\"" << Fixed(y.from - y.to, 1) << "\"/>\n";
     // Every decade, or every second, fifth... when they are many.
-    const double stride = std::ceil((times.high - times.low) / kMostGridLines);
-    for (double decade = times.low; decade <= times.high; decade += stride) {
+    const double stride = std::ceil((chart.times.high - chart.times.low) / kMostGridLines);
+    for (double decade = chart.times.low; decade <= chart.times.high; decade += stride) {
         const double at = y.AtDecade(decade);
         out << Line(x.from, at, x.to, at, "grid")
-            << Text(x.from - 4, at + 4, "end", quantity.label(static_cast<int>(decade)));
+            << Text(x.from - 4, at + 4, "end", chart.quantity.label(static_cast<int>(decade)));
     }
-    if (quantity.guide > 0 && std::log10(quantity.guide) >= times.low && std::log10(quantity.guide) <= times.high)
-        out << Line(x.from, y(quantity.guide), x.to, y(quantity.guide), "guide");
-    for (const std::int32_t count : report.counts)
-        out << Text(x(count), y.from + 16, "middle", SizeLabel(count));
-    for (std::size_t k = 0; k < series.size(); ++k) {
-        const Contender& contender = series[k]->contender;
-        const char* colour = kPalette[k % std::size(kPalette)];
-        std::string points;
-        for (const Measurement& row : report.rows) {
-            if (row.pattern != pattern || row.contender.name != contender.name) continue;
-            const std::optional<double> value = quantity.value(report, row);
-            if (value) {
-                const std::string px = Fixed(x(row.count), 1), py = Fixed(y(*value), 1);
-                points += px + ',' + py + ' ';
-                // A dot as well, so that a series measured at one size only still shows.
-                out << "<circle" << Role("point") << " cx=\"" << px << "\" cy=\"" << py << "\" r=\"2.2\" fill=\"" << colour
-                    << "\"><title>"
-                    << EscapedXml(contender.name + ", " + std::to_string(row.count) + " values: " + quantity.tooltip(*value))
-                    << "</title></circle>\n";
-                continue;
-            }
-            // A cross per series, stacked down from the top, so crosses at one size stay apart.
-            const double cx = x(row.count);
-            const double cy = y.to + kCrossStep * static_cast<double>(k + 1);
-            out << "<path" << Role("unfinished") << " d=\"M" << Fixed(cx - 3, 1) << ',' << Fixed(cy - 3, 1) << " l6,6 m0,-6 l-6,6\" stroke=\""
-                << colour << "\"><title>"
-                << EscapedXml(contender.name + ", " + std::to_string(row.count) + " values: " + quantity.why(report, row))
-                << "</title></path>\n";
+    const double guide = chart.quantity.guide;
+    if (guide > 0 && std::log10(guide) >= chart.times.low && std::log10(guide) <= chart.times.high)
+        out << Line(x.from, y(guide), x.to, y(guide), "guide");
+    for (const std::int32_t count : chart.report.counts) out << Text(x(count), y.from + 16, "middle", SizeLabel(count));
+}
+
+// Series k in the panel: a dot per figure joined by a line, a cross with
+// its reason where a cell has none.
+void WriteSeries(std::ostream& out, const Chart& chart, const Panel& panel, std::size_t k) {
+    const LogScale &x = panel.x, &y = panel.y;
+    const Contender& contender = chart.series[k]->contender;
+    const char* colour = kPalette[k % std::size(kPalette)];
+    std::string points;
+    for (const Measurement& row : chart.report.rows) {
+        if (row.pattern != panel.pattern || row.contender.name != contender.name) continue;
+        const std::optional<double> value = chart.quantity.value(chart.report, row);
+        if (value) {
+            const std::string px = Fixed(x(row.count), 1), py = Fixed(y(*value), 1);
+            points += px + ',' + py + ' ';
+            // A dot as well, so that a series measured at one size only still shows.
+            out << "<circle" << Role("point") << " cx=\"" << px << "\" cy=\"" << py << "\" r=\"2.2\" fill=\"" << colour
+                << "\"><title>"
+                << EscapedXml(contender.name + ", " + std::to_string(row.count) +
+                              " values: " + chart.quantity.tooltip(*value))
+                << "</title></circle>\n";
+            continue;
         }
-        if (points.empty()) continue;
-        points.pop_back();
-        out << "<polyline" << Role(std::string("series ") + (contender.reference ? "reference" : "routine"))
-            << " data-name=\"" << EscapedXml(contender.name) << "\" points=\"" << points << "\" fill=\"none\" stroke=\""
-            << colour << '"' << (contender.reference ? " stroke-dasharray=\"6 4\"" : "") << "/>\n";
+        // A cross per series, stacked down from the top, so crosses at one size stay apart.
+        const double cx = x(row.count);
+        const double cy = y.to + kCrossStep * static_cast<double>(k + 1);
+        out << "<path" << Role("unfinished") << " d=\"M" << Fixed(cx - 3, 1) << ',' << Fixed(cy - 3, 1)
+            << " l6,6 m0,-6 l-6,6\" stroke=\"" << colour << "\"><title>"
+            << EscapedXml(contender.name + ", " + std::to_string(row.count) +
+                          " values: " + chart.quantity.why(chart.report, row))
+            << "</title></path>\n";
     }
+    if (points.empty()) return;
+    points.pop_back();
+    out << "<polyline" << Role(std::string("series ") + (contender.reference ? "reference" : "routine"))
+        << " data-name=\"" << EscapedXml(contender.name) << "\" points=\"" << points << "\" fill=\"none\" stroke=\""
+        << colour << '"' << (contender.reference ? " stroke-dasharray=\"6 4\"" : "") << "/>\n";
+}
+
+void WritePanel(std::ostream& out, const Chart& chart, const std::string& pattern, double left, double top) {
+    const Panel panel = PanelAt(chart, pattern, left, top);
+    out << "<g" << Role("panel") << " data-pattern=\"" << EscapedXml(pattern) << "\">\n"
+        << Text(left + kPlotLeft, top + 18, "start", pattern);
+    WriteFrame(out, chart, panel);
+    for (std::size_t k = 0; k < chart.series.size(); ++k) WriteSeries(out, chart, panel, k);
     out << "</g>\n";
 }
 
@@ -228,6 +260,7 @@ void WriteQuantityChart(std::ostream& out, const Report& report, const Quantity&
     const int height = top + legendHeight + panelRows * kPanelHeight + 16;
     const LogScale sizes = Decades(report.counts.front(), report.counts.back(), kPlotLeft, kPanelWidth - kPlotRight);
     const LogScale times = Decades(smallest, largest, kPanelHeight - kPlotBottom, kPlotTop);
+    const Chart chart{report, quantity, sizes, times, series};
 
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
@@ -247,7 +280,7 @@ void WriteQuantityChart(std::ostream& out, const Report& report, const Quantity&
     for (std::size_t p = 0; p < report.patterns.size(); ++p) {
         const double left = 12 + static_cast<double>(p % kColumns) * kPanelWidth;
         const double panelTop = top + legendHeight + static_cast<double>(p / kColumns) * kPanelHeight;
-        WritePanel(out, report, quantity, report.patterns[p], left, panelTop, sizes, times, series);
+        WritePanel(out, chart, report.patterns[p], left, panelTop);
     }
     out << "</svg>\n";
 }

@@ -26,6 +26,16 @@ std::vector<CellChild> CellChildren(const std::vector<Contender>& contenders) {
     return children;
 }
 
+// One cell's measurement: what every repetition reads, and the rows it
+// writes, one per contender.
+struct CellRun {
+    const std::vector<Contender>& contenders;
+    const MeasureSettings& settings;
+    const ProgressReport& progress;
+    const std::vector<Repetition> order;
+    std::vector<Measurement>& rows;
+};
+
 // Left out of the schedule from now on: predicted rows, rows ended by a
 // lost child, failed checks.
 bool Ended(const Measurement& row) {
@@ -42,13 +52,13 @@ enum class Readiness { kReady, kNotNow };
 
 // Starts the process of child when it has none; refuses when no process
 // could be started at all.
-Result<Readiness> Ready(CellChild& child, const std::vector<Contender>& contenders, const MeasureSettings& settings,
-                        std::size_t wanted, std::vector<Measurement>& rows) {
+Result<Readiness> Ready(CellRun& cell, CellChild& child, std::size_t wanted) {
     if (child.child.running()) return Readiness::kReady;
     std::vector<std::string> names;
-    for (const std::size_t c : child.contenders) names.push_back(contenders[c].name);
+    for (const std::size_t c : child.contenders) names.push_back(cell.contenders[c].name);
+    std::vector<Measurement>& rows = cell.rows;
     std::string text;
-    switch (StartMeasuringChild(settings, child.library, names, {}, child.child, text)) {
+    switch (StartMeasuringChild(cell.settings, child.library, names, {}, child.child, text)) {
         case ChildStart::kReady: return Readiness::kReady;
         case ChildStart::kCannot: return Refusal{text};
         case ChildStart::kOtherSorts:
@@ -82,16 +92,17 @@ void TakeSample(const Sample& sample, const Repetition& repetition, const Measur
     }
 }
 
-// Asks child for repetition r and waits for its sample: the start within
-// the allowance, the sample within the time limit from the start, fixed
-// then, whatever the child sends, and nothing after it. Anything else ends
-// the child.
-void RunOne(CellChild& child, std::size_t c, std::size_t r, const Repetition& repetition,
-            const std::vector<Contender>& contenders, const MeasureSettings& settings, const ProgressReport& progress,
-            int total, std::vector<Measurement>& rows) {
+// Asks child for repetition r of the cell's order and waits for its
+// sample: the start within the allowance, the sample within the time limit
+// from the start, fixed then, whatever the child sends, and nothing after
+// it. Anything else ends the child.
+void RunOne(CellRun& cell, CellChild& child, std::size_t r) {
+    const Repetition& repetition = cell.order[r];
+    const MeasureSettings& settings = cell.settings;
+    const auto c = static_cast<std::size_t>(repetition.contender);
     const auto inChild = static_cast<std::size_t>(
         std::find(child.contenders.begin(), child.contenders.end(), c) - child.contenders.begin());
-    Measurement& row = rows[c];
+    Measurement& row = cell.rows[c];
     const std::uint64_t token = NewToken();
     const std::string started = "the start of repetition " + std::to_string(r);
     std::string line;
@@ -107,7 +118,7 @@ void RunOne(CellChild& child, std::size_t c, std::size_t r, const Repetition& re
         row.outcome = LoseMeasuringChild(child.child, heard, false, line, started, settings);
         return;
     }
-    if (progress) progress(contenders[c].name, static_cast<int>(r), total);
+    if (cell.progress) cell.progress(cell.contenders[c].name, static_cast<int>(r), static_cast<int>(cell.order.size()));
     SampleMessage message;
     heard = Await(child.child.link, After(settings.timeLimitSeconds), message, line);
     if (heard == Heard::kMessage && (message.repetition != r || message.token != token)) heard = Heard::kBroken;
@@ -138,19 +149,19 @@ std::size_t CellProcesses(const std::vector<Contender>& contenders) {
 
 Check MeasureGuarded(const std::vector<Contender>& contenders, const MeasureSettings& settings,
                      const ProgressReport& progress, std::vector<Measurement>& rows) {
-    const std::vector<Repetition> order = Schedule(static_cast<int>(contenders.size()), settings);
+    CellRun cell{contenders, settings, progress, Schedule(static_cast<int>(contenders.size()), settings), rows};
     std::vector<CellChild> children = CellChildren(contenders);
     Check started = Passed{};
-    for (std::size_t r = 0; r < order.size() && started; ++r) {
-        const auto c = static_cast<std::size_t>(order[r].contender);
+    for (std::size_t r = 0; r < cell.order.size() && started; ++r) {
+        const auto c = static_cast<std::size_t>(cell.order[r].contender);
         if (Ended(rows[c])) continue;
         CellChild& child = *std::find_if(children.begin(), children.end(), [&](const CellChild& k) {
             return std::find(k.contenders.begin(), k.contenders.end(), c) != k.contenders.end();
         });
-        const Result<Readiness> ready = Ready(child, contenders, settings, c, rows);
+        const Result<Readiness> ready = Ready(cell, child, c);
         if (!ready) started = Refusal{ready.why()};
         if (!ready || *ready != Readiness::kReady) continue;
-        RunOne(child, c, r, order[r], contenders, settings, progress, static_cast<int>(order.size()), rows);
+        RunOne(cell, child, r);
     }
     for (CellChild& child : children)
         if (child.child.running()) FinishMeasuringChild(child.child, settings);
