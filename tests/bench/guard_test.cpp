@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -547,6 +548,48 @@ void EndSleeper(long id) {
 }
 
 }  // namespace
+
+// A row's batch is found once, by its first repetition: every later one
+// sorts that batch of draws it has not sorted, and nothing else. The
+// recorder names each draw it is given, in the child.
+TEST(BenchGuard, EachDrawIsSortedOnceAndTheBatchIsFoundOnce) {
+    const std::filesystem::path record =
+        std::filesystem::temp_directory_path() /
+        ("orvandel-record-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+#ifdef _WIN32
+    _putenv_s(kTestRecordFile, record.string().c_str());
+#else
+    setenv(kTestRecordFile, record.string().c_str(), 1);
+#endif
+    MeasureSettings settings = Quick();
+    settings.pattern = "random";
+    settings.count = 300;
+    settings.runs = 3;
+    settings.warmup = 1;
+    settings.minTimeMs = 20;  // far longer than one sort of 300 values: a batch of many
+    std::vector<Measurement> rows(1);
+    rows[0].contender = kRecorder;
+    const Check measured = MeasureGuarded({kRecorder}, settings, nullptr, rows);
+#ifdef _WIN32
+    _putenv_s(kTestRecordFile, "");
+#else
+    unsetenv(kTestRecordFile);
+#endif
+    std::ifstream file(record);
+    std::vector<std::string> names;
+    for (std::string line; std::getline(file, line);) names.push_back(line);
+    file.close();
+    std::filesystem::remove(record);
+    ASSERT_TRUE(static_cast<bool>(measured)) << measured.why();
+    const Measurement& row = rows[0];
+    ASSERT_EQ(row.outcome.end, End::kMeasured);
+    // One sort to find the batch, then the warm-up's batch and each run's;
+    // a batch of one (a sort held up past the minimum time) is that sort.
+    const auto batch = static_cast<std::int64_t>(row.batch);
+    EXPECT_EQ(row.draws, batch > 1 ? 1 + 4 * batch : 4);
+    EXPECT_EQ(static_cast<std::int64_t>(names.size()), row.draws);
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), names.size()) << "a draw was sorted twice";
+}
 
 // A process a sort starts ends with its cell (its group, or its job), and
 // the tool does not wait for it, though it holds the child's pipes open.

@@ -20,6 +20,7 @@
 #include "bench/compare/comparison_report.h"
 #include "bench/measure/reference_sorts.h"
 #include "bench/report/format.h"
+#include "bench/report/outcomes.h"
 #include "bench/export/forms.h"
 
 namespace {
@@ -572,4 +573,40 @@ TEST(BenchReportText, TheChecksOfTheFormsFindTheirFaults) {
     EXPECT_EQ(FormFault(Form::kXml, "<?xml version=\"1.0\"?>\n<svg a=\"&lt;&#65;\" width=\"100%\"><t>&amp;</t>"
                                     "<g x=\"-3.5\"/><polyline points=\"1.0,2.0 3,4\"/></svg>\n", ""), "");
     EXPECT_EQ(FormFault(Form::kCsv, "a,b\n\"x\"\"\ny\",\"\"\n", ""), "");
+}
+
+// Every ending through the one table, against the words a reader of the
+// reports relies on: the status word, the text and whether the run fails.
+// A limit that is no whole number of seconds is written as it was given.
+TEST(BenchReportText, EveryEndingHasItsWordItsTextAndItsExitStatus) {
+    const SortFailure order{SortCheck::kOrder, 17, 0, 0};
+    const struct {
+        Outcome outcome;
+        const char* status;
+        const char* text;
+        int exit;
+    } cases[] = {
+        {{End::kMeasured, "", {}}, "measured", "", 0},
+        {{End::kFailed, "", order}, "failed", "failed at slot 17", 1},
+        {{End::kOverLimit, "", {}}, "over-time-limit", "over 0.25 s", 1},
+        {{End::kPredictedOver, "", {}}, "predicted-over", "predicted over 0.25 s (about 3.00 s)", 1},
+        {{End::kStackExhausted, "", {}}, "stack-exhausted", "stack exhausted", 1},
+        {{End::kCrashed, "killed by signal 9", {}}, "crashed", "crashed: killed by signal 9", 1},
+        {{End::kCounted, "", {}}, "counted", "", 0},
+        {{End::kNotCountable, "a radix sort", {}}, "not-countable", "n/a", 0},
+        {{End::kNotTimed, "", {}}, "not-timed", "not counted", 0},
+    };
+    std::vector<std::string> rowWords;
+    for (const auto& c : cases) {
+        EXPECT_STREQ(StatusWord(c.outcome.end), c.status);
+        EXPECT_EQ(EndText(c.outcome, {0.25, 3000}), c.text) << c.status;
+        EXPECT_EQ(ExitStatus(c.outcome.end), c.exit) << c.status;
+        if (c.outcome.end != End::kCounted && c.outcome.end != End::kNotCountable && c.outcome.end != End::kNotTimed)
+            rowWords.push_back(c.status);
+    }
+    std::sort(rowWords.begin(), rowWords.end());
+    std::vector<std::string> listed = RowStatusWords();
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, rowWords);
+    EXPECT_EQ(EndText({End::kOverLimit, "", {}}, {1000, 0}), "over 1000 s");
 }

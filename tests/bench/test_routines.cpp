@@ -101,6 +101,14 @@ void SortAndLeaveASleeper(std::int32_t* slots, std::int32_t lo, std::int32_t hi)
     if (const char* file = std::getenv(kTestSleeperFile)) std::ofstream(file, std::ios::app) << sleeper << '\n';
 }
 
+// Every value given, folded in order: a draw's own name.
+void SortAndRecord(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
+    std::uint64_t name = 14695981039346656037ull;
+    for (std::int32_t k = lo; k < hi; ++k) name = (name ^ static_cast<std::uint32_t>(slots[k])) * 1099511628211ull;
+    std::sort(slots + lo, slots + hi);
+    if (const char* file = std::getenv(kTestRecordFile)) std::ofstream(file, std::ios::app) << name << '\n';
+}
+
 // The routine itself as its count: the counting pass meets what the timed
 // runs would, and counts nothing.
 template <SortRoutine kRoutine>
@@ -125,9 +133,11 @@ const Contender kCounted{"Counted", "Count", StdSort, BoundForm::kExclusiveUpper
 const Contender kSleeperStarter{"Sleeper starter", "", SortAndLeaveASleeper, BoundForm::kExclusiveUpper, false, 1};
 const Contender kForger{"Forger", "", Forge, BoundForm::kExclusiveUpper, false, 1};
 const Contender kRestarter{"Restarter", "", Restart, BoundForm::kExclusiveUpper, false, 1};
+const Contender kRecorder{"Recorder", "", SortAndRecord, BoundForm::kExclusiveUpper, false, 1};
 
 std::vector<Contender> TestContenders() {
     std::vector<Contender> all = AllContenders();
-    all.insert(all.end(), {kBroken, kStackHungry, kEndless, kAborting, kCounted, kForger, kRestarter, kSleeperStarter});
+    all.insert(all.end(), {kBroken, kStackHungry, kEndless, kAborting, kCounted, kForger, kRestarter, kSleeperStarter,
+                           kRecorder});
     return all;
 }

@@ -24,6 +24,11 @@ extern const Contender kRestarter;
 // Sorts, and leaves a process of its own that sleeps until it is killed.
 extern const Contender kSleeperStarter;
 
+// Sorts, and writes a line naming the data it was given to the file
+// kTestRecordFile names.
+extern const Contender kRecorder;
+constexpr char kTestRecordFile[] = "ORVANDEL_TEST_RECORD_FILE";
+
 // The file the sleeper's process ids go to, and the flag that makes the
 // test program that sleeper on Windows.
 constexpr char kTestSleeperFile[] = "ORVANDEL_TEST_SLEEPER_FILE";
@@ -35,5 +40,5 @@ constexpr char kTestSleeperFlag[] = "--test-sleeper";
 constexpr char kTestChildFault[] = "ORVANDEL_TEST_CHILD_FAULT";
 constexpr int kTestChildExitStatus = 7;
 
-// Every contender of the product, then the eight above.
+// Every contender of the product, then the nine above.
 std::vector<Contender> TestContenders();
