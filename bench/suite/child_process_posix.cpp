@@ -5,6 +5,7 @@
 // its parent, and the parent's handlers of interrupting signals.
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
@@ -209,9 +210,17 @@ bool ReadFromParent(std::string& text) {
 }
 
 Result<std::intptr_t> HoldFile(const std::string& path) {
-    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
+    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (file < 0) return Refusal{std::strerror(errno)};
-    return std::intptr_t{file};
+    struct stat status {};
+    const bool known = fstat(file, &status) == 0;
+    if (known && S_ISREG(status.st_mode)) return std::intptr_t{file};
+    const int error = errno;
+    close(file);
+    if (!known) return Refusal{std::strerror(error)};
+    if (S_ISDIR(status.st_mode)) return Refusal{"is a folder, not a library"};
+    return Refusal{"is not a regular file (a FIFO, a socket or a device), so not a library"};
 }
 
 void ReleaseFile(std::intptr_t held) {

@@ -11,6 +11,10 @@
 #include <fstream>
 #include <iterator>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "bench/measure/reference_sorts.h"
 #include "bench/measure/repetitions.h"
 #include "bench/measure/sort_library.h"
@@ -129,6 +133,18 @@ TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
     const std::string crashing = Path(ORVANDEL_PLUGIN_TEST_LOAD_FAULT_1);
     const std::string hanging = Path(ORVANDEL_PLUGIN_TEST_LOAD_FAULT_2);
     const std::string pointless = Path(ORVANDEL_PLUGIN_TEST_LOAD_FAULT_3);
+    // Refused before anything opens them for reading: a FIFO would keep its
+    // reader waiting for a writer that never comes.
+    const std::string folder = (ScratchFolder() / "orvandel-folder.so").string();
+    std::filesystem::create_directories(folder);
+#ifdef _WIN32
+    const std::string fifo = missing, fifoWhy = "", folderWhy = "";  // the system's reasons
+#else
+    const std::string fifo = (ScratchFolder() / "orvandel-fifo.so").string();
+    mkfifo(fifo.c_str(), 0600);
+    const std::string fifoWhy = "is not a regular file (a FIFO, a socket or a device), so not a library";
+    const std::string folderWhy = "is a folder, not a library";
+#endif
     // The probe's allowance: a library that loads, crashes or is refused is
     // done long before this, however slowly its child starts on a busy
     // machine; only the one that never returns waits for its (short) own.
@@ -185,6 +201,8 @@ TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
                         "give another with :SYMBOL=NAME"},
         {{spaced}, {}, "--sort-library " + spaced + ": a sort's name is refused: it begins or ends with a space; "
                        "give another with :SYMBOL=NAME"},
+        {{fifo}, {}, "--sort-library " + fifo + ": " + fifoWhy, true},
+        {{folder}, {}, "--sort-library " + folder + ": " + folderWhy, true},
         // Only a child can open these and live.
         {{crashing}, {}, "--sort-library " + crashing + ": loading it crashed: ", true},
         // Never returns: stopped by the allowance, whenever its child got to it.
