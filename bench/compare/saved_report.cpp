@@ -18,10 +18,6 @@ namespace {
 
 using Json = nlohmann::json;
 
-// Thrown by the parser's callback to stop at the first value nested too
-// deep, before the parser's own stacks grow with the file.
-struct TooDeep {};
-
 // A text from the report for a message: escaped, so it stays on one line.
 std::string Quoted(const std::string& text) {
     return Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
@@ -205,16 +201,36 @@ Check ReadReport(const Json& json, SavedReport& report) {
     return ReadContext(json, report);
 }
 
+// The deepest nesting of arrays and objects in text, brackets inside
+// strings not counted: one pass, so a file of many small objects costs its
+// length (the parser's own depth callback cost the square of their number).
+int Nesting(const std::string& text) {
+    int depth = 0, deepest = 0;
+    bool inString = false, escaped = false;
+    for (const char c : text) {
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+            continue;
+        }
+        if (c == '"') inString = true;
+        if (c == '[' || c == '{') deepest = std::max(deepest, ++depth);
+        if (c == ']' || c == '}') --depth;
+    }
+    return deepest;
+}
+
 // Parses text, nested at most kMaxNesting deep.
 Result<Json> ParseJson(const std::string& text) {
-    const auto bounded = [](int depth, Json::parse_event_t event, Json&) {
-        const bool opens = event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start;
-        if (opens && depth >= kMaxNesting) throw TooDeep{};
-        return true;
-    };
     if (text.find_first_not_of(" \t\r\n") == std::string::npos) return Refusal{"is empty"};
+    if (Nesting(text) > kMaxNesting)
+        return Refusal{"nests arrays or objects deeper than " + std::to_string(kMaxNesting) + " levels"};
     try {
-        return Json::parse(text, bounded);
+        return Json::parse(text);
     } catch (const Json::parse_error& e) {
         // The parser reads one byte past the end when the text stops early.
         return Refusal{e.byte > text.size()
@@ -222,8 +238,6 @@ Result<Json> ParseJson(const std::string& text) {
                            : "is not valid JSON (at byte " + std::to_string(e.byte) + ")"};
     } catch (const Json::out_of_range&) {
         return Refusal{"has a number beyond the range of a double"};
-    } catch (const TooDeep&) {
-        return Refusal{"nests arrays or objects deeper than " + std::to_string(kMaxNesting) + " levels"};
     }
 }
 

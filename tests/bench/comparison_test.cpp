@@ -351,6 +351,11 @@ TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
          "nests arrays or objects deeper than 32 levels"},
         {replaced("\"cores\":2", "\"cores\":" + nested(60000)), "nests arrays or objects deeper than 32 levels"},
         {replaced("\"cores\":2", "\"cores\":" + nested(30)), ""},  // inside the context object
+        // Brackets in strings, after an escaped quote too, nest nothing; many
+        // objects side by side are no depth either, and are read in one pass.
+        {with("/rows/0/label", "\\\"" + std::string(40, '[')), ""},
+        {with("/rows/0/label", "\"" + std::string(40, '{')), ""},
+        {with("/wide", Json(std::vector<Json>(200000, Json::object()))), ""},
         // Names, labels and patterns of at most kMaxNameBytes; the row's name only when it is that short.
         {with("/rows/0/name", longest), ""},
         {with("/rows/0/name", tooLong), "row 1 has a name longer than 200 bytes"},
