@@ -47,12 +47,26 @@ void ForEachCharacter(const std::string& text, Take take) {
     }
 }
 
-// C0, DEL and C1, and the marks and overrides that make a terminal show
-// text in another order than its bytes (U+061C, U+200E, U+200F, U+202A to
-// U+202E, U+2066 to U+2069): a name could otherwise pass for another.
+// C0, DEL and C1; the marks and overrides that make a terminal show text
+// in another order than its bytes; and every character that shows nothing
+// (Unicode's Default_Ignorable_Code_Point and the format characters, Cf,
+// as of Unicode 15): a name could otherwise pass for another.
+struct Range {
+    char32_t first, last;
+};
+constexpr Range kUnseen[] = {
+    {0x0000, 0x001F},   {0x007F, 0x009F},   {0x00AD, 0x00AD},   {0x034F, 0x034F},   {0x0600, 0x0605},
+    {0x061C, 0x061C},   {0x06DD, 0x06DD},   {0x070F, 0x070F},   {0x0890, 0x0891},   {0x08E2, 0x08E2},
+    {0x115F, 0x1160},   {0x17B4, 0x17B5},   {0x180B, 0x180F},   {0x200B, 0x200F},   {0x202A, 0x202E},
+    {0x2060, 0x206F},   {0x3164, 0x3164},   {0xFE00, 0xFE0F},   {0xFEFF, 0xFEFF},   {0xFFA0, 0xFFA0},
+    {0xFFF0, 0xFFFB},   {0x110BD, 0x110BD}, {0x110CD, 0x110CD}, {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3},
+    {0x1D173, 0x1D17A}, {0xE0000, 0xE0FFF},
+};
+
 bool IsControl(char32_t code) {
-    return code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x061C || code == 0x200E || code == 0x200F ||
-           (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069);
+    for (const Range& range : kUnseen)
+        if (code >= range.first && code <= range.last) return true;
+    return false;
 }
 
 std::string Escape(char32_t code) {

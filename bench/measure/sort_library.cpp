@@ -160,7 +160,8 @@ Check CheckSortName(const std::string& name) {
         return Refusal{"it has " + std::to_string(name.size()) + " bytes, more than " +
                        std::to_string(kLongestSortName)};
     if (Printable(name) != name)
-        return Refusal{"it has control characters, bytes that are not UTF-8 or marks that reorder text"};
+        return Refusal{"it has control characters, bytes that are not UTF-8, marks that reorder text or "
+                       "characters that show nothing"};
     if (IsSpaceAt(name, false) || IsSpaceAt(name, true)) return Refusal{"it begins or ends with a space"};
     return Passed{};
 }

@@ -51,9 +51,13 @@ std::string Duration(double milliseconds) {
 
 
 std::string MarkdownText(const std::string& text) {
-    // <, > and &: a renderer of markdown takes them for HTML.
+    // <, > and &: a renderer of markdown takes them for HTML; the others
+    // would make links, images, code or emphasis of a name
+    // ("![x](https://...)" loads a remote image). Without its brackets a
+    // link is text, so parentheses stay as they are.
     static const std::pair<char, const char*> kSpecial[] = {
-        {'\\', "\\\\"}, {'|', "\\|"}, {'<', "&lt;"}, {'>', "&gt;"}, {'&', "&amp;"}};
+        {'\\', "\\\\"}, {'|', "\\|"}, {'<', "&lt;"}, {'>', "&gt;"}, {'&', "&amp;"}, {'[', "\\["},
+        {']', "\\]"},   {'!', "\\!"}, {'`', "\\`"}, {'*', "\\*"},  {'_', "\\_"},   {'~', "\\~"}};
     return Replaced(Printable(text), kSpecial);
 }
 

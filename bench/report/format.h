@@ -19,8 +19,9 @@ std::string Duration(double milliseconds);
 // A time limit as a person writes it: "10 s", "0.5 s", "1000 s".
 std::string Seconds(double seconds);
 
-// Printable text for markdown, with \ and | escaped: a table cell ends at
-// its own | only.
+// Printable text for markdown: \ | [ ] ! ` * _ ~ escaped with a
+// backslash and < > & as entities, so a table cell ends at its own | only
+// and no name becomes a link, an image, code or emphasis.
 std::string MarkdownText(const std::string& text);
 
 // Printable text with &, <, > and " written as XML entities: valid in any

@@ -607,7 +607,7 @@ TEST(BenchComparisonReport, EveryFormatCarriesTheComparison) {
     EXPECT_EQ(coloured.str().find("\x1b[31m"), std::string::npos);
 
     WriteComparisonMarkdown(markdown, comparison);
-    EXPECT_NE(markdown.str().find("| Halved | window 1000 | 100 ms | 50.0 ms | -50.0% | 0.500x [0.500, 0.500] | "
+    EXPECT_NE(markdown.str().find("| Halved | window 1000 | 100 ms | 50.0 ms | -50.0% | 0.500x \\[0.500, 0.500\\] | "
                                   "&lt;0.0001 | faster |\n| Gone (reference) | window 1000 | 100 ms | - | - | - | - | "
                                   "only in base.json |\n"), std::string::npos) << markdown.str();
 

@@ -411,6 +411,13 @@ TEST(BenchReportText, TextFunctionsAtTheirEdges) {
         {"MarkdownText", MarkdownText, "x\ny <&> \xc2\xb5", "x\\\\x0ay &lt;&amp;&gt; \xc2\xb5"},
         {"MarkdownText", MarkdownText, "<script>alert(1)</script>", "&lt;script&gt;alert(1)&lt;/script&gt;"},
         {"MarkdownText", MarkdownText, "&amp; <b>|", "&amp;amp; &lt;b&gt;\\|"},
+        // No link, image, code or emphasis from a name; parentheses alone make none.
+        {"MarkdownText", MarkdownText, "![track](https://attacker.example/pixel.png)",
+         "\\!\\[track\\](https://attacker.example/pixel.png)"},
+        {"MarkdownText", MarkdownText, "`code` *em* _em_ ~~gone~~", "\\`code\\` \\*em\\* \\_em\\_ \\~\\~gone\\~\\~"},
+        {"MarkdownText", MarkdownText, "std::sort(par)", "std::sort(par)"},
+        {"MarkdownText", MarkdownText, "Quick\xe2\x81\xa0", "Quick\\\\u2060"},
+        {"Printable", Printable, "a\xc2\xad" "b\xef\xbb\xbf" "c\xf3\xa0\x81\x81", "a\\u00adb\\ufeffc\\ue0041"},
         {"EscapedXml", EscapedXml, "<a b=\"c\">&amp;</a>", "&lt;a b=&quot;c&quot;&gt;&amp;amp;&lt;/a&gt;"},
         {"EscapedXml", EscapedXml, "\x01\t\xef\xbf\xbe\xff", "\\x01\\x09\xef\xbf\xbe" + fffd},
         {"CsvField", CsvField, "plain \x1b", "plain \x1b"},

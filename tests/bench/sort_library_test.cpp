@@ -179,13 +179,25 @@ TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
          "--sort-library " + single + ":orvandel_sort=Mine\xc2\xa0: NAME is refused: it begins or ends with a space"},
         {{single + ":orvandel_sort=gnol\xe2\x80\xaestd::sort"}, {},
          "--sort-library " + single + ":orvandel_sort=gnol\xe2\x80\xaestd::sort: NAME is refused: it has control "
-         "characters, bytes that are not UTF-8 or marks that reorder text"},
+         "characters, bytes that are not UTF-8, marks that reorder text or characters that show nothing"},
         {{single + ":orvandel_sort=csi\xc2\x9b"}, {},
          "--sort-library " + single + ":orvandel_sort=csi\xc2\x9b: NAME is refused: it has control characters, "
-         "bytes that are not UTF-8 or marks that reorder text"},
+         "bytes that are not UTF-8, marks that reorder text or characters that show nothing"},
+        {{single + ":orvandel_sort=Full Optimised C\xe2\x81\xa0"}, {},  // word joiner
+         "--sort-library " + single + ":orvandel_sort=Full Optimised C\xe2\x81\xa0: NAME is refused: it has control "
+         "characters, bytes that are not UTF-8, marks that reorder text or characters that show nothing"},
+        {{single + ":orvandel_sort=Full Optimised C\xe2\x80\x8d"}, {},  // zero-width joiner
+         "--sort-library " + single + ":orvandel_sort=Full Optimised C\xe2\x80\x8d: NAME is refused: it has control "
+         "characters, bytes that are not UTF-8, marks that reorder text or characters that show nothing"},
+        {{single + ":orvandel_sort=Full Optimised C\xc2\xad"}, {},  // soft hyphen
+         "--sort-library " + single + ":orvandel_sort=Full Optimised C\xc2\xad: NAME is refused: it has control "
+         "characters, bytes that are not UTF-8, marks that reorder text or characters that show nothing"},
+        {{single + ":orvandel_sort=Full Optimised C\xf3\xa0\x81\x81"}, {},  // tag
+         "--sort-library " + single + ":orvandel_sort=Full Optimised C\xf3\xa0\x81\x81: NAME is refused: it has control "
+         "characters, bytes that are not UTF-8, marks that reorder text or characters that show nothing"},
         {{single + ":orvandel_sort=bad\xff"}, {},
          "--sort-library " + single + ":orvandel_sort=bad\xff: NAME is refused: it has control characters, "
-         "bytes that are not UTF-8 or marks that reorder text"},
+         "bytes that are not UTF-8, marks that reorder text or characters that show nothing"},
         {{single + ":orvandel_sort="}, {}, "--sort-library " + single + ":orvandel_sort=: an empty NAME after the '='"},
         {{single + ":orvandel_sort=" + "=HYPERLINK(\"x\")"}, {"=HYPERLINK(\"x\")"}, ""},
         {{":orvandel_sort"}, {}, "--sort-library :orvandel_sort: no library file before the ':'"},
