@@ -1,5 +1,6 @@
 #include "bench/app/output_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -30,13 +31,26 @@ std::string RandomTag() {
     return tag;
 }
 
+// The longest file name the file systems the tool writes to take, in bytes.
+constexpr std::size_t kLongestFileName = 255;
+constexpr std::size_t kTagAndPart = 12;  // ".XXXXXX.part"
+
+// As much of name as leaves room for the tag and ".part", cut where a
+// character begins: whatever name fits, its temporary's name fits too.
+std::string Stem(const std::string& name) {
+    std::size_t cut = std::min(name.size(), kLongestFileName - kTagAndPart);
+    while (cut < name.size() && cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    return name.substr(0, cut);
+}
+
 // Every temporary the tool makes is made here: a new file (never one that
 // exists, never through a link) named TARGET.XXXXXX.part beside target, in
 // the same folder so that the rename that completes it stays on one file
-// system. A name somebody else took is passed over.
+// system, TARGET shortened when the whole would be too long a name. A name
+// somebody else took is passed over.
 Temporary CreateTemporaryBeside(const std::string& target) {
     const fs::path folder = fs::path(target).parent_path();
-    const std::string name = fs::path(target).filename().string();
+    const std::string name = Stem(fs::path(target).filename().string());
     Temporary temporary;
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         temporary.path = (folder / (name + "." + RandomTag() + ".part")).string();

@@ -909,6 +909,16 @@ TEST(BenchOutputFile, AFileAppearsWholeOrNotAtAll) {
               "cannot create " + (folder / "no-such-folder/out.csv").string() + ": No such file or directory");
     EXPECT_EQ(CannotCreate(folder.string()),
               "cannot create " + folder.string() + ": it is not a regular file (only a regular file is ever replaced)");
+    // A name as long as a name may be has a temporary whose name fits too,
+    // shortened where a character begins (here inside the µ).
+    for (const std::string& name :
+         {std::string(250, 'r') + ".json", std::string(242, 'r') + "\xc2\xb5" + std::string(6, 'r') + ".json"}) {
+        const std::string longest = (folder / name).string();
+        ASSERT_TRUE(WriteWholeFile(longest, [](std::ostream& out) { out << "{}\n"; })) << name.size();
+        EXPECT_TRUE(std::filesystem::exists(longest));
+        std::filesystem::remove(longest);
+        EXPECT_EQ(entries(), 1) << "a temporary was left";
+    }
     std::filesystem::remove_all(folder);
 }
 
