@@ -58,6 +58,15 @@ Check ReadExport(const std::string& value, BenchOptions& o) {
     return Passed{};
 }
 
+// A file that only one form may be written to, as its extension says:
+// a chart is SVG, a baseline JSON, whatever the file is called otherwise.
+Check ReadPathOf(ReportFormat form, const char* what, const std::string& value, std::string& into) {
+    if (FormatOfPath(value) != form)
+        return Refusal{"\"" + value + "\" would hold " + what + "; name it " + FormExtensions(form)};
+    into = value;
+    return Passed{};
+}
+
 // The forms as the table of forms names them (its array is constant, set
 // before any of these).
 const std::string kFormatHelp = "Standard output as " + FormNames();
@@ -110,7 +119,8 @@ const std::vector<OptionEntry> kOptions = {
     {"--chart", "FILE", 1, nullptr,
      "Write a bar chart of the medians to FILE.svg; with several sizes, time per element against size (with "
      "--operations comparisons, with --machine-counts branch misses)",
-     kMeasures | kWithCompare, [](S& v, O& o) { return Text(v, o.chartPath); }},
+     kMeasures | kWithCompare,
+     [](S& v, O& o) { return ReadPathOf(ReportFormat::kSvg, "an SVG chart", v, o.chartPath); }},
     {"--pattern", "SHAPES", 1, "window", "Input shapes, comma-separated, or all (--list shows them)", kMeasures,
      [](S& v, O& o) { return Keep(ParsePatternList(v), o.patterns); }},
     {"--time-limit", "SECONDS", 1, "10", "Seconds one repetition may take", kMeasures,
@@ -118,7 +128,7 @@ const std::vector<OptionEntry> kOptions = {
     {"--min-time", "MS", 1, "5", "Milliseconds a timed sample lasts at least, sorting copies back to back",
      kMeasures, [](S& v, O& o) { return Keep(ParseDuration(v, kLongestMinTime), o.settings.minTimeMs); }},
     {"--save-baseline", "FILE", 1, nullptr, "Also save the JSON report to FILE.json", kMeasures,
-     [](S& v, O& o) { return Text(v, o.saveBaselinePath); }},
+     [](S& v, O& o) { return ReadPathOf(ReportFormat::kJson, "a JSON report", v, o.saveBaselinePath); }},
     {"--baseline", "FILE", 1, nullptr, "Compare the run with the report saved in FILE.json", kMeasures,
      [](S& v, O& o) { return Text(v, o.baselinePath); }},
     {"--noise", "PCT", 1, kDefaultNoiseText.c_str(), "Changes below PCT count as none", kWithCompare | kNeedsComparison,

@@ -101,11 +101,12 @@ std::string FormNames() {
     return Listed(names);
 }
 
-std::string FormExtensions() {
+std::string FormExtensions(std::optional<ReportFormat> only) {
     std::vector<std::string> extensions;
     for (const ReportForm& form : kForms)
         for (const char* extension : form.extensions)
-            if (extension != nullptr) extensions.push_back(std::string(".") + extension);
+            if (extension != nullptr && (!only || form.format == *only))
+                extensions.push_back(std::string(".") + extension);
     return Listed(extensions);
 }
 

@@ -35,9 +35,10 @@ std::optional<ReportFormat> FormatNamed(const std::string& name);
 std::optional<ReportFormat> FormatOfPath(const std::string& path);
 
 // Every form's name, "table, json, ... or svg", and every extension,
-// ".txt, .json, ... or .svg", for help and refusals.
+// ".txt, .json, ... or .svg", or those of one form only, for help and
+// refusals.
 std::string FormNames();
-std::string FormExtensions();
+std::string FormExtensions(std::optional<ReportFormat> only = std::nullopt);
 
 void WriteReport(std::ostream& out, const Report& report, ReportFormat format);
 void WriteComparedReport(std::ostream& out, const Report* report, const Comparison& comparison,

@@ -53,7 +53,8 @@ std::string OneLine(const std::string& text) {
 std::vector<std::string> Use(const OptionEntry& entry) {
     std::vector<std::string> words = {entry.name};
     const bool percent = entry.valueName && std::string(entry.valueName) == "PCT";
-    if (entry.values >= 1) words.push_back(entry.defaultText ? entry.defaultText : percent ? "5" : "x.json");
+    const std::string file = std::string(entry.name) == "--chart" ? "x.svg" : "x.json";  // the one form each takes
+    if (entry.values >= 1) words.push_back(entry.defaultText ? entry.defaultText : percent ? "5" : file);
     if (entry.values == 2) words.push_back("y.json");
     return words;
 }

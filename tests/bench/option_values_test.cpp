@@ -103,6 +103,13 @@ TEST(BenchOptionValues, RefusedWithTheirMessageOrReadInDecimal) {
         {{"--export", "r."},
          "orvandel-bench: --export: cannot tell the format of \"r.\"; name it .txt, .json, .csv, .md, "
          ".markdown, .html, .htm or .svg\n"},
+        // A chart is SVG and a baseline JSON, whatever else the name says.
+        {{"--chart", "c.SVG"}, "", [](const BenchOptions& o) { return o.chartPath == "c.SVG"; }},
+        {{"--chart", "c.json"}, "orvandel-bench: --chart: \"c.json\" would hold an SVG chart; name it .svg\n"},
+        {{"--chart", "chart"}, "orvandel-bench: --chart: \"chart\" would hold an SVG chart; name it .svg\n"},
+        {{"--save-baseline", "b.Json"}, "", [](const BenchOptions& o) { return o.saveBaselinePath == "b.Json"; }},
+        {{"--save-baseline", "sb.txt"},
+         "orvandel-bench: --save-baseline: \"sb.txt\" would hold a JSON report; name it .json\n"},
     };
     for (const Row& row : rows) {
         std::string line;
