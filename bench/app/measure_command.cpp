@@ -10,6 +10,7 @@
 #include "bench/measure/cell_data.h"
 #include "bench/measure/printable.h"
 #include "bench/measure/reference_sorts.h"
+#include "bench/suite/child_process.h"
 #include "bench/suite/child_reports.h"
 #include "bench/suite/library_probe.h"
 #include "bench/suite/machine_counting.h"
@@ -35,6 +36,15 @@ Check MachineCountsPossible(const BenchOptions& options, const std::string& unav
     return Refusal{"--fail-if-more-instructions cannot count: " + unavailable};
 }
 
+// A cell runs its libraries' children and the routines' at once.
+Check FitsInProcesses(const std::vector<Contender>& contenders) {
+    const std::size_t processes = CellProcesses(contenders);
+    if (processes <= static_cast<std::size_t>(kMostChildren)) return Passed{};
+    return Refusal{"the sorts selected need " + std::to_string(processes) +
+                   " measuring processes at once, one for each library and one for the routines and references; "
+                   "at most " + std::to_string(kMostChildren) + " can run"};
+}
+
 // The contenders the options select, once their libraries are loaded and
 // everything the run needs before measuring has been checked: the memory,
 // the outputs, the machine counts and the baseline, which is read into
@@ -50,7 +60,8 @@ Result<std::vector<Contender>> Prepared(const BenchOptions& options, std::vector
     Result<std::vector<Contender>> selected =
         SelectContenders(contenders, options.names, options.filter, kBaselineName);
     if (!selected) return selected;
-    Check usable = FitsInMemory(options.counts.back(), *selected, system);
+    Check usable = FitsInProcesses(*selected);
+    if (usable) usable = FitsInMemory(options.counts.back(), *selected, system);
     if (usable) usable = OutputsUsable(options);
     if (!usable) return Refusal{usable.why()};
     const Check countable = MachineCountsPossible(options, unavailable);

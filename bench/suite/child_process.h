@@ -15,6 +15,11 @@
 
 struct ChildStatus;
 
+// The most children that run at once: the interruption handler holds each
+// in a fixed table, so a run that would need more is refused before it
+// measures anything.
+constexpr int kMostChildren = 256;
+
 // One child and everything of it the parent holds: its process (id or
 // handle), the read end of its reports, the write end of the parent's
 // requests and its process group (or job). Whoever holds it owns the child:

@@ -57,7 +57,6 @@ constexpr int kEndCheckMilliseconds = 20;
 
 // The children running, each leading its group, for the interruption
 // handler: a cell has one for the routines and one per library.
-constexpr int kMostChildren = 256;
 std::atomic<pid_t> runningChildren[kMostChildren];
 static_assert(std::atomic<pid_t>::is_always_lock_free, "the handler reads them");
 

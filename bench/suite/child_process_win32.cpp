@@ -45,7 +45,6 @@ HANDLE ChildJob() {
 }
 
 // The jobs of the children running, for the console handler.
-constexpr int kMostChildren = 256;
 std::atomic<HANDLE> runningJobs[kMostChildren];
 
 bool Register(HANDLE job) {

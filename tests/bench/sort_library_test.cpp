@@ -10,15 +10,18 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
 
+#include "bench/app/measure_command.h"
 #include "bench/measure/reference_sorts.h"
 #include "bench/measure/repetitions.h"
 #include "bench/measure/sort_library.h"
 #include "bench/report/report.h"
+#include "bench/suite/child_process.h"
 #include "bench/suite/guard.h"
 #include "bench/suite/library_probe.h"
 
@@ -342,4 +345,21 @@ TEST(SortLibrary, ALoadedSortIsInterleavedWithTheRoutines) {
         EXPECT_EQ(row.outcome.end, End::kMeasured) << row.contender.name;
         EXPECT_EQ(row.times.size(), 3u) << row.contender.name;
     }
+}
+
+// A cell runs a child per library at once: a run that would need more than
+// can run is refused before it measures anything, not after.
+TEST(SortLibrary, MoreLibrariesThanChildrenCanRunAreRefusedBeforeMeasuring) {
+    BenchOptions options;
+    options.measuring = true;
+    options.counts = {100};
+    options.settings.runs = 1;
+    const std::string single = Path(ORVANDEL_PLUGIN_TEST_SINGLE_SORT);
+    for (int k = 0; k < kMostChildren; ++k) options.libraries.push_back(single + ":orvandel_sort=n" + std::to_string(k));
+    std::ostringstream out, err;
+    EXPECT_EQ(RunMeasureCommand(options, AllContenders(), out, err, false), 2);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "orvandel-bench: the sorts selected need " + std::to_string(kMostChildren + 1) +
+                             " measuring processes at once, one for each library and one for the routines and "
+                             "references; at most " + std::to_string(kMostChildren) + " can run\n");
 }
