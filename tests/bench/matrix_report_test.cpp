@@ -909,6 +909,7 @@ TEST(BenchOutputFile, AFileAppearsWholeOrNotAtAll) {
               "cannot create " + (folder / "no-such-folder/out.csv").string() + ": No such file or directory");
     EXPECT_EQ(CannotCreate(folder.string()),
               "cannot create " + folder.string() + ": it is not a regular file (only a regular file is ever replaced)");
+#ifndef _WIN32  // Windows bounds the whole path (MAX_PATH), not the name
     // A name as long as a name may be has a temporary whose name fits too,
     // shortened where a character begins (here inside the µ).
     for (const std::string& name :
@@ -919,6 +920,7 @@ TEST(BenchOutputFile, AFileAppearsWholeOrNotAtAll) {
         std::filesystem::remove(longest);
         EXPECT_EQ(entries(), 1) << "a temporary was left";
     }
+#endif
     std::filesystem::remove_all(folder);
 }
 

@@ -347,6 +347,9 @@ TEST(SortLibrary, ALoadedSortIsInterleavedWithTheRoutines) {
     }
 }
 
+// POSIX only: on Windows the probe's command line is too long for this many
+// values before the limit is reached.
+#ifndef _WIN32
 // A cell runs a child per library at once: a run that would need more than
 // can run is refused before it measures anything, not after.
 TEST(SortLibrary, MoreLibrariesThanChildrenCanRunAreRefusedBeforeMeasuring) {
@@ -363,3 +366,4 @@ TEST(SortLibrary, MoreLibrariesThanChildrenCanRunAreRefusedBeforeMeasuring) {
                              " measuring processes at once, one for each library and one for the routines and "
                              "references; at most " + std::to_string(kMostChildren) + " can run\n");
 }
+#endif
