@@ -547,20 +547,35 @@ void EndSleeper(long id) {
 #endif
 }
 
+// Names a new file in the temporary folder, starting with stem, in the
+// variable the test program's measuring children read (they inherit it).
+std::filesystem::path SetChildFile(const char* variable, const std::string& stem) {
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() /
+        (stem + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+#ifdef _WIN32
+    _putenv_s(variable, file.string().c_str());
+#else
+    setenv(variable, file.string().c_str(), 1);
+#endif
+    return file;
+}
+
+void ClearChildFile(const char* variable) {
+#ifdef _WIN32
+    _putenv_s(variable, "");
+#else
+    unsetenv(variable);
+#endif
+}
+
 }  // namespace
 
 // A row's batch is found once, by its first repetition: every later one
 // sorts that batch of draws it has not sorted, and nothing else. The
 // recorder names each draw it is given, in the child.
 TEST(BenchGuard, EachDrawIsSortedOnceAndTheBatchIsFoundOnce) {
-    const std::filesystem::path record =
-        std::filesystem::temp_directory_path() /
-        ("orvandel-record-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-#ifdef _WIN32
-    _putenv_s(kTestRecordFile, record.string().c_str());
-#else
-    setenv(kTestRecordFile, record.string().c_str(), 1);
-#endif
+    const std::filesystem::path record = SetChildFile(kTestRecordFile, "orvandel-record-");
     MeasureSettings settings = Quick();
     settings.pattern = "random";
     settings.count = 300;
@@ -570,11 +585,7 @@ TEST(BenchGuard, EachDrawIsSortedOnceAndTheBatchIsFoundOnce) {
     std::vector<Measurement> rows(1);
     rows[0].contender = kRecorder;
     const Check measured = MeasureGuarded({kRecorder}, settings, nullptr, rows);
-#ifdef _WIN32
-    _putenv_s(kTestRecordFile, "");
-#else
-    unsetenv(kTestRecordFile);
-#endif
+    ClearChildFile(kTestRecordFile);
     std::ifstream file(record);
     std::vector<std::string> names;
     for (std::string line; std::getline(file, line);) names.push_back(line);
@@ -598,14 +609,7 @@ TEST(BenchGuard, EachDrawIsSortedOnceAndTheBatchIsFoundOnce) {
 // sleeper, until a deadline or for ever, would still be going at half the
 // shortest. A watchdog ends the sleeper then, so the test ends and says so.
 TEST(BenchGuard, WhatASortStartsEndsWithItsCell) {
-    const std::filesystem::path ids =
-        std::filesystem::temp_directory_path() /
-        ("orvandel-sleepers-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-#ifdef _WIN32
-    _putenv_s(kTestSleeperFile, ids.string().c_str());
-#else
-    setenv(kTestSleeperFile, ids.string().c_str(), 1);
-#endif
+    const std::filesystem::path ids = SetChildFile(kTestSleeperFile, "orvandel-sleepers-");
     MeasureSettings settings = Quick();
     settings.pattern = "random";
     settings.count = 500;
@@ -631,11 +635,7 @@ TEST(BenchGuard, WhatASortStartsEndsWithItsCell) {
     }
     ended.notify_one();
     watchdog.join();
-#ifdef _WIN32
-    _putenv_s(kTestSleeperFile, "");
-#else
-    unsetenv(kTestSleeperFile);
-#endif
+    ClearChildFile(kTestSleeperFile);
     EXPECT_FALSE(waited) << "the run waited for the process its sort started";
     ASSERT_TRUE(static_cast<bool>(measured)) << measured.why();
     for (const Measurement& row : rows) EXPECT_EQ(row.times.size(), 3u) << row.contender.name;
