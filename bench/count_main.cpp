@@ -8,11 +8,12 @@
 
 #include "bench/measure/contenders.h"
 #include "bench/measure/refusal.h"
+#include "bench/suite/child_process.h"
 #include "bench/suite/measuring_child.h"
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == kMeasuringChildFlag)
-        return RunMeasuringChild({argv + 2, argv + argc}, AllContenders());
+        EndChildProcess(RunMeasuringChild({argv + 2, argv + argc}, AllContenders()));
     return Refuse(std::cerr, "orvandel-count counts one sort for orvandel-bench --machine-counts, which starts it; "
                              "it takes no command of its own");
 }

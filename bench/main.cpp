@@ -20,6 +20,7 @@
 #include "bench/app/window_runs.h"
 #include "bench/measure/contenders.h"
 #include "bench/measure/refusal.h"
+#include "bench/suite/child_process.h"
 #include "bench/suite/guard.h"
 #include "bench/suite/interruption.h"
 #include "bench/suite/library_probe.h"
@@ -62,9 +63,9 @@ int Printed(int status) {
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == kMeasuringChildFlag)
-        return RunMeasuringChild({argv + 2, argv + argc}, AllContenders());
+        EndChildProcess(RunMeasuringChild({argv + 2, argv + argc}, AllContenders()));
     if (argc > 1 && std::string(argv[1]) == kProbingChildFlag)
-        return RunProbingChild({argv + 2, argv + argc}, AllContenders());
+        EndChildProcess(RunProbingChild({argv + 2, argv + argc}, AllContenders()));
     CommandLine line = ParseCommandLine(argc, argv, std::cout, std::cerr);
     if (line.exit) return line.exitCode;
     if (line.options.version) {

@@ -18,6 +18,7 @@ console=(
   nlohmann-json3-dev                               # the console tool's JSON reports
   libboost-dev libhwy-dev libips4o-dev libtbb-dev  # optional reference sorts
   valgrind                                         # --machine-counts: callgrind, and its client requests
+  libseccomp-dev                                   # the sandbox's system-call filter for loaded sorts
 )
 window=(
   g++-mingw-w64-x86-64 wine wine64                 # the Windows build, run under Wine

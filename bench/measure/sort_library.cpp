@@ -121,10 +121,8 @@ Check AddLibrary(const LibraryParts& parts, const std::string& value, const std:
     const Result<LoadedSorts> sorts = FindSorts(*library, parts);
     if (!sorts) return Refusal{sorts.why()};
     for (const LoadedSort& sort : *sorts) {
-        const Check rule = CheckSortName(sort.name);
-        if (!rule) return Refusal{"a sort's name is refused: " + rule.why() + "; give another with :SYMBOL=NAME"};
-        if (IsTaken(contenders, sort.name))
-            return Refusal{"the name \"" + sort.name + "\" is taken; give another with :SYMBOL=NAME"};
+        const Check admitted = CheckNewSortName(sort.name, contenders);
+        if (!admitted) return admitted;
         contenders.push_back(LoadedContender(sort.name, value, sort.sort));
     }
     return Passed{};
@@ -163,6 +161,14 @@ Check CheckSortName(const std::string& name) {
         return Refusal{"it has control characters, bytes that are not UTF-8, marks that reorder text or "
                        "characters that show nothing"};
     if (IsSpaceAt(name, false) || IsSpaceAt(name, true)) return Refusal{"it begins or ends with a space"};
+    return Passed{};
+}
+
+Check CheckNewSortName(const std::string& name, const std::vector<Contender>& contenders) {
+    const Check rule = CheckSortName(name);
+    if (!rule) return Refusal{"a sort's name is refused: " + rule.why() + "; give another with :SYMBOL=NAME"};
+    if (IsTaken(contenders, name))
+        return Refusal{"the name \"" + name + "\" is taken; give another with :SYMBOL=NAME"};
     return Passed{};
 }
 

@@ -39,6 +39,10 @@ Result<LibraryParts> ParseLibraryValue(const std::string& value);
 // another on a terminal or in a report. Refused with why name cannot be one.
 Check CheckSortName(const std::string& name);
 
+// A loaded sort's name that the names rule accepts and no contender has
+// yet (in any case); refused with why, and how to give another.
+Check CheckNewSortName(const std::string& name, const std::vector<Contender>& contenders);
+
 // A contender for a sort that value loads; sort is null in a process that
 // only names it.
 Contender LoadedContender(const std::string& name, const std::string& value, PluginSort sort);

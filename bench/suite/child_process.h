@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,6 +46,7 @@ private:
         std::intptr_t reports = -1;   // read end of the child's reports
         std::intptr_t requests = -1;  // write end of the parent's requests
         std::intptr_t group = -1;     // its process group, or its job object
+        std::intptr_t status = -1;    // a sandbox's status pipe (sandbox.h), or none
     };
 
     explicit ChildProcess(const Handles& handles) : handles_(handles) {}
@@ -62,11 +65,15 @@ struct ChildSystem {
     static Handles Release(ChildProcess& child) { return child.Release(); }
 };
 
-// Keeps the file at path open for the rest of the run, so that every child
-// that opens it later opens this very file, whatever becomes of the name:
-// the descriptor is handed to each child (POSIX), or the file cannot be
-// deleted or replaced while it is held (Windows). Refused with the system's
-// reason when it cannot be opened.
+// The largest library file HoldFile takes.
+constexpr long long kLargestHeldFile = 1LL << 30;
+
+// Keeps the file at path for the rest of the run, so that every child that
+// opens it later opens this very content, whatever becomes of the file: a
+// sealed private copy in memory is handed to each child (POSIX), or the
+// file cannot be written, deleted or replaced while it is held (Windows).
+// Refused with the system's reason when it cannot be opened, or with why
+// it is no library file (a folder, a FIFO, a device, over kLargestHeldFile).
 Result<std::intptr_t> HoldFile(const std::string& path);
 
 // Lets go of a file HoldFile held.
@@ -80,7 +87,9 @@ std::string HeldFilePath(std::size_t k, const std::string& path);
 // process group (a job) of its own. Its reports and the parent's requests
 // travel on pipes of their own; its standard output and standard error are
 // the parent's standard error, its standard input nothing. held are files
-// from HoldFile that it may open. The child is killed with everything it
+// from HoldFile that it may open: the loaded code it runs, so a child handed
+// any runs in the sandbox on Linux (sandbox.h), and in a job that lets it
+// start no process on Windows. The child is killed with everything it
 // started when the parent dies or is interrupted (interruption.h). Refused
 // with a message when it cannot be started.
 Result<ChildProcess> StartChild(const std::vector<std::string>& arguments, const std::vector<std::intptr_t>& held);
@@ -122,6 +131,14 @@ ChildStatus FinishChild(ChildProcess& child, double graceSeconds);
 // is gone already (or this process was not started by StartChild): the
 // child should end at once.
 bool ConnectToParent();
+
+// Ends a child of this program once its work is reported: its output
+// flushed, and no exit handler run, a loaded library's finalisers least of
+// all (they are the sort's code, and nothing would report what they do).
+[[noreturn]] inline void EndChildProcess(int status) {
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
 
 // The child's reports, and the parent's requests read as they come (false
 // when the parent has closed its end).

@@ -11,6 +11,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/mman.h>
+#include <sys/sendfile.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -29,6 +30,7 @@
 #include "bench/suite/child_process.h"
 #include "bench/suite/interruption.h"
 #include "bench/suite/owned.h"
+#include "bench/suite/sandbox.h"
 
 extern char** environ;
 
@@ -126,13 +128,18 @@ void* RunWithFaultHandler(void* raw) {
     return nullptr;
 }
 
-// This environment, with the parent's process id for the child to check.
-std::vector<std::string> ChildEnvironment() {
-    const std::string name = std::string(kParentVariable) + '=';
+// This environment, with the parent's process id for the child to check,
+// and the sandbox's filter asked for when filtered.
+std::vector<std::string> ChildEnvironment(bool filtered) {
+    const std::string ours[] = {std::string(kParentVariable) + '=', std::string(kSandboxFilterVariable) + '='};
     std::vector<std::string> variables;
     for (char** variable = environ; *variable != nullptr; ++variable)
-        if (std::strncmp(*variable, name.c_str(), name.size()) != 0) variables.emplace_back(*variable);
-    variables.push_back(name + std::to_string(getpid()));
+        if (std::none_of(std::begin(ours), std::end(ours), [&](const std::string& name) {
+                return std::strncmp(*variable, name.c_str(), name.size()) == 0;
+            }))
+            variables.emplace_back(*variable);
+    variables.push_back(ours[0] + std::to_string(getpid()));
+    if (filtered) variables.push_back(ours[1] + '1');
     return variables;
 }
 
@@ -181,11 +188,15 @@ void InstallInterruptionHandlers() {
 bool ConnectToParent() {
     // The kernel kills this process when its parent dies from now on; the
     // check after it finds a parent that died before.
+    // In the sandbox that parent is its keeper, which dies with the tool.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
-    const char* parent = std::getenv(kParentVariable);
-    if (parent == nullptr || std::to_string(getppid()) != parent) return false;
+    if (std::getenv(kParentVariable) == nullptr) return false;
+    // Only the tool holds the other end of the requests: hung up, it is gone.
+    pollfd requests{kRequestDescriptor, POLLIN, 0};
+    if (poll(&requests, 1, 0) < 0 || (requests.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) return false;
     // Not handed on to a program a sort may start.
-    return fcntl(kReportDescriptor, F_SETFD, FD_CLOEXEC) == 0 && fcntl(kRequestDescriptor, F_SETFD, FD_CLOEXEC) == 0;
+    return fcntl(kReportDescriptor, F_SETFD, FD_CLOEXEC) == 0 &&
+           fcntl(kRequestDescriptor, F_SETFD, FD_CLOEXEC) == 0 && EnterSandbox();
 }
 
 bool WriteToParent(const std::string& text) {
@@ -208,18 +219,44 @@ bool ReadFromParent(std::string& text) {
     return true;
 }
 
+namespace {
+
+void CloseDescriptor(int descriptor) {
+    close(descriptor);
+}
+
+using Descriptor = Owned<int, -1, CloseDescriptor>;
+
+// A sealed copy in memory of the regular file open as file: whatever is
+// written to the file later, even in place, no child sees it.
+Result<std::intptr_t> PrivateCopy(int file, off_t size) {
+    if (size > kLargestHeldFile)
+        return Refusal{"has " + std::to_string(size) + " bytes, more than a library of " +
+                       std::to_string(kLargestHeldFile >> 20) + " MiB"};
+    Descriptor copy(memfd_create("orvandel-library", MFD_CLOEXEC | MFD_ALLOW_SEALING));
+    if (copy.get() == -1) return Refusal{std::string("cannot copy it: ") + std::strerror(errno)};
+    for (off_t done = 0; done < size;) {
+        const ssize_t sent = sendfile(copy.get(), file, &done, static_cast<std::size_t>(size - done));
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent < 0) return Refusal{std::string("cannot copy it: ") + std::strerror(errno)};
+        if (sent == 0) return Refusal{"it shrank while it was read"};
+    }
+    if (fcntl(copy.get(), F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) != 0)
+        return Refusal{std::string("cannot seal its copy: ") + std::strerror(errno)};
+    return std::intptr_t{copy.Release()};
+}
+
+}  // namespace
+
 Result<std::intptr_t> HoldFile(const std::string& path) {
     // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
-    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (file < 0) return Refusal{std::strerror(errno)};
+    const Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (file.get() < 0) return Refusal{std::strerror(errno)};
     struct stat status {};
-    const bool known = fstat(file, &status) == 0;
-    if (known && S_ISREG(status.st_mode)) return std::intptr_t{file};
-    const int error = errno;
-    close(file);
-    if (!known) return Refusal{std::strerror(error)};
+    if (fstat(file.get(), &status) != 0) return Refusal{std::strerror(errno)};
     if (S_ISDIR(status.st_mode)) return Refusal{"is a folder, not a library"};
-    return Refusal{"is not a regular file (a FIFO, a socket or a device), so not a library"};
+    if (!S_ISREG(status.st_mode)) return Refusal{"is not a regular file (a FIFO, a socket or a device), so not a library"};
+    return PrivateCopy(file.get(), status.st_size);
 }
 
 void ReleaseFile(std::intptr_t held) {
@@ -232,12 +269,6 @@ std::string HeldFilePath(std::size_t k, const std::string&) {
 
 namespace {
 
-void CloseDescriptor(int descriptor) {
-    close(descriptor);
-}
-
-using Descriptor = Owned<int, -1, CloseDescriptor>;
-
 struct Pipe {
     Descriptor read, write;
 };
@@ -248,36 +279,39 @@ Result<Pipe> MakePipe() {
     return Pipe{Descriptor(ends[0]), Descriptor(ends[1])};
 }
 
-// The spawn's moves of descriptors: each source first above every target
+// The child's descriptors: each source first above every target
 // (kAboveHandedDown), then down to its number in the child.
 struct HandedDown {
     std::vector<Descriptor> moved;
-    bool Add(posix_spawn_file_actions_t& actions, int source, int target) {
-        Descriptor moving(fcntl(source, F_DUPFD_CLOEXEC, kAboveHandedDown));
-        if (moving.get() == -1) return false;
-        moved.push_back(std::move(moving));
-        return posix_spawn_file_actions_adddup2(&actions, moved.back().get(), target) == 0;
+    std::vector<std::pair<int, int>> moves;
+    // Source, above every target; -1 when it cannot be.
+    int Above(int source) {
+        moved.emplace_back(fcntl(source, F_DUPFD_CLOEXEC, kAboveHandedDown));
+        return moved.back().get();
+    }
+    bool Add(int source, int target) {
+        const int above = Above(source);
+        if (above != -1) moves.emplace_back(above, target);
+        return above != -1;
     }
 };
 
-Result<pid_t> SpawnChild(const std::vector<std::string>& launcher, const std::vector<std::string>& arguments,
-                         const std::vector<std::intptr_t>& held, int reports, int requests) {
-    std::vector<std::string> texts = launcher.empty() ? std::vector<std::string>{"/proc/self/exe"} : launcher;
-    texts.insert(texts.end(), arguments.begin(), arguments.end());
-    const std::string program = texts[0];
-    std::vector<std::string> variables = ChildEnvironment();
-    const std::vector<char*> argv = Pointers(texts);
-    const std::vector<char*> envp = Pointers(variables);
+// This program's own file, for the sandbox to run: opened once, above
+// every number a child is handed.
+int ThisProgram() {
+    static const int file = [] {
+        Descriptor opened(open("/proc/self/exe", O_PATH | O_CLOEXEC));
+        return opened.get() == -1 ? -1 : fcntl(opened.get(), F_DUPFD_CLOEXEC, kAboveHandedDown);
+    }();
+    return file;
+}
 
+Result<pid_t> Spawn(const char* program, char* const* argv, char* const* envp,
+                    const std::vector<std::pair<int, int>>& moves) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    HandedDown handed;
-    // A sort's printing goes where the tool's messages go; it reads nothing.
-    bool ready = posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0) == 0 &&
-                 handed.Add(actions, STDERR_FILENO, STDOUT_FILENO) && handed.Add(actions, reports, kReportDescriptor) &&
-                 handed.Add(actions, requests, kRequestDescriptor);
-    for (std::size_t k = 0; k < held.size() && ready; ++k)
-        ready = handed.Add(actions, static_cast<int>(held[k]), kFirstHeldDescriptor + static_cast<int>(k));
+    bool ready = true;
+    for (const auto& [from, to] : moves) ready = ready && posix_spawn_file_actions_adddup2(&actions, from, to) == 0;
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t none;
@@ -286,12 +320,40 @@ Result<pid_t> SpawnChild(const std::vector<std::string>& launcher, const std::ve
     posix_spawnattr_setpgroup(&attributes, 0);  // a group of its own, ended with it
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
     pid_t pid = 0;
-    const int failure = !ready ? errno
-                               : posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
+    const int failure = !ready ? errno : posix_spawn(&pid, program, &actions, &attributes, argv, envp);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (failure != 0) return Refusal{std::string("cannot start a measuring process: ") + std::strerror(failure)};
     return pid;
+}
+
+// status is the sandbox's status pipe, or -1 for a child outside it.
+Result<pid_t> SpawnChild(const std::vector<std::string>& launcher, const std::vector<std::string>& arguments,
+                         const std::vector<std::intptr_t>& held, int reports, int requests, int status) {
+    std::vector<std::string> texts = launcher.empty() ? std::vector<std::string>{"/proc/self/exe"} : launcher;
+    texts.insert(texts.end(), arguments.begin(), arguments.end());
+    const bool filtered = status != -1 && launcher.empty();
+    std::vector<std::string> variables = ChildEnvironment(filtered);
+    const std::vector<char*> argv = Pointers(texts);
+    const std::vector<char*> envp = Pointers(variables);
+
+    HandedDown handed;
+    // A sort's printing goes where the tool's messages go; it reads nothing.
+    const Descriptor nothing(open("/dev/null", O_RDONLY | O_CLOEXEC));
+    bool ready = nothing.get() != -1 && handed.Add(nothing.get(), STDIN_FILENO) &&
+                 handed.Add(STDERR_FILENO, STDOUT_FILENO) && handed.Add(reports, kReportDescriptor) &&
+                 handed.Add(requests, kRequestDescriptor);
+    for (std::size_t k = 0; k < held.size() && ready; ++k)
+        ready = handed.Add(static_cast<int>(held[k]), kFirstHeldDescriptor + static_cast<int>(k));
+    if (!ready) return Refusal{std::string("cannot start a measuring process: ") + std::strerror(errno)};
+    if (status == -1) return Spawn(texts[0].c_str(), argv.data(), envp.data(), handed.moves);
+    SandboxedProgram program{launcher.empty() ? ThisProgram() : -1, texts[0].c_str(), argv.data(), envp.data(),
+                             handed.moves};
+    if (launcher.empty() && program.executable == -1)
+        return Refusal{std::string("cannot start a measuring process: ") + std::strerror(errno)};
+    const int statusAbove = handed.Above(status);
+    if (statusAbove == -1) return Refusal{std::string("cannot start a measuring process: ") + std::strerror(errno)};
+    return StartSandboxed(program, statusAbove);
 }
 
 }  // namespace
@@ -307,10 +369,17 @@ Result<ChildProcess> StartChildUnder(const std::vector<std::string>& launcher, c
     if (!reports) return Refusal{reports.why()};
     Result<Pipe> requests = MakePipe();
     if (!requests) return Refusal{requests.why()};
-    const Result<pid_t> pid = SpawnChild(launcher, arguments, held, reports->write.get(), requests->read.get());
+    // A child handed files runs the loaded code they hold: in the sandbox,
+    // whose keeper hands on the worker's status on a pipe of its own.
+    Result<Pipe> status = held.empty() ? Result<Pipe>(Pipe{Descriptor(-1), Descriptor(-1)}) : MakePipe();
+    if (!status) return Refusal{status.why()};
+    if (status->read.get() != -1) fcntl(status->read.get(), F_SETFL, O_NONBLOCK);
+    const Result<pid_t> pid =
+        SpawnChild(launcher, arguments, held, reports->write.get(), requests->read.get(), status->write.get());
     if (!pid) return Refusal{pid.why()};
     // Owned from here: a refusal below ends it.
-    ChildProcess child = ChildSystem::Adopt({*pid, reports->read.Release(), requests->write.Release(), *pid});
+    ChildProcess child = ChildSystem::Adopt(
+        {*pid, reports->read.Release(), requests->write.Release(), *pid, status->read.Release()});
     if (!Register(*pid))
         return Refusal{"cannot start a measuring process: " + std::to_string(kMostChildren) + " are running"};
     return Result<ChildProcess>(std::move(child));
@@ -380,11 +449,19 @@ ChildStatus FinishChild(ChildProcess& child, double graceSeconds) {
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
+    // A sandbox's keeper hands on its worker's status as it ends.
+    const Descriptor handedOn(static_cast<int>(handles.status));
+    const bool sandboxed = handedOn.get() != -1;
+    int workerStatus = 0;
+    if (sandboxed && read(handedOn.get(), &workerStatus, sizeof workerStatus) == sizeof workerStatus)
+        status = workerStatus;
     ChildStatus result;
     result.killed = !ended;
     if (WIFEXITED(status)) {
         result.exitCode = WEXITSTATUS(status);
         if (result.exitCode == kStackOverflowStatus) result.end = ChildEnd::kStackOverflow;
+        result.description = sandboxed ? SandboxDeedText(result.exitCode) : "";
+        if (!result.description.empty()) result.end = ChildEnd::kCrashed;
         return result;
     }
     result.end = ChildEnd::kCrashed;

@@ -36,10 +36,15 @@ HANDLE parentRequests = nullptr;
 // A job for one child: the system kills what is in it when its last handle
 // closes, which is when the cell ends with it, or this process, however it
 // ends.
-HANDLE ChildJob() {
+HANDLE ChildJob(bool loaded) {
     const HANDLE job = CreateJobObjectA(nullptr, nullptr);
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    // A child that runs loaded code starts no process of its own.
+    if (loaded) {
+        limits.BasicLimitInformation.LimitFlags |= JOB_OBJECT_LIMIT_ACTIVE_PROCESS;
+        limits.BasicLimitInformation.ActiveProcessLimit = 1;
+    }
     if (job != nullptr) SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
     return job;
 }
@@ -190,15 +195,15 @@ namespace {
 
 // The job the child is put in, or -1 when none could be made, given it or
 // registered: the child then runs in none.
-std::intptr_t JoinJob(HANDLE process) {
-    OwnedHandle job(ChildJob());
+std::intptr_t JoinJob(HANDLE process, bool loaded) {
+    OwnedHandle job(ChildJob(loaded));
     if (job.get() == nullptr || !AssignProcessToJobObject(job.get(), process) || !Register(job.get())) return -1;
     return AsValue(job.Release());
 }
 
 }  // namespace
 
-Result<ChildProcess> StartChild(const std::vector<std::string>& arguments, const std::vector<std::intptr_t>&) {
+Result<ChildProcess> StartChild(const std::vector<std::string>& arguments, const std::vector<std::intptr_t>& held) {
     char self[MAX_PATH];
     const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
     if (length == 0 || length == MAX_PATH) return Refusal{SystemMessage("cannot find this program's file")};
@@ -231,7 +236,7 @@ Result<ChildProcess> StartChild(const std::vector<std::string>& arguments, const
     if (!started) return Refusal{failure};
     const OwnedHandle thread(process.hThread);
     ChildProcess child = ChildSystem::Adopt({AsValue(process.hProcess), AsValue(reports->read.Release()),
-                                             AsValue(requests->write.Release()), JoinJob(process.hProcess)});
+                                             AsValue(requests->write.Release()), JoinJob(process.hProcess, !held.empty())});
     ResumeThread(thread.get());
     return Result<ChildProcess>(std::move(child));
 }

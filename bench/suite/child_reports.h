@@ -26,6 +26,10 @@ double ReportAllowanceSeconds(const MeasureSettings& settings);
 
 Clock::time_point After(double seconds);
 
+// How long a child whose reports have ended is given to end by itself: a
+// process closes its pipes a moment before it can be waited for.
+constexpr double kEndingSeconds = 1;
+
 // How a child ended: the signal or exception that ended it, its stack
 // running out, or its exit status (a fault the sanitizers catch ends it
 // with a status rather than a signal).

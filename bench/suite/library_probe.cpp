@@ -42,24 +42,22 @@ Result<std::intptr_t> Hold(const std::string& value, NewHolds* holds = nullptr) 
     return held;
 }
 
-// What the child reported: the value it was loading, the sorts it found
-// with the value that loads each, and its refusal if any.
+// What the child reported: the sorts it found, and its refusal if any.
 struct Probe {
-    std::size_t loading = 0;
-    std::vector<std::pair<std::string, std::size_t>> sorts;
+    std::vector<std::string> sorts;
     std::string refusal;
     bool done = false;
 };
 
-// Reports after hello: "loading K", "sort NAME", "refused TEXT", "done";
-// anything else is not the probe's.
-bool TakeProbeLine(const std::string& line, std::size_t values, Probe& probe) {
+// Reports after hello: "loading 0" (its one value), "sort NAME", "refused
+// TEXT", "done"; anything else is not the probe's.
+bool TakeProbeLine(const std::string& line, Probe& probe) {
     LoadingMessage loading;
     SortMessage sort;
     RefusedMessage refused;
     DoneMessage done;
-    if (Decode(line, loading) && loading.value < values) probe.loading = loading.value;
-    else if (Decode(line, sort)) probe.sorts.emplace_back(sort.name, probe.loading);
+    if (Decode(line, loading) && loading.value == 0) return true;
+    if (Decode(line, sort)) probe.sorts.push_back(sort.name);
     else if (Decode(line, refused)) probe.refusal = refused.reason;
     else if (Decode(line, done)) probe.done = true;
     else return false;
@@ -68,13 +66,12 @@ bool TakeProbeLine(const std::string& line, std::size_t values, Probe& probe) {
 
 // Reads the probe to its end: false with the heard and the line when it
 // ended otherwise than by saying done or refused.
-Heard FollowProbe(ChildLink& link, const Clock::time_point& deadline, std::size_t values, Probe& probe,
-                  std::string& line) {
+Heard FollowProbe(ChildLink& link, const Clock::time_point& deadline, Probe& probe, std::string& line) {
     HelloMessage hello;
     Heard heard = Await(link, deadline, hello, line);
     while (heard == Heard::kMessage && !probe.done && probe.refusal.empty()) {
         heard = NextLine(link, deadline, line);
-        if (heard == Heard::kMessage && !TakeProbeLine(line, values, probe)) heard = Heard::kBroken;
+        if (heard == Heard::kMessage && !TakeProbeLine(line, probe)) heard = Heard::kBroken;
     }
     return heard;
 }
@@ -117,28 +114,27 @@ const std::vector<std::string>* ProbedNames(const std::string& value) {
     return found == probedNames.end() ? nullptr : &found->second;
 }
 
-Check ProbeSortLibraries(const std::vector<std::string>& values, double seconds, std::vector<Contender>& contenders) {
-    if (values.empty()) return Passed{};
-    std::vector<std::string> arguments = {kProbingChildFlag};
-    std::vector<std::intptr_t> held;
+namespace {
+
+// Probes one value in a child of its own, so that no library's initialiser
+// runs beside another's loading, and takes the names it reports as the
+// names rule takes any.
+Check ProbeOne(const std::string& value, double seconds, std::vector<Contender>& contenders) {
+    // The value is judged before its file is opened, as the loader judges it.
+    const std::string where = "--sort-library " + value + ": ";
+    const Result<LibraryParts> parts = ParseLibraryValue(value);
+    if (!parts) return Refusal{where + parts.why()};
     NewHolds holds;
-    for (const std::string& value : values) {
-        // The value is judged before its file is opened, as the loader judges it.
-        const Result<LibraryParts> parts = ParseLibraryValue(value);
-        if (!parts) return Refusal{"--sort-library " + value + ": " + parts.why()};
-        const Result<std::intptr_t> file = Hold(value, &holds);
-        if (!file) return Refusal{"--sort-library " + value + ": " + file.why()};
-        arguments.insert(arguments.end(), {value, HeldFilePath(held.size(), SplitLibraryValue(value).path)});
-        held.push_back(*file);
-    }
-    Result<ChildProcess> child = StartChild(arguments, held);
+    const Result<std::intptr_t> file = Hold(value, &holds);
+    if (!file) return Refusal{where + file.why()};
+    Result<ChildProcess> child = StartChild({kProbingChildFlag, value, HeldFilePath(0, parts->path)}, {*file});
     if (!child) return Refusal{child.why()};
     ChildLink link{std::move(*child), ""};
     Probe probe;
     std::string line;
-    const Heard heard = FollowProbe(link, After(seconds), values.size(), probe, line);
-    const ChildStatus status = FinishChild(link.child, probe.done ? seconds : 0);
-    const std::string where = "--sort-library " + values[probe.loading] + ": ";
+    const Heard heard = FollowProbe(link, After(seconds), probe, line);
+    const ChildStatus status =
+        FinishChild(link.child, probe.done ? seconds : heard == Heard::kEnded ? kEndingSeconds : 0);
     std::string error;
     if (!probe.refusal.empty()) error = probe.refusal;
     else if (heard == Heard::kSilent) error = where + "still loading after " + Number(seconds) + " s";
@@ -146,12 +142,26 @@ Check ProbeSortLibraries(const std::vector<std::string>& values, double seconds,
     else if (!probe.done || status.end != ChildEnd::kExited || status.exitCode != 0 || status.killed)
         error = where + "loading it crashed: " + EndText(status);
     if (!probe.done || !error.empty()) return Refusal{error};
-    holds.kept = true;
-    for (const std::string& value : values) probedNames[value].clear();  // this probe's names only
-    for (const auto& [name, k] : probe.sorts) {
-        contenders.push_back(LoadedContender(name, values[k], nullptr));
-        probedNames[values[k]].push_back(name);
+    for (const std::string& name : probe.sorts) {
+        const Check admitted = CheckNewSortName(name, contenders);
+        if (!admitted) return Refusal{where + admitted.why()};
+        contenders.push_back(LoadedContender(name, value, nullptr));
     }
+    holds.kept = true;
+    probedNames[value] = probe.sorts;
+    return Passed{};
+}
+
+}  // namespace
+
+Check ProbeSortLibraries(const std::vector<std::string>& values, double seconds, std::vector<Contender>& contenders) {
+    // All or none: a refused value leaves no sort of the values before it.
+    std::vector<Contender> found = contenders;
+    for (const std::string& value : values) {
+        const Check probed = ProbeOne(value, seconds, found);
+        if (!probed) return probed;
+    }
+    contenders = std::move(found);
     return Passed{};
 }
 

@@ -1,9 +1,11 @@
 // Opening a library of the user's runs its code: its initialisers, and the
-// table of sorts is read through its pointers. A child of its own does
-// that here, and hands back only the names, so a library that crashes or
-// hangs as it loads is refused like any other, and the measuring process
-// never runs a line of it. Each library file is held open from then on, so
-// that every child loads the very file the probe checked.
+// table of sorts is read through its pointers. A child of its own for each
+// value does that here, in the sandbox, and hands back only the names,
+// which the parent judges by the names rule: so a library that crashes or
+// hangs as it loads is refused like any other, no library's initialiser
+// touches another's loading, and the measuring process never runs a line
+// of it. Each library file is held from then on (HoldFile), so that every
+// child loads the very content the probe checked.
 #pragma once
 
 #include <cstdint>
@@ -22,8 +24,9 @@ std::string InternalOptionText(const char* flag);
 // Appends the sorts that the values of --sort-library load to contenders
 // (named, carrying their value, to be loaded again by each guarded child).
 // Refuses, naming the value, one that cannot be opened or loaded, as
-// AddLibrarySorts says, or whose loading crashed or was still going after
-// seconds.
+// AddLibrarySorts says, one whose loading crashed or was still going after
+// seconds, or one that reports a name the names rule refuses or another
+// contender has.
 Check ProbeSortLibraries(const std::vector<std::string>& values, double seconds, std::vector<Contender>& contenders);
 
 // The file a --sort-library value names, held open for the run (from the

@@ -282,8 +282,6 @@ void FinishMeasuringChild(MeasuringChild& child, const MeasureSettings& settings
 }
 
 ChildStatus StopMeasuringChild(MeasuringChild& child, Heard heard) {
-    // A process closes its pipes a moment before it can be waited for.
-    constexpr double kEndingSeconds = 1;
     return FinishChild(child.link.child, heard == Heard::kEnded ? kEndingSeconds : 0);
 }
 

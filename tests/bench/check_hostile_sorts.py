@@ -47,37 +47,52 @@ ALL_SHAPES = ["--pattern", "all", "--count", "1e3", "--runs", str(RUNS), "--time
 MARKER = "ORVANDEL_TEST_MARKER"
 REFUSED = "refused"  # exit status 2 before measuring: no report at all
 
-# A library copied away, deleted from disk while the run goes on.
+# Libraries copied away: one deleted from disk while the run goes on, one
+# rewritten in place with other code (as a compiler's -o does).
 scratch = tempfile.mkdtemp(prefix="orvandel-hostile-")
 doomed = shutil.copy(hybrid, os.path.join(scratch, "libdoomed_hybrid.so"))
+rewritten = shutil.copy(hybrid, os.path.join(scratch, "librewritten_hybrid.so"))
 
 
 def sym(symbol):
     return f"{hostile}:{symbol}"
 
 
-def delete_doomed(tool):
-    """Deletes the library once the tool holds it open (it does from its
-    probe on): every process that loads it from then on finds no file by
-    that name. A fault when the tool never held it while it ran."""
-    fds, name = Path(f"/proc/{tool.pid}/fd"), os.path.realpath(doomed)
+def once_held(tool, change):
+    """Changes the library once the tool holds its private copy (from its
+    probe on), which every process that loads it from then on loads. A
+    fault when the tool never held one while it ran."""
+    fds = Path(f"/proc/{tool.pid}/fd")
     while tool.poll() is None:
         try:
-            held = any(os.readlink(fd) == name for fd in fds.iterdir())
+            held = any(os.readlink(fd).startswith("/memfd:orvandel-library") for fd in fds.iterdir())
         except OSError:  # a descriptor closed as it was read, or the tool gone
             held = False
         if held:
-            os.remove(doomed)
+            change()
             return None
         time.sleep(0.01)
-    return "the tool ended without holding the library open: it was never deleted while measured"
+    return "the tool ended without holding a copy of the library: it was never changed while measured"
+
+
+def delete_doomed(tool):
+    return once_held(tool, lambda: os.remove(doomed))
+
+
+def rewrite_in_place(tool):
+    """Writes another library's code over the file, in the same inode."""
+    def rewrite():
+        with open(rewritten, "r+b") as file:
+            file.truncate(0)
+            file.write(Path(hostile).read_bytes())
+    return once_held(tool, rewrite)
 
 
 # label, --sort-library value (None: none; no symbol: the library's table),
 # flags, the loaded rows' status (a set of those allowed; None: any),
-# their failed_check, seconds after which the run is taken to hang and is
-# killed, a line standard error must hold, what to do while the tool runs
-# (given it; a fault, or None).
+# their failed_check (or words their crash must hold), seconds after which
+# the run is taken to hang and is killed, a line standard error must hold,
+# what to do while the tool runs (given it; a fault, or None).
 CASES = [
     ("no library", None, MEASURE, None, None, HANG, None, None),
     ("loses the largest value", sym("hostile_loses_largest"), MEASURE, {"failed"}, "values", HANG, None, None),
@@ -94,15 +109,39 @@ CASES = [
     # Its child holds whatever the sort held, and never ends: the run must
     # not wait for it, not even until a deadline of its own, nor leave it
     # behind.
-    ("forks a sleeping child", sym("hostile_forks_sleeper"), PATIENT, {"measured"}, None, HANG, None, None),
+    ("forks a sleeping child", sym("hostile_forks_sleeper"), PATIENT, {"crashed"}, "start a process", HANG, None,
+     None),
     ("calls exit(0)", sym("hostile_exits"), MEASURE, {"crashed"}, None, HANG, None, None),
     ("forges on descriptors 0 ... 63", sym("hostile_forges_every_descriptor"), MEASURE,
      {"measured", "crashed"}, None, HANG, None, None),
     ("forges on descriptors 0 ... 63, interleaved", sym("hostile_forges_every_descriptor"),
      MEASURE + ["--interleave"], {"measured", "crashed"}, None, HANG, None, None),
-    ("names from getpid()", hostile, MEASURE, {"crashed"}, None, HANG, None, None),
+    ("names that differ in every process", hostile, MEASURE, {"crashed"}, None, HANG, None, None),
+    # Attacks on the tool and the other children: each ends its own
+    # process, which says what it tried.
+    ("stops the tool", sym("hostile_stops_tool"), PATIENT, {"crashed"}, "signal another process", HANG, None, None),
+    ("kills the other children", sym("hostile_kills_other_children"), MEASURE + ["--interleave"], {"crashed"},
+     "signal another process", HANG, None, None),
+    ("traces the tool", sym("hostile_traces_parent"), MEASURE, {"crashed"}, "trace or read another process", HANG,
+     None, None),
+    ("opens /proc/1/status to write", sym("hostile_writes_proc"), MEASURE, {"crashed"}, "write, make or remove a file",
+     HANG, None, None),
+    ("creates a file", sym("hostile_creates_file"), MEASURE, {"crashed"}, "write, make or remove a file", HANG, None,
+     None),
+    ("leaves its process group", sym("hostile_leaves_group"), PATIENT, {"crashed"}, "leave its process group", HANG,
+     None, None),
+    ("types into the terminal", sym("hostile_types_into_terminal"), MEASURE, {"crashed"}, "type into the terminal",
+     HANG, None, None),
+    # Sees no other process, nor any descriptor of one: it would lose a
+    # value then.
+    ("looks for other processes", sym("hostile_looks_for_others"), MEASURE + ["--interleave"], {"measured"}, None,
+     HANG, None, None),
+    ("reads other processes' channels", sym("hostile_reads_other_channels"), MEASURE + ["--interleave"],
+     {"measured"}, None, HANG, None, None),
     ("prints done and exits as it loads", exit_at_load, MEASURE, REFUSED, None, HANG, None, None),
     ("deleted from disk while measured", doomed, ALL_SHAPES, {"measured"}, None, 3 * HANG, None, delete_doomed),
+    ("rewritten in place while measured", rewritten, ALL_SHAPES, {"measured"}, None, 3 * HANG, None,
+     rewrite_in_place),
 ]
 
 
@@ -248,6 +287,8 @@ def check(case, outcome, builtin):
             if r["status"] not in statuses:
                 faults.append(f"{pattern} {count} {r['name']}: status {r['status']!r}, not {sorted(statuses)}"
                               f" (crash {r.get('crash')!r}, failed_slot {r.get('failed_slot')!r})")
+            elif r["status"] == "crashed" and failed_check and failed_check not in (r.get("crash") or ""):
+                faults.append(f"{pattern} {count} {r['name']}: crash {r.get('crash')!r} without {failed_check!r}")
             elif r["status"] == "failed" and r.get("failed_check") != failed_check:
                 faults.append(f"{pattern} {count} {r['name']}: failed_check {r.get('failed_check')!r},"
                               f" not {failed_check!r}")

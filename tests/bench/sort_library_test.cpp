@@ -147,6 +147,8 @@ TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
     mkfifo(fifo.c_str(), 0600);
     const std::string fifoWhy = "is not a regular file (a FIFO, a socket or a device), so not a library";
     const std::string folderWhy = "is a folder, not a library";
+    const std::string daemon = Path(ORVANDEL_PLUGIN_TEST_LOAD_FAULT_6);
+    const std::string forger = Path(ORVANDEL_PLUGIN_TEST_LOAD_FAULT_7);
 #endif
     // The probe's allowance: a library that loads, crashes or is refused is
     // done long before this, however slowly its child starts on a busy
@@ -224,6 +226,16 @@ TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
         {{hanging}, {}, "--sort-library " + hanging + ": still loading after 2 s", true, 2},
         {{pointless}, {}, "--sort-library " + pointless + ": loading it crashed: ", true},
         {{hybrid, crashing}, {}, "--sort-library " + crashing + ": loading it crashed: ", true},
+#ifndef _WIN32
+        // An initialiser's harm beyond its own process: ended by the
+        // sandbox, or refused by the parent's names rule.
+        {{daemon}, {}, "--sort-library " + daemon + ": loading it crashed: the sandbox ended it: it tried to start a "
+                       "process or a program", true},
+        {{forger}, {}, "--sort-library " + forger + ": the name \"std::sort\" is taken; give another with :SYMBOL=NAME",
+         true},
+        {{hybrid, forger}, {}, "--sort-library " + forger + ": the name \"std::sort\" is taken; give another with "
+                               ":SYMBOL=NAME", true},
+#endif
     };
     const std::size_t known = AllContenders().size();
     for (const Case& c : cases) {

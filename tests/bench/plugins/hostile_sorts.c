@@ -2,15 +2,21 @@
  * end-to-end run of the tool (check_hostile_sorts.py): each may cost its own
  * row and nothing else. The tool runs them in children of its own, so the
  * harm below is done to a measuring process, never to the test. */
-#define _GNU_SOURCE /* poll, fork, getpid: POSIX beside ISO C */
+#define _GNU_SOURCE /* poll, fork, ptrace, setsid: POSIX and Linux beside ISO C */
 #include <orvandel/sort_plugin.h>
 #include "shell_sort.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/ioctl.h>
+#include <sys/ptrace.h>
+#include <time.h>
 #include <unistd.h>
 
 /* A wait on no descriptors: poll's timeout is the pause. */
@@ -151,13 +157,103 @@ ORVANDEL_EXPORT void hostile_forges_every_descriptor(int32_t* first, int32_t* la
     shell_sort(first, last);
 }
 
+/* Attacks on what lies outside its own process, each made once before a
+ * correct sort: the process must end at the attack, its row saying what
+ * the sort tried, and no other row may notice. */
+
+/* The tool's process id, as a sort that looked through /proc would find it. */
+static pid_t tool_pid(void) {
+    const char* parent = getenv("ORVANDEL_MEASURING_PARENT");
+    return parent ? (pid_t)atol(parent) : getppid();
+}
+
+/* Every process whose command line names the tool's program, but this one. */
+static void signal_tools(int signal) {
+    DIR* proc = opendir("/proc");
+    for (struct dirent* entry; proc && (entry = readdir(proc)) != NULL;) {
+        char path[300], command[256] = "";
+        const long pid = atol(entry->d_name);
+        if (pid <= 0 || pid == (long)getpid()) continue;
+        snprintf(path, sizeof path, "/proc/%ld/cmdline", pid);
+        FILE* file = fopen(path, "r");
+        if (!file) continue;
+        const size_t got = fread(command, 1, sizeof command - 1, file);
+        fclose(file);
+        command[got] = 0;
+        if (strstr(command, "orvandel-bench")) kill((pid_t)pid, signal);
+    }
+    if (proc) closedir(proc);
+}
+
+#define ATTACK_ONCE(name, attack)                                    \
+    ORVANDEL_EXPORT void name(int32_t* first, int32_t* last) {       \
+        static int attacked;                                         \
+        if (!attacked) {                                             \
+            attacked = 1;                                            \
+            attack;                                                  \
+        }                                                            \
+        shell_sort(first, last);                                     \
+    }
+
+ATTACK_ONCE(hostile_stops_tool, (kill(tool_pid(), SIGSTOP), kill(getppid(), SIGSTOP)))
+ATTACK_ONCE(hostile_kills_other_children, signal_tools(SIGKILL))
+ATTACK_ONCE(hostile_traces_parent, ptrace(PTRACE_ATTACH, tool_pid(), NULL, NULL))
+ATTACK_ONCE(hostile_writes_proc, close(open("/proc/1/status", O_WRONLY)))
+ATTACK_ONCE(hostile_creates_file, close(open("/tmp/orvandel-hostile-was-here", O_WRONLY | O_CREAT, 0600)))
+ATTACK_ONCE(hostile_leaves_group, setsid())
+ATTACK_ONCE(hostile_types_into_terminal, ioctl(2, TIOCSTI, "x"))
+
+/* Reads every descriptor of every other process it can open (the tool's
+ * pipes to other children among them), and then loses the largest value:
+ * a row that is measured never opened one. */
+ORVANDEL_EXPORT void hostile_reads_other_channels(int32_t* first, int32_t* last) {
+    int opened = 0;
+    DIR* proc = opendir("/proc");
+    for (struct dirent* entry; proc && (entry = readdir(proc)) != NULL;) {
+        const long pid = atol(entry->d_name);
+        if (pid <= 0 || pid == (long)getpid()) continue;
+        for (int fd = 0; fd < 64; ++fd) {
+            char path[300], buffer[64];
+            snprintf(path, sizeof path, "/proc/%ld/fd/%d", pid, fd);
+            const int other = open(path, O_RDONLY | O_NONBLOCK);
+            if (other < 0) continue;
+            opened = 1;
+            if (read(other, buffer, sizeof buffer) < 0) {
+                /* nothing waiting there: opening it was the harm */
+            }
+            close(other);
+        }
+    }
+    if (proc) closedir(proc);
+    shell_sort(first, last);
+    if (opened && last - first >= 2) last[-1] = last[-2];
+}
+
+/* Looks through /proc for any process but itself and the one that started
+ * it, and then loses the largest value: a row that is measured saw none. */
+ORVANDEL_EXPORT void hostile_looks_for_others(int32_t* first, int32_t* last) {
+    int seen = 0;
+    DIR* proc = opendir("/proc");
+    for (struct dirent* entry; proc && (entry = readdir(proc)) != NULL;) {
+        const long pid = atol(entry->d_name);
+        seen |= pid > 0 && pid != (long)getpid() && pid != (long)getppid();
+    }
+    if (proc) closedir(proc);
+    shell_sort(first, last);
+    if (seen && last - first >= 2) last[-1] = last[-2];
+}
+
 /* A table whose names differ in every process that loads it: the names
- * the tool checked are not the ones a measuring process finds. */
+ * the tool checked are not the ones a measuring process finds. (Not its
+ * process id: every sandboxed process has the same.) */
 static char pid_names[2][40];
 
 __attribute__((constructor)) static void NameAfterProcess(void) {
-    snprintf(pid_names[0], sizeof pid_names[0], "Pid %ld one", (long)getpid());
-    snprintf(pid_names[1], sizeof pid_names[1], "Pid %ld two", (long)getpid());
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const long long stamp = (long long)now.tv_sec * 1000000000LL + now.tv_nsec;
+    snprintf(pid_names[0], sizeof pid_names[0], "At %lld one", stamp);
+    snprintf(pid_names[1], sizeof pid_names[1], "At %lld two", stamp);
 }
 
 static const struct orvandel_sort_entry pid_sorts[] = {{pid_names[0], shell_sort}, {pid_names[1], shell_sort}};

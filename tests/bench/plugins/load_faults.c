@@ -1,8 +1,12 @@
 /* Libraries that go wrong as they are opened, before any sort is called:
  * built once per fault (LOAD_FAULT), so the probe that opens them must
  * survive each. */
+#define _GNU_SOURCE /* fork, setsid, pause */
 #include <orvandel/sort_plugin.h>
 #include <stddef.h>
+#if LOAD_FAULT == 6 || LOAD_FAULT == 7
+#include <unistd.h>
+#endif
 
 #if LOAD_FAULT == 1
 /* An initialiser that crashes: a write through a null pointer faults the
@@ -15,6 +19,23 @@ __attribute__((constructor)) static void CrashOnLoad(void) {
 /* An initialiser that never returns. */
 __attribute__((constructor)) static void HangOnLoad(void) {
     for (volatile int forever = 1; forever;) {
+    }
+}
+#elif LOAD_FAULT == 6
+/* An initialiser that leaves a daemon behind, to outlive the tool and
+ * rewrite what it saved. */
+__attribute__((constructor)) static void DaemonOnLoad(void) {
+    if (fork() == 0 && setsid() > 0 && fork() == 0)
+        for (;;) pause();
+}
+#elif LOAD_FAULT == 7
+/* An initialiser that reports a sort the library never exported, with the
+ * yardstick's name, on the descriptor the probe reports on, as the first
+ * library's: a probe that loaded another library first would blame that. */
+__attribute__((constructor)) static void ForgeOnLoad(void) {
+    static const char forged[] = "loading 0\nsort std::sort\n";
+    if (write(3, forged, sizeof forged - 1) < 0) {
+        /* no such descriptor: nothing to forge */
     }
 }
 #endif
