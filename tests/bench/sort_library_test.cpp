@@ -136,6 +136,7 @@ TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
     const std::string crashing = Path(ORVANDEL_PLUGIN_TEST_LOAD_FAULT_1);
     const std::string hanging = Path(ORVANDEL_PLUGIN_TEST_LOAD_FAULT_2);
     const std::string pointless = Path(ORVANDEL_PLUGIN_TEST_LOAD_FAULT_3);
+    const std::string endless = Path(ORVANDEL_PLUGIN_TEST_LOAD_FAULT_8);
     // Refused before anything opens them for reading: a FIFO would keep its
     // reader waiting for a writer that never comes.
     const std::string folder = (ScratchFolder() / "orvandel-folder.so").string();
@@ -226,6 +227,9 @@ TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
         {{hanging}, {}, "--sort-library " + hanging + ": still loading after 2 s", true, 2},
         {{pointless}, {}, "--sort-library " + pointless + ": loading it crashed: ", true},
         {{hybrid, crashing}, {}, "--sort-library " + crashing + ": loading it crashed: ", true},
+        // Its finaliser never returns, and never runs: the probe ends once it
+        // has reported.
+        {{endless}, {"Never loaded"}, "", true},
 #ifndef _WIN32
         // An initialiser's harm beyond its own process: ended by the
         // sandbox, or refused by the parent's names rule.

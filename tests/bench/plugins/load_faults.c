@@ -21,6 +21,13 @@ __attribute__((constructor)) static void HangOnLoad(void) {
     for (volatile int forever = 1; forever;) {
     }
 }
+#elif LOAD_FAULT == 8
+/* A finaliser that never returns: the process that loaded it must still
+ * end once its work is reported. */
+__attribute__((destructor)) static void HangAtExit(void) {
+    for (volatile int forever = 1; forever;) {
+    }
+}
 #elif LOAD_FAULT == 6
 /* An initialiser that leaves a daemon behind, to outlive the tool and
  * rewrite what it saved. */
