@@ -182,6 +182,7 @@ struct Plan {
     int programMoved; // the program's file in the keeper, just above it
     bool asNobody;
     bool ownUsers;    // a user namespace of its own, whose ids the keeper maps
+    bool ownProc;     // process ids and mounts of its own: a /proc of its own
     char uidMap[64];
     char gidMap[64];
 };
@@ -226,7 +227,9 @@ bool MapOwnIds(const Plan& plan) {
     if (plan.ownUsers && !MapOwnIds(plan)) _exit(kSetUpFailedStatus);
     // A /proc of its own shows only its own processes. Where the system
     // refuses one, the system's stays; the user and the filter still hold.
-    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0)
+    // (Never outside namespaces of its own: these mounts would be the
+    // system's.)
+    if (plan.ownProc && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0)
         mount("proc", "/proc", "proc", MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr);
     // Neither the worker nor anything it starts may read the keeper's memory
     // or descriptors.
@@ -269,7 +272,7 @@ int FirstNamespaceFlags() {
 }  // namespace
 
 Result<pid_t> StartSandboxed(const SandboxedProgram& program, int status) {
-    Plan plan{&program, status, 0, 0, geteuid() == 0 && program.executable >= 0, false, {}, {}};
+    Plan plan{&program, status, 0, 0, geteuid() == 0 && program.executable >= 0, false, false, {}, {}};
     for (const auto& move : program.moves) plan.statusMoved = std::max(plan.statusMoved, move.second + 1);
     plan.programMoved = plan.statusMoved + 1;
     std::snprintf(plan.uidMap, sizeof plan.uidMap, "%u %u 1\n", geteuid(), geteuid());
@@ -277,6 +280,7 @@ Result<pid_t> StartSandboxed(const SandboxedProgram& program, int status) {
     if (namespaceFlags < 0) namespaceFlags = FirstNamespaceFlags();
     for (;;) {
         plan.ownUsers = (namespaceFlags & CLONE_NEWUSER) != 0;
+        plan.ownProc = (namespaceFlags & (CLONE_NEWPID | CLONE_NEWNS)) == (CLONE_NEWPID | CLONE_NEWNS);
         const long keeper = syscall(SYS_clone, namespaceFlags | SIGCHLD, nullptr, nullptr, nullptr, nullptr);
         if (keeper == 0) RunKeeper(plan);
         if (keeper > 0) return static_cast<pid_t>(keeper);
