@@ -7,8 +7,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -134,11 +132,9 @@ bool ConnectToParent();
 
 // Ends a child of this program once its work is reported: its output
 // flushed, and no exit handler run, a loaded library's finalisers least of
-// all (they are the sort's code, and nothing would report what they do).
-[[noreturn]] inline void EndChildProcess(int status) {
-    std::fflush(nullptr);
-    std::_Exit(status);
-}
+// all (they are the sort's code, and nothing would report what they do;
+// on Windows even _Exit runs a DLL's).
+[[noreturn]] void EndChildProcess(int status);
 
 // The child's reports, and the parent's requests read as they come (false
 // when the parent has closed its end).

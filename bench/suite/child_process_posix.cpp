@@ -21,6 +21,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -197,6 +198,11 @@ bool ConnectToParent() {
     // Not handed on to a program a sort may start.
     return fcntl(kReportDescriptor, F_SETFD, FD_CLOEXEC) == 0 &&
            fcntl(kRequestDescriptor, F_SETFD, FD_CLOEXEC) == 0 && EnterSandbox();
+}
+
+void EndChildProcess(int status) {
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 bool WriteToParent(const std::string& text) {

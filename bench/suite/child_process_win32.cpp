@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -323,6 +324,12 @@ bool ConnectToParent() {
     SetHandleInformation(parentReports, HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(parentRequests, HANDLE_FLAG_INHERIT, 0);
     return true;
+}
+
+void EndChildProcess(int status) {
+    std::fflush(nullptr);
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
+    std::_Exit(status);  // not reached: the call above ends this process
 }
 
 bool WriteToParent(const std::string& text) {
