@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <random>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
@@ -169,6 +171,84 @@ TEST(BenchComparison, FiveRunsASideAreEnoughAndAFailedCheckDecidesNothing) {
     EXPECT_EQ(comparison.cells[2].verdict, Verdict::kFailed);
     EXPECT_FALSE(Tested(comparison.cells[2]));
     EXPECT_TRUE(Tested(comparison.cells[1]));
+}
+
+// The values one resample of every bootstrap draws, counted apart from the
+// comparison: each side's median of every cell, and both sides again for
+// the ratio of a cell with runs on both.
+std::uint64_t DrawnPerResample(const SavedReport& baseline, const SavedReport& current) {
+    const auto drawn = [](const SavedCell& cell) -> std::uint64_t {
+        return std::min<std::uint64_t>(cell.times.size(), kLargestResample);
+    };
+    std::uint64_t values = 0;
+    for (const SavedCell& cell : current.cells) values += drawn(cell);
+    for (const SavedCell& before : baseline.cells) {
+        values += drawn(before);
+        for (const SavedCell& after : current.cells)
+            if (after.name == before.name && after.pattern == before.pattern && after.count == before.count &&
+                !after.times.empty() && !before.times.empty())
+                values += drawn(before) + drawn(after);
+    }
+    return values;
+}
+
+// Cells of many runs: the resamples shrink so that the whole comparison
+// draws within the bound, each bootstrap still makes enough, and a long
+// comparison tells its progress cell by cell; ordinary cells keep them all.
+TEST(BenchComparison, ResamplingIsBoundedByTheRunsRead) {
+    std::mt19937_64 random(3);
+    const auto times = [&](std::size_t runs) {
+        std::vector<double> drawn;
+        for (std::size_t k = 0; k < runs; ++k) drawn.push_back(100 + static_cast<double>(random() % 1000) / 100);
+        return drawn;
+    };
+    std::vector<SavedCell> before, after;
+    for (int k = 0; k < 7; ++k) {
+        before.push_back(Cell("sort " + std::to_string(k), times(2 * kLargestResample)));
+        after.push_back(Cell("sort " + std::to_string(k), times(3 * kLargestResample)));
+    }
+    after.push_back(Cell("only after", times(9)));
+    const SavedReport baseline = Side("a.json", before), current = Side("b.json", after);
+    std::vector<std::pair<std::size_t, std::size_t>> heard;
+    const Comparison many = Compare(baseline, current, kDefaultNoise,
+                                    [&](std::size_t done, std::size_t total) { heard.emplace_back(done, total); });
+    const std::uint64_t values = DrawnPerResample(baseline, current);
+    EXPECT_LT(many.resamples, kBootstrapResamples);
+    EXPECT_GE(many.resamples, kFewestResamples);
+    EXPECT_LE(static_cast<std::uint64_t>(many.resamples) * values, kResampledValues);
+    EXPECT_GT(static_cast<std::uint64_t>(many.resamples + 1) * values, kResampledValues);
+    ASSERT_TRUE(Resamplable(baseline, current));
+    ASSERT_EQ(heard.size(), many.cells.size());
+    for (std::size_t k = 0; k < heard.size(); ++k) EXPECT_EQ(heard[k], std::make_pair(k, many.cells.size()));
+
+    heard.clear();
+    const SavedReport few = Side("c.json", {Cell("sort 0", kNine)});
+    const Comparison ordinary = Compare(few, few, kDefaultNoise,
+                                        [&](std::size_t done, std::size_t total) { heard.emplace_back(done, total); });
+    EXPECT_EQ(ordinary.resamples, kBootstrapResamples);
+    EXPECT_TRUE(heard.empty());
+    const Interval whole = BootstrapRatioInterval(kNine, kNine);
+    EXPECT_EQ(ordinary.cells[0].ratioInterval.low, whole.low);
+    EXPECT_EQ(ordinary.cells[0].ratioInterval.high, whole.high);
+}
+
+// Cells too many for kFewestResamples each are refused before any is
+// resampled, with what to do; one cell fewer passes.
+TEST(BenchComparison, CellsTooManyToResampleAreRefused) {
+    const std::uint64_t most = kResampledValues / kFewestResamples;
+    const std::uint64_t perCell = 4 * kLargestResample;  // both medians and the ratio
+    std::vector<SavedCell> cells;
+    while (cells.size() * perCell <= most)
+        cells.push_back(Cell("sort " + std::to_string(cells.size()), std::vector<double>(kLargestResample, 1.0)));
+    const SavedReport tooMany = Side("a.json", cells);
+    const Check refused = Resamplable(tooMany, tooMany);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.why(), "the cells to compare draw " + std::to_string(cells.size() * perCell) +
+                                 " values a resample, more than the " + std::to_string(most) +
+                                 " a comparison's bootstrap can take; choose fewer with --filter or routine names");
+    cells.pop_back();
+    const SavedReport fitting = Side("a.json", cells);
+    EXPECT_TRUE(Resamplable(fitting, fitting));
 }
 
 TEST(BenchComparison, OtherDataIsRefusedAndOtherContextWarned) {
