@@ -26,11 +26,12 @@ Result<SavedReport> ReadBaseline(const BenchOptions& options) {
     SavedReport plan = PlannedReport(options);
     const std::string mismatch = DataMismatch(*baseline, plan);
     if (!mismatch.empty()) return Refusal{mismatch};
-    // The run's own cells are bounded by the time it measures; a baseline
-    // of too many is refused now rather than once the run is done.
+    // A baseline of too many cells is refused now rather than once the run
+    // is done: counted as if the run measured each of its selected cells
+    // again, which is what a comparison with it resamples at most.
     SavedReport selected = *baseline;
     static_cast<void>(SelectCells(options.names, options.filter, selected, plan));
-    const Check resamplable = Resamplable(selected, plan);
+    const Check resamplable = Resamplable(selected, selected);
     if (!resamplable) return Refusal{baseline->source + ": " + resamplable.why()};
     const bool counted = std::any_of(baseline->cells.begin(), baseline->cells.end(),
                                      [](const SavedCell& cell) { return cell.machineCounted; });
@@ -48,8 +49,11 @@ Comparison CompareWithRun(const BenchOptions& options, SavedReport baseline, con
     return Compare(baseline, current, options.noisePercent / 100, progress);
 }
 
-CompareProgress ComparisonProgress(std::ostream& err) {
-    return [&err](std::size_t done, std::size_t total) { ShowProgress(err, done, total, "comparing"); };
+CompareProgress ComparisonProgress(std::ostream& err, bool& shown) {
+    return [&err, &shown](std::size_t done, std::size_t total) {
+        shown = true;
+        ShowProgress(err, done, total, "comparing");
+    };
 }
 
 Check GateCanCount(const BenchOptions& options, const Comparison& comparison) {

@@ -23,8 +23,9 @@ Result<SavedReport> ReadBaseline(const BenchOptions& options);
 Comparison CompareWithRun(const BenchOptions& options, SavedReport baseline, const Report& report,
                           const CompareProgress& progress);
 
-// A comparison's progress as the progress line on err.
-CompareProgress ComparisonProgress(std::ostream& err);
+// A comparison's progress as the progress line on err; shown becomes true
+// once the line is written, for the caller to blank it.
+CompareProgress ComparisonProgress(std::ostream& err, bool& shown);
 
 // A gate on instructions (--fail-if-more-instructions) that has no cell
 // counted on both sides would pass whatever the build did: refused.

@@ -19,9 +19,10 @@ int RunCompareCommand(const BenchOptions& options, std::ostream& out, std::ostre
     if (!selected) return Refuse(err, selected.why());
     const Check resamplable = Resamplable(*baseline, *current);
     if (!resamplable) return Refuse(err, resamplable.why());
-    const Comparison comparison =
-        Compare(*baseline, *current, options.noisePercent / 100, showProgress ? ComparisonProgress(err) : nullptr);
-    if (showProgress) ClearProgress(err);
+    bool shown = false;
+    const Comparison comparison = Compare(*baseline, *current, options.noisePercent / 100,
+                                          showProgress ? ComparisonProgress(err, shown) : nullptr);
+    if (shown) ClearProgress(err);
     const Check gated = GateCanCount(options, comparison);
     if (!gated) return Refuse(err, gated.why());
     if (!WriteOutputs(options, nullptr, &comparison, out, err)) return 1;

@@ -123,9 +123,10 @@ int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>&
     report.rows = *rows;
 
     std::optional<Comparison> comparison;
+    bool shown = false;
     if (!options.baselinePath.empty())
-        comparison = CompareWithRun(options, baseline, report, showProgress ? ComparisonProgress(err) : nullptr);
-    if (comparison && showProgress) ClearProgress(err);
+        comparison = CompareWithRun(options, baseline, report, showProgress ? ComparisonProgress(err, shown) : nullptr);
+    if (shown) ClearProgress(err);
     const bool written = WriteOutputs(options, &report, comparison ? &*comparison : nullptr, out, err);
 
     bool finished = true;

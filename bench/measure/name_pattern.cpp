@@ -3,6 +3,8 @@
 #include <cctype>
 #include <utility>
 
+#include "bench/measure/printable.h"
+
 namespace {
 
 using ByteSet = std::bitset<256>;
@@ -59,7 +61,8 @@ public:
     Result<NamePattern> Compile() {
         Node tree = Either();
         if (error_.empty() && at_ < text_.size()) Fail("an unmatched )");
-        if (!error_.empty()) return Refusal{"\"" + text_ + "\" is not a pattern: " + error_};
+        // Quoted as it may be shown, so the refusal stays one line wherever it goes.
+        if (!error_.empty()) return Refusal{"\"" + Printable(text_) + "\" is not a pattern: " + error_};
         NamePattern pattern;
         Emit(tree, pattern);
         pattern.steps_.push_back({NamePattern::Op::kAccept});

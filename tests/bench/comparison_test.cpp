@@ -443,7 +443,26 @@ TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
         {with("/rows/0/label", tooLong), "row 1 (\"A\") has a label longer than 200 bytes"},
         {with("/rows/0/pattern", tooLong), "row 1 (\"A\") has a pattern longer than 200 bytes"},
         {with("/rows/0/pattern", longest), ""},
-        {with("/rows/1", Json{{"name", "B\nC"}, {"times_ms", "none"}}), "row 2 (\"B\\nC\") has no times_ms list of numbers"},
+        // The names rule of loaded sorts, for names, labels and patterns; a
+        // reference's label alone may be empty.
+        {with("/rows/0/name", ""), "row 1 (\"\") has a name the names rule refuses: it is empty"},
+        {with("/rows/0/name", " A"), "row 1 (\" A\") has a name the names rule refuses: it begins or ends with a space"},
+        {with("/rows/0/name", "A\u2060"), "row 1 (\"A\u2060\") has a name the names rule refuses: it has control "
+                                         "characters, bytes that are not UTF-8, marks that reorder text or characters "
+                                         "that show nothing"},
+        {with("/rows/0/label", ""), ""},
+        {with("/rows/0/label", "Qsort C "), "row 1 (\"A\") has a label the names rule refuses: it begins or ends with a space"},
+        {with("/rows/0/pattern", ""), "row 1 (\"A\") has a pattern the names rule refuses: it is empty"},
+        // Counts as a run gives them.
+        {with("/settings/count", 2147483647), ""},
+        {with("/settings/count", 2147483648), "row 1 (\"A\") has a count of 2147483648 values, more than the 2147483647 a cell holds"},
+        {with("/rows/0/draws", 0), ""},
+        {with("/rows/0/draws", -1), "row 1 (\"A\") has draws that are not a count"},
+        {with("/rows/0/draws", 1.5), "row 1 (\"A\") has draws that are not a count"},
+        {with("/rows/0/draws", 9223372036854775808ull), "row 1 (\"A\") has draws that are not a count"},
+        {with("/rows/1", Json{{"name", "B\nC"}, {"times_ms", "none"}}),
+         "row 2 (\"B\\nC\") has a name the names rule refuses: it has control characters, bytes that are not UTF-8, "
+         "marks that reorder text or characters that show nothing"},
         {with("/context/flags", std::string(kMaxContextBytes + 1, 'x')), "context has a flags longer than 4096 bytes"},
         {with("/context/cpu", std::string(kMaxContextBytes, 'x')), ""},
         // Times above 0 and at most a day.
@@ -566,9 +585,20 @@ TEST(BenchSavedReport, ReadsTheMachineCountsOfVersionFour) {
          bad + " without a count of conditional_branches", false, {}},
         {"a count left out", report(4, Json{{"status", "counted"}, {"instructions", 5}}),
          bad + " without a count of conditional_branches", false, {}},
-        {"more misses than branches", report(4, with("conditional_mispredicted", 201)), bad + " no run can give", false, {}},
-        {"more last-level misses than first", report(4, with("ll_misses", 41)), bad + " no run can give", false, {}},
-        {"more branches than instructions", report(4, with("instructions", 199)), bad + " no run can give", false, {}},
+        // The limits of one run, as the dump reader applies them: each row breaks one.
+        {"more misses than branches", report(4, with("conditional_mispredicted", 201)),
+         bad + ".conditional_mispredicted = 201, more than its conditional_branches (200): no run gives that", false, {}},
+        {"more indirect misses than indirect branches", report(4, with("indirect_mispredicted", 4)),
+         bad + ".indirect_mispredicted = 4, more than its indirect_branches (3): no run gives that", false, {}},
+        {"more last-level misses than first", report(4, with("ll_misses", 41)),
+         bad + ".ll_misses = 41, more than its d1_misses (40): no run gives that", false, {}},
+        {"more branches than instructions", report(4, with("instructions", 199)),
+         bad + ".conditional_branches + indirect_branches = 203, more than its instructions (199): no run gives that",
+         false, {}},
+        {"indirect branches 10^17 above 1,000 instructions", report(4, with("indirect_branches", 100000000000000000ull)),
+         bad + ".conditional_branches + indirect_branches = 100000000000000200, more than its instructions (1000): "
+               "no run gives that", false, {}},
+        {"as many branches as instructions", report(4, with("instructions", 203)), "", true, {203, 200, 50, 3, 1, 40, 7}},
         {"no status", report(4, Json{{"instructions", 5}}), bad + " without a status", false, {}},
         {"not an object", report(4, Json::array()), bad + " without a status", false, {}},
     };

@@ -108,6 +108,7 @@ TEST(BenchNamePattern, RefusesWhatItDoesNotReadInOneLine) {
         {"[\\d-z]", "\"[\\d-z]\" is not a pattern: a range from a higher byte to a lower, or from or to a class at "
                     "byte 2"},
         {"sort\\", "\"sort\\\" is not a pattern: a \\ at the end at byte 5"},
+        {"\xc9\n(\n", "\"\xef\xbf\xbd\\x0a(\\x0a\" is not a pattern: an unmatched ( at byte 3"},
     };
     for (const Row& row : rows) {
         const Result<NamePattern> pattern = NamePattern::Compile(row.pattern);
