@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "bench/app/terminal.h"
 #include "bench/compare/comparison_report.h"
 
 SavedReport PlannedReport(const BenchOptions& options) {
@@ -22,8 +23,16 @@ Result<SavedReport> ReadBaseline(const BenchOptions& options) {
     if (options.baselinePath.empty()) return SavedReport{};
     Result<SavedReport> baseline = ReadSavedReport(options.baselinePath);
     if (!baseline) return baseline;
-    const std::string mismatch = DataMismatch(*baseline, PlannedReport(options));
+    SavedReport plan = PlannedReport(options);
+    const std::string mismatch = DataMismatch(*baseline, plan);
     if (!mismatch.empty()) return Refusal{mismatch};
+    // A baseline of too many cells is refused now rather than once the run
+    // is done: counted as if the run measured each of its selected cells
+    // again, which is what a comparison with it resamples at most.
+    SavedReport selected = *baseline;
+    static_cast<void>(SelectCells(options.names, options.filter, selected, plan));
+    const Check resamplable = Resamplable(selected, selected);
+    if (!resamplable) return Refusal{baseline->source + ": " + resamplable.why()};
     const bool counted = std::any_of(baseline->cells.begin(), baseline->cells.end(),
                                      [](const SavedCell& cell) { return cell.machineCounted; });
     if (options.failIfMoreInstructionsPercent >= 0 && !counted)
@@ -32,11 +41,19 @@ Result<SavedReport> ReadBaseline(const BenchOptions& options) {
     return baseline;
 }
 
-Comparison CompareWithRun(const BenchOptions& options, SavedReport baseline, const Report& report) {
+Comparison CompareWithRun(const BenchOptions& options, SavedReport baseline, const Report& report,
+                          const CompareProgress& progress) {
     SavedReport current = CurrentReport(report);
     // The measured selection has passed the same check.
     static_cast<void>(SelectCells(options.names, options.filter, baseline, current));
-    return Compare(baseline, current, options.noisePercent / 100);
+    return Compare(baseline, current, options.noisePercent / 100, progress);
+}
+
+CompareProgress ComparisonProgress(std::ostream& err, bool& shown) {
+    return [&err, &shown](std::size_t done, std::size_t total) {
+        shown = true;
+        ShowProgress(err, done, total, "comparing");
+    };
 }
 
 Check GateCanCount(const BenchOptions& options, const Comparison& comparison) {

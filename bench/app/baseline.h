@@ -20,7 +20,12 @@ SavedReport PlannedReport(const BenchOptions& options);
 Result<SavedReport> ReadBaseline(const BenchOptions& options);
 
 // The measured report against the baseline, in the selected cells.
-Comparison CompareWithRun(const BenchOptions& options, SavedReport baseline, const Report& report);
+Comparison CompareWithRun(const BenchOptions& options, SavedReport baseline, const Report& report,
+                          const CompareProgress& progress);
+
+// A comparison's progress as the progress line on err; shown becomes true
+// once the line is written, for the caller to blank it.
+CompareProgress ComparisonProgress(std::ostream& err, bool& shown);
 
 // A gate on instructions (--fail-if-more-instructions) that has no cell
 // counted on both sides would pass whatever the build did: refused.

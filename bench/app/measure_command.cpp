@@ -5,6 +5,7 @@
 
 #include "bench/app/baseline.h"
 #include "bench/app/outputs.h"
+#include "bench/app/terminal.h"
 #include "bench/report/machine_figures.h"
 #include "bench/report/operations_figures.h"
 #include "bench/measure/cell_data.h"
@@ -75,9 +76,7 @@ Result<std::vector<Contender>> Prepared(const BenchOptions& options, std::vector
 // A progress line that rewrites itself in place.
 ProgressReport ProgressLine(std::ostream& err) {
     return [&err](const std::string& name, int done, int total) {
-        std::string text = "[" + std::to_string(done + 1) + "/" + std::to_string(total) + "] " + Printable(name);
-        text.resize(std::max<std::size_t>(text.size(), 60), ' ');
-        err << '\r' << text << std::flush;
+        ShowProgress(err, static_cast<std::size_t>(done), static_cast<std::size_t>(total), Printable(name));
     };
 }
 
@@ -119,12 +118,15 @@ int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>&
     if (!unavailable.empty()) Say(err, "machine counts n/a: " + unavailable);
     Result<std::vector<Measurement>> rows = MeasureSuite(*contenders, options.settings, options.patterns,
                                                          options.counts, showProgress ? ProgressLine(err) : nullptr);
-    if (showProgress) err << '\r' << std::string(60, ' ') << '\r' << std::flush;
+    if (showProgress) ClearProgress(err);
     if (!rows) return Refuse(err, rows.why());
     report.rows = *rows;
 
     std::optional<Comparison> comparison;
-    if (!options.baselinePath.empty()) comparison = CompareWithRun(options, baseline, report);
+    bool shown = false;
+    if (!options.baselinePath.empty())
+        comparison = CompareWithRun(options, baseline, report, showProgress ? ComparisonProgress(err, shown) : nullptr);
+    if (shown) ClearProgress(err);
     const bool written = WriteOutputs(options, &report, comparison ? &*comparison : nullptr, out, err);
 
     bool finished = true;

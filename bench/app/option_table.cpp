@@ -4,6 +4,7 @@
 
 #include "bench/app/option_values.h"
 #include "bench/compare/saved_report.h"
+#include "bench/measure/name_pattern.h"
 #include "bench/measure/sort_library.h"
 
 namespace {
@@ -80,6 +81,14 @@ Check ReadLibrary(const std::string& value, BenchOptions& o) {
     return Append(value, o.libraries);
 }
 
+// A pattern --filter cannot read is refused with the line, before any
+// file is read or library opened.
+Check ReadFilter(const std::string& value, BenchOptions& o) {
+    const Result<NamePattern> pattern = NamePattern::Compile(value);
+    if (!pattern) return Refusal{pattern.why()};
+    return Text(value, o.filter);
+}
+
 using O = BenchOptions;
 using S = const std::string;
 
@@ -93,8 +102,11 @@ const std::vector<OptionEntry> kOptions = {
      [](S& v, O& o) { return Keep(ParseWholeNumber(v, 1, kMaxRuns), o.settings.runs); }},
     {"--warmup", "N", 1, "1", "Untimed repetitions before them", kMeasures,
      [](S& v, O& o) { return Keep(ParseWholeNumber(v, 0, kMostRepetitions), o.settings.warmup); }},
-    {"--filter", "REGEX", 1, nullptr, "Also run what this ECMAScript regex finds in a name",
-     kMeasures | kWithCompare, [](S& v, O& o) { return Text(v, o.filter); }},
+    {"--filter", "PATTERN", 1, nullptr,
+     "Run only the routines and references whose name or label PATTERN finds (a regular expression of "
+     "literal bytes, . [...] \\d \\w \\s ( ) | * + ? ^ $, at most 256 bytes), and those named; std::sort "
+     "always",
+     kMeasures | kWithCompare, [](S& v, O& o) { return ReadFilter(v, o); }},
     {"--interleave", nullptr, 0, nullptr, "One repetition of each routine in turn, so drift does not favour one",
      kMeasures, [](S&, O& o) { return Set(o.settings.interleave); }},
     {"--operations", nullptr, 0, nullptr,

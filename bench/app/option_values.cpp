@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "bench/measure/cell_data.h"
 #include "bench/measure/patterns.h"
 
 namespace {
@@ -23,8 +24,7 @@ bool ParseDecimal(const std::string& text, std::uint64_t limit, std::uint64_t& v
     return value <= limit;
 }
 
-constexpr std::uint64_t kLargestCount = 2147483647;  // slots are indexed by signed 32-bit numbers
-constexpr std::size_t kLargestDigits = 10;           // digits of kLargestCount
+constexpr std::size_t kLargestDigits = 10;  // digits of kLargestCount
 
 struct Suffix {
     char letter;
@@ -99,7 +99,7 @@ Result<std::int32_t> ParseCount(const std::string& text) {
     if (!WholeDigits(text, digits, whole))
         return Refusal{"\"" + text + "\" is not a whole number of values (forms: 5000000, 1e5, 2.5M, 100k)"};
     if (!whole) return Refusal{"\"" + text + "\" is a fraction; a count is a whole number of values"};
-    if (digits.size() > kLargestDigits || std::stoull(digits) > kLargestCount)
+    if (digits.size() > kLargestDigits || std::stoull(digits) > static_cast<std::uint64_t>(kLargestCount))
         return Refusal{text + " is more than the 2147483647 values a 32-bit slot index reaches"};
     if (std::stoull(digits) < 2) return Refusal{text + " is too few: a sort needs at least 2 values"};
     return static_cast<std::int32_t>(std::stoull(digits));

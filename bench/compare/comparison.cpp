@@ -55,22 +55,60 @@ bool Above(double a, double b) {
     return a > b + kRounding * std::fabs(b);
 }
 
-void Measured(const std::vector<double>& times, int& runs, double& median, Interval& interval) {
+void Measured(const std::vector<double>& times, int resamples, int& runs, double& median, Interval& interval) {
     runs = static_cast<int>(times.size());
     if (times.empty()) return;
     median = Median(times);
-    interval = BootstrapMedianInterval(times);
+    interval = BootstrapMedianInterval(times, resamples);
 }
 
-CellComparison CompareCell(const SavedCell* before, const SavedCell* after, double noise) {
+// Both sides have times to test against each other.
+bool Comparable(const SavedCell* before, const SavedCell* after) {
+    return before && after && !before->failed && !after->failed && !before->times.empty() && !after->times.empty();
+}
+
+// Every cell as Compare pairs it: the baseline's in its order with the
+// current's of the same key, or none, then the current's the baseline lacks.
+using CellPair = std::pair<const SavedCell*, const SavedCell*>;
+
+std::vector<CellPair> Paired(const SavedReport& baseline, const SavedReport& current) {
+    std::map<CellKey, const SavedCell*> before, after;
+    for (const SavedCell& cell : baseline.cells) before.emplace(KeyOf(cell), &cell);
+    for (const SavedCell& cell : current.cells) after.emplace(KeyOf(cell), &cell);
+    const auto find = [](const std::map<CellKey, const SavedCell*>& cells, const SavedCell& cell) -> const SavedCell* {
+        const auto found = cells.find(KeyOf(cell));
+        return found == cells.end() ? nullptr : found->second;
+    };
+    std::vector<CellPair> pairs;
+    for (const SavedCell& cell : baseline.cells) pairs.emplace_back(&cell, find(after, cell));
+    for (const SavedCell& cell : current.cells)
+        if (!find(before, cell)) pairs.emplace_back(nullptr, &cell);
+    return pairs;
+}
+
+// The values one resample of every bootstrap of a pair draws: each side's
+// median, and both again for their ratio.
+std::uint64_t ValuesPerResample(const CellPair& pair) {
+    const auto values = [](const SavedCell* cell) -> std::uint64_t { return cell ? ResampleSize(cell->times.size()) : 0; };
+    const std::uint64_t medians = values(pair.first) + values(pair.second);
+    return Comparable(pair.first, pair.second) ? 2 * medians : medians;
+}
+
+std::uint64_t ValuesPerResample(const std::vector<CellPair>& pairs) {
+    std::uint64_t values = 0;
+    for (const CellPair& pair : pairs) values += ValuesPerResample(pair);
+    return values;
+}
+
+CellComparison CompareCell(const SavedCell* before, const SavedCell* after, double noise, int resamples) {
     const SavedCell& cell = before ? *before : *after;
     CellComparison c;
     c.name = cell.name;
     c.pattern = cell.pattern;
     c.count = cell.count;
     c.reference = cell.reference;
-    if (before) Measured(before->times, c.baselineRuns, c.baselineMedian, c.baselineInterval);
-    if (after) Measured(after->times, c.currentRuns, c.currentMedian, c.currentInterval);
+    if (before) Measured(before->times, resamples, c.baselineRuns, c.baselineMedian, c.baselineInterval);
+    if (after) Measured(after->times, resamples, c.currentRuns, c.currentMedian, c.currentInterval);
     if (!before || !after) {
         c.verdict = before ? Verdict::kOnlyBaseline : Verdict::kOnlyCurrent;
         return c;
@@ -87,7 +125,7 @@ CellComparison CompareCell(const SavedCell* before, const SavedCell* after, doub
         return c;
     }
     c.ratio = MedianRatio(c.baselineMedian, c.currentMedian);
-    c.ratioInterval = BootstrapRatioInterval(before->times, after->times);
+    c.ratioInterval = BootstrapRatioInterval(before->times, after->times, resamples);
     c.test = MannWhitneyU(after->times, before->times);
     const bool enough = c.baselineRuns >= kMinimumRuns && c.currentRuns >= kMinimumRuns;
     c.verdict = enough ? Decide(c.test.p, c.ratioInterval, noise) : Verdict::kTooFew;
@@ -165,19 +203,25 @@ Check SelectCells(const std::vector<std::string>& names, const std::string& filt
     return Passed{};
 }
 
-Comparison Compare(const SavedReport& baseline, const SavedReport& current, double noise) {
+Check Resamplable(const SavedReport& baseline, const SavedReport& current) {
+    const std::uint64_t values = ValuesPerResample(Paired(baseline, current));
+    if (ResamplesWithin(values) >= kFewestResamples) return Passed{};
+    return Refusal{"the cells to compare draw " + std::to_string(values) + " values a resample, more than the " +
+                   std::to_string(kResampledValues / kFewestResamples) +
+                   " a comparison's bootstrap can take; choose fewer with --filter or routine names"};
+}
+
+Comparison Compare(const SavedReport& baseline, const SavedReport& current, double noise,
+                   const CompareProgress& progress) {
     Comparison comparison{baseline.source, current.source, noise, ContextWarnings(baseline, current), {}};
-    std::map<CellKey, const SavedCell*> before, after;
-    for (const SavedCell& cell : baseline.cells) before.emplace(KeyOf(cell), &cell);
-    for (const SavedCell& cell : current.cells) after.emplace(KeyOf(cell), &cell);
-    const auto find = [](const std::map<CellKey, const SavedCell*>& cells, const SavedCell& cell) -> const SavedCell* {
-        const auto found = cells.find(KeyOf(cell));
-        return found == cells.end() ? nullptr : found->second;
-    };
-    for (const SavedCell& cell : baseline.cells)
-        comparison.cells.push_back(CompareCell(&cell, find(after, cell), noise));
-    for (const SavedCell& cell : current.cells)
-        if (!find(before, cell)) comparison.cells.push_back(CompareCell(nullptr, &cell, noise));
+    const std::vector<CellPair> pairs = Paired(baseline, current);
+    const std::uint64_t values = ValuesPerResample(pairs);
+    comparison.resamples = ResamplesWithin(values);
+    const bool slow = static_cast<std::uint64_t>(comparison.resamples) * values > kQuietResampledValues;
+    for (const auto& [before, after] : pairs) {
+        if (slow && progress) progress(comparison.cells.size(), pairs.size());
+        comparison.cells.push_back(CompareCell(before, after, noise, comparison.resamples));
+    }
     return comparison;
 }
 

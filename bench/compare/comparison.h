@@ -5,6 +5,8 @@
 
 #include "bench/measure/refusal.h"
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,7 +61,15 @@ struct Comparison {
     double noise = kDefaultNoise;       // a fraction: 0.02 is 2 %
     std::vector<std::string> warnings;  // other machine, compiler or flags
     std::vector<CellComparison> cells;  // the baseline's order, then cells new in the current
+    int resamples = kBootstrapResamples;  // of each bootstrap: fewer when the runs are many
 };
+
+// Told, before each cell is compared, how many are done of how many.
+using CompareProgress = std::function<void(std::size_t done, std::size_t total)>;
+
+// Resampling more values than this, a comparison may take a second or
+// more: only then does it tell its progress.
+constexpr std::uint64_t kQuietResampledValues = 50000000;
 
 // The change of a count from baseline to current as a fraction (0.05 is 5 %
 // more); 0 when both are 0.
@@ -99,7 +109,16 @@ std::vector<std::string> ContextWarnings(const SavedReport& baseline, const Save
 Check SelectCells(const std::vector<std::string>& names, const std::string& filter,
                   SavedReport& baseline, SavedReport& current);
 
-Comparison Compare(const SavedReport& baseline, const SavedReport& current, double noise);
+// Whether the cells of the two reports are few enough for every bootstrap
+// of their comparison to make kFewestResamples within kResampledValues;
+// refused, with what to do, when they are not.
+Check Resamplable(const SavedReport& baseline, const SavedReport& current);
+
+// Every bootstrap makes as many resamples as keep the whole comparison
+// within kResampledValues (bootstrap.h). progress, when given, hears of
+// every cell if that work passes kQuietResampledValues.
+Comparison Compare(const SavedReport& baseline, const SavedReport& current, double noise,
+                   const CompareProgress& progress = nullptr);
 
 // Both sides have times to compare: the figures of the change exist,
 // whatever the verdict.

@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "bench/measure/cell_data.h"
 #include "bench/report/json.h"
 #include "bench/report/machine_figures.h"
 #include "bench/report/row_fields.h"
@@ -81,8 +82,16 @@ Check ReadStatus(const Json& row, std::int64_t version) {
     return Passed{};
 }
 
+// The field name of a machine count, as the report writes it.
+const char* CountName(std::uint64_t MachineCounts::*count) {
+    for (const MachineCountName& named : kMachineCountNames)
+        if (named.count == count) return named.name;
+    return "";
+}
+
 // The machine counts a row of version 4 on holds, when they were made:
-// whole counts below 2^62 that one run can give.
+// whole counts the dump reader would take from one run, under the same
+// limits.
 Check ReadMachineCounts(const Json& row, SavedCell& cell) {
     const auto found = row.find(field::kMachineCounts);
     if (found == row.end()) return Passed{};
@@ -93,13 +102,16 @@ Check ReadMachineCounts(const Json& row, SavedCell& cell) {
     MachineCounts& c = cell.machine;
     for (const MachineCountName& named : kMachineCountNames) {
         const auto figure = m.find(named.name);
-        if (figure == m.end() || !figure->is_number_unsigned() || figure->get<std::uint64_t>() >= (1ull << 62))
+        if (figure == m.end() || !figure->is_number_unsigned() || figure->get<std::uint64_t>() > kMostMachineCount)
             return Refusal{std::string(" has machine_counts without a count of ") + named.name};
         c.*named.count = figure->get<std::uint64_t>();
     }
-    if (c.conditionalMisses > c.conditionalBranches || c.indirectMisses > c.indirectBranches ||
-        c.lastLevelMisses > c.firstLevelMisses || c.conditionalBranches > c.instructions)
-        return Refusal{" has machine_counts no run can give"};
+    if (const CountLimit* broken = BrokenCountLimit(c)) {
+        const std::string part = std::string(field::kMachineCounts) + "." + CountName(broken->part) +
+                                 (broken->alsoPart ? std::string(" + ") + CountName(broken->alsoPart) : "");
+        return Refusal{" has " + part + " = " + std::to_string(PartOf(*broken, c)) + ", more than its " +
+                       CountName(broken->whole) + " (" + std::to_string(c.*broken->whole) + "): no run gives that"};
+    }
     cell.machineCounted = true;
     return Passed{};
 }
@@ -110,11 +122,15 @@ Result<SavedCell> ReadCell(const Json& row, std::int64_t version, const Json* co
     if (!row.is_object() || !row.contains(field::kName) || !row[field::kName].is_string())
         return Refusal{" has no name"};
     SavedCell cell;
+    // The names rule of loaded sorts holds for every name a report shows;
+    // only a reference's label may be empty.
     for (const auto& [key, text, fallback] :
          {std::tuple{field::kName, &cell.name, ""}, std::tuple{field::kLabel, &cell.label, ""},
           std::tuple{field::kPattern, &cell.pattern, kDefaultPattern}}) {
         const Result<std::string> read = ReadText(row, key, kMaxNameBytes, fallback);
         if (!read) return Refusal{read.why()};
+        const Check named = read->empty() && text == &cell.label ? Check(Passed{}) : CheckSortName(*read);
+        if (!named) return Refusal{std::string(" has a ") + key + " the names rule refuses: " + named.why()};
         *text = *read;
     }
     cell.reference =
@@ -131,8 +147,13 @@ Result<SavedCell> ReadCell(const Json& row, std::int64_t version, const Json* co
     if (count == nullptr || !count->is_number_integer() || count->get<std::int64_t>() < 2)
         return Refusal{" has no count of values"};
     cell.count = count->get<std::int64_t>();
+    if (cell.count > kLargestCount)
+        return Refusal{" has a count of " + std::to_string(cell.count) + " values, more than the " +
+                       std::to_string(kLargestCount) + " a cell holds"};
     const auto draws = row.find(field::kDraws);
-    if (draws != row.end() && draws->is_number_integer()) cell.draws = draws->get<std::int64_t>();
+    if (draws != row.end() && (!draws->is_number_unsigned() || draws->get<std::uint64_t>() > INT64_MAX))
+        return Refusal{" has draws that are not a count"};
+    if (draws != row.end()) cell.draws = draws->get<std::int64_t>();
     const Check machine = version >= 4 ? ReadMachineCounts(row, cell) : Check(Passed{});
     if (!machine) return Refusal{machine.why()};
     const Result<std::vector<double>> times = ReadTimes(row);

@@ -18,6 +18,8 @@
 #include "bench/measure/refusal.h"
 
 constexpr std::int32_t kDistinctDrawsBelow = 1000000;
+// The most values a cell holds: its slots are indexed by signed 32-bit numbers.
+constexpr std::int64_t kLargestCount = 2147483647;
 
 struct CellData {
     const InputPattern* pattern = nullptr;

@@ -9,6 +9,16 @@ bool operator==(const MachineCounts& a, const MachineCounts& b) {
            a.lastLevelMisses == b.lastLevelMisses;
 }
 
+std::uint64_t PartOf(const CountLimit& limit, const MachineCounts& counts) {
+    return counts.*limit.part + (limit.alsoPart ? counts.*limit.alsoPart : 0);
+}
+
+const CountLimit* BrokenCountLimit(const MachineCounts& counts) {
+    for (const CountLimit& limit : kCountLimits)
+        if (PartOf(limit, counts) > counts.*limit.whole) return &limit;
+    return nullptr;
+}
+
 const char* SimulatedCachesText() {
     static const std::string text = [] {
         std::string all;

@@ -20,6 +20,35 @@ struct MachineCounts {
 
 bool operator==(const MachineCounts& a, const MachineCounts& b);
 
+// The most any count may be: below 2^62, so that two added never overflow,
+// and more than any sort of 2^31 values executes under the time limit.
+constexpr std::uint64_t kMostMachineCount = (1ull << 62) - 1;
+
+// A part of one run's counts that can be no more than a whole: mispredicted
+// branches than the branches of their kind, last-level misses than the
+// first-level ones they began as, and the branches of both kinds together
+// than the instructions, each of which is at most one branch.
+struct CountLimit {
+    std::uint64_t MachineCounts::*part;
+    std::uint64_t MachineCounts::*alsoPart;  // added to part; null when none
+    std::uint64_t MachineCounts::*whole;
+};
+
+inline constexpr CountLimit kCountLimits[] = {
+    {&MachineCounts::conditionalMisses, nullptr, &MachineCounts::conditionalBranches},
+    {&MachineCounts::indirectMisses, nullptr, &MachineCounts::indirectBranches},
+    {&MachineCounts::lastLevelMisses, nullptr, &MachineCounts::firstLevelMisses},
+    {&MachineCounts::conditionalBranches, &MachineCounts::indirectBranches, &MachineCounts::instructions},
+};
+
+// The limit's part as counted: part, plus alsoPart when it has one. Each
+// count at most kMostMachineCount, the sum cannot overflow.
+std::uint64_t PartOf(const CountLimit& limit, const MachineCounts& counts);
+
+// The first limit of kCountLimits that counts (each at most
+// kMostMachineCount) pass, or null when one run can give them all.
+const CountLimit* BrokenCountLimit(const MachineCounts& counts);
+
 // One simulated cache: its name as valgrind's options and dumps spell it.
 struct SimulatedCache {
     const char* name;  // "I1", "D1", "LL"

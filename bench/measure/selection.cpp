@@ -1,8 +1,8 @@
 #include "bench/measure/selection.h"
 
 #include <algorithm>
-#include <regex>
 
+#include "bench/measure/name_pattern.h"
 #include "sorts/routine_table.h"
 
 namespace {
@@ -27,17 +27,12 @@ NameSelection SelectNames(const std::vector<Named>& all, const std::vector<std::
                           const std::string& filter, const std::string& baseline) {
     if (const std::string* unknown = FirstUnknownName(all, names))
         return {{}, "unknown routine \"" + *unknown + "\" (--list shows the names)"};
-    std::regex pattern;
-    try {
-        pattern = std::regex(filter);
-    } catch (const std::regex_error& e) {
-        return {{}, "--filter \"" + filter + "\" is not a valid regular expression: " + e.what()};
-    }
+    const Result<NamePattern> pattern = NamePattern::Compile(filter);
+    if (!pattern) return {{}, "--filter: " + pattern.why()};
     const bool everything = names.empty() && filter.empty();
     NameSelection selection;
     for (std::size_t k = 0; k < all.size(); ++k) {
-        const bool filtered = !filter.empty() && (std::regex_search(all[k].name, pattern) ||
-                                                  std::regex_search(all[k].label, pattern));
+        const bool filtered = !filter.empty() && (pattern->FindsIn(all[k].name) || pattern->FindsIn(all[k].label));
         if (everything || filtered || IsNamed(all[k], names)) selection.chosen.push_back(k);
     }
     if (selection.chosen.empty()) return {{}, "no routine or reference matches --filter \"" + filter + "\""};

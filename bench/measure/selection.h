@@ -17,7 +17,7 @@ struct NameSelection {
 };
 
 // The entries named (name or label, any case) or whose name or label the
-// ECMAScript regex filter finds, in the order of all; every entry when
+// pattern filter finds (name_pattern.h), in the order of all; every entry when
 // neither names nor filter are given. The entry named baseline is added
 // when left out, since every ratio needs it.
 NameSelection SelectNames(const std::vector<Named>& all, const std::vector<std::string>& names,

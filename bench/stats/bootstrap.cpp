@@ -1,6 +1,7 @@
 #include "bench/stats/bootstrap.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <random>
 
@@ -13,13 +14,33 @@ namespace {
 // bits, exactly as a double holds them.
 constexpr std::uint64_t kSeed = 20240917;
 
-double ResampledMedian(const std::vector<double>& sample, std::mt19937_64& random,
-                       std::vector<double>& buffer) {
-    buffer.resize(sample.size());
-    const double size = static_cast<double>(sample.size());
+// One sample as its resamples see it: its median, and how far a resampled
+// median of ResampleSize values is scaled toward it.
+struct Resampled {
+    const std::vector<double>& sample;
+    double median = 0;
+    double scale = 1;
+};
+
+Resampled Prepare(const std::vector<double>& sample) {
+    Resampled prepared{sample};
+    const std::size_t size = ResampleSize(sample.size());
+    if (size == sample.size()) return prepared;
+    // A median of m draws spreads as 1 / sqrt(m), one of n as 1 / sqrt(n).
+    prepared.median = Median(sample);
+    prepared.scale = std::sqrt(static_cast<double>(size) / static_cast<double>(sample.size()));
+    return prepared;
+}
+
+double ResampledMedian(const Resampled& from, std::mt19937_64& random, std::vector<double>& buffer) {
+    buffer.resize(ResampleSize(from.sample.size()));
+    const double size = static_cast<double>(from.sample.size());
     for (double& value : buffer)
-        value = sample[static_cast<std::size_t>(static_cast<double>(random() >> 11) * 0x1.0p-53 * size)];
-    return MedianInPlace(buffer);
+        value = from.sample[static_cast<std::size_t>(static_cast<double>(random() >> 11) * 0x1.0p-53 * size)];
+    const double median = MedianInPlace(buffer);
+    // A whole sample's resamples are kept exactly as drawn.
+    if (from.scale == 1) return median;
+    return from.median + from.scale * (median - from.median);
 }
 
 template <typename Figure>
@@ -34,19 +55,31 @@ Interval Percentiles(int resamples, Figure figure) {
 
 }  // namespace
 
+std::size_t ResampleSize(std::size_t runs) {
+    return std::min(runs, kLargestResample);
+}
+
+int ResamplesWithin(std::uint64_t valuesPerResample) {
+    if (valuesPerResample == 0) return kBootstrapResamples;
+    const std::uint64_t within = kResampledValues / valuesPerResample;
+    return static_cast<int>(std::clamp<std::uint64_t>(within, 1, kBootstrapResamples));
+}
+
 Interval BootstrapRatioInterval(const std::vector<double>& baseline,
                                 const std::vector<double>& current, int resamples) {
     std::vector<double> buffer;
+    const Resampled before = Prepare(baseline), after = Prepare(current);
     return Percentiles(resamples, [&](std::mt19937_64& random) {
-        const double before = ResampledMedian(baseline, random, buffer);
-        const double after = ResampledMedian(current, random, buffer);
-        return MedianRatio(before, after);
+        const double resampledBefore = ResampledMedian(before, random, buffer);
+        const double resampledAfter = ResampledMedian(after, random, buffer);
+        return MedianRatio(resampledBefore, resampledAfter);
     });
 }
 
 Interval BootstrapMedianInterval(const std::vector<double>& sample, int resamples) {
     std::vector<double> buffer;
-    return Percentiles(resamples, [&](std::mt19937_64& random) { return ResampledMedian(sample, random, buffer); });
+    const Resampled from = Prepare(sample);
+    return Percentiles(resamples, [&](std::mt19937_64& random) { return ResampledMedian(from, random, buffer); });
 }
 
 double MedianRatio(double before, double after) {

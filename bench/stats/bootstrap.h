@@ -4,6 +4,7 @@
 // constant, so the same samples always give the same interval.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -14,6 +15,30 @@ struct Interval {
 
 constexpr int kBootstrapResamples = 5000;
 constexpr double kConfidence = 0.95;
+
+// The work of a bootstrap is its resamples times the values each draws.
+// A sample of more runs than kLargestResample is resampled m out of n: each
+// resample draws kLargestResample of its values, and the resampled median's
+// distance from the sample's is scaled by sqrt(m / n), as a median of n
+// values spreads that much less than one of m. Smaller samples are
+// resampled whole, as they always were.
+constexpr std::size_t kLargestResample = 1000;
+// The values all the resamples of one comparison draw together, at most:
+// some 20 ns each on a desktop core, so two seconds or so however large
+// the reports; a report of a few hundred runs a cell stays well within.
+constexpr std::uint64_t kResampledValues = 100000000;
+// Fewer resamples than this put too few figures in the interval's 2.5 %
+// tails to place its ends: a comparison that would need fewer is refused.
+constexpr int kFewestResamples = 500;
+
+// The values one resample of a sample of this many runs draws.
+std::size_t ResampleSize(std::size_t runs);
+
+// The resamples each bootstrap of a comparison makes when one resample of
+// every sample it bootstraps draws valuesPerResample values in all:
+// kBootstrapResamples while they stay within kResampledValues, fewer
+// beyond, but at least 1.
+int ResamplesWithin(std::uint64_t valuesPerResample);
 
 // after / before; a clock too coarse for a tiny sort can give a median of
 // 0: then +infinity, or 1 when both are 0.

@@ -9,9 +9,6 @@
 
 namespace {
 
-// Below 2^62, so that two added never overflow: more than any sort of
-// 2^31 values executes under the time limit.
-constexpr std::uint64_t kMostCount = (1ull << 62) - 1;
 constexpr std::size_t kMostEvents = 64;
 // An x86 instruction is at most 15 bytes; valgrind shows 10.
 constexpr std::size_t kMostInstructionBytes = 15;
@@ -44,7 +41,7 @@ Result<std::uint64_t> ReadCount(const std::string& text) {
     if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos)
         return notCount;
     const std::uint64_t value = std::stoull(text);
-    if (value > kMostCount) return notCount;
+    if (value > kMostMachineCount) return notCount;
     return value;
 }
 
@@ -183,7 +180,9 @@ Result<MachineCounts> ReadCallgrindDump(const std::string& text, const std::stri
     const Result<Figures> figures = ReadEvents(*head);
     if (!figures) return Refusal{figures.why()};
     const Figures& f = *figures;
-    if (f[kBcm] > f[kBc] || f[kBim] > f[kBi] || f[kDLmr] > f[kD1mr] || f[kDLmw] > f[kD1mw] || f[kBc] + f[kBi] > f[kIr])
+    const MachineCounts counts{f[kIr], f[kBc], f[kBcm], f[kBi], f[kBim], f[kD1mr] + f[kD1mw], f[kDLmr] + f[kDLmw]};
+    // Reads and writes each miss the last level no more than the first.
+    if (f[kDLmr] > f[kD1mr] || f[kDLmw] > f[kD1mw] || BrokenCountLimit(counts))
         return Refusal{"figures no run can give"};
-    return MachineCounts{f[kIr], f[kBc], f[kBcm], f[kBi], f[kBim], f[kD1mr] + f[kD1mw], f[kDLmr] + f[kDLmw]};
+    return counts;
 }

@@ -32,15 +32,15 @@ struct Coverage {
 
 // Trials in which the intervals hold the true ratio 0.8 of the medians and
 // the baseline's true median.
-Coverage CountCoverage(int trials, int size) {
+Coverage CountCoverage(int trials, int size, int resamples = kResamples) {
     const double trueMedian = 100 + 20 * std::log(2.0);
     std::mt19937_64 random(size);
     Coverage covered;
     for (int trial = 0; trial < trials; ++trial) {
         const std::vector<double> baseline = SkewedSample(random, size, 100, 20);
         const std::vector<double> current = SkewedSample(random, size, 80, 16);  // every figure times 0.8
-        const Interval ratio = BootstrapRatioInterval(baseline, current, kResamples);
-        const Interval median = BootstrapMedianInterval(baseline, kResamples);
+        const Interval ratio = BootstrapRatioInterval(baseline, current, resamples);
+        const Interval median = BootstrapMedianInterval(baseline, resamples);
         covered.ratio += ratio.low <= 0.8 && 0.8 <= ratio.high;
         covered.median += median.low <= trueMedian && trueMedian <= median.high;
     }
@@ -61,6 +61,69 @@ TEST(BenchBootstrap, IntervalsHoldTheTrueValueAboutNineteenTimesInTwenty) {
         EXPECT_GE(covered.median, 175) << size << " runs";
         EXPECT_LE(covered.median, 199) << size << " runs";
     }
+}
+
+// Samples of more runs than a resample draws: resampled m out of n, the
+// intervals must still hold the truth about as often, neither as rarely as
+// intervals too narrow nor as always as ones sqrt(n / m) too wide.
+TEST(BenchBootstrap, IntervalsOfPartResamplesHoldTheTrueValueAboutNineteenTimesInTwenty) {
+    const int size = static_cast<int>(4 * kLargestResample);
+    const Coverage covered = CountCoverage(100, size, 300);
+    EXPECT_GE(covered.ratio, 85);
+    EXPECT_LE(covered.ratio, 99);
+    EXPECT_GE(covered.median, 85);
+    EXPECT_LE(covered.median, 99);
+}
+
+// A sample a resample draws whole gets the interval the bootstrap gave when
+// every sample was drawn whole: these figures are that version's, for the
+// largest such sample and a small one, so reports of ordinary runs compare
+// to the same bytes.
+TEST(BenchBootstrap, WholeSamplesKeepTheirIntervals) {
+    struct Row {
+        int size;
+        Interval median, ratio;
+    };
+    const Row rows[] = {
+        {7, {0x1.9c2f27f897bddp+6, 0x1.0061b7827fb9bp+7}, {0x1.85459d32eb17p-1, 0x1.4e2208dad3aep+0}},
+        {1000, {0x1.c3b57e0d49274p+6, 0x1.cd9197f7b61bep+6}, {0x1.c62b7dfdf48dap-1, 0x1.d51e8930130dp-1}},
+    };
+    ASSERT_EQ(static_cast<std::size_t>(rows[1].size), kLargestResample);
+    for (const Row& row : rows) {
+        std::mt19937_64 random(static_cast<std::uint64_t>(row.size));
+        std::vector<double> baseline, current;
+        for (int k = 0; k < row.size; ++k) {
+            baseline.push_back(100 - 20 * std::log1p(-static_cast<double>(random() >> 11) * 0x1.0p-53));
+            current.push_back(90 - 20 * std::log1p(-static_cast<double>(random() >> 11) * 0x1.0p-53));
+        }
+        const Interval median = BootstrapMedianInterval(baseline), ratio = BootstrapRatioInterval(baseline, current);
+        EXPECT_EQ(median.low, row.median.low) << row.size;
+        EXPECT_EQ(median.high, row.median.high) << row.size;
+        EXPECT_EQ(ratio.low, row.ratio.low) << row.size;
+        EXPECT_EQ(ratio.high, row.ratio.high) << row.size;
+    }
+}
+
+// However many values a comparison's resamples draw, all its resamples
+// together draw no more than the bound, and as many as it allows: all of
+// them while that fits.
+TEST(BenchBootstrap, ResamplesStayWithinTheBound) {
+    const std::uint64_t full = kResampledValues / kBootstrapResamples;
+    for (const std::uint64_t values : {std::uint64_t{1}, std::uint64_t{40}, full, full + 1, 3 * full + 7,
+                                       kResampledValues / kFewestResamples, kResampledValues - 1, kResampledValues,
+                                       kResampledValues + 1, std::uint64_t{1} << 40}) {
+        const auto resamples = static_cast<std::uint64_t>(ResamplesWithin(values));
+        EXPECT_GE(resamples, 1u) << values;
+        EXPECT_LE(resamples, static_cast<std::uint64_t>(kBootstrapResamples)) << values;
+        if (values <= kResampledValues) {
+            EXPECT_LE(resamples * values, kResampledValues) << values;
+            if (resamples < static_cast<std::uint64_t>(kBootstrapResamples)) {
+                EXPECT_GT((resamples + 1) * values, kResampledValues) << values;
+            }
+        }
+        EXPECT_EQ(resamples == static_cast<std::uint64_t>(kBootstrapResamples), values <= full) << values;
+    }
+    EXPECT_EQ(ResamplesWithin(0), kBootstrapResamples);
 }
 
 TEST(BenchBootstrap, SameSamplesGiveTheSameInterval) {

@@ -13,6 +13,7 @@
 
 #include "bench/app/measure_command.h"
 #include "bench/compare/saved_report.h"
+#include "bench/stats/bootstrap.h"
 #include "bench/measure/reference_sorts.h"
 #include "bench/suite/machine_counting.h"
 #include "tests/bench/test_routines.h"
@@ -42,6 +43,18 @@ std::string SaveReport(const std::string& name, double factor, std::uint32_t see
                        {"rows", rows}};
     const std::string path = TempPath(name);
     std::ofstream(path) << json.dump();
+    return path;
+}
+
+// The report of SaveReport with 60 cells of kLargestResample runs added:
+// more than a comparison may resample, 240,056 values a resample compared
+// with itself, until a --filter narrows it.
+std::string SaveCrowdedReport(const std::string& name) {
+    const std::string path = SaveReport(name, 1);
+    Json crowded = Json::parse(std::ifstream(path));
+    const Json runs = std::vector<double>(kLargestResample, 10.0);
+    for (int k = 0; k < 60; ++k) crowded["rows"].push_back({{"name", "sort " + std::to_string(k)}, {"times_ms", runs}});
+    std::ofstream(path) << crowded.dump();
     return path;
 }
 
@@ -146,6 +159,20 @@ TEST(BenchCompareCommand, ReportsThatCannotBeComparedAreRefusedInOneLine) {
     std::ofstream(longName) << longNamed.dump();
     BenchOptions filtered = Comparing(base, longName);
     filtered.filter = ".*z";
+    // Hand-edited as no run writes it: an empty name, and machine counts past their instructions.
+    Json unnamed = Json::parse(std::ifstream(base));
+    unnamed["rows"][1]["name"] = "";
+    const std::string emptyName = TempPath("empty-name.json");
+    std::ofstream(emptyName) << unnamed.dump();
+    Json forged = Json::parse(std::ifstream(base));
+    forged["schema_version"] = 4;
+    forged["rows"][0]["machine_counts"] = {{"status", "counted"}, {"instructions", 1000}, {"conditional_branches", 0},
+                                           {"conditional_mispredicted", 0}, {"indirect_branches", 100000000000000000ull},
+                                           {"indirect_mispredicted", 0}, {"d1_misses", 0}, {"ll_misses", 0}};
+    const std::string forgedCounts = TempPath("forged-counts.json");
+    std::ofstream(forgedCounts) << forged.dump();
+    // Cells of many runs, too many to resample: a --filter of one leaves few enough.
+    const std::string tooMany = SaveCrowdedReport("too-many.json");
     std::vector<std::pair<BenchOptions, std::string>> cases = {
         {Comparing(missing, base), missing + ": no such file"},
         {Comparing(base, missing), missing + ": no such file"},
@@ -155,6 +182,12 @@ TEST(BenchCompareCommand, ReportsThatCannotBeComparedAreRefusedInOneLine) {
         {Comparing(fitting, base), fitting + ": is not valid JSON (at byte 1)"},
         {filtered, longName + ": row 2 has a name longer than 200 bytes"},
         {Comparing(base, many), many + ": row 30003 (\"0\") repeats a cell (\"window\", 3000 values)"},
+        {Comparing(base, emptyName), emptyName + ": row 2 (\"\") has a name the names rule refuses: it is empty"},
+        {Comparing(forgedCounts, base), forgedCounts + ": row 1 (\"Counted\") has machine_counts.conditional_branches + "
+                                        "indirect_branches = 100000000000000000, more than its instructions (1000): "
+                                        "no run gives that"},
+        {Comparing(tooMany, tooMany), "the cells to compare draw 240056 values a resample, more than the 200000 a "
+                                      "comparison's bootstrap can take; choose fewer with --filter or routine names"},
     };
     // Files that never end or block the opening, where the system has them:
     // opened, either would hang the test until its timeout.
@@ -164,6 +197,11 @@ TEST(BenchCompareCommand, ReportsThatCannotBeComparedAreRefusedInOneLine) {
     std::filesystem::remove(fifo);
     if (std::system(("mkfifo " + fifo + " 2>/dev/null").c_str()) == 0)
         cases.push_back({Comparing(fifo, base), fifo + notRegular});
+    BenchOptions narrowed = Comparing(tooMany, tooMany);
+    narrowed.filter = "^sort 7$";
+    std::ostringstream narrowedOut, narrowedErr;
+    EXPECT_EQ(RunCompareCommand(narrowed, narrowedOut, narrowedErr, true), 0) << narrowedErr.str();
+    EXPECT_EQ(narrowedErr.str(), "") << "a short comparison shows no progress";
     for (const auto& [options, message] : cases) {
         std::ostringstream out, err;
         EXPECT_EQ(RunCompareCommand(options, out, err), 2) << message;
@@ -176,11 +214,14 @@ TEST(BenchCompareCommand, ABaselineThatDoesNotFitIsRefusedBeforeMeasuring) {
     const std::string truncated = TempPath("truncated.json");
     std::ofstream(truncated) << "{\"schema_version\": 1, \"rows\": [";
     const std::string otherCount = SaveReport("count.json", 1);
+    const std::string crowded = SaveCrowdedReport("crowded.json");
     const std::pair<BenchOptions, std::string> cases[] = {
         {Measuring(truncated), truncated + ": is truncated: the JSON stops after 31 bytes"},
         {Measuring(TempPath("no-such.json")), TempPath("no-such.json") + ": no such file"},
         {Measuring(otherCount), otherCount + ": other data than this run: 3000 values (window) against "
                                              "4000 values (window)"},
+        {Measuring(crowded), crowded + ": the cells to compare draw 240056 values a resample, more than the 200000 "
+                                       "a comparison's bootstrap can take; choose fewer with --filter or routine names"},
     };
     // The progress line, asked for here, would show the first repetition:
     // refused before it, err holds nothing else, not even its clearing.

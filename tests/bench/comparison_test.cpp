@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <random>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
@@ -169,6 +171,84 @@ TEST(BenchComparison, FiveRunsASideAreEnoughAndAFailedCheckDecidesNothing) {
     EXPECT_EQ(comparison.cells[2].verdict, Verdict::kFailed);
     EXPECT_FALSE(Tested(comparison.cells[2]));
     EXPECT_TRUE(Tested(comparison.cells[1]));
+}
+
+// The values one resample of every bootstrap draws, counted apart from the
+// comparison: each side's median of every cell, and both sides again for
+// the ratio of a cell with runs on both.
+std::uint64_t DrawnPerResample(const SavedReport& baseline, const SavedReport& current) {
+    const auto drawn = [](const SavedCell& cell) -> std::uint64_t {
+        return std::min<std::uint64_t>(cell.times.size(), kLargestResample);
+    };
+    std::uint64_t values = 0;
+    for (const SavedCell& cell : current.cells) values += drawn(cell);
+    for (const SavedCell& before : baseline.cells) {
+        values += drawn(before);
+        for (const SavedCell& after : current.cells)
+            if (after.name == before.name && after.pattern == before.pattern && after.count == before.count &&
+                !after.times.empty() && !before.times.empty())
+                values += drawn(before) + drawn(after);
+    }
+    return values;
+}
+
+// Cells of many runs: the resamples shrink so that the whole comparison
+// draws within the bound, each bootstrap still makes enough, and a long
+// comparison tells its progress cell by cell; ordinary cells keep them all.
+TEST(BenchComparison, ResamplingIsBoundedByTheRunsRead) {
+    std::mt19937_64 random(3);
+    const auto times = [&](std::size_t runs) {
+        std::vector<double> drawn;
+        for (std::size_t k = 0; k < runs; ++k) drawn.push_back(100 + static_cast<double>(random() % 1000) / 100);
+        return drawn;
+    };
+    std::vector<SavedCell> before, after;
+    for (int k = 0; k < 7; ++k) {
+        before.push_back(Cell("sort " + std::to_string(k), times(2 * kLargestResample)));
+        after.push_back(Cell("sort " + std::to_string(k), times(3 * kLargestResample)));
+    }
+    after.push_back(Cell("only after", times(9)));
+    const SavedReport baseline = Side("a.json", before), current = Side("b.json", after);
+    std::vector<std::pair<std::size_t, std::size_t>> heard;
+    const Comparison many = Compare(baseline, current, kDefaultNoise,
+                                    [&](std::size_t done, std::size_t total) { heard.emplace_back(done, total); });
+    const std::uint64_t values = DrawnPerResample(baseline, current);
+    EXPECT_LT(many.resamples, kBootstrapResamples);
+    EXPECT_GE(many.resamples, kFewestResamples);
+    EXPECT_LE(static_cast<std::uint64_t>(many.resamples) * values, kResampledValues);
+    EXPECT_GT(static_cast<std::uint64_t>(many.resamples + 1) * values, kResampledValues);
+    ASSERT_TRUE(Resamplable(baseline, current));
+    ASSERT_EQ(heard.size(), many.cells.size());
+    for (std::size_t k = 0; k < heard.size(); ++k) EXPECT_EQ(heard[k], std::make_pair(k, many.cells.size()));
+
+    heard.clear();
+    const SavedReport few = Side("c.json", {Cell("sort 0", kNine)});
+    const Comparison ordinary = Compare(few, few, kDefaultNoise,
+                                        [&](std::size_t done, std::size_t total) { heard.emplace_back(done, total); });
+    EXPECT_EQ(ordinary.resamples, kBootstrapResamples);
+    EXPECT_TRUE(heard.empty());
+    const Interval whole = BootstrapRatioInterval(kNine, kNine);
+    EXPECT_EQ(ordinary.cells[0].ratioInterval.low, whole.low);
+    EXPECT_EQ(ordinary.cells[0].ratioInterval.high, whole.high);
+}
+
+// Cells too many for kFewestResamples each are refused before any is
+// resampled, with what to do; one cell fewer passes.
+TEST(BenchComparison, CellsTooManyToResampleAreRefused) {
+    const std::uint64_t most = kResampledValues / kFewestResamples;
+    const std::uint64_t perCell = 4 * kLargestResample;  // both medians and the ratio
+    std::vector<SavedCell> cells;
+    while (cells.size() * perCell <= most)
+        cells.push_back(Cell("sort " + std::to_string(cells.size()), std::vector<double>(kLargestResample, 1.0)));
+    const SavedReport tooMany = Side("a.json", cells);
+    const Check refused = Resamplable(tooMany, tooMany);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.why(), "the cells to compare draw " + std::to_string(cells.size() * perCell) +
+                                 " values a resample, more than the " + std::to_string(most) +
+                                 " a comparison's bootstrap can take; choose fewer with --filter or routine names");
+    cells.pop_back();
+    const SavedReport fitting = Side("a.json", cells);
+    EXPECT_TRUE(Resamplable(fitting, fitting));
 }
 
 TEST(BenchComparison, OtherDataIsRefusedAndOtherContextWarned) {
@@ -363,7 +443,26 @@ TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
         {with("/rows/0/label", tooLong), "row 1 (\"A\") has a label longer than 200 bytes"},
         {with("/rows/0/pattern", tooLong), "row 1 (\"A\") has a pattern longer than 200 bytes"},
         {with("/rows/0/pattern", longest), ""},
-        {with("/rows/1", Json{{"name", "B\nC"}, {"times_ms", "none"}}), "row 2 (\"B\\nC\") has no times_ms list of numbers"},
+        // The names rule of loaded sorts, for names, labels and patterns; a
+        // reference's label alone may be empty.
+        {with("/rows/0/name", ""), "row 1 (\"\") has a name the names rule refuses: it is empty"},
+        {with("/rows/0/name", " A"), "row 1 (\" A\") has a name the names rule refuses: it begins or ends with a space"},
+        {with("/rows/0/name", "A\u2060"), "row 1 (\"A\u2060\") has a name the names rule refuses: it has control "
+                                         "characters, bytes that are not UTF-8, marks that reorder text or characters "
+                                         "that show nothing"},
+        {with("/rows/0/label", ""), ""},
+        {with("/rows/0/label", "Qsort C "), "row 1 (\"A\") has a label the names rule refuses: it begins or ends with a space"},
+        {with("/rows/0/pattern", ""), "row 1 (\"A\") has a pattern the names rule refuses: it is empty"},
+        // Counts as a run gives them.
+        {with("/settings/count", 2147483647), ""},
+        {with("/settings/count", 2147483648), "row 1 (\"A\") has a count of 2147483648 values, more than the 2147483647 a cell holds"},
+        {with("/rows/0/draws", 0), ""},
+        {with("/rows/0/draws", -1), "row 1 (\"A\") has draws that are not a count"},
+        {with("/rows/0/draws", 1.5), "row 1 (\"A\") has draws that are not a count"},
+        {with("/rows/0/draws", 9223372036854775808ull), "row 1 (\"A\") has draws that are not a count"},
+        {with("/rows/1", Json{{"name", "B\nC"}, {"times_ms", "none"}}),
+         "row 2 (\"B\\nC\") has a name the names rule refuses: it has control characters, bytes that are not UTF-8, "
+         "marks that reorder text or characters that show nothing"},
         {with("/context/flags", std::string(kMaxContextBytes + 1, 'x')), "context has a flags longer than 4096 bytes"},
         {with("/context/cpu", std::string(kMaxContextBytes, 'x')), ""},
         // Times above 0 and at most a day.
@@ -486,9 +585,20 @@ TEST(BenchSavedReport, ReadsTheMachineCountsOfVersionFour) {
          bad + " without a count of conditional_branches", false, {}},
         {"a count left out", report(4, Json{{"status", "counted"}, {"instructions", 5}}),
          bad + " without a count of conditional_branches", false, {}},
-        {"more misses than branches", report(4, with("conditional_mispredicted", 201)), bad + " no run can give", false, {}},
-        {"more last-level misses than first", report(4, with("ll_misses", 41)), bad + " no run can give", false, {}},
-        {"more branches than instructions", report(4, with("instructions", 199)), bad + " no run can give", false, {}},
+        // The limits of one run, as the dump reader applies them: each row breaks one.
+        {"more misses than branches", report(4, with("conditional_mispredicted", 201)),
+         bad + ".conditional_mispredicted = 201, more than its conditional_branches (200): no run gives that", false, {}},
+        {"more indirect misses than indirect branches", report(4, with("indirect_mispredicted", 4)),
+         bad + ".indirect_mispredicted = 4, more than its indirect_branches (3): no run gives that", false, {}},
+        {"more last-level misses than first", report(4, with("ll_misses", 41)),
+         bad + ".ll_misses = 41, more than its d1_misses (40): no run gives that", false, {}},
+        {"more branches than instructions", report(4, with("instructions", 199)),
+         bad + ".conditional_branches + indirect_branches = 203, more than its instructions (199): no run gives that",
+         false, {}},
+        {"indirect branches 10^17 above 1,000 instructions", report(4, with("indirect_branches", 100000000000000000ull)),
+         bad + ".conditional_branches + indirect_branches = 100000000000000200, more than its instructions (1000): "
+               "no run gives that", false, {}},
+        {"as many branches as instructions", report(4, with("instructions", 203)), "", true, {203, 200, 50, 3, 1, 40, 7}},
         {"no status", report(4, Json{{"instructions", 5}}), bad + " without a status", false, {}},
         {"not an object", report(4, Json::array()), bad + " without a status", false, {}},
     };

@@ -202,7 +202,9 @@ TEST(BenchOptionTable, HelpKeepsEveryFactAndNamesEveryValue) {
         "--version Print the version, source revision, compiler, flags and references built in, and exit",
         "--runs N Timed repetitions per routine (default 5)",
         "--warmup N Untimed repetitions before them (default 1)",
-        "--filter REGEX Also run what this ECMAScript regex finds in a name",
+        "--filter PATTERN Run only the routines and references whose name or label PATTERN finds (a regular "
+        "expression of literal bytes, . [...] \\d \\w \\s ( ) | * + ? ^ $, at most 256 bytes), and those named; "
+        "std::sort always",
         "--interleave One repetition of each routine in turn, so drift does not favour one",
         "--operations Also count each routine's comparisons, exchanges, calls and recursion depth",
         "--same-data Sort the seed's data every time, also where each sort would get a new draw",

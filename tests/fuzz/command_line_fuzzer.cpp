@@ -2,7 +2,9 @@
 // also one --sort-library value. Whatever the words, the parser refuses in
 // one line or gives options within their ranges; a library value it
 // accepts splits into parts that put back together make the value, with a
-// symbol that is a C identifier and a name the names rule accepts.
+// symbol that is a C identifier and a name the names rule accepts. The
+// input is a --filter pattern too: refused in one line, or searched for in
+// names with work linear in each name, counted.
 #include <algorithm>
 #include <cctype>
 #include <cstddef>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "bench/app/options.h"
+#include "bench/measure/name_pattern.h"
 #include "bench/measure/sort_library.h"
 
 namespace {
@@ -45,6 +48,27 @@ void ParseLibrary(const std::string& value) {
     const std::string whole = parts->path + (parts->symbol.empty() ? "" : ":" + parts->symbol) +
                               (parts->name.empty() ? "" : "=" + parts->name);
     Require(whole == value, "the parts of a library value do not make the value");
+}
+
+// The pattern searched for in a name as long as a name may be, in the
+// input itself and in a name of the tool's: each visits every step at most
+// once a position, whatever the pattern.
+void SearchPattern(const std::string& text) {
+    const Result<NamePattern> pattern = NamePattern::Compile(text);
+    if (!pattern) {
+        Require(!pattern.why().empty() && pattern.why().find('\n') == std::string::npos,
+                "a refused pattern has no one-line reason");
+        // Printable writes a byte as at most four ("\x1b").
+        Require(pattern.why().size() < 4 * kLongestNamePattern + 200, "a pattern's refusal quotes more than the pattern");
+        return;
+    }
+    Require(text.size() <= kLongestNamePattern, "a pattern past the bound was read");
+    Require(pattern->Steps() <= 3 * text.size() + 1, "a pattern's automaton grew past its length");
+    for (const std::string& name : {std::string(kLongestSortName, 'a'), text, std::string("boost::pdqsort")}) {
+        std::size_t visits = 0;
+        static_cast<void>(pattern->FindsIn(name, &visits));
+        Require(visits <= pattern->Steps() * (name.size() + 1), "a search visited a step twice at one position");
+    }
 }
 
 void ParseWords(const std::string& text) {
@@ -83,6 +107,7 @@ void ParseWords(const std::string& text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     ParseLibrary(text);
+    SearchPattern(text);
     ParseWords(text);
     return 0;
 }

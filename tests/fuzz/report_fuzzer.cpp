@@ -2,12 +2,15 @@
 // parsers of the counts and durations the command line takes, and the
 // decoders of the children's messages and of callgrind's dumps. The input is one report, or two
 // split at the first form feed; the whole input is also an option's value
-// and a dump, and each of its lines a child's message.
+// and a dump, and each of its lines a child's message. Reading a report
+// takes processor time linear in its bytes: past a generous line, the
+// input is a finding.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <streambuf>
 #include <string>
 #include <vector>
@@ -16,6 +19,8 @@
 #include "bench/compare/comparison.h"
 #include "bench/compare/comparison_report.h"
 #include "bench/compare/saved_report.h"
+#include "bench/measure/cell_data.h"
+#include "bench/measure/sort_library.h"
 #include "bench/suite/callgrind_dump.h"
 #include "bench/suite/child_protocol.h"
 
@@ -80,6 +85,13 @@ void DecodeMessages(const std::string& text) {
     }
 }
 
+// Counts one run of a sort can give: a misprediction is of a branch, a
+// last-level miss was a first-level one, and a branch is an instruction.
+bool Possible(const MachineCounts& c) {
+    return c.conditionalMisses <= c.conditionalBranches && c.indirectMisses <= c.indirectBranches &&
+           c.lastLevelMisses <= c.firstLevelMisses && c.conditionalBranches + c.indirectBranches <= c.instructions;
+}
+
 // A dump read is one that callgrind could have written; a refusal is one
 // short line.
 void ReadDump(const std::string& text) {
@@ -90,15 +102,18 @@ void ReadDump(const std::string& text) {
                 "the dump's refusal is not one short line");
         return;
     }
-    const MachineCounts& c = *read;
-    Require(c.conditionalMisses <= c.conditionalBranches && c.indirectMisses <= c.indirectBranches &&
-                c.lastLevelMisses <= c.firstLevelMisses && c.conditionalBranches <= c.instructions,
-            "a dump no run can give was read");
+    Require(Possible(*read), "a dump no run can give was read");
 }
 
 // A refusal is one short line; what is read lies within the reader's bounds.
 bool Parse(const std::string& text, SavedReport& report) {
+    // Processor time, which other processes on the machine do not add to:
+    // a fixed part and some 100 times what a plain parse of JSON takes a
+    // byte under the sanitizers, far above any linear reading.
+    const std::clock_t start = std::clock();
     const Result<SavedReport> parsed = ParseSavedReport(text);
+    const double seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+    Require(seconds <= 0.2 + 5e-6 * static_cast<double>(text.size()), "reading took longer than linear in its bytes");
     if (!parsed) {
         const std::string& error = parsed.why();
         Require(!error.empty() && error.size() < 600 && error.find('\n') == std::string::npos,
@@ -111,6 +126,10 @@ bool Parse(const std::string& text, SavedReport& report) {
                     cell.pattern.size() <= kMaxNameBytes, "a name beyond the bound was read");
         Require(cell.times.size() <= static_cast<std::size_t>(kMaxRuns), "more times than --runs allows");
         for (double ms : cell.times) Require(ms > 0 && ms <= kMaxTimeMs, "a time beyond the bounds was read");
+        Require(CheckSortName(cell.name) && CheckSortName(cell.pattern) && (cell.label.empty() || CheckSortName(cell.label)),
+                "a name the names rule refuses was read");
+        Require(cell.count >= 2 && cell.count <= kLargestCount, "a count of values no cell holds was read");
+        Require(!cell.machineCounted || Possible(cell.machine), "machine counts no run can give were read");
     }
     return true;
 }
