@@ -136,14 +136,16 @@ bool AddRule(scmp_filter_ctx filter, const Forbidden& rule, pid_t self) {
     const auto add = [&](scmp_arg_cmp condition) {
         return seccomp_rule_add(filter, SCMP_ACT_TRAP, rule.call, 1, condition) == 0;
     };
+    // Written out rather than through SCMP_A0 and its kin, which are C
+    // compound literals.
     const auto self_id = static_cast<scmp_datum_t>(self);
     switch (rule.when) {
         case kAlways: return seccomp_rule_add(filter, SCMP_ACT_TRAP, rule.call, 0) == 0;
-        case kAtAnotherProcess: return add(SCMP_A0(SCMP_CMP_NE, self_id));
-        case kNewProcess: return add(SCMP_A0(SCMP_CMP_MASKED_EQ, CLONE_THREAD, 0));
-        case kAtSigsys: return add(SCMP_A0(SCMP_CMP_EQ, SIGSYS));
-        case kDumpable: return add(SCMP_A0(SCMP_CMP_EQ, PR_SET_DUMPABLE));
-        case kTyping: return add(SCMP_A1(SCMP_CMP_EQ, TIOCSTI));
+        case kAtAnotherProcess: return add(scmp_arg_cmp{0, SCMP_CMP_NE, self_id, 0});
+        case kNewProcess: return add(scmp_arg_cmp{0, SCMP_CMP_MASKED_EQ, CLONE_THREAD, 0});
+        case kAtSigsys: return add(scmp_arg_cmp{0, SCMP_CMP_EQ, SIGSYS, 0});
+        case kDumpable: return add(scmp_arg_cmp{0, SCMP_CMP_EQ, PR_SET_DUMPABLE, 0});
+        case kTyping: return add(scmp_arg_cmp{1, SCMP_CMP_EQ, TIOCSTI, 0});
         case kOpenToWrite: {
             const scmp_datum_t masks[][2] = {
                 {O_ACCMODE, O_WRONLY}, {O_ACCMODE, O_RDWR}, {O_CREAT, O_CREAT}, {O_TRUNC, O_TRUNC}};
