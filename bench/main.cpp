@@ -6,7 +6,6 @@
 #include <string>
 
 #ifdef _WIN32
-#include <io.h>
 #include <windows.h>
 #else
 #include <unistd.h>
@@ -16,6 +15,7 @@
 #include "bench/app/list.h"
 #include "bench/app/measure_command.h"
 #include "bench/app/options.h"
+#include "bench/app/terminal.h"
 #include "bench/app/version.h"
 #include "bench/app/window_runs.h"
 #include "bench/measure/contenders.h"
@@ -26,14 +26,6 @@
 #include "bench/suite/library_probe.h"
 
 namespace {
-
-bool StandardErrorIsTerminal() {
-#ifdef _WIN32
-    return _isatty(_fileno(stderr)) != 0;
-#else
-    return isatty(STDERR_FILENO) != 0;
-#endif
-}
 
 // ANSI colours: on a terminal, and on a Windows console that accepts
 // them once asked to. NO_COLOR set to anything turns them off.
