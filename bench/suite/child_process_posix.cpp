@@ -302,6 +302,11 @@ struct HandedDown {
     }
 };
 
+// Why no child could be started, in the system's words for error.
+Refusal CannotStart(int error) {
+    return Refusal{std::string("cannot start a measuring process: ") + std::strerror(error)};
+}
+
 // This program's own file, for the sandbox to run: opened once, above
 // every number a child is handed.
 int ThisProgram() {
@@ -329,7 +334,7 @@ Result<pid_t> Spawn(const char* program, char* const* argv, char* const* envp,
     const int failure = !ready ? errno : posix_spawn(&pid, program, &actions, &attributes, argv, envp);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    if (failure != 0) return Refusal{std::string("cannot start a measuring process: ") + std::strerror(failure)};
+    if (failure != 0) return CannotStart(failure);
     return pid;
 }
 
@@ -351,14 +356,14 @@ Result<pid_t> SpawnChild(const std::vector<std::string>& launcher, const std::ve
                  handed.Add(requests, kRequestDescriptor);
     for (std::size_t k = 0; k < held.size() && ready; ++k)
         ready = handed.Add(static_cast<int>(held[k]), kFirstHeldDescriptor + static_cast<int>(k));
-    if (!ready) return Refusal{std::string("cannot start a measuring process: ") + std::strerror(errno)};
+    if (!ready) return CannotStart(errno);
     if (status == -1) return Spawn(texts[0].c_str(), argv.data(), envp.data(), handed.moves);
     SandboxedProgram program{launcher.empty() ? ThisProgram() : -1, texts[0].c_str(), argv.data(), envp.data(),
                              handed.moves};
     if (launcher.empty() && program.executable == -1)
-        return Refusal{std::string("cannot start a measuring process: ") + std::strerror(errno)};
+        return CannotStart(errno);
     const int statusAbove = handed.Above(status);
-    if (statusAbove == -1) return Refusal{std::string("cannot start a measuring process: ") + std::strerror(errno)};
+    if (statusAbove == -1) return CannotStart(errno);
     return StartSandboxed(program, statusAbove);
 }
 
