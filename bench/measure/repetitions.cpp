@@ -19,24 +19,24 @@ std::vector<Repetition> Schedule(int contenders, const MeasureSettings& settings
     return order;
 }
 
-namespace {
-
-// The first draw of a contender's sample in round (RunRepetition).
-std::int64_t FirstDraw(int round, int batch) {
-    return (batch > 1 ? 1 : 0) + static_cast<std::int64_t>(round) * batch;
+bool FindsBatch(const Repetition& repetition, const MeasureSettings& settings) {
+    return repetition.round == 0 || repetition.round == settings.warmup;
 }
 
-}  // namespace
-
-Sample RunRepetition(const Contender& contender, const CellData& data, const MeasureSettings& settings, int round,
-                     std::optional<int> batch, std::vector<std::int32_t>& copies) {
+Sample RunRepetition(const Contender& contender, const CellData& data, const MeasureSettings& settings,
+                     std::int64_t firstDraw, std::optional<int> batch, std::vector<std::int32_t>& copies,
+                     MillisecondClock clock) {
     const int known = batch.value_or(1);
-    Sample sample = TimeBatch(contender, data, FirstDraw(round, known), known, copies, SteadyMilliseconds);
+    Sample sample = TimeBatch(contender, data, firstDraw, known, copies, clock);
+    std::int64_t next = firstDraw + known;
     if (!batch && !sample.failure.failed()) {
         const int found =
             BatchSize(sample.perSortMs, settings.minTimeMs, settings.timeLimitSeconds * 1000, settings.count);
-        if (found > 1) sample = TimeBatch(contender, data, FirstDraw(round, found), found, copies, SteadyMilliseconds);
+        if (found > 1) {
+            sample = TimeBatch(contender, data, next, found, copies, clock);
+            next += found;
+        }
     }
-    sample.draws = data.distinct ? FirstDraw(round, sample.batch) + sample.batch : 1;
+    sample.draws = data.distinct ? next : 1;
     return sample;
 }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "bench/measure/batch.h"
 #include "bench/measure/cell_data.h"
 #include "bench/measure/contenders.h"
 #include "bench/measure/measurement.h"
@@ -24,12 +25,19 @@ struct Repetition {
 // the machine does not always fall on the same contender.
 std::vector<Repetition> Schedule(int contenders, const MeasureSettings& settings);
 
-// Round round of contender on fresh draws of the cell. Its sorts take the
-// cell's draws in order, one to find its batch and then whole batches, so
-// every contender sorts the same sequence of draws, and none twice. batch
-// is the contender's sorts per sample as found in its first round, none
-// there: that round then finds how many sorts make a sample last
-// settings.minTimeMs, and is done again with that batch when it is more
-// than one. copies is the room the copies are written to.
-Sample RunRepetition(const Contender& contender, const CellData& data, const MeasureSettings& settings, int round,
-                     std::optional<int> batch, std::vector<std::int32_t>& copies);
+// Whether repetition finds its contender's batch anew: the first does, and
+// the first timed one again, warm, since a first call slowed by loading,
+// page faults or cold caches would otherwise fix the batch for good.
+bool FindsBatch(const Repetition& repetition, const MeasureSettings& settings);
+
+// One repetition of contender on fresh draws of the cell, from firstDraw,
+// the draws its repetitions before took. Its sorts take the cell's draws in
+// order, one to find a batch and then whole batches, so every contender
+// sorts the same sequence of draws, and none twice. batch is the
+// contender's sorts per sample, none where FindsBatch: the repetition then
+// times one sort to find how many make a sample last settings.minTimeMs,
+// and is done again with that batch when it is more than one. copies is
+// the room the copies are written to; clock times them.
+Sample RunRepetition(const Contender& contender, const CellData& data, const MeasureSettings& settings,
+                     std::int64_t firstDraw, std::optional<int> batch, std::vector<std::int32_t>& copies,
+                     MillisecondClock clock = SteadyMilliseconds);

@@ -144,6 +144,10 @@ Result<LibraryParts> ParseLibraryValue(const std::string& value) {
     if (std::any_of(value.begin(), value.end(), IsControl)) return Refusal{"a value with control characters"};
     const LibraryParts parts = SplitLibraryValue(value);
     if (parts.path.empty()) return Refusal{"no library file before the ':'"};
+    // "lib.so:" and "lib.so:=NAME" mean a symbol that was left out, far
+    // more often than a file whose name ends so.
+    if (parts.symbol.empty() && (value.back() == ':' || value.find(":=") != std::string::npos))
+        return Refusal{"an empty SYMBOL after the ':' (name the sort's symbol, or give the file alone)"};
     const bool named = !parts.symbol.empty() && value.size() > parts.path.size() + 1 + parts.symbol.size();
     if (named && parts.name.empty()) return Refusal{"an empty NAME after the '='"};
     if (parts.name.empty()) return parts;

@@ -85,10 +85,21 @@ void KillGroup(pid_t child) {
     kill(child, SIGKILL);
 }
 
-// Whether the child has ended, without reaping it.
+// Whether the child has ended, or stopped, without reaping it. A stopped
+// child is as good as ended: no one would ever let it go on.
 bool HasEnded(pid_t child) {
     siginfo_t info{};
-    return waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == child;
+    return waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WSTOPPED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == child;
+}
+
+// The wait status of a child stopped by a signal, or 0 when it is not
+// stopped.
+int StoppedStatus(pid_t child) {
+    siginfo_t info{};
+    if (waitid(P_PID, static_cast<id_t>(child), &info, WSTOPPED | WNOHANG | WNOWAIT) != 0 || info.si_pid != child)
+        return 0;
+    return info.si_code == CLD_STOPPED ? W_STOPCODE(info.si_status) : 0;
 }
 
 // The guard area of the sort thread's stack, for the fault handler.
@@ -454,12 +465,14 @@ ChildStatus FinishChild(ChildProcess& child, double graceSeconds) {
         const timespec pause{0, 1000000};
         nanosleep(&pause, nullptr);
     }
+    const int stopped = StoppedStatus(pid);
     KillGroup(pid);
     reports.Close();
     Unregister(pid);  // before it is reaped: the handler must never kill a reused id
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
+    if (stopped != 0) status = stopped;  // what it did, not the kill that ended it
     // A sandbox's keeper hands on its worker's status as it ends.
     const Descriptor handedOn(static_cast<int>(handles.status));
     const bool sandboxed = handedOn.get() != -1;
@@ -476,6 +489,11 @@ ChildStatus FinishChild(ChildProcess& child, double graceSeconds) {
         return result;
     }
     result.end = ChildEnd::kCrashed;
+    if (WIFSTOPPED(status)) {
+        const int signal = WSTOPSIG(status);
+        result.description = "stopped itself with signal " + std::to_string(signal) + " (" + strsignal(signal) + ")";
+        return result;
+    }
     const int signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     result.description = "killed by signal " + std::to_string(signal) + " (" + strsignal(signal) + ")";
     return result;

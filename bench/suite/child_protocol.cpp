@@ -165,13 +165,13 @@ bool Decode(const std::string& line, DoneMessage&) { return Bare(line, "done"); 
 
 std::string Encode(const RunMessage& m) {
     return "run " + Whole(static_cast<long long>(m.repetition)) + ' ' + Token(m.token) + ' ' +
-           Whole(static_cast<long long>(m.contender)) + ' ' + Whole(m.round) + ' ' + Whole(m.batch.value_or(0));
+           Whole(static_cast<long long>(m.contender)) + ' ' + Whole(m.firstDraw) + ' ' + Whole(m.batch.value_or(0));
 }
 bool Decode(const std::string& line, RunMessage& m) {
     std::vector<std::string> w;
     int batch = 0;
     if (!(Words(line, "run", 5, w) && Read(w[0], 0, kMostIndex, m.repetition) && ReadToken(w[1], m.token) &&
-          Read(w[2], 0, kMostIndex, m.contender) && Read(w[3], 0, 1 << 30, m.round) && Read(w[4], 0, 1000000000, batch)))
+          Read(w[2], 0, kMostIndex, m.contender) && Read(w[3], 0, kUint64High, m.firstDraw) && Read(w[4], 0, 1000000000, batch)))
         return false;
     m.batch = batch == 0 ? std::nullopt : std::optional<int>(batch);
     return true;

@@ -56,11 +56,11 @@ struct SimulatedMessage {
 struct DoneMessage {};                                               // "done": last of all
 
 // Parent to child.
-struct RunMessage {                                                  // "run R TOKEN C ROUND BATCH"
+struct RunMessage {                                                  // "run R TOKEN C DRAW BATCH"
     std::size_t repetition = 0;
     std::uint64_t token = 0;    // to be sent back
     std::size_t contender = 0;  // in the child's own list
-    int round = 0;
+    std::int64_t firstDraw = 0; // the contender's draws so far
     std::optional<int> batch;   // none: to be found (0 on the line)
 };
 struct CountMessage { std::size_t contender = 0; std::uint64_t token = 0; };  // "count C TOKEN"

@@ -108,9 +108,9 @@ void RunOne(CellRun& cell, CellChild& child, std::size_t r) {
     std::string line;
     StartedMessage start;
     Heard heard = Heard::kEnded;
-    // A row's batch is found by its first repetition.
-    const std::optional<int> batch = row.draws == 0 ? std::nullopt : std::optional<int>(row.batch);
-    if (Ask(child.child.link, RunMessage{r, token, inChild, repetition.round, batch})) {
+    const std::optional<int> batch =
+        FindsBatch(repetition, settings) ? std::nullopt : std::optional<int>(row.batch);
+    if (Ask(child.child.link, RunMessage{r, token, inChild, row.draws, batch})) {
         heard = Await(child.child.link, After(ReportAllowanceSeconds(settings)), start, line);
         if (heard == Heard::kMessage && (start.repetition != r || start.token != token)) heard = Heard::kBroken;
     }

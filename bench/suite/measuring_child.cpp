@@ -131,7 +131,7 @@ void ServeRequests(void* raw) {
         if (Decode(line, run) && run.contender < contenders.size()) {
             Send(StartedMessage{run.repetition, run.token});
             const Sample sample =
-                RunRepetition(contenders[run.contender], *work.data, *work.settings, run.round, run.batch, copies);
+                RunRepetition(contenders[run.contender], *work.data, *work.settings, run.firstDraw, run.batch, copies);
             std::fflush(nullptr);
             Send(SampleMessage{run.repetition, run.token, sample});
         } else if (Decode(line, count) && count.contender < contenders.size() &&
@@ -202,6 +202,9 @@ std::string LostText(Heard heard, const std::string& line, const std::string& ex
         case Heard::kBroken: return BrokenText(line, expected);
         case Heard::kEnded:
             if (status.killed) return "stopped reporting: its report channel closed while it ran on";
+            // An exit, even with status 0, is a crash here: a sort of the
+            // row ended its process in the middle of the work.
+            if (status.end == ChildEnd::kExited) return EndText(status) + " before it sent " + expected;
             break;
         case Heard::kMessage: break;
     }

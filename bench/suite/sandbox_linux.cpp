@@ -253,7 +253,10 @@ bool MapOwnIds(const Plan& plan) {
     close(plan.programMoved);
     for (;;) {
         int status = 0;
-        const pid_t ended = waitpid(-1, &status, 0);
+        // A worker that stops itself would wait for ever: it ends, and the
+        // tool hears that it stopped.
+        const pid_t ended = waitpid(-1, &status, WUNTRACED);
+        if (ended == worker && WIFSTOPPED(status)) kill(worker, SIGKILL);
         if (ended == worker) {
             const bool handed = write(plan.statusMoved, &status, sizeof status) == sizeof status;
             _exit(handed ? 0 : kSetUpFailedStatus);

@@ -111,7 +111,11 @@ CASES = [
     # behind.
     ("forks a sleeping child", sym("hostile_forks_sleeper"), PATIENT, {"crashed"}, "start a process", HANG, None,
      None),
-    ("calls exit(0)", sym("hostile_exits"), MEASURE, {"crashed"}, None, HANG, None, None),
+    ("calls exit(0)", sym("hostile_exits"), MEASURE, {"crashed"}, "exited with status 0 before it sent the sample",
+     HANG, None, None),
+    # Heard at once, not only when the time limit (past HANG) runs out.
+    ("stops itself", sym("hostile_stops_itself"), PATIENT, {"crashed"}, "stopped itself with signal 19", HANG, None,
+     None),
     ("forges on descriptors 0 ... 63", sym("hostile_forges_every_descriptor"), MEASURE,
      {"measured", "crashed"}, None, HANG, None, None),
     ("forges on descriptors 0 ... 63, interleaved", sym("hostile_forges_every_descriptor"),

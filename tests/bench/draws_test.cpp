@@ -156,30 +156,34 @@ TEST(BenchDraws, EveryContenderSortsTheSameSequenceOfDrawsNoneTwice) {
         const std::vector<Repetition> order = Schedule(3, settings);
         std::vector<Sample> samples;
         std::vector<std::int32_t> copies;
-        // Each repetition as a child runs it on the parent's word, with the
-        // batch its contender's first repetition found.
-        const auto run = [&](std::size_t from, std::vector<std::optional<int>> batches, std::vector<Sample>* kept) {
+        // Each repetition as a child runs it on the parent's word: the
+        // batch its contender found last and the draws it has taken.
+        const auto run = [&](std::size_t from, std::vector<int> batches, std::vector<std::int64_t> drawn,
+                             std::vector<Sample>* kept) {
             for (std::size_t k = from; k < order.size(); ++k) {
                 const auto who = static_cast<std::size_t>(order[k].contender);
-                const Sample s = RunRepetition(kRecorders[who], data, settings, order[k].round, batches[who], copies);
+                const std::optional<int> batch =
+                    FindsBatch(order[k], settings) ? std::nullopt : std::optional<int>(batches[who]);
+                const Sample s = RunRepetition(kRecorders[who], data, settings, drawn[who], batch, copies);
                 batches[who] = s.batch;
+                drawn[who] = s.draws;
                 if (kept != nullptr) kept->push_back(s);
             }
         };
         for (auto& log : received) log.clear();
-        run(0, std::vector<std::optional<int>>(3), &samples);
+        run(0, std::vector<int>(3), std::vector<std::int64_t>(3), &samples);
         std::vector<std::uint64_t> whole[3] = {received[0], received[1], received[2]};
         if (c.restartAt > 0) {
             // The same cell again from the middle, by a process that knows the batches.
-            std::vector<std::size_t> before(3, 0);
-            std::vector<std::optional<int>> batches(3);
+            std::vector<std::int64_t> before(3, 0);
+            std::vector<int> batches(3);
             for (std::size_t k = 0; k < c.restartAt; ++k) {
                 const auto who = static_cast<std::size_t>(order[k].contender);
-                before[who] = static_cast<std::size_t>(samples[k].draws);
+                before[who] = samples[k].draws;
                 batches[who] = samples[k].batch;
             }
             for (auto& log : received) log.clear();
-            run(c.restartAt, batches, nullptr);
+            run(c.restartAt, batches, before, nullptr);
             for (std::size_t who = 0; who < 3; ++who)
                 EXPECT_EQ(received[who], std::vector<std::uint64_t>(whole[who].begin() + static_cast<std::ptrdiff_t>(before[who]),
                                                                     whole[who].end()))

@@ -212,25 +212,60 @@ TEST(BenchBatch, BatchSizeReachesTheMinimumTimeWithinItsMemory) {
             << c.oneSortMs << ' ' << c.minTimeMs << ' ' << c.timeLimitMs << ' ' << c.count;
 }
 
-TEST(BenchBatch, TheFirstRepetitionFindsTheBatchAndEverySampleSortsIt) {
-    MeasureSettings settings;
-    settings.count = 200;
-    settings.runs = 3;
-    settings.warmup = 1;
-    settings.minTimeMs = 2;  // far longer than one sort of 200 values
-    const Result<CellData> generated = GenerateData(settings);
-    ASSERT_TRUE(generated) << generated.why();
-    const CellData& data = *generated;
-    std::vector<Sample> samples;
-    std::vector<std::int32_t> copies;
-    sortsCalled = 0;
-    for (const Repetition& r : Schedule(1, settings))
-        samples.push_back(RunRepetition(kCounting, data, settings, r.round, samples.empty() ? std::nullopt : std::optional<int>(samples[0].batch), copies));
-    ASSERT_EQ(samples.size(), 4u);
-    const int batch = samples[0].batch;
-    EXPECT_GT(batch, 1);
-    for (const Sample& s : samples) EXPECT_EQ(s.batch, batch);
-    EXPECT_EQ(sortsCalled, 1 + 4 * batch);  // one sort to find the batch, then whole batches
+// A clock that only the sorts move, each call by its cost in callCosts
+// (the last for every later call): the batches found are exact, whatever
+// the machine does meanwhile.
+double costedNow = 0;
+std::vector<double> callCosts;
+
+double CostedClock() {
+    return costedNow;
+}
+
+void CostingSort(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
+    costedNow += callCosts[std::min(static_cast<std::size_t>(sortsCalled), callCosts.size() - 1)];
+    CountingSort(slots, lo, hi);
+}
+
+TEST(BenchBatch, TheBatchIsFoundFirstAndAgainWarmAtTheFirstTimedRepetition) {
+    const Contender costing{"Costing", "", CostingSort, BoundForm::kExclusiveUpper, false, 1};
+    // A sample lasts 2 ms at least: four sorts of 0.5 ms.
+    const struct Case {
+        const char* what;
+        std::vector<double> costs;
+        int warmup;
+        std::vector<int> batches;  // of each repetition, warm-ups first
+    } cases[] = {
+        {"steady", {0.5}, 1, {4, 4, 4, 4}},
+        {"a slow first call", {300, 0.5}, 1, {1, 4, 4, 4}},
+        {"slow first calls, two warm-ups", {300, 300, 0.5}, 2, {1, 1, 4, 4, 4}},
+        {"a slow first call, no warm-up: the user's to see", {300, 0.5}, 0, {1, 1, 1}},
+        {"slow only once warm", {0.5, 0.5, 0.5, 0.5, 0.5, 3}, 1, {4, 1, 1, 1}},
+    };
+    for (const Case& c : cases) {
+        MeasureSettings settings;
+        settings.count = 200;
+        settings.runs = 3;
+        settings.warmup = c.warmup;
+        settings.minTimeMs = 2;
+        const Result<CellData> generated = GenerateData(settings);
+        ASSERT_TRUE(generated) << generated.why();
+        std::vector<std::int32_t> copies;
+        callCosts = c.costs;
+        sortsCalled = 0;
+        std::vector<int> batches;
+        std::int64_t drawn = 0;
+        for (const Repetition& r : Schedule(1, settings)) {
+            const std::optional<int> batch =
+                FindsBatch(r, settings) ? std::nullopt : std::optional<int>(batches.back());
+            const Sample s = RunRepetition(costing, *generated, settings, drawn, batch, copies, CostedClock);
+            batches.push_back(s.batch);
+            drawn = s.draws;
+            // Every sort took a draw of its own, the finding ones too.
+            EXPECT_EQ(drawn, sortsCalled) << c.what;
+        }
+        EXPECT_EQ(batches, c.batches) << c.what;
+    }
 }
 
 TEST(BenchUnits, DurationsKeepThreeFiguresInTheirUnit) {

@@ -137,6 +137,7 @@ TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
     const std::string hanging = Path(ORVANDEL_PLUGIN_TEST_LOAD_FAULT_2);
     const std::string pointless = Path(ORVANDEL_PLUGIN_TEST_LOAD_FAULT_3);
     const std::string endless = Path(ORVANDEL_PLUGIN_TEST_LOAD_FAULT_8);
+    const std::string noSymbol = "an empty SYMBOL after the ':' (name the sort's symbol, or give the file alone)";
     // Refused before anything opens them for reading: a FIFO would keep its
     // reader waiting for a writer that never comes.
     const std::string folder = (ScratchFolder() / "orvandel-folder.so").string();
@@ -207,6 +208,8 @@ TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
         {{single + ":orvandel_sort="}, {}, "--sort-library " + single + ":orvandel_sort=: an empty NAME after the '='"},
         {{single + ":orvandel_sort=" + "=HYPERLINK(\"x\")"}, {"=HYPERLINK(\"x\")"}, ""},
         {{":orvandel_sort"}, {}, "--sort-library :orvandel_sort: no library file before the ':'"},
+        {{single + ":"}, {}, "--sort-library " + single + ":: " + noSymbol},
+        {{single + ":=mine"}, {}, "--sort-library " + single + ":=mine: " + noSymbol},
         {{"x.so\tx"}, {}, "--sort-library x.so\tx: a value with control characters"},
         {{empty}, {}, "--sort-library " + empty + ": not a library (an empty file)"},
         {{single + ":orvandel_sort=std::SORT"}, {}, "--sort-library " + single + ":orvandel_sort=std::SORT: the name \"std::SORT\" is taken; give another with :SYMBOL=NAME"},

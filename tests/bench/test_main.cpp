@@ -66,7 +66,7 @@ void ForgeReports(ForgedReport forged) {
 #endif
 
 // A child lost before its first report, on the tests' request: the
-// environment's kTestChildFault names what to do ("kill", "stop", "exit",
+// environment's kTestChildFault names what to do ("kill", "stop", "hang", "exit",
 // or forge a report: "start-token", "sample-token", "sample-repetition"),
 // the shape whose children do it and, optionally, a file that only the one
 // child that removes it obeys, so that only the cell's first child fails.
@@ -85,6 +85,7 @@ void FailIfAsked(const std::string& pattern) {
     if (action == "sample-repetition") ForgeReports({"sample ", 1});
 #endif
     if (action == "exit") std::_Exit(kTestChildExitStatus);
+    while (action == "hang") std::this_thread::sleep_for(std::chrono::hours(1));
 }
 
 }  // namespace

@@ -141,6 +141,25 @@ ORVANDEL_EXPORT void hostile_exits(int32_t* first, int32_t* last) {
     exit(0);
 }
 
+/* Stops its own process, as a sort that raises SIGSTOP to be looked at in
+ * a debugger would: nothing would ever let it go on. */
+ORVANDEL_EXPORT void hostile_stops_itself(int32_t* first, int32_t* last) {
+    raise(SIGSTOP);
+    shell_sort(first, last);
+}
+
+/* Takes memory a page at a time, up to 4 GiB, then sorts: under a memory
+ * limit below that, the system ends it for want of memory first. */
+ORVANDEL_EXPORT void hostile_eats_memory(int32_t* first, int32_t* last) {
+    enum { kChunk = 16 << 20 };
+    for (int k = 0; k < 256; ++k) {
+        char* chunk = malloc(kChunk);
+        if (chunk == NULL) break;
+        for (int at = 0; at < kChunk; at += 4096) chunk[at] = (char)k;
+    }
+    shell_sort(first, last);
+}
+
 /* Forged reports on every descriptor a process is likely to have, once,
  * then a correct sort: whichever descriptor the tool reads, these lines are
  * on it. */
