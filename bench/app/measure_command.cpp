@@ -22,7 +22,7 @@ namespace {
 // Every process of a cell holds the data at once: the routines' and one
 // for each library's sorts.
 Check FitsInMemory(std::int32_t count, const std::vector<Contender>& contenders, const SystemInfo& system) {
-    return MemoryFits(count, CellProcesses(contenders), system.memoryBytes);
+    return MemoryFits(count, CellProcesses(contenders), system);
 }
 
 // Why the machine counts asked for cannot be made on this system, or "".

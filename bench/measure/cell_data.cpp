@@ -13,14 +13,18 @@ std::uint64_t DataBytes(std::int32_t count) {
     return 2 * sizeof(std::int32_t) * static_cast<std::uint64_t>(count);
 }
 
-Check MemoryFits(std::int32_t count, std::uint64_t processes, std::uint64_t memoryBytes) {
+Check MemoryFits(std::int32_t count, std::uint64_t processes, const SystemInfo& system) {
     constexpr std::uint64_t kMebibyte = 1024 * 1024;
+    const std::uint64_t limit = system.memoryLimitBytes;
+    const bool limited = limit != 0 && (system.memoryBytes == 0 || limit < system.memoryBytes);
+    const std::uint64_t memory = limited ? limit : system.memoryBytes;
     const std::uint64_t needed = DataBytes(count) * processes;
-    if (memoryBytes == 0 || needed <= memoryBytes / 2) return Passed{};
+    if (memory == 0 || needed <= memory / 2) return Passed{};
     const std::string each = processes > 1 ? " in each of " + std::to_string(processes) + " processes" : "";
+    const std::string mebibytes = std::to_string(memory / kMebibyte) + " MiB";
     return Refusal{"--count " + std::to_string(count) + " needs " + std::to_string(needed / kMebibyte) +
-                   " MiB for the values and their working copy" + each + ", more than half of this machine's " +
-                   std::to_string(memoryBytes / kMebibyte) + " MiB"};
+                   " MiB for the values and their working copy" + each + ", more than half of " +
+                   (limited ? "the " + mebibytes + " its control group allows" : "this machine's " + mebibytes)};
 }
 
 std::uint32_t DrawSeed(std::uint32_t seed, std::int64_t draw) {

@@ -16,6 +16,7 @@
 #include "bench/measure/measurement.h"
 #include "bench/measure/patterns.h"
 #include "bench/measure/refusal.h"
+#include "bench/measure/system_info.h"
 
 constexpr std::int32_t kDistinctDrawsBelow = 1000000;
 // The most values a cell holds: its slots are indexed by signed 32-bit numbers.
@@ -34,10 +35,12 @@ struct CellData {
 std::uint64_t DataBytes(std::int32_t count);
 
 // Whether count values can be measured by processes that each hold them at
-// once, on a machine with memoryBytes of physical memory (0: unknown);
-// refused with why not. The data must leave half of the memory free: an
-// overcommitting system would otherwise accept it and fail while filling.
-Check MemoryFits(std::int32_t count, std::uint64_t processes, std::uint64_t memoryBytes);
+// once, on a machine as system describes it: its physical memory, or the
+// limit of its control groups where that is lower (0: unknown, none);
+// refused with why not. The data must leave half of that memory free: an
+// overcommitting system would otherwise accept it and fail while filling,
+// and a limited group would have its processes killed.
+Check MemoryFits(std::int32_t count, std::uint64_t processes, const SystemInfo& system);
 
 // The seed of draw n: seed + n, wrapped into 1 ... 2147483646.
 std::uint32_t DrawSeed(std::uint32_t seed, std::int64_t draw);

@@ -45,6 +45,7 @@ private:
         std::intptr_t requests = -1;  // write end of the parent's requests
         std::intptr_t group = -1;     // its process group, or its job object
         std::intptr_t status = -1;    // a sandbox's status pipe (sandbox.h), or none
+        std::intptr_t memoryKills = -1;  // POSIX: processes the system had ended for want of memory as it started
     };
 
     explicit ChildProcess(const Handles& handles) : handles_(handles) {}

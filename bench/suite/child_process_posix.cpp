@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -91,6 +92,17 @@ bool HasEnded(pid_t child) {
     siginfo_t info{};
     return waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WSTOPPED | WNOHANG | WNOWAIT) == 0 &&
            info.si_pid == child;
+}
+
+// How many processes the system has ended for want of memory since it
+// started, its own or a control group's limit reached; -1 when it does
+// not say.
+std::intptr_t MemoryKills() {
+    std::ifstream counts("/proc/vmstat");
+    const std::string key = "oom_kill ";
+    for (std::string line; std::getline(counts, line);)
+        if (line.compare(0, key.size(), key) == 0) return std::strtoll(line.c_str() + key.size(), nullptr, 10);
+    return -1;
 }
 
 // The wait status of a child stopped by a signal, or 0 when it is not
@@ -401,7 +413,7 @@ Result<ChildProcess> StartChildUnder(const std::vector<std::string>& launcher, c
     if (!pid) return Refusal{pid.why()};
     // Owned from here: a refusal below ends it.
     ChildProcess child = ChildSystem::Adopt(
-        {*pid, reports->read.Release(), requests->write.Release(), *pid, status->read.Release()});
+        {*pid, reports->read.Release(), requests->write.Release(), *pid, status->read.Release(), MemoryKills()});
     if (!Register(*pid))
         return Refusal{"cannot start a measuring process: " + std::to_string(kMostChildren) + " are running"};
     return Result<ChildProcess>(std::move(child));
@@ -495,7 +507,13 @@ ChildStatus FinishChild(ChildProcess& child, double graceSeconds) {
         return result;
     }
     const int signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-    result.description = "killed by signal " + std::to_string(signal) + " (" + strsignal(signal) + ")";
+    // A kill that was not the parent's, while the system ended a process
+    // for want of memory, was that (another process's at the same moment
+    // is far less likely).
+    const bool outOfMemory =
+        ended && signal == SIGKILL && handles.memoryKills >= 0 && MemoryKills() > handles.memoryKills;
+    result.description = std::string(outOfMemory ? "out of memory: the system ended it with" : "killed by") +
+                         " signal " + std::to_string(signal) + " (" + strsignal(signal) + ")";
     return result;
 }
 

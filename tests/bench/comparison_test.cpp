@@ -652,7 +652,7 @@ TEST(BenchSavedReport, ARunReadsBackAsItsOwnCells) {
     Report run;
     run.settings.count = 4000;
     run.settings.seed = 1234;
-    run.system = {"Test CPU", 8, 1 << 30, "TestOS", "gcc 99", "-O9"};
+    run.system = {"Test CPU", 8, 1 << 30, 0, "TestOS", "gcc 99", "-O9"};
     const Contender routine{"Routine C", "Button", nullptr, BoundForm::kExclusiveUpper, false};
     const Contender yardstick{"std::sort", "", nullptr, BoundForm::kExclusiveUpper, true};
     run.rows.resize(2);

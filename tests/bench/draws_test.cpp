@@ -184,10 +184,15 @@ TEST(BenchDraws, EveryContenderSortsTheSameSequenceOfDrawsNoneTwice) {
             }
             for (auto& log : received) log.clear();
             run(c.restartAt, batches, before, nullptr);
-            for (std::size_t who = 0; who < 3; ++who)
-                EXPECT_EQ(received[who], std::vector<std::uint64_t>(whole[who].begin() + static_cast<std::ptrdiff_t>(before[who]),
-                                                                    whole[who].end()))
+            // It goes on from the draw the first left off at; a batch it
+            // finds again may differ, so one of the two goes on further.
+            for (std::size_t who = 0; who < 3; ++who) {
+                const auto from = whole[who].begin() + static_cast<std::ptrdiff_t>(before[who]);
+                const auto common = std::min(received[who].size(), static_cast<std::size_t>(whole[who].end() - from));
+                EXPECT_EQ(received[who].empty(), from == whole[who].end()) << "contender " << who;
+                EXPECT_TRUE(std::equal(from, from + static_cast<std::ptrdiff_t>(common), received[who].begin()))
                     << c.pattern << " restarted at " << c.restartAt << ", contender " << who;
+            }
         }
         const bool distinct = SortsDistinctDraws(settings);
         std::vector<std::uint64_t> longest = *std::max_element(
