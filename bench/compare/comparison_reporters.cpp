@@ -268,6 +268,7 @@ Json ComparisonJson(const Comparison& comparison) {
         {"current", comparison.currentSource},
         {"confidence", kConfidence},
         {"significance", kSignificance},
+        {"resamples", comparison.resamples},  // of each interval: fewer than usual where the runs are many
         {"noise_pct", comparison.noise * 100},
         {"warnings", comparison.warnings},
         {"cells", cells},

@@ -40,7 +40,7 @@ std::vector<std::string> ChildArguments(const MeasureSettings& settings, const s
 bool ReadSettings(const std::vector<std::string>& arguments, MeasureSettings& settings) {
     long long count = 0, seed = 0, sameData = 0;
     if (arguments.size() <= kNames || FindPattern(arguments[kPattern]) == nullptr ||
-        !ReadWhole(arguments[kCount], 2, 2147483647, count) || !ReadWhole(arguments[kSeed], 0, 4294967295, seed) ||
+        !ReadWhole(arguments[kCount], 2, kLargestCount, count) || !ReadWhole(arguments[kSeed], 0, 4294967295, seed) ||
         !ReadNumber(arguments[kMinTime], settings.minTimeMs) ||
         !ReadNumber(arguments[kTimeLimit], settings.timeLimitSeconds) ||
         !ReadWhole(arguments[kSameData], 0, 1, sameData) || arguments[kLibrary].empty() != arguments[kOpenAs].empty())

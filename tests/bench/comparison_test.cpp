@@ -731,6 +731,7 @@ TEST(BenchComparisonReport, EveryFormatCarriesTheComparison) {
     const Json json = ComparisonJson(comparison);
     EXPECT_EQ(json["baseline"], "base.json");
     EXPECT_EQ(json["noise_pct"], 2.0);
+    EXPECT_EQ(json["resamples"], kBootstrapResamples);  // nine runs a side: no bound reached
     EXPECT_EQ(json["warnings"].size(), 1u);
     ASSERT_EQ(json["cells"].size(), 2u);
     const Json& halved = json["cells"][0];
