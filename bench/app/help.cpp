@@ -6,6 +6,7 @@
 
 #include "bench/app/option_table.h"
 #include "bench/measure/cell_data.h"
+#include "bench/measure/name_lists.h"
 
 namespace {
 
@@ -50,10 +51,7 @@ std::string OptionsThat(unsigned use, const char* conjunction) {
     std::vector<std::string> names;
     for (const OptionEntry& entry : OptionTable())
         if ((entry.use & use) == use && std::string(entry.name) != "--compare") names.push_back(entry.name);
-    std::string list;
-    for (std::size_t k = 0; k < names.size(); ++k)
-        list += (k == 0 ? "" : k + 1 == names.size() ? std::string(" ") + conjunction + " " : ", ") + names[k];
-    return list;
+    return Listed(names, conjunction);
 }
 
 std::string Footer() {
