@@ -36,7 +36,7 @@ std::string Wrapped(const std::string& text, std::size_t column, std::size_t ind
     return wrapped;
 }
 
-// "  --runs N", padded to the help column, or on a line of its own when
+// "  -r, --runs N", padded to the help column, or on a line of its own when
 // longer; then the help, wrapped under that column.
 void PrintItem(std::ostream& out, const std::string& item, const std::string& help) {
     std::string line = "  " + item;
@@ -99,9 +99,10 @@ void PrintHelp(std::ostream& out) {
     out << kHelpOpening << "Usage: orvandel-bench [OPTIONS] [ROUTINE...]\n\nPositionals:\n";
     PrintItem(out, "ROUTINE ...", "Routines (and, when measuring, references) to run");
     out << "\nOptions:\n";
-    PrintItem(out, "-h, --help", "Print this help message and exit");
     for (const OptionEntry& entry : OptionTable()) {
-        const std::string item = std::string(entry.name) + (entry.valueName ? std::string(" ") + entry.valueName : "");
+        // The long names line up after the short ones' column.
+        const std::string names = (entry.shortName ? std::string(entry.shortName) + ", " : "    ") + entry.name;
+        const std::string item = names + (entry.valueName ? std::string(" ") + entry.valueName : "");
         const std::string defaults = entry.defaultText ? std::string(" (default ") + entry.defaultText + ")" : "";
         PrintItem(out, item, entry.help + defaults);
     }

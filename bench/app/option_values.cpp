@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "bench/measure/cell_data.h"
+#include "bench/measure/name_lists.h"
 #include "bench/measure/patterns.h"
 
 namespace {
@@ -91,6 +92,15 @@ std::string Limit(double largest) {
     return text.str();
 }
 
+// The refusal of an unknown shape, with the shapes it was probably meant
+// to be.
+std::string UnknownShape(const std::string& name) {
+    std::vector<std::string> known;
+    for (const InputPattern& pattern : InputPatterns()) known.push_back(pattern.name);
+    return "unknown shape \"" + name + "\"" +
+           Suggestion(name, known, "--list shows the shapes, \"all\" names every one");
+}
+
 }  // namespace
 
 Result<std::int32_t> ParseCount(const std::string& text) {
@@ -162,8 +172,7 @@ Result<std::vector<std::string>> ParsePatternList(const std::string& text) {
     for (;;) {
         const std::size_t comma = std::min(text.find(',', start), text.size());
         const std::string name = text.substr(start, comma - start);
-        if (FindPattern(name) == nullptr)
-            return Refusal{"unknown shape \"" + name + "\" (--list shows the shapes, \"all\" names every one)"};
+        if (FindPattern(name) == nullptr) return Refusal{UnknownShape(name)};
         if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
         if (comma == text.size()) return names;
         start = comma + 1;

@@ -40,6 +40,9 @@ TEST(BenchOptionValues, RefusedWithTheirMessageOrReadInDecimal) {
          "orvandel-bench: --fail-if-slower: \"1e400\" is not a number\n"},
         {{"--time-limit", "inf"}, "orvandel-bench: --time-limit: \"inf\" is not a number\n"},
         {{"--min-time", "NaN"}, "orvandel-bench: --min-time: \"NaN\" is not a number\n"},
+        {{"--pattern", "random,Radnom"},
+         "orvandel-bench: --pattern: unknown shape \"Radnom\" (did you mean random?; --list shows the shapes, \"all\" "
+         "names every one)\n"},
         {{"--runs", "nan"}, "orvandel-bench: --runs: \"nan\" is not a whole number from 1 to 10000\n"},
         {{"--count", ""}, "orvandel-bench: --count: the value is empty\n"},
         {{"--save-baseline", ""}, "orvandel-bench: --save-baseline: the value is empty\n"},
