@@ -73,6 +73,15 @@ Check ReadPathOf(ReportFormat form, const char* what, const std::string& value, 
 const std::string kFormatHelp = "Standard output as " + FormNames();
 const std::string kExportHelp = "Also write the report to FILE (" + FormExtensions() + ")";
 
+// A time's forms as its reader names them, and the unit of a bare number
+// as the option reads it.
+std::string TimeHelp(const char* what, TimeUnit bare) {
+    return std::string(what) + ": " + kTimeForms + " (a bare number is " + bare.name + ")";
+}
+const std::string kTimeLimitHelp = TimeHelp("The longest one repetition may take", kSecond);
+const std::string kMinTimeHelp =
+    TimeHelp("The shortest a timed sample lasts, sorting copies back to back", kMillisecond);
+
 // A value the loader could not use is refused with the line, before any
 // library is opened.
 Check ReadLibrary(const std::string& value, BenchOptions& o) {
@@ -137,24 +146,24 @@ const std::vector<OptionEntry> kOptions = {
      [](S& v, O& o) { return ReadPathOf(ReportFormat::kSvg, "an SVG chart", v, o.chartPath); }},
     {"--pattern", "-p", "SHAPES", 1, "window", "Input shapes, comma-separated, or all (--list shows them)", kMeasures,
      [](S& v, O& o) { return Keep(ParsePatternList(v), o.patterns); }},
-    {"--time-limit", nullptr, "SECONDS", 1, "10", "Seconds one repetition may take", kMeasures,
-     [](S& v, O& o) { return Keep(ParseDuration(v, kLongestLimit), o.settings.timeLimitSeconds); }},
-    {"--min-time", nullptr, "MS", 1, "5", "Milliseconds a timed sample lasts at least, sorting copies back to back",
-     kMeasures, [](S& v, O& o) { return Keep(ParseDuration(v, kLongestMinTime), o.settings.minTimeMs); }},
+    {"--time-limit", nullptr, "TIME", 1, "10s", kTimeLimitHelp.c_str(), kMeasures,
+     [](S& v, O& o) { return Keep(ParseTime(v, kSecond, kLongestLimit), o.settings.timeLimitSeconds); }},
+    {"--min-time", nullptr, "TIME", 1, "5ms", kMinTimeHelp.c_str(), kMeasures,
+     [](S& v, O& o) { return Keep(ParseTime(v, kMillisecond, kLongestMinTime), o.settings.minTimeMs); }},
     {"--save-baseline", nullptr, "FILE", 1, nullptr, "Also save the JSON report to FILE.json", kMeasures,
      [](S& v, O& o) { return ReadPathOf(ReportFormat::kJson, "a JSON report", v, o.saveBaselinePath); }},
     {"--baseline", nullptr, "FILE", 1, nullptr, "Compare the run with the report saved in FILE.json", kMeasures,
      [](S& v, O& o) { return Text(v, o.baselinePath); }},
     {"--noise", nullptr, "PCT", 1, kDefaultNoiseText.c_str(), "Changes below PCT count as none",
      kWithCompare | kNeedsComparison,
-     [](S& v, O& o) { return Keep(ParseNumber(v, 100), o.noisePercent); }},
+     [](S& v, O& o) { return Keep(ParsePercent(v, 100), o.noisePercent); }},
     {"--fail-if-slower", nullptr, "PCT", 1, nullptr, "Exit status 3 when a cell is slower by more than PCT",
      kWithCompare | kNeedsComparison,
-     [](S& v, O& o) { return Keep(ParseNumber(v, kNoLimit), o.failIfSlowerPercent); }},
+     [](S& v, O& o) { return Keep(ParsePercent(v, kNoLimit), o.failIfSlowerPercent); }},
     {"--fail-if-more-instructions", nullptr, "PCT", 1, nullptr,
      "Exit status 3 when a cell's counted instructions grew by more than PCT: exact, so it cannot flake",
      kWithCompare | kNeedsComparison | kNeedsMachineCounts,
-     [](S& v, O& o) { return Keep(ParseNumber(v, kNoLimit), o.failIfMoreInstructionsPercent); }},
+     [](S& v, O& o) { return Keep(ParsePercent(v, kNoLimit), o.failIfMoreInstructionsPercent); }},
     {"--sort-library", nullptr, "PATH[:SYMBOL[=NAME]]", 1, nullptr,
      "Also measure the sorts of a shared library of your own (repeatable; see include/orvandel/sort_plugin.h)",
      kMeasures | kRepeatable, ReadLibrary},

@@ -239,8 +239,10 @@ TEST(BenchOptionTable, HelpKeepsEveryFactAndNamesEveryValue) {
         "--fail-if-more-instructions PCT Exit status 3 when a cell's counted instructions grew by more than PCT: "
         "exact, so it cannot flake",
         "-p, --pattern SHAPES Input shapes, comma-separated, or all (--list shows them) (default window)",
-        "--time-limit SECONDS Seconds one repetition may take (default 10)",
-        "--min-time MS Milliseconds a timed sample lasts at least, sorting copies back to back (default 5)",
+        "--time-limit TIME The longest one repetition may take: a number and its unit, us, ms or s (a bare number "
+        "is seconds) (default 10s)",
+        "--min-time TIME The shortest a timed sample lasts, sorting copies back to back: a number and its unit, us, "
+        "ms or s (a bare number is milliseconds) (default 5ms)",
         "--save-baseline FILE Also save the JSON report to FILE.json",
         "--baseline FILE Compare the run with the report saved in FILE.json",
         "--noise PCT Changes below PCT count as none (default 2)",
