@@ -114,8 +114,8 @@ const std::vector<OptionEntry> kOptions = {
      [](S& v, O& o) { return Keep(ParseWholeNumber(v, 0, kMostRepetitions), o.settings.warmup); }},
     {"--filter", nullptr, "PATTERN", 1, nullptr,
      "Run only the routines and references whose name or label PATTERN finds (a regular expression of "
-     "literal bytes, . [...] \\d \\w \\s ( ) | * + ? ^ $, at most 256 bytes), and those named; std::sort "
-     "always",
+     "literal bytes, . [...] \\d \\w \\s ( ) | * + ? ^ $, at most 256 bytes), plus those named and "
+     "std::sort",
      kMeasures | kWithCompare, [](S& v, O& o) { return ReadFilter(v, o); }},
     {"--interleave", nullptr, nullptr, 0, nullptr,
      "One repetition of each routine in turn, so drift does not favour one", kMeasures,

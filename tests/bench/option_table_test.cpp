@@ -222,8 +222,8 @@ TEST(BenchOptionTable, HelpKeepsEveryFactAndNamesEveryValue) {
         "-r, --runs N Timed repetitions per routine (default 5)",
         "-w, --warmup N Untimed repetitions before them (default 1)",
         "--filter PATTERN Run only the routines and references whose name or label PATTERN finds (a regular "
-        "expression of literal bytes, . [...] \\d \\w \\s ( ) | * + ? ^ $, at most 256 bytes), and those named; "
-        "std::sort always",
+        "expression of literal bytes, . [...] \\d \\w \\s ( ) | * + ? ^ $, at most 256 bytes), plus those named "
+        "and std::sort",
         "--interleave One repetition of each routine in turn, so drift does not favour one",
         "--operations Also count each routine's comparisons, exchanges, calls and recursion depth",
         "--same-data Sort the seed's data every time, also where each sort would get a new draw",
