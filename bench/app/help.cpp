@@ -6,6 +6,7 @@
 
 #include "bench/app/option_table.h"
 #include "bench/measure/cell_data.h"
+#include "bench/measure/name_lists.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ std::string Wrapped(const std::string& text, std::size_t column, std::size_t ind
     return wrapped;
 }
 
-// "  --runs N", padded to the help column, or on a line of its own when
+// "  -r, --runs N", padded to the help column, or on a line of its own when
 // longer; then the help, wrapped under that column.
 void PrintItem(std::ostream& out, const std::string& item, const std::string& help) {
     std::string line = "  " + item;
@@ -50,10 +51,7 @@ std::string OptionsThat(unsigned use, const char* conjunction) {
     std::vector<std::string> names;
     for (const OptionEntry& entry : OptionTable())
         if ((entry.use & use) == use && std::string(entry.name) != "--compare") names.push_back(entry.name);
-    std::string list;
-    for (std::size_t k = 0; k < names.size(); ++k)
-        list += (k == 0 ? "" : k + 1 == names.size() ? std::string(" ") + conjunction + " " : ", ") + names[k];
-    return list;
+    return Listed(names, conjunction);
 }
 
 std::string Footer() {
@@ -101,9 +99,10 @@ void PrintHelp(std::ostream& out) {
     out << kHelpOpening << "Usage: orvandel-bench [OPTIONS] [ROUTINE...]\n\nPositionals:\n";
     PrintItem(out, "ROUTINE ...", "Routines (and, when measuring, references) to run");
     out << "\nOptions:\n";
-    PrintItem(out, "-h, --help", "Print this help message and exit");
     for (const OptionEntry& entry : OptionTable()) {
-        const std::string item = std::string(entry.name) + (entry.valueName ? std::string(" ") + entry.valueName : "");
+        // The long names line up after the short ones' column.
+        const std::string names = (entry.shortName ? std::string(entry.shortName) + ", " : "    ") + entry.name;
+        const std::string item = names + (entry.valueName ? std::string(" ") + entry.valueName : "");
         const std::string defaults = entry.defaultText ? std::string(" (default ") + entry.defaultText + ")" : "";
         PrintItem(out, item, entry.help + defaults);
     }

@@ -73,6 +73,15 @@ Check ReadPathOf(ReportFormat form, const char* what, const std::string& value, 
 const std::string kFormatHelp = "Standard output as " + FormNames();
 const std::string kExportHelp = "Also write the report to FILE (" + FormExtensions() + ")";
 
+// A time's forms as its reader names them, and the unit of a bare number
+// as the option reads it.
+std::string TimeHelp(const char* what, TimeUnit bare) {
+    return std::string(what) + ": " + kTimeForms + " (a bare number is " + bare.name + ")";
+}
+const std::string kTimeLimitHelp = TimeHelp("The longest one repetition may take", kSecond);
+const std::string kMinTimeHelp =
+    TimeHelp("The shortest a timed sample lasts, sorting copies back to back", kMillisecond);
+
 // A value the loader could not use is refused with the line, before any
 // library is opened.
 Check ReadLibrary(const std::string& value, BenchOptions& o) {
@@ -93,69 +102,72 @@ using O = BenchOptions;
 using S = const std::string;
 
 const std::vector<OptionEntry> kOptions = {
-    {"--list", nullptr, 0, nullptr, "Print the routines and references and exit", kStandalone,
+    {"--help", "-h", nullptr, 0, nullptr, "Print this help message and exit", kStandalone | kHelp, nullptr},
+    {"--list", "-l", nullptr, 0, nullptr, "Print the routines and references and exit", kStandalone,
      [](S&, O& o) { return Set(o.list); }},
-    {"--version", nullptr, 0, nullptr,
+    {"--version", "-V", nullptr, 0, nullptr,
      "Print the version, source revision, compiler, flags and references built in, and exit", kStandalone,
      [](S&, O& o) { return Set(o.version); }},
-    {"--runs", "N", 1, "5", "Timed repetitions per routine", kMeasures,
+    {"--runs", "-r", "N", 1, "5", "Timed repetitions per routine", kMeasures,
      [](S& v, O& o) { return Keep(ParseWholeNumber(v, 1, kMaxRuns), o.settings.runs); }},
-    {"--warmup", "N", 1, "1", "Untimed repetitions before them", kMeasures,
+    {"--warmup", "-w", "N", 1, "1", "Untimed repetitions before them", kMeasures,
      [](S& v, O& o) { return Keep(ParseWholeNumber(v, 0, kMostRepetitions), o.settings.warmup); }},
-    {"--filter", "PATTERN", 1, nullptr,
+    {"--filter", nullptr, "PATTERN", 1, nullptr,
      "Run only the routines and references whose name or label PATTERN finds (a regular expression of "
-     "literal bytes, . [...] \\d \\w \\s ( ) | * + ? ^ $, at most 256 bytes), and those named; std::sort "
-     "always",
+     "literal bytes, . [...] \\d \\w \\s ( ) | * + ? ^ $, at most 256 bytes), plus those named and "
+     "std::sort",
      kMeasures | kWithCompare, [](S& v, O& o) { return ReadFilter(v, o); }},
-    {"--interleave", nullptr, 0, nullptr, "One repetition of each routine in turn, so drift does not favour one",
-     kMeasures, [](S&, O& o) { return Set(o.settings.interleave); }},
-    {"--operations", nullptr, 0, nullptr,
+    {"--interleave", nullptr, nullptr, 0, nullptr,
+     "One repetition of each routine in turn, so drift does not favour one", kMeasures,
+     [](S&, O& o) { return Set(o.settings.interleave); }},
+    {"--operations", nullptr, nullptr, 0, nullptr,
      "Also count each routine's comparisons, exchanges, calls and recursion depth", kMeasures,
      [](S&, O& o) { return Set(o.settings.operations); }},
-    {"--machine-counts", nullptr, 0, nullptr,
+    {"--machine-counts", nullptr, nullptr, 0, nullptr,
      "Also count each routine's instructions, branch misses and cache misses on the cell's first draw, under "
      "valgrind's callgrind with fixed simulated caches",
      kMeasures, [](S&, O& o) { return Set(o.settings.machineCounts); }},
-    {"--same-data", nullptr, 0, nullptr,
+    {"--same-data", nullptr, nullptr, 0, nullptr,
      "Sort the seed's data every time, also where each sort would get a new draw", kMeasures,
      [](S&, O& o) { return Set(o.settings.sameData); }},
-    {"--count", "N", 1, kDefaultCount.c_str(),
+    {"--count", "-c", "N", 1, kDefaultCount.c_str(),
      "Values generated; slots 1 ... N-1 are sorted; a list such as 1000,1e5,2.5M measures each size", kMeasures,
      [](S& v, O& o) { return Keep(ParseCountList(v), o.counts); }},
-    {"--seed", "N", 1, kDefaultSeed.c_str(), "Generator seed, 1 ... 2147483646", kMeasures,
+    {"--seed", nullptr, "N", 1, kDefaultSeed.c_str(), "Generator seed, 1 ... 2147483646", kMeasures,
      [](S& v, O& o) { return Keep(ParseSeed(v), o.settings.seed); }},
-    {"--format", "FORM", 1, "table", kFormatHelp.c_str(), kMeasures | kWithCompare,
+    {"--format", nullptr, "FORM", 1, "table", kFormatHelp.c_str(), kMeasures | kWithCompare,
      ReadFormat},
-    {"--export", "FILE", 1, nullptr, kExportHelp.c_str(), kMeasures | kWithCompare,
+    {"--export", nullptr, "FILE", 1, nullptr, kExportHelp.c_str(), kMeasures | kWithCompare,
      ReadExport},
-    {"--chart", "FILE", 1, nullptr,
+    {"--chart", nullptr, "FILE", 1, nullptr,
      "Write a bar chart of the medians to FILE.svg; with several sizes, time per element against size (with "
      "--operations comparisons, with --machine-counts branch misses)",
      kMeasures | kWithCompare,
      [](S& v, O& o) { return ReadPathOf(ReportFormat::kSvg, "an SVG chart", v, o.chartPath); }},
-    {"--pattern", "SHAPES", 1, "window", "Input shapes, comma-separated, or all (--list shows them)", kMeasures,
+    {"--pattern", "-p", "SHAPES", 1, "window", "Input shapes, comma-separated, or all (--list shows them)", kMeasures,
      [](S& v, O& o) { return Keep(ParsePatternList(v), o.patterns); }},
-    {"--time-limit", "SECONDS", 1, "10", "Seconds one repetition may take", kMeasures,
-     [](S& v, O& o) { return Keep(ParseDuration(v, kLongestLimit), o.settings.timeLimitSeconds); }},
-    {"--min-time", "MS", 1, "5", "Milliseconds a timed sample lasts at least, sorting copies back to back",
-     kMeasures, [](S& v, O& o) { return Keep(ParseDuration(v, kLongestMinTime), o.settings.minTimeMs); }},
-    {"--save-baseline", "FILE", 1, nullptr, "Also save the JSON report to FILE.json", kMeasures,
+    {"--time-limit", nullptr, "TIME", 1, "10s", kTimeLimitHelp.c_str(), kMeasures,
+     [](S& v, O& o) { return Keep(ParseTime(v, kSecond, kLongestLimit), o.settings.timeLimitSeconds); }},
+    {"--min-time", nullptr, "TIME", 1, "5ms", kMinTimeHelp.c_str(), kMeasures,
+     [](S& v, O& o) { return Keep(ParseTime(v, kMillisecond, kLongestMinTime), o.settings.minTimeMs); }},
+    {"--save-baseline", nullptr, "FILE", 1, nullptr, "Also save the JSON report to FILE.json", kMeasures,
      [](S& v, O& o) { return ReadPathOf(ReportFormat::kJson, "a JSON report", v, o.saveBaselinePath); }},
-    {"--baseline", "FILE", 1, nullptr, "Compare the run with the report saved in FILE.json", kMeasures,
+    {"--baseline", nullptr, "FILE", 1, nullptr, "Compare the run with the report saved in FILE.json", kMeasures,
      [](S& v, O& o) { return Text(v, o.baselinePath); }},
-    {"--noise", "PCT", 1, kDefaultNoiseText.c_str(), "Changes below PCT count as none", kWithCompare | kNeedsComparison,
-     [](S& v, O& o) { return Keep(ParseNumber(v, 100), o.noisePercent); }},
-    {"--fail-if-slower", "PCT", 1, nullptr, "Exit status 3 when a cell is slower by more than PCT",
+    {"--noise", nullptr, "PCT", 1, kDefaultNoiseText.c_str(), "Changes below PCT count as none",
      kWithCompare | kNeedsComparison,
-     [](S& v, O& o) { return Keep(ParseNumber(v, kNoLimit), o.failIfSlowerPercent); }},
-    {"--fail-if-more-instructions", "PCT", 1, nullptr,
+     [](S& v, O& o) { return Keep(ParsePercent(v, 100), o.noisePercent); }},
+    {"--fail-if-slower", nullptr, "PCT", 1, nullptr, "Exit status 3 when a cell is slower by more than PCT",
+     kWithCompare | kNeedsComparison,
+     [](S& v, O& o) { return Keep(ParsePercent(v, kNoLimit), o.failIfSlowerPercent); }},
+    {"--fail-if-more-instructions", nullptr, "PCT", 1, nullptr,
      "Exit status 3 when a cell's counted instructions grew by more than PCT: exact, so it cannot flake",
      kWithCompare | kNeedsComparison | kNeedsMachineCounts,
-     [](S& v, O& o) { return Keep(ParseNumber(v, kNoLimit), o.failIfMoreInstructionsPercent); }},
-    {"--sort-library", "PATH[:SYMBOL[=NAME]]", 1, nullptr,
+     [](S& v, O& o) { return Keep(ParsePercent(v, kNoLimit), o.failIfMoreInstructionsPercent); }},
+    {"--sort-library", nullptr, "PATH[:SYMBOL[=NAME]]", 1, nullptr,
      "Also measure the sorts of a shared library of your own (repeatable; see include/orvandel/sort_plugin.h)",
      kMeasures | kRepeatable, ReadLibrary},
-    {"--compare", "A.json B.json", 2, nullptr,
+    {"--compare", nullptr, "A.json B.json", 2, nullptr,
      "Compare two saved JSON reports, A as the baseline, measuring nothing", kWithCompare,
      [](S& v, O& o) { return Append(v, o.comparePaths); }},
 };
@@ -168,6 +180,6 @@ const std::vector<OptionEntry>& OptionTable() {
 
 const OptionEntry* FindOption(const std::string& name) {
     for (const OptionEntry& entry : kOptions)
-        if (name == entry.name) return &entry;
+        if (name == entry.name || (entry.shortName != nullptr && name == entry.shortName)) return &entry;
     return nullptr;
 }

@@ -1,6 +1,6 @@
 // Values of the command line's options: counts in the forms people type
 // (5000000, 1e5, 2.5M, 100k) and comma-separated lists of them, whole
-// numbers, times and percentages as decimal numbers, seeds of the
+// numbers, times with their units (500ms, 2s), percentages, seeds of the
 // generator and lists of input shapes. Each refusal says what is wrong
 // with the value; the parser puts the option's name before it.
 #pragma once
@@ -25,13 +25,29 @@ Result<std::vector<std::int32_t>> ParseCountList(const std::string& text);
 // smallest to largest.
 Result<int> ParseWholeNumber(const std::string& text, int smallest, int largest);
 
-// A number: decimal digits with an optional fraction, from 0 to largest;
-// no sign, exponent or word, so never NaN or infinite.
-Result<double> ParseNumber(const std::string& text, double largest);
+// A percentage: decimal digits, any number of them, with an optional
+// fraction; no sign, exponent or word. From 0 to largest (a whole number,
+// or infinity for no bound) as written, so a digit past the bound refuses
+// it even where the nearest double is the bound; never NaN or infinite.
+Result<double> ParsePercent(const std::string& text, double largest);
 
-// A duration: a number as ParseNumber reads it, greater than 0 and at most
-// largest.
-Result<double> ParseDuration(const std::string& text, double largest);
+// A unit of time: its symbol and its power of ten of a second.
+struct TimeUnit {
+    const char* symbol;
+    const char* name;
+    int power;
+};
+constexpr TimeUnit kSecond = {"s", "seconds", 0};
+constexpr TimeUnit kMillisecond = {"ms", "milliseconds", -3};
+
+// How a time is written, as help and refusals say it: "a number and its
+// unit, us, ms or s".
+extern const char kTimeForms[];
+
+// A time: a number as ParsePercent reads it, then its unit (us or µs, ms,
+// s); a bare number is in unit. More than 0 and at most largest (a whole
+// number of unit), as written; returned in unit.
+Result<double> ParseTime(const std::string& text, TimeUnit unit, double largest);
 
 // A seed of the minimal standard generator: decimal, 1 ... 2147483646.
 // Other values make the generator repeat 0, or stray from its sequence.

@@ -1,9 +1,11 @@
 #include "bench/app/options.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "bench/app/help.h"
 #include "bench/app/option_table.h"
+#include "bench/measure/name_lists.h"
 
 namespace {
 
@@ -18,28 +20,52 @@ struct Words {
     std::vector<std::string> names;  // routines and references
 };
 
-// A word that is an option, not a value: a value may begin with one '-'
+// The option a word of one dash begins with ("-r" of "-r3"), or nullptr.
+const OptionEntry* ShortOptionOf(const std::string& word) {
+    return word.size() >= 2 && word[0] == '-' && word[1] != '-' ? FindOption(word.substr(0, 2)) : nullptr;
+}
+
+// A word that is an option, not a value: a long option, or one that
+// begins with a short one. A value may begin with '-' otherwise
 // ("--warmup -1" is refused for its value, not as a missing one).
 bool IsOptionWord(const std::string& word) {
-    return word.size() > 2 && word.compare(0, 2, "--") == 0;
+    return (word.size() > 2 && word.compare(0, 2, "--") == 0) || ShortOptionOf(word) != nullptr;
 }
 
 // Before anything else, as a reader of the help would want.
 bool AsksForHelp(const std::vector<std::string>& words) {
     const auto end = std::find(words.begin(), words.end(), "--");
-    return std::any_of(words.begin(), end, [](const std::string& w) { return w == "-h" || w == "--help"; });
+    return std::any_of(words.begin(), end, [](const std::string& w) {
+        const OptionEntry* entry = FindOption(w);
+        return entry != nullptr && (entry->use & kHelp) != 0;
+    });
 }
 
-// The values of entry's use at words[at]: after '=' in the word itself, or
-// the words that follow it. at moves past those.
-Result<std::vector<std::string>> Values(const OptionEntry& entry, const std::vector<std::string>& words,
-                                        std::size_t& at) {
-    const std::size_t equals = words[at].find('=');
-    if (equals != std::string::npos) {
+// An option word split into the option's name and the value it holds:
+// after '=' ("--runs=3", "-r=3") or, short, right after the name ("-r3").
+// A word of one dash that begins with no short name is named whole, to be
+// refused as unknown.
+struct OptionWord {
+    std::string name;
+    std::optional<std::string> value;
+};
+
+OptionWord Split(const std::string& word) {
+    const std::size_t end = ShortOptionOf(word) != nullptr ? 2 : std::min(word.find('='), word.size());
+    OptionWord split{word.substr(0, end), std::nullopt};
+    if (end < word.size()) split.value = word.substr(word[end] == '=' ? end + 1 : end);
+    return split;
+}
+
+// The values of entry's use at words[at], whose value attached is split
+// off: that, or the words that follow it. at moves past those.
+Result<std::vector<std::string>> Values(const OptionEntry& entry, const std::optional<std::string>& attached,
+                                        const std::vector<std::string>& words, std::size_t& at) {
+    if (attached) {
         if (entry.values != 1)
             return Refusal{std::string(entry.name) +
                            (entry.values == 0 ? " takes no value" : " takes its values as separate words")};
-        return std::vector<std::string>{words[at].substr(equals + 1)};
+        return std::vector<std::string>{*attached};
     }
     std::vector<std::string> values;
     for (int k = 0; k < entry.values; ++k) {
@@ -49,6 +75,13 @@ Result<std::vector<std::string>> Values(const OptionEntry& entry, const std::vec
         values.push_back(words[++at]);
     }
     return values;
+}
+
+// What an unknown option was probably meant to be, or where to look.
+std::string UnknownOption(const std::string& name) {
+    std::vector<std::string> known;
+    for (const OptionEntry& entry : OptionTable()) known.push_back(entry.name);
+    return "unknown option " + name + Suggestion(name, known, "--help lists them");
 }
 
 // Parse: each word an option with its values or a name; "--" ends the
@@ -66,13 +99,13 @@ Result<Words> Parsed(const std::vector<std::string>& words) {
             parsed.names.push_back(word);
             continue;
         }
-        const std::string name = word.substr(0, word.find('='));
-        const OptionEntry* entry = FindOption(name);
-        if (entry == nullptr) return Refusal{"unknown option " + name + " (--help lists them)"};
+        const OptionWord split = Split(word);
+        const OptionEntry* entry = FindOption(split.name);
+        if (entry == nullptr) return Refusal{UnknownOption(split.name)};
         const bool again = std::any_of(parsed.given.begin(), parsed.given.end(),
                                        [&](const Given& g) { return g.entry == entry; });
-        if (again && (entry->use & kRepeatable) == 0) return Refusal{name + " is given twice"};
-        Result<std::vector<std::string>> values = Values(*entry, words, at);
+        if (again && (entry->use & kRepeatable) == 0) return Refusal{std::string(entry->name) + " is given twice"};
+        Result<std::vector<std::string>> values = Values(*entry, split.value, words, at);
         if (!values) return Refusal{values.why()};
         parsed.given.push_back({entry, *values});
     }

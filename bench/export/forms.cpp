@@ -6,6 +6,7 @@
 
 #include "bench/compare/comparison_report.h"
 #include "bench/export/html.h"
+#include "bench/measure/name_lists.h"
 #include "bench/report/json.h"
 #include "bench/report/writers.h"
 
@@ -59,14 +60,6 @@ const ReportForm kForms[] = {
 
 std::string Lowercase(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// items as "a, b or c".
-std::string Listed(const std::vector<std::string>& items) {
-    std::string text;
-    for (std::size_t k = 0; k < items.size(); ++k)
-        text += (k == 0 ? "" : k + 1 == items.size() ? " or " : ", ") + items[k];
     return text;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "bench/measure/name_lists.h"
 #include "bench/measure/name_pattern.h"
 #include "sorts/routine_table.h"
 
@@ -21,12 +22,22 @@ const std::string* FirstUnknownName(const std::vector<Named>& all, const std::ve
     return nullptr;
 }
 
+// The refusal of an unknown name, with the names it was probably meant to be.
+std::string UnknownName(const std::vector<Named>& all, const std::string& name) {
+    std::vector<std::string> known;
+    for (const Named& entry : all) {
+        known.push_back(entry.name);
+        if (!entry.label.empty()) known.push_back(entry.label);
+    }
+    return "unknown routine \"" + name + "\"" + Suggestion(name, known, "--list shows the names");
+}
+
 }  // namespace
 
 NameSelection SelectNames(const std::vector<Named>& all, const std::vector<std::string>& names,
                           const std::string& filter, const std::string& baseline) {
     if (const std::string* unknown = FirstUnknownName(all, names))
-        return {{}, "unknown routine \"" + *unknown + "\" (--list shows the names)"};
+        return {{}, UnknownName(all, *unknown)};
     const Result<NamePattern> pattern = NamePattern::Compile(filter);
     if (!pattern) return {{}, "--filter: " + pattern.why()};
     const bool everything = names.empty() && filter.empty();

@@ -369,6 +369,8 @@ TEST(BenchComparison, SelectionKeepsTheNamedCellsAndTheYardstick) {
     const Check unknown = SelectCells({"Bubble"}, "", baseline, current);
     ASSERT_FALSE(unknown);
     EXPECT_NE(unknown.why().find("unknown routine \"Bubble\""), std::string::npos) << unknown.why();
+    EXPECT_EQ(SelectCells({"qsort-c"}, "", baseline, current).why(),
+              "unknown routine \"qsort-c\" (did you mean Qsort C?; --list shows the names)");
 }
 
 TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {

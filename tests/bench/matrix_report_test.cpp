@@ -993,7 +993,7 @@ TEST(BenchOutputFile, ANewFileIsNeverOneThatIsThere) {
 TEST(BenchOutputFile, CommandLineFaultsExitWithStatusTwoBeforeMeasuring) {
     const std::vector<std::vector<std::string>> wrong = {
         {"--pattern", "zigzag"}, {"--pattern", ""},       {"--count", "1e3,"},  {"--count", "0.5"},
-        {"--time-limit", "0"},   {"--time-limit", "1s"},  {"--min-time", "-1"}, {"--export", "report.xyz"},
+        {"--time-limit", "0"},   {"--time-limit", "1h"},  {"--min-time", "-1"}, {"--export", "report.xyz"},
     };
     for (const std::vector<std::string>& arguments : wrong) {
         std::vector<std::string> line = {"orvandel-bench"};

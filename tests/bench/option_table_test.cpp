@@ -81,9 +81,21 @@ TEST(BenchOptionTable, WordsAreReadAsOptionsValuesAndNames) {
         {{"--compare", "a.json"}, "orvandel-bench: --compare needs 2 values, A.json B.json\n"},
         {{"--compare", "a.json", "--runs", "3"}, "orvandel-bench: --compare needs 2 values, A.json B.json\n"},
         {{"--bogus"}, "orvandel-bench: unknown option --bogus (--help lists them)\n"},
-        {{"--runs3"}, "orvandel-bench: unknown option --runs3 (--help lists them)\n"},
+        {{"--runs3"}, "orvandel-bench: unknown option --runs3 (did you mean --runs?; --help lists them)\n"},
+        {{"--run"}, "orvandel-bench: unknown option --run (did you mean --runs?; --help lists them)\n"},
+        {{"--export-json=r.json"},
+         "orvandel-bench: unknown option --export-json (did you mean --export?; --help lists them)\n"},
         {{"-x"}, "orvandel-bench: unknown option -x (--help lists them)\n"},
+        {{"-export", "r.csv"}, "orvandel-bench: unknown option -export (did you mean --export?; --help lists them)\n"},
         {{"--bogus=1"}, "orvandel-bench: unknown option --bogus (--help lists them)\n"},
+        // Short forms: the value after a space, after '=' or attached;
+        // every message names the option by its long name.
+        {{"-r"}, "orvandel-bench: --runs needs a value, N\n"},
+        {{"-r", "-w", "2"}, "orvandel-bench: --runs needs a value, N\n"},
+        {{"--filter", "-r"}, "orvandel-bench: --filter needs a value, PATTERN\n"},
+        {{"-r", "3", "--runs", "4"}, "orvandel-bench: --runs is given twice\n"},
+        {{"-r="}, "orvandel-bench: --runs: the value is empty\n"},
+        {{"-lV"}, "orvandel-bench: --list takes no value\n"},
         {{"--runs="}, "orvandel-bench: --runs: the value is empty\n"},
         {{"--format", "xml"}, "orvandel-bench: --format: \"xml\" is not a form: table, json, csv, markdown, html or svg\n"},
         {{"--export", "r.xyz"},
@@ -122,11 +134,17 @@ TEST(BenchOptionTable, WordsAreReadAsOptionsValuesAndNames) {
     }
     EXPECT_EQ(Parse({"--runs=3", "--warmup", "0"}).parsed.options.settings.runs, 3);
     EXPECT_EQ(Parse({"--runs=3", "--warmup", "0"}).parsed.options.settings.warmup, 0);
+    for (const std::vector<std::string>& runs : {std::vector<std::string>{"-r", "7"}, {"-r7"}, {"-r=7"}})
+        EXPECT_EQ(Parse(runs).parsed.options.settings.runs, 7) << Joined(runs);
+    const BenchOptions shortened = Parse({"-w=3", "-c2e3", "-p", "random", "-V", "-l"}).parsed.options;
+    EXPECT_TRUE(shortened.settings.warmup == 3 && shortened.counts == std::vector<std::int32_t>{2000} &&
+                shortened.patterns == std::vector<std::string>{"random"} && shortened.version && shortened.list);
 }
 
 // --help wins wherever it stands before "--", over any fault of the line.
 TEST(BenchOptionTable, HelpIsShownWhereverItIsAsked) {
-    const std::vector<std::string> lines[] = {{"--help"}, {"-h"}, {"--bogus", "--help"}, {"--runs", "-h"}};
+    const std::vector<std::string> lines[] = {
+        {"--help"}, {"-h"}, {"--bogus", "--help"}, {"--runs", "-h"}, {"-r", "-h"}};
     for (const std::vector<std::string>& words : lines) {
         const Line line = Parse(words);
         EXPECT_TRUE(line.parsed.exit) << Joined(words);
@@ -171,7 +189,7 @@ TEST(BenchOptionTable, EveryOptionMeasuresOrIsTakenByCompareAsItShould) {
                                                 "--fail-if-more-instructions", "--compare"};
     for (const OptionEntry& entry : OptionTable()) {
         const std::string name = entry.name;
-        if (name == "--compare" || name == "--list" || name == "--version") continue;
+        if (name == "--compare" || (entry.use & kStandalone) != 0) continue;
         std::vector<std::string> words = {"--compare", "a.json", "b.json"};
         const std::vector<std::string> use = Use(entry);
         words.insert(words.end(), use.begin(), use.end());
@@ -198,17 +216,18 @@ TEST(BenchOptionTable, HelpKeepsEveryFactAndNamesEveryValue) {
     const std::string help = OneLine(text.str());
     const char* facts[] = {
         "ROUTINE ... Routines (and, when measuring, references) to run",
-        "--list Print the routines and references and exit",
-        "--version Print the version, source revision, compiler, flags and references built in, and exit",
-        "--runs N Timed repetitions per routine (default 5)",
-        "--warmup N Untimed repetitions before them (default 1)",
+        "-h, --help Print this help message and exit",
+        "-l, --list Print the routines and references and exit",
+        "-V, --version Print the version, source revision, compiler, flags and references built in, and exit",
+        "-r, --runs N Timed repetitions per routine (default 5)",
+        "-w, --warmup N Untimed repetitions before them (default 1)",
         "--filter PATTERN Run only the routines and references whose name or label PATTERN finds (a regular "
-        "expression of literal bytes, . [...] \\d \\w \\s ( ) | * + ? ^ $, at most 256 bytes), and those named; "
-        "std::sort always",
+        "expression of literal bytes, . [...] \\d \\w \\s ( ) | * + ? ^ $, at most 256 bytes), plus those named "
+        "and std::sort",
         "--interleave One repetition of each routine in turn, so drift does not favour one",
         "--operations Also count each routine's comparisons, exchanges, calls and recursion depth",
         "--same-data Sort the seed's data every time, also where each sort would get a new draw",
-        "--count N Values generated; slots 1 ... N-1 are sorted; a list such as 1000,1e5,2.5M measures each size "
+        "-c, --count N Values generated; slots 1 ... N-1 are sorted; a list such as 1000,1e5,2.5M measures each size "
         "(default 5000000)",
         "--seed N Generator seed, 1 ... 2147483646 (default 87654321)",
         "--format FORM Standard output as table, json, csv, markdown, html or svg (default table)",
@@ -219,9 +238,11 @@ TEST(BenchOptionTable, HelpKeepsEveryFactAndNamesEveryValue) {
         "first draw, under valgrind's callgrind with fixed simulated caches",
         "--fail-if-more-instructions PCT Exit status 3 when a cell's counted instructions grew by more than PCT: "
         "exact, so it cannot flake",
-        "--pattern SHAPES Input shapes, comma-separated, or all (--list shows them) (default window)",
-        "--time-limit SECONDS Seconds one repetition may take (default 10)",
-        "--min-time MS Milliseconds a timed sample lasts at least, sorting copies back to back (default 5)",
+        "-p, --pattern SHAPES Input shapes, comma-separated, or all (--list shows them) (default window)",
+        "--time-limit TIME The longest one repetition may take: a number and its unit, us, ms or s (a bare number "
+        "is seconds) (default 10s)",
+        "--min-time TIME The shortest a timed sample lasts, sorting copies back to back: a number and its unit, us, "
+        "ms or s (a bare number is milliseconds) (default 5ms)",
         "--save-baseline FILE Also save the JSON report to FILE.json",
         "--baseline FILE Compare the run with the report saved in FILE.json",
         "--noise PCT Changes below PCT count as none (default 2)",

@@ -2,6 +2,8 @@
 // and one line naming the option, or read as a person means them.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -28,18 +30,38 @@ CommandLine Parsed(std::vector<std::string> arguments, std::ostream& err) {
 }  // namespace
 
 TEST(BenchOptionValues, RefusedWithTheirMessageOrReadInDecimal) {
-    const Row rows[] = {
+    std::vector<Row> rows = {
         {{"--compare", "a.json", "b.json", "--noise", "nan"}, "orvandel-bench: --noise: \"nan\" is not a number\n"},
         {{"--compare", "a.json", "b.json", "--noise", "inf"}, "orvandel-bench: --noise: \"inf\" is not a number\n"},
-        {{"--compare", "a.json", "b.json", "--noise", "100.5"}, "orvandel-bench: --noise: 100.5 is outside 0 ... 100\n"},
+        {{"--compare", "a.json", "b.json", "--noise", "100.5"},
+         "orvandel-bench: --noise: 100.5 is more than the largest allowed, 100%\n"},
         {{"--compare", "a.json", "b.json", "--fail-if-slower", "nan"},
          "orvandel-bench: --fail-if-slower: \"nan\" is not a number\n"},
         {{"--compare", "a.json", "b.json", "--fail-if-slower", "-inf"},
          "orvandel-bench: --fail-if-slower: \"-inf\" is not a number\n"},
         {{"--compare", "a.json", "b.json", "--fail-if-slower", "1e400"},
          "orvandel-bench: --fail-if-slower: \"1e400\" is not a number\n"},
-        {{"--time-limit", "inf"}, "orvandel-bench: --time-limit: \"inf\" is not a number\n"},
-        {{"--min-time", "NaN"}, "orvandel-bench: --min-time: \"NaN\" is not a number\n"},
+        {{"--time-limit", "inf"},
+         "orvandel-bench: --time-limit: \"inf\" is not a time: a number and its unit, us, ms or s, or a bare number "
+         "of seconds\n"},
+        {{"--min-time", "NaN"},
+         "orvandel-bench: --min-time: \"NaN\" is not a time: a number and its unit, us, ms or s, or a bare number of "
+         "milliseconds\n"},
+        {{"--pattern", "random,Radnom"},
+         "orvandel-bench: --pattern: unknown shape \"Radnom\" (did you mean random?; --list shows the shapes, \"all\" "
+         "names every one)\n"},
+        // Times: a unit of no form, no time at all, a little past the bound, the bound however written.
+        {{"--time-limit", "1h"}, "orvandel-bench: --time-limit: \"1h\" is not a time: a number and its unit, us, ms "
+                                 "or s, or a bare number of seconds\n"},
+        {{"--min-time", "0s"}, "orvandel-bench: --min-time: 0s is too short: a time is more than 0\n"},
+        {{"--time-limit", "86400.5"},
+         "orvandel-bench: --time-limit: 86400.5 is more than the largest allowed, 86400 s\n"},
+        {{"--min-time", "10.0000001s"},
+         "orvandel-bench: --min-time: 10.0000001s is more than the largest allowed, 10000 ms\n"},
+        {{"--min-time", "0010000.000000000000000000000000000"}, "",
+         [](const BenchOptions& o) { return o.settings.minTimeMs == 10000; }},
+        {{"--compare", "a.json", "b.json", "--fail-if-slower", "1" + std::string(400, '0')},
+         "orvandel-bench: --fail-if-slower: 1" + std::string(400, '0') + " is too large a number\n"},
         {{"--runs", "nan"}, "orvandel-bench: --runs: \"nan\" is not a whole number from 1 to 10000\n"},
         {{"--count", ""}, "orvandel-bench: --count: the value is empty\n"},
         {{"--save-baseline", ""}, "orvandel-bench: --save-baseline: the value is empty\n"},
@@ -54,6 +76,7 @@ TEST(BenchOptionValues, RefusedWithTheirMessageOrReadInDecimal) {
         {{"--runs", "10001"}, "orvandel-bench: --runs: \"10001\" is not a whole number from 1 to 10000\n"},
         {{"--warmup", "-1"}, "orvandel-bench: --warmup: \"-1\" is not a whole number from 0 to 1000000\n"},
         {{"--runs", "010"}, "", [](const BenchOptions& o) { return o.settings.runs == 10; }},
+        {{"--runs", "0000000000000000000010"}, "", [](const BenchOptions& o) { return o.settings.runs == 10; }},
         {{"--warmup", "007"}, "", [](const BenchOptions& o) { return o.settings.warmup == 7; }},
         {{"--warmup", "0"}, "", [](const BenchOptions& o) { return o.settings.warmup == 0; }},
         {{"--runs", "10000"}, "", [](const BenchOptions& o) { return o.settings.runs == 10000; }},
@@ -111,6 +134,15 @@ TEST(BenchOptionValues, RefusedWithTheirMessageOrReadInDecimal) {
         {{"--save-baseline", "sb.txt"},
          "orvandel-bench: --save-baseline: \"sb.txt\" would hold a JSON report; name it .json\n"},
     };
+    // Past the bound by a digit however far out, where the nearest double
+    // is the bound itself.
+    for (std::size_t zeros = 0; zeros < 30; ++zeros) {
+        const std::string past = "." + std::string(zeros, '0') + "1";
+        rows.push_back({{"--min-time", "10000" + past},
+                        "orvandel-bench: --min-time: 10000" + past + " is more than the largest allowed, 10000 ms\n"});
+        rows.push_back({{"--compare", "a.json", "b.json", "--noise", "100" + past},
+                        "orvandel-bench: --noise: 100" + past + " is more than the largest allowed, 100%\n"});
+    }
     for (const Row& row : rows) {
         std::string line;
         for (const std::string& word : row.arguments) line += " '" + word + "'";
@@ -123,4 +155,39 @@ TEST(BenchOptionValues, RefusedWithTheirMessageOrReadInDecimal) {
             EXPECT_TRUE(row.read(parsed.options)) << line;
         }
     }
+}
+
+// Every unit on both options that take a time, against a model that
+// reads the number as a double and scales it by one exact operation.
+TEST(BenchOptionValues, TimesAreReadInTheirUnitsAndBareInTheOptions) {
+    // Each unit's power of ten of a second; a bare number is the option's.
+    const std::pair<std::string, int> units[] = {{"", 0},  {"us", -6}, {"\xc2\xb5s", -6}, {"\xce\xbcs", -6},
+                                                 {"ms", -3}, {"s", 0}};
+    struct TimeOption {
+        std::string name, symbol;
+        int power;
+        double largest;
+        double (*read)(const BenchOptions&);
+    };
+    const TimeOption options[] = {
+        {"--time-limit", "s", 0, 86400, [](const BenchOptions& o) { return o.settings.timeLimitSeconds; }},
+        {"--min-time", "ms", -3, 10000, [](const BenchOptions& o) { return o.settings.minTimeMs; }},
+    };
+    for (const TimeOption& option : options)
+        for (const auto& [symbol, power] : units)
+            for (const char* number : {"1", "0.5", "250", "12.75", "0.125", "10000", "86400", "86401"}) {
+                const std::string text = number + symbol;
+                const int shift = (symbol.empty() ? option.power : power) - option.power;
+                const double exact = std::strtod(number, nullptr);
+                const double value = shift >= 0 ? exact * std::pow(10.0, shift) : exact / std::pow(10.0, -shift);
+                std::ostringstream err;
+                const CommandLine parsed = Parsed({option.name, text}, err);
+                const std::string past = "orvandel-bench: " + option.name + ": " + text +
+                                         " is more than the largest allowed, " +
+                                         std::to_string(static_cast<int>(option.largest)) + " " + option.symbol + "\n";
+                EXPECT_EQ(err.str(), value <= option.largest ? "" : past) << option.name << ' ' << text;
+                if (value <= option.largest) {
+                    EXPECT_EQ(option.read(parsed.options), value) << option.name << ' ' << text;
+                }
+            }
 }

@@ -168,10 +168,10 @@ TEST(BenchSizes, ListsComeBackAscendingWithoutRepeats) {
         EXPECT_FALSE(ParseCountList(wrong)) << wrong;
 }
 
-TEST(BenchSizes, Durations) {
-    EXPECT_EQ(*ParseDuration("10", 100), 10);
-    EXPECT_EQ(*ParseDuration("0.25", 100), 0.25);
-    EXPECT_EQ(*ParseDuration("100", 100), 100);
-    for (const char* wrong : {"0", "0.0", "100.5", "", ".", "-1", "1e3", "ten", "1.2.3", "5s"})
-        EXPECT_FALSE(ParseDuration(wrong, 100)) << wrong;
+TEST(BenchSizes, Times) {
+    EXPECT_EQ(*ParseTime("10", kSecond, 100), 10);
+    EXPECT_EQ(*ParseTime("0.25", kSecond, 100), 0.25);
+    EXPECT_EQ(*ParseTime("100", kSecond, 100), 100);
+    for (const char* wrong : {"0", "0.0", "100.5", "", ".", "-1", "1e3", "ten", "1.2.3", "5 s", "5sec", "+5"})
+        EXPECT_FALSE(ParseTime(wrong, kSecond, 100)) << wrong;
 }

@@ -99,6 +99,7 @@ void ParseWords(const std::string& text) {
     Require(!o.patterns.empty() && o.settings.pattern == o.patterns.front(), "the settings' shape is not the first");
     Require(o.settings.runs >= 1 && o.settings.warmup >= 0 && o.settings.seed >= 1, "a repetition count or seed out of range");
     Require(o.settings.timeLimitSeconds > 0 && o.settings.minTimeMs > 0, "a duration that is not positive");
+    Require(o.settings.timeLimitSeconds <= 86400 && o.settings.minTimeMs <= 10000, "a duration past its bound");
     Require(o.comparePaths.empty() || o.comparePaths.size() == 2, "--compare with other than two reports");
 }
 

@@ -46,8 +46,8 @@ void ParseOptionValues(const std::string& text) {
         for (std::size_t k = 1; k < counts->size(); ++k)
             Require((*counts)[k - 1] < (*counts)[k], "ParseCountList is not ascending without repeats");
     }
-    const Result<double> seconds = ParseDuration(text, 86400);
-    if (seconds) Require(*seconds > 0 && *seconds <= 86400, "ParseDuration accepted a value out of its range");
+    const Result<double> seconds = ParseTime(text, kSecond, 86400);
+    if (seconds) Require(*seconds > 0 && *seconds <= 86400, "ParseTime accepted a value out of its range");
 }
 
 // A line a decoder takes is a message its encoder writes back as a line the
