@@ -501,19 +501,18 @@ ChildStatus FinishChild(ChildProcess& child, double graceSeconds) {
         return result;
     }
     result.end = ChildEnd::kCrashed;
-    if (WIFSTOPPED(status)) {
-        const int signal = WSTOPSIG(status);
-        result.description = "stopped itself with signal " + std::to_string(signal) + " (" + strsignal(signal) + ")";
-        return result;
-    }
-    const int signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    const bool stoppedItself = WIFSTOPPED(status);
+    const int signal = stoppedItself ? WSTOPSIG(status) : WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     // A kill that was not the parent's, while the system ended a process
     // for want of memory, was that (another process's at the same moment
     // is far less likely).
-    const bool outOfMemory =
-        ended && signal == SIGKILL && handles.memoryKills >= 0 && MemoryKills() > handles.memoryKills;
-    result.description = std::string(outOfMemory ? "out of memory: the system ended it with" : "killed by") +
-                         " signal " + std::to_string(signal) + " (" + strsignal(signal) + ")";
+    const bool outOfMemory = !stoppedItself && ended && signal == SIGKILL && handles.memoryKills >= 0 &&
+                             MemoryKills() > handles.memoryKills;
+    const char* how = stoppedItself ? "stopped itself with"
+                      : outOfMemory ? "out of memory: the system ended it with"
+                                    : "killed by";
+    result.description =
+        std::string(how) + " signal " + std::to_string(signal) + " (" + strsignal(signal) + ")";
     return result;
 }
 
