@@ -11,7 +11,7 @@ set(below_bench "sorts|core|platform|orvandel")
 set(layers
   "platform"
   "core|platform"
-  "sorts|core|platform"
+  "sorts|core|platform|orvandel"
   "ui|sorts|core|platform"
   "bench|bench/app|bench/suite|bench/measure|${below_bench}"
   "bench/stats"

@@ -16,8 +16,9 @@ struct BenchOptions {
     bool list = false;
     bool version = false;
     bool measuring = false;  // a measuring option was given
-    MeasureSettings settings;        // count and pattern: the first of counts and patterns
+    MeasureSettings settings;        // count, pattern and type: the first of counts, patterns and types
     std::vector<std::string> patterns = {"window"};
+    std::vector<ElementType> types = {ElementType::kI32};
     std::vector<std::int32_t> counts = {MeasureSettings().count};  // ascending
     ReportFormat format = ReportFormat::kTable;
     std::string exportPath;

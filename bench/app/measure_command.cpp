@@ -20,9 +20,13 @@
 namespace {
 
 // Every process of a cell holds the data at once: the routines' and one
-// for each library's sorts.
-Check FitsInMemory(std::int32_t count, const std::vector<Contender>& contenders, const SystemInfo& system) {
-    return MemoryFits(count, CellProcesses(contenders), system);
+// for each library's sorts, as elements of each type asked for.
+Check FitsInMemory(std::int32_t count, const std::vector<Contender>& contenders, const std::vector<ElementType>& types,
+                   const SystemInfo& system) {
+    Check fits = Passed{};
+    for (std::size_t k = 0; k < types.size() && fits; ++k)
+        fits = MemoryFits(count, CellProcesses(contenders), system, types[k]);
+    return fits;
 }
 
 // Why the machine counts asked for cannot be made on this system, or "".
@@ -62,7 +66,7 @@ Result<std::vector<Contender>> Prepared(const BenchOptions& options, std::vector
         SelectContenders(contenders, options.names, options.filter, kBaselineName);
     if (!selected) return selected;
     Check usable = FitsInProcesses(*selected);
-    if (usable) usable = FitsInMemory(options.counts.back(), *selected, system);
+    if (usable) usable = FitsInMemory(options.counts.back(), *selected, options.types, system);
     if (usable) usable = OutputsUsable(options);
     if (!usable) return Refusal{usable.why()};
     const Check countable = MachineCountsPossible(options, unavailable);
@@ -117,7 +121,7 @@ int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>&
     if (!contenders) return Refuse(err, contenders.why());
     if (!unavailable.empty()) Say(err, "machine counts n/a: " + unavailable);
     Result<std::vector<Measurement>> rows = MeasureSuite(*contenders, options.settings, options.patterns,
-                                                         options.counts, showProgress ? ProgressLine(err) : nullptr);
+                                                         options.counts, options.types, showProgress ? ProgressLine(err) : nullptr);
     if (showProgress) ClearProgress(err);
     if (!rows) return Refuse(err, rows.why());
     report.rows = *rows;

@@ -137,13 +137,30 @@ const TimeUnit* UnitWritten(const std::string& symbol, const TimeUnit& bare) {
     return unit == std::end(kTimeUnits) ? nullptr : unit;
 }
 
-// The refusal of an unknown shape, with the shapes it was probably meant
-// to be.
-std::string UnknownShape(const std::string& name) {
+std::vector<std::string> ShapeNames() {
     std::vector<std::string> known;
     for (const InputPattern& pattern : InputPatterns()) known.push_back(pattern.name);
-    return "unknown shape \"" + name + "\"" +
-           Suggestion(name, known, "--list shows the shapes, \"all\" names every one");
+    return known;
+}
+
+// A comma-separated list of names, each one of known, or "all" for every
+// one; the names in the order given, each once. what names a name
+// ("shape") in the refusal of an unknown one, with those it probably meant.
+Result<std::vector<std::string>> ParseNameList(const std::string& text, const std::vector<std::string>& known,
+                                               const std::string& what) {
+    if (text == "all") return known;
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string name = text.substr(start, comma - start);
+        if (std::find(known.begin(), known.end(), name) == known.end())
+            return Refusal{"unknown " + what + " \"" + name + "\"" +
+                           Suggestion(name, known, "--list shows the " + what + "s, \"all\" names every one")};
+        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+        if (comma == text.size()) return names;
+        start = comma + 1;
+    }
 }
 
 }  // namespace
@@ -214,18 +231,13 @@ Result<std::uint32_t> ParseSeed(const std::string& text) {
 }
 
 Result<std::vector<std::string>> ParsePatternList(const std::string& text) {
-    std::vector<std::string> names;
-    if (text == "all") {
-        for (const InputPattern& pattern : InputPatterns()) names.push_back(pattern.name);
-        return names;
-    }
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t comma = std::min(text.find(',', start), text.size());
-        const std::string name = text.substr(start, comma - start);
-        if (FindPattern(name) == nullptr) return Refusal{UnknownShape(name)};
-        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
-        if (comma == text.size()) return names;
-        start = comma + 1;
-    }
+    return ParseNameList(text, ShapeNames(), "shape");
+}
+
+Result<std::vector<ElementType>> ParseTypeList(const std::string& text) {
+    const Result<std::vector<std::string>> names = ParseNameList(text, ElementTypeNames(), "type");
+    if (!names) return Refusal{names.why()};
+    std::vector<ElementType> types;
+    for (const std::string& name : *names) types.push_back(FindElementType(name)->type);
+    return types;
 }

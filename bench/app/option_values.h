@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/measure/element_types.h"
 #include "bench/measure/refusal.h"
 
 // One slot count: decimal digits with an optional fraction, then an
@@ -56,3 +57,5 @@ Result<std::uint32_t> ParseSeed(const std::string& text);
 // A comma-separated list of shape names, or "all" for every shape, in the
 // order given without repeats. Refuses an unknown or empty name.
 Result<std::vector<std::string>> ParsePatternList(const std::string& text);
+// Element types, comma-separated (i32,u64), or all.
+Result<std::vector<ElementType>> ParseTypeList(const std::string& text);

@@ -143,6 +143,7 @@ Check Consistent(const Words& words, BenchOptions& options) {
     }
     options.settings.count = options.counts.front();
     options.settings.pattern = options.patterns.front();
+    options.settings.type = options.types.front();
     return Passed{};
 }
 

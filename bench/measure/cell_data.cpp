@@ -9,21 +9,23 @@ constexpr std::int64_t kSeeds = 2147483646;  // the generator's seeds: 1 ... kSe
 
 }  // namespace
 
-std::uint64_t DataBytes(std::int32_t count) {
-    return 2 * sizeof(std::int32_t) * static_cast<std::uint64_t>(count);
+std::uint64_t DataBytes(std::int32_t count, ElementType type) {
+    const std::uint64_t drawn = type == ElementType::kI32 ? sizeof(std::int32_t) : 2 * sizeof(std::int32_t);
+    return (drawn + EntryOf(type).bytes) * static_cast<std::uint64_t>(count);
 }
 
-Check MemoryFits(std::int32_t count, std::uint64_t processes, const SystemInfo& system) {
+Check MemoryFits(std::int32_t count, std::uint64_t processes, const SystemInfo& system, ElementType type) {
     constexpr std::uint64_t kMebibyte = 1024 * 1024;
     const std::uint64_t limit = system.memoryLimitBytes;
     const bool limited = limit != 0 && (system.memoryBytes == 0 || limit < system.memoryBytes);
     const std::uint64_t memory = limited ? limit : system.memoryBytes;
-    const std::uint64_t needed = DataBytes(count) * processes;
+    const std::uint64_t needed = DataBytes(count, type) * processes;
     if (memory == 0 || needed <= memory / 2) return Passed{};
     const std::string each = processes > 1 ? " in each of " + std::to_string(processes) + " processes" : "";
     const std::string mebibytes = std::to_string(memory / kMebibyte) + " MiB";
     return Refusal{"--count " + std::to_string(count) + " needs " + std::to_string(needed / kMebibyte) +
-                   " MiB for the values and their working copy" + each + ", more than half of " +
+                   " MiB for the values and their working copy" +
+                   (type == ElementType::kI32 ? "" : std::string(" as ") + ElementTypeName(type)) + each + ", more than half of " +
                    (limited ? "the " + mebibytes + " its control group allows" : "this machine's " + mebibytes)};
 }
 

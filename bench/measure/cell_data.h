@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/measure/element_types.h"
 #include "bench/measure/measurement.h"
 #include "bench/measure/patterns.h"
 #include "bench/measure/refusal.h"
@@ -30,9 +31,10 @@ struct CellData {
     std::vector<std::int32_t> first;  // draw 0
 };
 
-// Bytes of data the measurement holds: the generated values and the copy
-// that is sorted.
-std::uint64_t DataBytes(std::int32_t count);
+// Bytes of data the measurement holds: the generated values, the copy that
+// is sorted as elements of type, and the values a copy of another type than
+// int32_t is made from.
+std::uint64_t DataBytes(std::int32_t count, ElementType type);
 
 // Whether count values can be measured by processes that each hold them at
 // once, on a machine as system describes it: its physical memory, or the
@@ -40,7 +42,8 @@ std::uint64_t DataBytes(std::int32_t count);
 // refused with why not. The data must leave half of that memory free: an
 // overcommitting system would otherwise accept it and fail while filling,
 // and a limited group would have its processes killed.
-Check MemoryFits(std::int32_t count, std::uint64_t processes, const SystemInfo& system);
+Check MemoryFits(std::int32_t count, std::uint64_t processes, const SystemInfo& system,
+                 ElementType type = ElementType::kI32);
 
 // The seed of draw n: seed + n, wrapped into 1 ... 2147483646.
 std::uint32_t DrawSeed(std::uint32_t seed, std::int64_t draw);

@@ -5,26 +5,44 @@
 #include "sorts/first_pivot_sort.h"
 #include "sorts/routine_table.h"
 #include "sorts/sedgewick_sort.h"
+#include "sorts/typed_routines.h"
 
 namespace {
 
-// Each product routine with the counter of its own steps.
+// Each product routine with the counter of its own steps, and both over
+// the other element types, from the same steps.
 struct RoutineCounter {
     SortRoutine routine;
     OperationCounter counter;
+    TypedSorts typed;
 };
 
 const RoutineCounter kRoutineCounters[] = {
-    {FirstPivotSortTail, CountFirstPivotTail},
-    {FirstPivotSortUnrolled, CountFirstPivotUnrolled},
-    {SedgewickSortTail, CountSedgewickTail},
-    {SedgewickSortUnrolled, CountSedgewickUnrolled},
-    {SedgewickSortPlain, CountSedgewickPlain},
+    {FirstPivotSortTail, CountFirstPivotTail, ForEachType([](auto& s) {
+         using T = ElementOfSort<decltype(s)>;
+         s = {FirstPivotTailRange<T>, CountFirstPivotTailRange<T>};
+     })},
+    {FirstPivotSortUnrolled, CountFirstPivotUnrolled, ForEachType([](auto& s) {
+         using T = ElementOfSort<decltype(s)>;
+         s = {FirstPivotUnrolledRange<T>, CountFirstPivotUnrolledRange<T>};
+     })},
+    {SedgewickSortTail, CountSedgewickTail, ForEachType([](auto& s) {
+         using T = ElementOfSort<decltype(s)>;
+         s = {SedgewickTailRange<T>, CountSedgewickTailRange<T>};
+     })},
+    {SedgewickSortUnrolled, CountSedgewickUnrolled, ForEachType([](auto& s) {
+         using T = ElementOfSort<decltype(s)>;
+         s = {SedgewickUnrolledRange<T>, CountSedgewickUnrolledRange<T>};
+     })},
+    {SedgewickSortPlain, CountSedgewickPlain, ForEachType([](auto& s) {
+         using T = ElementOfSort<decltype(s)>;
+         s = {SedgewickPlainRange<T>, CountSedgewickPlainRange<T>};
+     })},
 };
 
-OperationCounter CounterOf(SortRoutine routine) {
+const RoutineCounter* CounterOf(SortRoutine routine) {
     for (const RoutineCounter& known : kRoutineCounters)
-        if (known.routine == routine) return known.counter;
+        if (known.routine == routine) return &known;
     return nullptr;
 }
 
@@ -32,13 +50,35 @@ OperationCounter CounterOf(SortRoutine routine) {
 
 std::vector<Contender> AllContenders() {
     std::vector<Contender> all;
-    for (const RoutineEntry& entry : RoutineTable)
-        all.push_back({entry.caption, entry.buttonLabel, entry.routine, entry.bounds, false, 1,
-                       CounterOf(entry.routine), "", ""});
-    for (const ReferenceSort& sort : ReferenceSorts())
-        all.push_back({sort.name, "", sort.routine, BoundForm::kExclusiveUpper, true, sort.threads, sort.counter,
-                       sort.notCounted, sort.notRepeatable});
+    for (const RoutineEntry& entry : RoutineTable) {
+        const RoutineCounter* own = CounterOf(entry.routine);
+        Contender routine{entry.caption, entry.buttonLabel, entry.routine, entry.bounds, false, 1, own->counter, "", ""};
+        routine.typed = own->typed;
+        all.push_back(routine);
+    }
+    for (const ReferenceSort& sort : ReferenceSorts()) {
+        Contender reference{sort.name, "", sort.routine, BoundForm::kExclusiveUpper, true, sort.threads, sort.counter,
+                            sort.notCounted, sort.notRepeatable};
+        reference.typed = sort.typed;
+        all.push_back(reference);
+    }
     return all;
+}
+
+std::string NotSorted(const Contender& contender, ElementType type) {
+    return WithElementType(type, [&](auto tag) -> std::string {
+        using T = typename decltype(tag)::type;
+        if constexpr (std::is_same_v<T, std::int32_t>) return contender.notSortedI32;
+        else return SortOf<T>(contender.typed).notSorted;
+    });
+}
+
+bool Countable(const Contender& contender, ElementType type) {
+    return WithElementType(type, [&](auto tag) {
+        using T = typename decltype(tag)::type;
+        if constexpr (std::is_same_v<T, std::int32_t>) return contender.counter != nullptr;
+        else return SortOf<T>(contender.typed).counter != nullptr;
+    });
 }
 
 Result<std::vector<Contender>> SelectContenders(const std::vector<Contender>& all,

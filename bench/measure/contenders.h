@@ -7,14 +7,68 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <vector>
 
+#include "bench/measure/element_types.h"
 #include "bench/measure/operations.h"
 #include "core/sort_routine.h"
 
 // A loaded sort: the half-open range first ... last - 1, the form of
 // include/orvandel/sort_plugin.h.
 using PluginSort = void (*)(std::int32_t* first, std::int32_t* last);
+
+// A sort of the half-open range first ... last - 1 of any element type, and
+// its counted form (operations.h).
+template <typename T>
+using RangeSort = void (*)(T* first, T* last);
+template <typename T>
+using RangeCounter = OperationCounts (*)(T* first, T* last);
+
+// A contender's sort of one element type besides int32_t, or why it has none.
+template <typename T>
+struct TypedSort {
+    using Element = T;
+    RangeSort<T> sort = nullptr;
+    RangeCounter<T> counter = nullptr;  // null: not counted, for the contender's notCounted reason
+    std::string notSorted{};            // without sort: why it cannot sort this type
+};
+
+struct TypedSorts {
+    TypedSort<std::uint64_t> u64;
+    TypedSort<double> f64;
+    TypedSort<orvandel_string> string;
+    TypedSort<orvandel_record> record;
+};
+
+// Sorts with fill(sorts.u64), fill(sorts.f64) and so on: fill sees the
+// element type as its argument's Element.
+template <typename Fill>
+TypedSorts ForEachType(Fill fill) {
+    TypedSorts sorts;
+    fill(sorts.u64);
+    fill(sorts.f64);
+    fill(sorts.string);
+    fill(sorts.record);
+    return sorts;
+}
+
+// The element type of a TypedSort, as a fill of ForEachType sees it.
+template <typename Sort>
+using ElementOfSort = typename std::decay_t<Sort>::Element;
+
+// The member of sorts for T.
+template <typename T>
+const TypedSort<T>& SortOf(const TypedSorts& sorts) {
+    if constexpr (std::is_same_v<T, std::uint64_t>) return sorts.u64;
+    else if constexpr (std::is_same_v<T, double>) return sorts.f64;
+    else if constexpr (std::is_same_v<T, orvandel_string>) return sorts.string;
+    else return sorts.record;
+}
+template <typename T>
+TypedSort<T>& SortOf(TypedSorts& sorts) {
+    return const_cast<TypedSort<T>&>(SortOf<T>(static_cast<const TypedSorts&>(sorts)));
+}
 
 struct Contender {
     std::string name;   // result caption of a routine, library name of a reference
@@ -30,7 +84,15 @@ struct Contender {
     std::string notRepeatable{};  // why its machine counts would differ on every run, or empty
     PluginSort plugin = nullptr;  // a loaded sort, called instead of routine (in a guarded child)
     std::string library{};        // with plugin: the --sort-library value that loads it
+    TypedSorts typed{};           // its sorts of the other element types
+    // Why it cannot sort int32_t: a loaded sort that exports other types only.
+    std::string notSortedI32{};
 };
+
+// Why contender cannot sort elements of type, or empty when it can.
+std::string NotSorted(const Contender& contender, ElementType type);
+// Whether it can count its work on elements of type (--operations).
+bool Countable(const Contender& contender, ElementType type);
 
 std::vector<Contender> AllContenders();
 

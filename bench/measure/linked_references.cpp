@@ -26,11 +26,30 @@ namespace {
     "draws its samples from the system's random source, so no two runs do the same work";
 
 #ifdef ORVANDEL_HAVE_VQSORT
-void HighwayVqsort(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
-    // The sorter owns scratch space; building it once keeps that allocation
-    // out of every timed call.
+// The sorter owns scratch space; building it once keeps that allocation
+// out of every timed call.
+const hwy::Sorter& VqsortSorter() {
     static const hwy::Sorter sorter;
-    sorter(slots + lo, static_cast<std::size_t>(hi - lo), hwy::SortAscending());
+    return sorter;
+}
+
+void HighwayVqsort(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
+    VqsortSorter()(slots + lo, static_cast<std::size_t>(hi - lo), hwy::SortAscending());
+}
+
+// Numbers only: Highway's sorts take integer and floating-point keys.
+TypedSorts VqsortTypes() {
+    TypedSorts sorts;
+    sorts.u64.sort = [](std::uint64_t* first, std::uint64_t* last) {
+        VqsortSorter()(first, static_cast<std::size_t>(last - first), hwy::SortAscending());
+    };
+    sorts.f64.sort = [](double* first, double* last) {
+        VqsortSorter()(first, static_cast<std::size_t>(last - first), hwy::SortAscending());
+    };
+    constexpr char kNumbersOnly[] = "a vector sort of numbers: it sorts integer and floating-point keys only";
+    CannotSort<orvandel_string>(sorts, kNumbersOnly);
+    CannotSort<orvandel_record>(sorts, kNumbersOnly);
+    return sorts;
 }
 #endif
 
@@ -47,12 +66,27 @@ OperationCounts CountIps4oSequential(std::int32_t* slots, std::int32_t lo, std::
 void Ips4oParallel(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
     ips4o::parallel::sort(slots + lo, slots + hi);
 }
+
+struct Ips4oOf {
+    template <typename T, typename Less>
+    void operator()(T* first, T* last, Less less) const { ips4o::sort(first, last, less); }
+};
+
+struct Ips4oParallelOf {
+    template <typename T, typename Less>
+    void operator()(T* first, T* last, Less less) const { ips4o::parallel::sort(first, last, less); }
+};
 #endif
 
 #ifdef ORVANDEL_HAVE_PARALLEL_STD_SORT
 void StdSortParallel(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
     std::sort(std::execution::par, slots + lo, slots + hi);
 }
+
+struct StdSortParallelOf {
+    template <typename T, typename Less>
+    void operator()(T* first, T* last, Less less) const { std::sort(std::execution::par, first, last, less); }
+};
 #endif
 
 }  // namespace
@@ -60,14 +94,16 @@ void StdSortParallel(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
 const std::vector<ReferenceSort>& LinkedReferenceSorts() {
     static const std::vector<ReferenceSort> sorts = {
 #ifdef ORVANDEL_HAVE_VQSORT
-        {"hwy::VQSort", HighwayVqsort, 1, nullptr, kVector, kRandomSamples},
+        {"hwy::VQSort", HighwayVqsort, 1, nullptr, kVector, kRandomSamples, VqsortTypes()},
 #endif
 #ifdef ORVANDEL_HAVE_IPS4O
-        {"ips4o::sort", Ips4oSequential, 1, CountIps4oSequential, "", kRandomSamples},
-        {"ips4o::parallel::sort", Ips4oParallel, ips4o::DefaultThreadPool::maxNumThreads(), nullptr, kParallel},
+        {"ips4o::sort", Ips4oSequential, 1, CountIps4oSequential, "", kRandomSamples, EveryType<Ips4oOf, true>()},
+        {"ips4o::parallel::sort", Ips4oParallel, ips4o::DefaultThreadPool::maxNumThreads(), nullptr, kParallel, "",
+         EveryType<Ips4oParallelOf, false>()},
 #endif
 #ifdef ORVANDEL_HAVE_PARALLEL_STD_SORT
-        {"std::sort(par)", StdSortParallel, tbb::this_task_arena::max_concurrency(), nullptr, kParallel},
+        {"std::sort(par)", StdSortParallel, tbb::this_task_arena::max_concurrency(), nullptr, kParallel, "",
+         EveryType<StdSortParallelOf, false>()},
 #endif
     };
     return sorts;

@@ -18,6 +18,7 @@ struct MeasureSettings {
     int warmup = 1;                   // untimed repetitions per contender before them
     bool interleave = false;          // one repetition of each contender in turn
     std::string pattern = "window";   // the input shape
+    ElementType type = ElementType::kI32;  // what the values are sorted as
     double minTimeMs = 5;             // a timed sample sorts copies until it lasts this long
     double timeLimitSeconds = 10;     // a repetition running longer is stopped
     bool sameData = false;            // every sort sorts the seed's data, even where a new draw is due
@@ -59,6 +60,7 @@ struct Measurement {
     std::vector<std::uint32_t> ticks;   // the same runs by the window's millisecond tick, per batch
     std::string pattern = "window";
     std::int32_t count = 0;
+    ElementType type = ElementType::kI32;
     int batch = 1;                      // sorts per timed run
     std::int64_t draws = 0;             // different data sets sorted, warm-ups included
     Outcome outcome;                    // kFailed with the first check a sort of the row failed

@@ -2,8 +2,10 @@
 
 #include <cstring>
 
+#include "sorts/element_order.h"
 #include "sorts/first_pivot_steps.h"
 #include "sorts/sedgewick_steps.h"
+#include "sorts/typed_routines.h"
 
 std::size_t RecursionDepth::Enter(std::int32_t lo, std::int32_t hi) {
     while (!open_.empty() && !(open_.back().first <= lo && hi <= open_.back().second)) open_.pop_back();
@@ -28,21 +30,25 @@ Tally tally;
 
 // A slot that counts its comparisons and exchanges. Copying one (the
 // pivot read into a local) is neither.
+template <typename T>
 struct CountingSlot {
-    std::int32_t value;
+    T value;
 };
 
-bool operator<(const CountingSlot& a, const CountingSlot& b) {
+template <typename T>
+bool operator<(const CountingSlot<T>& a, const CountingSlot<T>& b) {
     ++tally.counts.comparisons;
     return a.value < b.value;
 }
 
-bool operator>(const CountingSlot& a, const CountingSlot& b) {
+template <typename T>
+bool operator>(const CountingSlot<T>& a, const CountingSlot<T>& b) {
     ++tally.counts.comparisons;
     return a.value > b.value;
 }
 
-void swap(CountingSlot& a, CountingSlot& b) {
+template <typename T>
+void swap(CountingSlot<T>& a, CountingSlot<T>& b) {
     ++tally.counts.exchanges;
     std::swap(a.value, b.value);
 }
@@ -62,42 +68,88 @@ struct CountingWatch {
     }
 };
 
-using CountingSteps = void (*)(CountingSlot*, std::int32_t, std::int32_t);
+template <typename T>
+using CountingSteps = void (*)(CountingSlot<T>*, std::int32_t, std::int32_t);
 
 // Runs steps over counting copies of slots 0 ... last and writes the sorted
 // values back, so the caller checks the order as after a timed sort.
-OperationCounts Count(CountingSteps steps, std::int32_t* slots, std::int32_t lo, std::int32_t hi,
-                      std::int32_t last) {
-    std::vector<CountingSlot> counted(static_cast<std::size_t>(last) + 1);
-    std::memcpy(counted.data(), slots, counted.size() * sizeof(std::int32_t));
+template <typename T>
+OperationCounts Count(CountingSteps<T> steps, T* slots, std::int32_t lo, std::int32_t hi, std::int32_t last) {
+    static_assert(sizeof(CountingSlot<T>) == sizeof(T), "counting copies are written back byte for byte");
+    std::vector<CountingSlot<T>> counted(static_cast<std::size_t>(last) + 1);
+    std::memcpy(static_cast<void*>(counted.data()), slots, counted.size() * sizeof(T));
     tally = Tally{};
     tally.counts.steps = true;
     steps(counted.data(), lo, hi);
-    std::memcpy(slots, counted.data(), counted.size() * sizeof(std::int32_t));
+    std::memcpy(slots, static_cast<const void*>(counted.data()), counted.size() * sizeof(T));
     tally.counts.depth = tally.depth.Deepest();
     return tally.counts;
 }
 
-static_assert(sizeof(CountingSlot) == sizeof(std::int32_t), "counting copies are written back byte for byte");
+// The range first ... last - 1 as slots 0 ... n - 1, with the upper bound of
+// an exclusive member (n) or an inclusive one (n - 1).
+template <typename T>
+std::int32_t Slots(const T* first, const T* last) {
+    return static_cast<std::int32_t>(last - first);
+}
 
 }  // namespace
 
 OperationCounts CountFirstPivotTail(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
-    return Count(FirstPivotTailSteps<CountingSlot, CountingWatch>, slots, lo, hi, hi - 1);
+    return Count<std::int32_t>(FirstPivotTailSteps<CountingSlot<std::int32_t>, CountingWatch>, slots, lo, hi, hi - 1);
 }
 
 OperationCounts CountFirstPivotUnrolled(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
-    return Count(FirstPivotUnrolledSteps<CountingSlot, CountingWatch>, slots, lo, hi, hi - 1);
+    return Count<std::int32_t>(FirstPivotUnrolledSteps<CountingSlot<std::int32_t>, CountingWatch>, slots, lo, hi,
+                               hi - 1);
 }
 
 OperationCounts CountSedgewickTail(std::int32_t* slots, std::int32_t l, std::int32_t r) {
-    return Count(SedgewickTailSteps<CountingSlot, CountingWatch>, slots, l, r, r);
+    return Count<std::int32_t>(SedgewickTailSteps<CountingSlot<std::int32_t>, CountingWatch>, slots, l, r, r);
 }
 
 OperationCounts CountSedgewickUnrolled(std::int32_t* slots, std::int32_t l, std::int32_t r) {
-    return Count(SedgewickUnrolledSteps<CountingSlot, CountingWatch>, slots, l, r, r);
+    return Count<std::int32_t>(SedgewickUnrolledSteps<CountingSlot<std::int32_t>, CountingWatch>, slots, l, r, r);
 }
 
 OperationCounts CountSedgewickPlain(std::int32_t* slots, std::int32_t l, std::int32_t r) {
-    return Count(SedgewickPlainSteps<CountingSlot, CountingWatch>, slots, l, r, r);
+    return Count<std::int32_t>(SedgewickPlainSteps<CountingSlot<std::int32_t>, CountingWatch>, slots, l, r, r);
 }
+
+template <typename T>
+OperationCounts CountFirstPivotTailRange(T* first, T* last) {
+    const std::int32_t n = Slots(first, last);
+    return Count<T>(FirstPivotTailSteps<CountingSlot<T>, CountingWatch>, first, 0, n, n - 1);
+}
+
+template <typename T>
+OperationCounts CountFirstPivotUnrolledRange(T* first, T* last) {
+    const std::int32_t n = Slots(first, last);
+    return Count<T>(FirstPivotUnrolledSteps<CountingSlot<T>, CountingWatch>, first, 0, n, n - 1);
+}
+
+template <typename T>
+OperationCounts CountSedgewickTailRange(T* first, T* last) {
+    const std::int32_t n = Slots(first, last);
+    return Count<T>(SedgewickTailSteps<CountingSlot<T>, CountingWatch>, first, 0, n - 1, n - 1);
+}
+
+template <typename T>
+OperationCounts CountSedgewickUnrolledRange(T* first, T* last) {
+    const std::int32_t n = Slots(first, last);
+    return Count<T>(SedgewickUnrolledSteps<CountingSlot<T>, CountingWatch>, first, 0, n - 1, n - 1);
+}
+
+template <typename T>
+OperationCounts CountSedgewickPlainRange(T* first, T* last) {
+    const std::int32_t n = Slots(first, last);
+    return Count<T>(SedgewickPlainSteps<CountingSlot<T>, CountingWatch>, first, 0, n - 1, n - 1);
+}
+
+#define ORVANDEL_INSTANTIATE(T)                                         \
+    template OperationCounts CountFirstPivotTailRange<T>(T*, T*);       \
+    template OperationCounts CountFirstPivotUnrolledRange<T>(T*, T*);   \
+    template OperationCounts CountSedgewickTailRange<T>(T*, T*);        \
+    template OperationCounts CountSedgewickUnrolledRange<T>(T*, T*);    \
+    template OperationCounts CountSedgewickPlainRange<T>(T*, T*);
+ORVANDEL_FOR_TYPED_ELEMENTS(ORVANDEL_INSTANTIATE)

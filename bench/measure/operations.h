@@ -31,6 +31,19 @@ OperationCounts CountSedgewickTail(std::int32_t* slots, std::int32_t l, std::int
 OperationCounts CountSedgewickUnrolled(std::int32_t* slots, std::int32_t l, std::int32_t r);
 OperationCounts CountSedgewickPlain(std::int32_t* slots, std::int32_t l, std::int32_t r);
 
+// The same counters over the half-open range first ... last - 1 of the
+// other element types (sorts/typed_routines.h).
+template <typename T>
+OperationCounts CountFirstPivotTailRange(T* first, T* last);
+template <typename T>
+OperationCounts CountFirstPivotUnrolledRange(T* first, T* last);
+template <typename T>
+OperationCounts CountSedgewickTailRange(T* first, T* last);
+template <typename T>
+OperationCounts CountSedgewickUnrolledRange(T* first, T* last);
+template <typename T>
+OperationCounts CountSedgewickPlainRange(T* first, T* last);
+
 // Open calls, told of each call's range as it starts. A call's range lies
 // within its caller's, and a call that has returned never holds the range
 // of a later one, so the calls still open are exactly the ranges that

@@ -32,6 +32,7 @@ enum class End {
     kPredictedOver,   // a row not started: its smaller sizes foretold it over the limit
     kStackExhausted,  // its process ran out of stack
     kCrashed,         // its process ended, fell silent or broke its channel
+    kNotSorted,       // a row not started: its contender cannot sort the cell's element type
     kCounted,         // a count that was made
     kNotAsked,        // a count that was not asked for
     kNotCountable,    // a count the contender cannot give
@@ -40,7 +41,7 @@ enum class End {
 
 struct Outcome {
     End end = End::kMeasured;
-    std::string detail;   // kCrashed: how its process ended; kNotCountable: why
+    std::string detail;   // kCrashed: how its process ended; kNotCountable, kNotSorted: why
     SortFailure failure;  // kFailed: which check, where
 
     bool is(End other) const { return end == other; }

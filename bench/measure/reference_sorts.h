@@ -4,11 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "bench/measure/contenders.h"
 #include "bench/measure/operations.h"
 #include "core/sort_routine.h"
+#include "sorts/element_order.h"
 
 struct ReferenceSort {
     const char* name;
@@ -20,6 +23,7 @@ struct ReferenceSort {
     // the system's random source), or empty: its machine counts would
     // differ on every run, so it has none.
     const char* notRepeatable = "";
+    TypedSorts typed{};  // its sorts of the other element types
 };
 
 // The name of the reference every ratio is taken against.
@@ -51,4 +55,30 @@ OperationCounts CountComparisons(Sort sort, std::int32_t* slots, std::int32_t lo
         return a < b;
     });
     return counts;
+}
+
+// A library sort over every other element type: Sort{}(first, last, less)
+// sorts, counted through its comparator when Counted, and why not in
+// notCounted.
+template <typename Sort, bool Counted>
+TypedSorts EveryType() {
+    return ForEachType([](auto& typed) {
+        using T = ElementOfSort<decltype(typed)>;
+        typed.sort = [](T* first, T* last) { Sort{}(first, last, std::less<>{}); };
+        if constexpr (Counted)
+            typed.counter = [](T* first, T* last) {
+                OperationCounts counts;
+                Sort{}(first, last, [&counts](const T& a, const T& b) {
+                    ++counts.comparisons;
+                    return a < b;
+                });
+                return counts;
+            };
+    });
+}
+
+// Why a sort cannot sort a type, for each type it cannot.
+template <typename T>
+void CannotSort(TypedSorts& sorts, const char* why) {
+    SortOf<T>(sorts) = {nullptr, nullptr, why};
 }

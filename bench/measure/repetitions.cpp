@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "sorts/typed_routines.h"
+
 #include "bench/measure/batch.h"
 
 std::vector<Repetition> Schedule(int contenders, const MeasureSettings& settings) {
@@ -23,15 +25,16 @@ bool FindsBatch(const Repetition& repetition, const MeasureSettings& settings) {
     return repetition.round == 0 || repetition.round == settings.warmup;
 }
 
+template <typename T>
 Sample RunRepetition(const Contender& contender, const CellData& data, const MeasureSettings& settings,
-                     std::int64_t firstDraw, std::optional<int> batch, std::vector<std::int32_t>& copies,
-                     MillisecondClock clock) {
+                     std::int64_t firstDraw, std::optional<int> batch, Copies<T>& copies, MillisecondClock clock) {
     const int known = batch.value_or(1);
     Sample sample = TimeBatch(contender, data, firstDraw, known, copies, clock);
     std::int64_t next = firstDraw + known;
     if (!batch && !sample.failure.failed()) {
         const int found =
-            BatchSize(sample.perSortMs, settings.minTimeMs, settings.timeLimitSeconds * 1000, settings.count);
+            BatchSize(sample.perSortMs, settings.minTimeMs, settings.timeLimitSeconds * 1000, settings.count,
+                      EntryOf(ElementOf<T>::type).bytes);
         if (found > 1) {
             sample = TimeBatch(contender, data, next, found, copies, clock);
             next += found;
@@ -40,3 +43,9 @@ Sample RunRepetition(const Contender& contender, const CellData& data, const Mea
     sample.draws = data.distinct ? next : 1;
     return sample;
 }
+
+#define ORVANDEL_INSTANTIATE(T)                                                                                  \
+    template Sample RunRepetition<T>(const Contender&, const CellData&, const MeasureSettings&, std::int64_t, \
+                                     std::optional<int>, Copies<T>&, MillisecondClock);
+ORVANDEL_INSTANTIATE(std::int32_t)
+ORVANDEL_FOR_TYPED_ELEMENTS(ORVANDEL_INSTANTIATE)

@@ -38,6 +38,7 @@ bool FindsBatch(const Repetition& repetition, const MeasureSettings& settings);
 // times one sort to find how many make a sample last settings.minTimeMs,
 // and is done again with that batch when it is more than one. copies is
 // the room the copies are written to; clock times them.
+template <typename T>
 Sample RunRepetition(const Contender& contender, const CellData& data, const MeasureSettings& settings,
-                     std::int64_t firstDraw, std::optional<int> batch, std::vector<std::int32_t>& copies,
+                     std::int64_t firstDraw, std::optional<int> batch, Copies<T>& copies,
                      MillisecondClock clock = SteadyMilliseconds);

@@ -4,53 +4,96 @@
 #include <vector>
 
 #include "core/benchmark_run.h"
+#include "sorts/element_order.h"
+#include "sorts/typed_routines.h"
 
 namespace {
 
-// splitmix64's finaliser: every input bit reaches every output bit, so the
-// sum of mixes does not cancel the way a plain sum of values does (one
-// value up by one, another down by one).
-std::uint64_t Mix(std::uint64_t x) {
-    x += 0x9e3779b97f4a7c15ull;
-    x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ull;
-    x = (x ^ (x >> 27)) * 0x94d049bb133111ebull;
-    return x ^ (x >> 31);
+// Writes the drawn value as an element of T.
+std::uint64_t MakeElement(std::int32_t drawn, std::uint64_t*, char*&) { return U64Of(drawn); }
+double MakeElement(std::int32_t drawn, double*, char*&) { return F64Of(drawn); }
+orvandel_string MakeElement(std::int32_t drawn, orvandel_string*, char*& bytes) { return StringOf(drawn, bytes); }
+orvandel_record MakeElement(std::int32_t drawn, orvandel_record*, char*&) { return RecordOf(drawn); }
+
+constexpr char kGuardBytes[] = "ZZZZ";
+
+// The first slot of first + 1 ... count - 1 below the slot before it, or
+// kNoDescent: the window's own check for its integers.
+template <typename T>
+std::int32_t FirstDescent(const T* copy, std::int32_t first, std::int32_t count) {
+    if constexpr (std::is_same_v<T, std::int32_t>) {
+        return FindFirstDescent(copy, first, count);
+    } else {
+        for (std::int32_t k = first + 1; k < count; ++k)
+            if (copy[k] < copy[k - 1]) return k;
+        return kNoDescent;
+    }
 }
 
 }  // namespace
 
-std::uint64_t ValuesFingerprint(const std::int32_t* first, const std::int32_t* last) {
+template <typename T>
+T GuardElement() {
+    T guard;
+    if constexpr (std::is_same_v<T, orvandel_string>) {
+        guard = {kGuardBytes, sizeof kGuardBytes - 1};
+    } else {
+        std::memset(static_cast<void*>(&guard), 0x5a, sizeof guard);
+    }
+    return guard;
+}
+
+template <typename T>
+std::uint64_t ValuesFingerprint(const T* first, const T* last) {
     std::uint64_t sum = 0;
-    for (const std::int32_t* slot = first; slot != last; ++slot) sum += Mix(static_cast<std::uint32_t>(*slot));
+    for (const T* slot = first; slot != last; ++slot) sum += ContentHash(*slot);
     return sum;
 }
 
-SortFailure FindChangedValue(const std::int32_t* sorted, const std::int32_t* given, std::int32_t first,
-                             std::int32_t count) {
-    std::vector<std::int32_t> expected(given + first, given + count);
-    std::sort(expected.begin(), expected.end());
-    const auto differs = std::mismatch(expected.begin(), expected.end(), sorted + first);
+template <typename T>
+SortFailure FindChangedValue(const T* sorted, const T* given, std::int32_t first, std::int32_t count) {
+    std::vector<T> expected(given + first, given + count);
+    std::sort(expected.begin(), expected.end(), std::less<>{});
+    const auto differs = std::mismatch(expected.begin(), expected.end(), sorted + first, SameElement<T>);
     if (differs.first == expected.end()) return {};
     const auto slot = static_cast<std::int32_t>(first + (differs.first - expected.begin()));
-    return {SortCheck::kValues, slot, *differs.second, *differs.first};
+    return {SortCheck::kValues, slot, DrawnValueOf(*differs.second), DrawnValueOf(*differs.first)};
 }
 
-WrittenCopy WriteCopy(const CellData& data, std::int64_t draw, std::int32_t* copy) {
-    WriteDraw(data, draw, copy);
-    copy[data.count] = kGuardValue;
+template <typename T>
+WrittenCopy<T> WriteCopy(const CellData& data, std::int64_t draw, T* copy, char* bytes) {
+    if constexpr (std::is_same_v<T, std::int32_t>) {
+        WriteDraw(data, draw, copy);
+    } else {
+        std::vector<std::int32_t> drawn(static_cast<std::size_t>(data.count));
+        WriteDraw(data, draw, drawn.data());
+        for (std::size_t k = 0; k < drawn.size(); ++k) copy[k] = MakeElement(drawn[k], copy, bytes);
+    }
+    copy[data.count] = GuardElement<T>();
     return {draw, copy[0], ValuesFingerprint(copy + kLowerBound, copy + data.count)};
 }
 
-SortFailure CheckCopy(const CellData& data, const WrittenCopy& written, const std::int32_t* copy) {
+template <typename T>
+SortFailure CheckCopy(const CellData& data, const WrittenCopy<T>& written, const T* copy) {
     const std::int32_t count = data.count;
-    if (copy[0] != written.slotZero) return {SortCheck::kRange, 0};
-    if (copy[count] != kGuardValue) return {SortCheck::kRange, count};
+    if (!SameElement(copy[0], written.slotZero)) return {SortCheck::kRange, 0};
+    if (!SameElement(copy[count], GuardElement<T>())) return {SortCheck::kRange, count};
     if (ValuesFingerprint(copy + kLowerBound, copy + count) != written.fingerprint) {
-        std::vector<std::int32_t> given(static_cast<std::size_t>(count));
-        WriteDraw(data, written.draw, given.data());
+        std::vector<T> given(static_cast<std::size_t>(count) + 1);
+        std::vector<char> bytes(ElementBytes<T>(count));
+        WriteCopy(data, written.draw, given.data(), bytes.data());
         return FindChangedValue(copy, given.data(), kLowerBound, count);
     }
-    const std::int32_t descent = FindFirstDescent(copy, kLowerBound, count);
+    const std::int32_t descent = FirstDescent(copy, kLowerBound, count);
     if (descent != kNoDescent) return {SortCheck::kOrder, descent};
     return {};
 }
+
+#define ORVANDEL_INSTANTIATE(T)                                                                             \
+    template T GuardElement<T>();                                                                           \
+    template std::uint64_t ValuesFingerprint<T>(const T*, const T*);                                        \
+    template SortFailure FindChangedValue<T>(const T*, const T*, std::int32_t, std::int32_t);               \
+    template WrittenCopy<T> WriteCopy<T>(const CellData&, std::int64_t, T*, char*);                         \
+    template SortFailure CheckCopy<T>(const CellData&, const WrittenCopy<T>&, const T*);
+ORVANDEL_INSTANTIATE(std::int32_t)
+ORVANDEL_FOR_TYPED_ELEMENTS(ORVANDEL_INSTANTIATE)

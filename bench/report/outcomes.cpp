@@ -29,6 +29,7 @@ const EndEntry kEnds[] = {
     {End::kStackExhausted, "stack-exhausted", true,
      [](const Outcome&, const EndContext&) { return std::string("stack exhausted"); }, 1},
     {End::kCrashed, "crashed", true, [](const Outcome& o, const EndContext&) { return "crashed: " + o.detail; }, 1},
+    {End::kNotSorted, "not-sorted", true, [](const Outcome& o, const EndContext&) { return "n/a: " + o.detail; }, 0},
     {End::kCounted, "counted", false, None, 0},
     {End::kNotAsked, "counted", false, None, 0},
     {End::kNotCountable, "not-countable", false, [](const Outcome&, const EndContext&) { return std::string("n/a"); },

@@ -12,11 +12,13 @@
 #include "bench/suite/guard.h"
 
 // Measures contenders on each shape of patterns at each of counts (ascending),
-// with settings for the rest; rows come shape by shape, size by size, one
-// per contender. Progress counts repetitions over the whole matrix. Refuses
+// the values sorted as each of types, with settings for the rest; rows come
+// type by type, shape by shape, size by size, one per contender. A
+// contender that cannot sort a type has a row that says why, and no runs. Progress counts repetitions over the whole matrix. Refuses
 // with the reason when the measurement could not go on.
 Result<std::vector<Measurement>> MeasureSuite(const std::vector<Contender>& contenders,
                                               const MeasureSettings& settings,
                                               const std::vector<std::string>& patterns,
                                               const std::vector<std::int32_t>& counts,
+                                              const std::vector<ElementType>& types,
                                               const ProgressReport& progress);

@@ -20,7 +20,7 @@ namespace {
 
 // The child's arguments, in this order, then the names of its contenders.
 // The shape comes first, where the tests' children look for it.
-enum ChildArgument { kPattern, kCount, kSeed, kMinTime, kTimeLimit, kSameData, kLibrary, kOpenAs, kNames };
+enum ChildArgument { kPattern, kCount, kSeed, kMinTime, kTimeLimit, kSameData, kType, kLibrary, kOpenAs, kNames };
 
 std::vector<std::string> ChildArguments(const MeasureSettings& settings, const std::string& library,
                                         const std::string& openAs, const std::vector<std::string>& names) {
@@ -31,6 +31,7 @@ std::vector<std::string> ChildArguments(const MeasureSettings& settings, const s
                                           Number(settings.minTimeMs),
                                           Number(settings.timeLimitSeconds),
                                           settings.sameData ? "1" : "0",
+                                          ElementTypeName(settings.type),
                                           library,
                                           openAs};
     arguments.insert(arguments.end(), names.begin(), names.end());
@@ -43,8 +44,10 @@ bool ReadSettings(const std::vector<std::string>& arguments, MeasureSettings& se
         !ReadWhole(arguments[kCount], 2, kLargestCount, count) || !ReadWhole(arguments[kSeed], 0, 4294967295, seed) ||
         !ReadNumber(arguments[kMinTime], settings.minTimeMs) ||
         !ReadNumber(arguments[kTimeLimit], settings.timeLimitSeconds) ||
-        !ReadWhole(arguments[kSameData], 0, 1, sameData) || arguments[kLibrary].empty() != arguments[kOpenAs].empty())
+        !ReadWhole(arguments[kSameData], 0, 1, sameData) || FindElementType(arguments[kType]) == nullptr ||
+        arguments[kLibrary].empty() != arguments[kOpenAs].empty())
         return false;
+    settings.type = FindElementType(arguments[kType])->type;
     settings.pattern = arguments[kPattern];
     settings.count = static_cast<std::int32_t>(count);
     settings.seed = static_cast<std::uint32_t>(seed);
@@ -70,26 +73,40 @@ struct ChildWork {
     const MeasureSettings* settings;
 };
 
+// The counter of contender for T.
+template <typename T>
+OperationCounts CountSort(const Contender& contender, T* slots, std::int32_t count) {
+    if constexpr (std::is_same_v<T, std::int32_t>)
+        return contender.counter(slots, 1, UpperBound(contender.bounds, count));
+    else
+        return SortOf<T>(contender.typed).counter(slots + 1, slots + count);
+}
+
 // A count of contender's work on draw 0, checked like every sort.
+template <typename T>
 CountedMessage Count(const Contender& contender, const CellData& data, const CountMessage& asked) {
-    std::vector<std::int32_t> slots(static_cast<std::size_t>(data.count) + 1);
-    const WrittenCopy written = WriteCopy(data, 0, slots.data());
+    std::vector<T> slots(static_cast<std::size_t>(data.count) + 1);
+    std::vector<char> bytes(ElementBytes<T>(data.count));
+    const WrittenCopy<T> written = WriteCopy(data, 0, slots.data(), bytes.data());
     Send(CountingMessage{asked.contender, asked.token});
-    const OperationCounts counts = contender.counter(slots.data(), 1, UpperBound(contender.bounds, data.count));
+    const OperationCounts counts = CountSort(contender, slots.data(), data.count);
     return {asked.contender, asked.token, counts, CheckCopy(data, written, slots.data())};
 }
 
 // A sort as the count runs it: plain, so that it is copied beside the
 // sort's frames and nothing of the caller's is read while counting.
+template <typename T>
 struct SimulatedSort {
-    SortCall call;
-    std::int32_t* slots;
+    SortCall<T> call;
+    T* slots;
     std::int32_t count;
 };
-static_assert(sizeof(SimulatedSort) <= kCollectedArgumentBytes);
+static_assert(sizeof(SimulatedSort<std::int32_t>) <= kCollectedArgumentBytes);
+static_assert(sizeof(SimulatedSort<orvandel_string>) <= kCollectedArgumentBytes);
 
+template <typename T>
 void SortSimulated(void* raw) {
-    const SimulatedSort& sort = *static_cast<const SimulatedSort*>(raw);
+    const SimulatedSort<T>& sort = *static_cast<const SimulatedSort<T>*>(raw);
     SortSlots(sort.call, sort.slots, sort.count);
 }
 
@@ -99,54 +116,66 @@ void SortSimulated(void* raw) {
 // allocator would have put it (which depends on what this process read
 // before): its values then take the same lines and sets in every count.
 // storage holds count + 1 slots from there, and the way besides.
-std::int32_t* AlignedSlots(std::vector<std::int32_t>& storage, std::int32_t count) {
+template <typename T>
+T* AlignedSlots(std::vector<T>& storage, std::int32_t count) {
     constexpr std::size_t way = LargestWayBytes();
-    const std::size_t bytes = (static_cast<std::size_t>(count) + 1) * sizeof(std::int32_t);
-    storage.resize((bytes + way) / sizeof(std::int32_t));
+    const std::size_t bytes = (static_cast<std::size_t>(count) + 1) * sizeof(T);
+    storage.resize((bytes + way) / sizeof(T));
     void* start = storage.data();
-    std::size_t space = storage.size() * sizeof(std::int32_t);
-    return static_cast<std::int32_t*>(std::align(way, bytes, start, space));
+    std::size_t space = storage.size() * sizeof(T);
+    return static_cast<T*>(std::align(way, bytes, start, space));
 }
 
+template <typename T>
 SimulatedMessage Simulate(const Contender& contender, const CellData& data, const SimulateMessage& asked) {
-    std::vector<std::int32_t> storage;
-    std::int32_t* slots = AlignedSlots(storage, data.count);
-    const WrittenCopy written = WriteCopy(data, 0, slots);
+    std::vector<T> storage;
+    T* slots = AlignedSlots(storage, data.count);
+    std::vector<char> bytes(ElementBytes<T>(data.count));
+    const WrittenCopy<T> written = WriteCopy(data, 0, slots, bytes.data());
     Send(CountingMessage{asked.contender, asked.token});
-    const SimulatedSort sort{CallOf(contender), slots, data.count};
-    CollectAround(SortSimulated, &sort, sizeof sort, DumpTrigger(asked.token));
+    const SimulatedSort<T> sort{CallOf<T>(contender), slots, data.count};
+    CollectAround(SortSimulated<T>, &sort, sizeof sort, DumpTrigger(asked.token));
     return {asked.contender, asked.token, CheckCopy(data, written, slots)};
 }
 
-// Runs what the parent asks, one request at a time, until it says finish.
-// What a sort printed is out before the report that follows it.
-void ServeRequests(void* raw) {
-    const ChildWork& work = *static_cast<const ChildWork*>(raw);
+// Runs what the parent asks, one request at a time, until it says finish,
+// with the cell's values as elements of T. What a sort printed is out
+// before the report that follows it.
+template <typename T>
+void ServeRequestsOf(const ChildWork& work) {
     const std::vector<Contender>& contenders = *work.contenders;
-    std::vector<std::int32_t> copies;
+    const ElementType type = ElementOf<T>::type;
+    Copies<T> copies;
     for (std::string line; Listen(line);) {
         RunMessage run;
         CountMessage count;
         SimulateMessage simulate;
-        if (Decode(line, run) && run.contender < contenders.size()) {
+        if (Decode(line, run) && run.contender < contenders.size() &&
+            NotSorted(contenders[run.contender], type).empty()) {
             Send(StartedMessage{run.repetition, run.token});
             const Sample sample =
                 RunRepetition(contenders[run.contender], *work.data, *work.settings, run.firstDraw, run.batch, copies);
             std::fflush(nullptr);
             Send(SampleMessage{run.repetition, run.token, sample});
         } else if (Decode(line, count) && count.contender < contenders.size() &&
-                   contenders[count.contender].counter != nullptr) {
-            const CountedMessage counted = Count(contenders[count.contender], *work.data, count);
+                   NotSorted(contenders[count.contender], type).empty() && Countable(contenders[count.contender], type)) {
+            const CountedMessage counted = Count<T>(contenders[count.contender], *work.data, count);
             std::fflush(nullptr);
             Send(counted);
-        } else if (Decode(line, simulate) && simulate.contender < contenders.size()) {
-            const SimulatedMessage simulated = Simulate(contenders[simulate.contender], *work.data, simulate);
+        } else if (Decode(line, simulate) && simulate.contender < contenders.size() &&
+                   NotSorted(contenders[simulate.contender], type).empty()) {
+            const SimulatedMessage simulated = Simulate<T>(contenders[simulate.contender], *work.data, simulate);
             std::fflush(nullptr);
             Send(simulated);
         } else {
             return;  // finish, or a request this program does not make
         }
     }
+}
+
+void ServeRequests(void* raw) {
+    const ChildWork& work = *static_cast<const ChildWork*>(raw);
+    WithElementType(work.settings->type, [&](auto tag) { ServeRequestsOf<typename decltype(tag)::type>(work); });
 }
 
 // Refuses on the channel and on standard error, with the exit status.

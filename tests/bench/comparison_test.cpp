@@ -504,7 +504,7 @@ TEST(BenchSavedReport, ReadsEachSchemaVersionItKnows) {
     const std::string v1((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
     const std::string unknown =
         "row 1 (\"A\") has a status that is not one of "
-        "measured, failed, over-time-limit, predicted-over, stack-exhausted, crashed";
+        "measured, failed, over-time-limit, predicted-over, stack-exhausted, crashed, not-sorted";
     const std::string unknownCheck = "row 1 (\"A\") has a failed_check that is not one of range, values, order or null";
     const struct {
         std::string what, text, error;

@@ -123,7 +123,7 @@ TEST(BenchDraws, ABatchHoldsDifferentValidDrawsOfItsShape) {
         ASSERT_TRUE(generated) << generated.why();
         const CellData& data = *generated;
         EXPECT_EQ(data.first, Filled(shape.pattern, kCount, kSeed)) << shape.pattern;
-        std::vector<std::int32_t> copies;
+        Copies<std::int32_t> copies;
         received[0].clear();
         TimeBatch(kRecorders[0], data, 5, 6, copies, SteadyMilliseconds);
         ASSERT_EQ(received[0].size(), 6u) << shape.pattern;
@@ -155,7 +155,7 @@ TEST(BenchDraws, EveryContenderSortsTheSameSequenceOfDrawsNoneTwice) {
         const CellData& data = *generated;
         const std::vector<Repetition> order = Schedule(3, settings);
         std::vector<Sample> samples;
-        std::vector<std::int32_t> copies;
+        Copies<std::int32_t> copies;
         // Each repetition as a child runs it on the parent's word: the
         // batch its contender found last and the draws it has taken.
         const auto run = [&](std::size_t from, std::vector<int> batches, std::vector<std::int64_t> drawn,

@@ -432,7 +432,7 @@ TEST(BenchGuard, AStackOverflowOrAFailedCheckEndsItsRowOnlyAndTheMatrixGoesOn) {
     Started started;
     // The baseline first: the child that overflows has measured something already.
     const Result<std::vector<Measurement>> measured =
-        MeasureSuite({StdSort(), kStackHungry, kBroken}, settings, {"ascending", "random"}, {1000}, Recorder(started));
+        MeasureSuite({StdSort(), kStackHungry, kBroken}, settings, {"ascending", "random"}, {1000}, {ElementType::kI32}, Recorder(started));
     ASSERT_TRUE(measured) << measured.why();
     const std::vector<Measurement>& rows = *measured;
     ExpectNoChildLeft();
@@ -694,7 +694,7 @@ TEST(BenchGuard, ACellPredictedFarOverTheLimitIsNotStarted) {
     // from which its own prediction grows, stay hundreds of times below the
     // limit and the margin on a busy machine too.
     const Result<std::vector<Measurement>> measured =
-        MeasureSuite({kEndless, StdSort()}, settings, {"sawtooth"}, {100, 1000, 20000}, Recorder(started));
+        MeasureSuite({kEndless, StdSort()}, settings, {"sawtooth"}, {100, 1000, 20000}, {ElementType::kI32}, Recorder(started));
     ASSERT_TRUE(measured) << measured.why();
     const std::vector<Measurement>& rows = *measured;
     ASSERT_EQ(rows.size(), 6u);

@@ -169,8 +169,8 @@ std::vector<std::string> Lines(const std::string& text) {
 
 TEST(BenchBatch, CopiesAreMadeBeforeTheClockStartsAndCheckedAfterItStops) {
     std::vector<std::int32_t> data = {9, 8, 7, 6, 5, 4, 3, 2, 1, 0};
-    std::vector<std::int32_t> copies;
-    watch = ClockWatch{&data, &copies, 4, {}, {}};
+    Copies<std::int32_t> copies;
+    watch = ClockWatch{&data, &copies.slots, 4, {}, {}};
     sortsCalled = 0;
     const Sample timing = TimeBatch(kCounting, OneDataSet(data), 0, 4, copies, WatchingClock);
     EXPECT_EQ(sortsCalled, 4);
@@ -184,8 +184,8 @@ TEST(BenchBatch, CopiesAreMadeBeforeTheClockStartsAndCheckedAfterItStops) {
 TEST(BenchBatch, AFailedCopyIsFoundWhereverItIsInTheBatch) {
     std::vector<std::int32_t> data(40);
     for (std::size_t k = 0; k < data.size(); ++k) data[k] = static_cast<std::int32_t>(data.size() - k);
-    std::vector<std::int32_t> copies;
-    watch = ClockWatch{&data, &copies, 4, {}, {}};
+    Copies<std::int32_t> copies;
+    watch = ClockWatch{&data, &copies.slots, 4, {}, {}};
     sortsCalled = 0;
     const SortFailure third = TimeBatch(kBrokenOnThird, OneDataSet(data), 0, 4, copies, WatchingClock).failure;
     EXPECT_EQ(third.check, SortCheck::kOrder);
@@ -250,7 +250,7 @@ TEST(BenchBatch, TheBatchIsFoundFirstAndAgainWarmAtTheFirstTimedRepetition) {
         settings.minTimeMs = 2;
         const Result<CellData> generated = GenerateData(settings);
         ASSERT_TRUE(generated) << generated.why();
-        std::vector<std::int32_t> copies;
+        Copies<std::int32_t> copies;
         callCosts = c.costs;
         sortsCalled = 0;
         std::vector<int> batches;

@@ -87,7 +87,7 @@ TEST(BenchMeasure, EveryContenderGetsOneTimeAndTickPerRun) {
     settings.runs = 4;
     settings.interleave = true;
     const Result<std::vector<Measurement>> measured =
-        MeasureSuite(AllContenders(), settings, {"window"}, {settings.count}, nullptr);
+        MeasureSuite(AllContenders(), settings, {"window"}, {settings.count}, {ElementType::kI32}, nullptr);
     ASSERT_TRUE(measured) << measured.why();
     const std::vector<Measurement>& results = *measured;
     ASSERT_EQ(results.size(), AllContenders().size());

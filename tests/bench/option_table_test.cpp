@@ -251,7 +251,7 @@ TEST(BenchOptionTable, HelpKeepsEveryFactAndNamesEveryValue) {
         "see include/orvandel/sort_plugin.h)",
         "--compare A.json B.json Compare two saved JSON reports, A as the baseline, measuring nothing",
         "Any of --runs, --warmup, --filter, --interleave, --operations, --machine-counts, --same-data, --count, "
-        "--seed, --format, --export, --chart, --pattern, --time-limit, --min-time, --save-baseline, --baseline or "
+        "--seed, --format, --export, --chart, --pattern, --type, --time-limit, --min-time, --save-baseline, --baseline or "
         "--sort-library measures instead",
         "Below 1000000 values every sort of a shape drawn from the seed sorts a new draw (seed, seed + 1, ...)",
         "Every routine runs in a child process, so a stack overflow or a run past the time limit ends its cell "

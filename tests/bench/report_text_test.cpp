@@ -599,6 +599,7 @@ TEST(BenchReportText, EveryEndingHasItsWordItsTextAndItsExitStatus) {
         {{End::kPredictedOver, "", {}}, "predicted-over", "predicted over 0.25 s (about 3.00 s)", 1},
         {{End::kStackExhausted, "", {}}, "stack-exhausted", "stack exhausted", 1},
         {{End::kCrashed, "killed by signal 9", {}}, "crashed", "crashed: killed by signal 9", 1},
+        {{End::kNotSorted, "a vector sort", {}}, "not-sorted", "n/a: a vector sort", 0},
         {{End::kCounted, "", {}}, "counted", "", 0},
         {{End::kNotCountable, "a radix sort", {}}, "not-countable", "n/a", 0},
         {{End::kNotTimed, "", {}}, "not-timed", "not counted", 0},
