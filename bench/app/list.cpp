@@ -24,6 +24,15 @@ void ListContenders(std::ostream& out) {
         const std::string refused = MachineCountsRefused(contender);
         if (!refused.empty()) out << "  " << contender.name << ": " << refused << '\n';
     }
+    out << "Element types (--type, measuring only; all names every one):\n";
+    for (const ElementTypeEntry& type : kElementTypes)
+        out << "  " << type.name << std::string(8 - std::string(type.name).size(), ' ') << type.element << '\n';
+    out << "Sorted as every type but n/a for\n";
+    for (const Contender& contender : AllContenders())
+        for (const ElementTypeEntry& type : kElementTypes) {
+            const std::string why = NotSorted(contender, type.type);
+            if (!why.empty()) out << "  " << contender.name << " on " << type.name << ": " << why << '\n';
+        }
     for (const std::string& note : MissingReferenceNotes()) out << note << '\n';
     out << "Input shapes (--pattern, measuring only; all names every one):\n";
     for (const InputPattern& pattern : InputPatterns())

@@ -85,8 +85,7 @@ ProgressReport ProgressLine(std::ostream& err) {
 }
 
 void SayUnfinished(const Report& report, const Measurement& row, const std::string& why, std::ostream& err) {
-    const std::string cell =
-        IsMatrix(report) ? " (" + row.pattern + ", " + std::to_string(row.count) + " values)" : "";
+    const std::string cell = IsMatrix(report) ? " (" + CellHeading(report, row.pattern, row.count, row.type) + ")" : "";
     Say(err, row.contender.name + cell + ": " + why);
 }
 
@@ -114,7 +113,7 @@ bool Finished(const Report& report, const Measurement& row, std::ostream& err) {
 int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>& all,
                       std::ostream& out, std::ostream& err, bool showProgress) {
     Report report{options.settings, ReadSystemInfo(), {}, MissingReferenceNotes(), options.patterns,
-                  options.counts};
+                  options.counts, options.types};
     SavedReport baseline;
     const std::string unavailable = CountsUnavailable(options);
     const Result<std::vector<Contender>> contenders = Prepared(options, all, report.system, unavailable, baseline);

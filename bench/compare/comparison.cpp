@@ -17,31 +17,39 @@ namespace {
 
 // A saved report may hold many thousands of cells: every lookup below goes
 // through a set or map, so that reading and comparing stay n log n.
-using CellKey = std::tuple<std::string, std::string, std::int64_t>;
+using CellKey = std::tuple<std::string, std::string, std::int64_t, std::string>;
 
 CellKey KeyOf(const SavedCell& cell) {
-    return {cell.name, cell.pattern, cell.count};
+    return {cell.name, cell.pattern, cell.count, cell.type};
 }
 
-std::set<std::pair<std::string, std::int64_t>> DataSet(const SavedReport& report) {
-    std::set<std::pair<std::string, std::int64_t>> data;
-    for (const SavedCell& cell : report.cells) data.emplace(cell.pattern, cell.count);
+// The data of a cell, whoever sorted it.
+using DataKey = std::tuple<std::string, std::int64_t, std::string>;
+
+DataKey DataKeyOf(const SavedCell& cell) {
+    return {cell.pattern, cell.count, cell.type};
+}
+
+std::set<DataKey> DataSet(const SavedReport& report) {
+    std::set<DataKey> data;
+    for (const SavedCell& cell : report.cells) data.insert(DataKeyOf(cell));
     return data;
 }
 
 std::string DataOf(const SavedReport& report) {
-    std::set<std::pair<std::string, std::int64_t>> seen;
+    std::set<DataKey> seen;
     std::string joined;
     for (const SavedCell& cell : report.cells)
-        if (seen.emplace(cell.pattern, cell.count).second)
-            joined += (joined.empty() ? "" : ", ") + std::to_string(cell.count) + " values (" + cell.pattern + ")";
+        if (seen.insert(DataKeyOf(cell)).second)
+            joined += (joined.empty() ? "" : ", ") + std::to_string(cell.count) + " values (" + cell.pattern +
+                      (cell.type == kDefaultType ? "" : ", " + cell.type) + ")";
     return joined.empty() ? "no cells" : joined;
 }
 
 bool SharesData(const SavedReport& a, const SavedReport& b) {
     const auto data = DataSet(b);
     return std::any_of(a.cells.begin(), a.cells.end(),
-                       [&](const SavedCell& x) { return data.count({x.pattern, x.count}) > 0; });
+                       [&](const SavedCell& x) { return data.count(DataKeyOf(x)) > 0; });
 }
 
 // Ratios and their edges reach a comparison through a division or a sum
@@ -106,6 +114,7 @@ CellComparison CompareCell(const SavedCell* before, const SavedCell* after, doub
     c.name = cell.name;
     c.pattern = cell.pattern;
     c.count = cell.count;
+    c.type = cell.type;
     c.reference = cell.reference;
     if (before) Measured(before->times, resamples, c.baselineRuns, c.baselineMedian, c.baselineInterval);
     if (after) Measured(after->times, resamples, c.currentRuns, c.currentMedian, c.currentInterval);

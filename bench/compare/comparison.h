@@ -37,6 +37,7 @@ struct CellComparison {
     std::string name;
     std::string pattern;
     std::int64_t count = 0;
+    std::string type = kDefaultType;
     bool reference = false;
     Verdict verdict = Verdict::kNoChange;
     int baselineRuns = 0;

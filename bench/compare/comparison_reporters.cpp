@@ -52,6 +52,7 @@ Json CellJson(const CellComparison& c) {
         {"name", c.name},
         {"pattern", c.pattern},
         {"count", c.count},
+        {"type", c.type},
         {"reference", c.reference},
         {"verdict", VerdictName(c.verdict)},
         {"baseline_runs", c.baselineRuns},
@@ -114,8 +115,8 @@ using Role = ComparisonColumn::Role;
 const ComparisonColumn kComparisonColumns[] = {
     {"Routine", [](const Comparison&, const CellComparison& c) { return c.name + (c.reference ? " (reference)" : ""); },
      [](const CellComparison& c) { return c.name; }, Role::kName, false},
-    {"data", [](const Comparison&, const CellComparison& c) { return c.pattern + " " + std::to_string(c.count); },
-     [](const CellComparison& c) { return c.pattern + " " + std::to_string(c.count); }, Role::kData, false},
+    {"data", [](const Comparison&, const CellComparison& c) { return CellPlace(c.pattern, c.count, c.type); },
+     [](const CellComparison& c) { return CellPlace(c.pattern, c.count, c.type); }, Role::kData, false},
     {"baseline", [](const Comparison&, const CellComparison& c) { return MedianText(c.baselineRuns, c.baselineMedian); },
      [](const CellComparison& c) { return Figure(c.baselineRuns > 0, c.baselineMedian); }, Role::kFigure, false},
     {"current", [](const Comparison&, const CellComparison& c) { return MedianText(c.currentRuns, c.currentMedian); },
@@ -236,7 +237,7 @@ void WriteMachineFields(std::ostream& out, const CellComparison& c) {
 
 void WriteComparisonCsv(std::ostream& out, const Comparison& comparison) {
     const bool machine = HasMachineCounts(comparison);
-    out << "name,reference,pattern,count,baseline_runs,current_runs,baseline_median_ms,"
+    out << "name,reference,pattern,count,type,baseline_runs,current_runs,baseline_median_ms,"
            "current_median_ms,ratio,ratio_ci_low,ratio_ci_high,u,p_value,p_exact,verdict"
         << (machine ? ",baseline_instructions,current_instructions,instructions_change_pct,"
                       "baseline_conditional_mispredicted,current_conditional_mispredicted,"
@@ -245,7 +246,7 @@ void WriteComparisonCsv(std::ostream& out, const Comparison& comparison) {
         << '\n';
     for (const CellComparison& c : comparison.cells) {
         out << CsvField(c.name) << ',' << (c.reference ? "true" : "false") << ',' << CsvField(c.pattern)
-            << ',' << c.count << ',' << c.baselineRuns << ',' << c.currentRuns << ','
+            << ',' << c.count << ',' << CsvField(c.type) << ',' << c.baselineRuns << ',' << c.currentRuns << ','
             << (c.baselineRuns > 0 ? Fixed(c.baselineMedian, 6) : "") << ','
             << (c.currentRuns > 0 ? Fixed(c.currentMedian, 6) : "") << ',';
         if (Tested(c))

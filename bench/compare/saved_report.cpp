@@ -126,7 +126,8 @@ Result<SavedCell> ReadCell(const Json& row, std::int64_t version, const Json* co
     // only a reference's label may be empty.
     for (const auto& [key, text, fallback] :
          {std::tuple{field::kName, &cell.name, ""}, std::tuple{field::kLabel, &cell.label, ""},
-          std::tuple{field::kPattern, &cell.pattern, kDefaultPattern}}) {
+          std::tuple{field::kPattern, &cell.pattern, kDefaultPattern},
+          std::tuple{field::kType, &cell.type, kDefaultType}}) {
         const Result<std::string> read = ReadText(row, key, kMaxNameBytes, fallback);
         if (!read) return Refusal{read.why()};
         const Check named = read->empty() && text == &cell.label ? Check(Passed{}) : CheckSortName(*read);
@@ -135,6 +136,8 @@ Result<SavedCell> ReadCell(const Json& row, std::int64_t version, const Json* co
     }
     cell.reference =
         row.contains(field::kReference) && row[field::kReference].is_boolean() && row[field::kReference].get<bool>();
+    if (FindElementType(cell.type) == nullptr)
+        return Refusal{" has a type that is not one of " + Listed(ElementTypeNames())};
     const Check status = ReadStatus(row, version);
     if (!status) return Refusal{status.why()};
     // A cell without figures: a check of its sorts failed, or it did not finish.
@@ -164,14 +167,17 @@ Result<SavedCell> ReadCell(const Json& row, std::int64_t version, const Json* co
 
 // Every row, each cell once: a set finds a repeat among many rows quickly.
 Result<std::vector<SavedCell>> ReadCells(const Json& rows, std::int64_t version, const Json* count) {
-    std::set<std::tuple<std::string, std::string, std::int64_t>> seen;
+    std::set<std::tuple<std::string, std::string, std::int64_t, std::string>> seen;
     std::vector<SavedCell> cells;
     for (std::size_t k = 0; k < rows.size(); ++k) {
         Result<SavedCell> cell = ReadCell(rows[k], version, count);
         if (!cell) return Refusal{RowName(k, rows[k]) + cell.why()};
-        if (!seen.emplace(cell->name, cell->pattern, cell->count).second)
+        if (!seen.emplace(cell->name, cell->pattern, cell->count, cell->type).second)
             return Refusal{RowName(k, rows[k]) + " repeats a cell (" + Quoted(cell->pattern) + ", " +
-                           std::to_string(cell->count) + " values)"};
+                           std::to_string(cell->count) + " values" +
+                           (cell->type == kDefaultType ? "" : ", " + cell->type) + ")"};
+        // A sort that cannot sort the type has nothing to compare.
+        if (rows[k].value(field::kStatus, "") == StatusWord(End::kNotSorted)) continue;
         cells.push_back(std::move(*cell));
     }
     return cells;
@@ -318,6 +324,10 @@ Result<SavedReport> ReadSavedReport(const std::string& path) {
     return report;
 }
 
+std::string CellPlace(const std::string& pattern, std::int64_t count, const std::string& type) {
+    return pattern + " " + std::to_string(count) + (type == kDefaultType ? "" : " " + type);
+}
+
 SavedReport CurrentReport(const Report& report) {
     SavedReport current;
     current.source = "this run";
@@ -326,9 +336,11 @@ SavedReport CurrentReport(const Report& report) {
     current.compiler = report.system.compiler;
     current.flags = report.system.flags;
     for (const Measurement& row : report.rows)
-        current.cells.push_back({row.contender.name, row.contender.label, row.pattern, row.count,
-                                 row.contender.reference, !Unfinished(report, row).empty(), row.times,
-                                 row.draws, row.machine.outcome.end == End::kCounted, row.machine.counts});
+        if (!row.outcome.is(End::kNotSorted))
+            current.cells.push_back({row.contender.name, row.contender.label, row.pattern, row.count,
+                                     row.contender.reference, !Unfinished(report, row).empty(), row.times,
+                                     row.draws, row.machine.outcome.end == End::kCounted, row.machine.counts,
+                                     ElementTypeName(row.type)});
     current.draws = DrawsMethod(current.cells);
     return current;
 }

@@ -1,7 +1,8 @@
 // A report as a comparison sees it, read back from a saved JSON report or
 // taken from the run just measured: where and on what data it was made,
 // and every cell's repetitions. A cell is one contender on one kind of data
-// of one size, found again by (name, pattern, count).
+// of one size sorted as one element type, found again by (name, pattern,
+// count, type).
 #pragma once
 
 #include "bench/measure/refusal.h"
@@ -16,6 +17,9 @@
 
 // The kind of data of a row that does not say: the window's random values.
 constexpr char kDefaultPattern[] = "window";
+// The element type of a row that does not say: every report before types
+// sorted 32-bit integers.
+constexpr char kDefaultType[] = "i32";
 
 // What a saved report may hold, far above any report this tool writes, so
 // that a hostile file costs bounded time and memory and every message
@@ -42,7 +46,12 @@ struct SavedCell {
     std::int64_t draws = 1;  // different data sets sorted; reports before draws sorted one
     bool machineCounted = false;  // its machine counts were made (schema version 4 on)
     MachineCounts machine;
+    std::string type = kDefaultType;  // the element type its values were sorted as
 };
+
+// The element type of a cell as its place names it: "random 1000", with
+// " u64" after any other type than the one every report before types sorted.
+std::string CellPlace(const std::string& pattern, std::int64_t count, const std::string& type);
 
 struct SavedReport {
     std::string source;  // the file, or "this run"

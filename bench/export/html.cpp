@@ -119,9 +119,10 @@ constexpr char kScript[] = R"JS(<script>
     });
   });
 
-  // Filters: an element that names a shape, size or contender other than
-  // the chosen one is hidden.
-  var filters = [["filter-shape", "data-pattern"], ["filter-size", "data-count"], ["filter-contender", "data-contender"]];
+  // Filters: an element that names a shape, size, type or contender other
+  // than the chosen one is hidden.
+  var filters = [["filter-shape", "data-pattern"], ["filter-size", "data-count"], ["filter-type", "data-type"],
+                 ["filter-contender", "data-contender"]];
   function applyFilters() {
     all("[data-pattern], [data-contender]").forEach(function (element) {
       element.hidden = filters.some(function (filter) {
@@ -230,21 +231,24 @@ std::vector<const PageChart*> ChartsOf(const Report* report) {
 // The filter bar and the chart switch, hidden until the script shows them:
 // without scripts they would do nothing.
 void WriteControls(std::ostream& out, const Report* report, const Comparison* comparison) {
-    std::vector<std::string> shapes, sizes, contenders;
+    std::vector<std::string> shapes, sizes, types, contenders;
     if (report) {
         for (const std::string& pattern : report->patterns) AddOnce(shapes, pattern);
         for (const std::int32_t count : report->counts) AddOnce(sizes, std::to_string(count));
+        for (const ElementType type : report->types) AddOnce(types, std::string(ElementTypeName(type)));
         for (const Measurement& row : report->rows) AddOnce(contenders, row.contender.name);
     }
     if (comparison)
         for (const CellComparison& cell : comparison->cells) {
             AddOnce(shapes, cell.pattern);
             AddOnce(sizes, std::to_string(cell.count));
+            AddOnce(types, cell.type);
             AddOnce(contenders, cell.name);
         }
     out << "<form id=\"controls\" hidden=\"hidden\">\n";
     WriteSelect(out, "filter-shape", "Shape", shapes);
     WriteSelect(out, "filter-size", "Size", sizes);
+    if (types.size() > 1) WriteSelect(out, "filter-type", "Type", types);
     WriteSelect(out, "filter-contender", "Contender", contenders);
     const std::vector<const PageChart*> charts = ChartsOf(report);
     if (charts.size() > 1) {
@@ -288,21 +292,26 @@ void WriteHeadings(std::ostream& out, const std::vector<std::string>& headings) 
     out << "</tr></thead>\n";
 }
 
-// One table per shape and size, in the order measured.
-void WriteCellTables(std::ostream& out, const Report& report) {
+// One table per cell: type, shape and size, in the order measured.
+void WriteCellTable(std::ostream& out, const Report& report, const std::string& pattern, std::int32_t count,
+                    ElementType type) {
     const std::vector<const Column*> columns = TextColumns(report);
+    const std::vector<const Measurement*> rows = CellRows(report, pattern, count, type);
+    if (rows.empty()) return;
+    out << "<section class=\"cell\" data-pattern=\"" << Html(pattern) << "\" data-count=\"" << count
+        << "\" data-type=\"" << ElementTypeName(type) << "\">\n<h3>" << Html(CellHeading(report, pattern, count, type))
+        << "</h3>\n<table data-group=\"cells\">\n";
+    WriteHeadings(out, Headings(columns));
+    out << "<tbody>\n";
+    for (std::size_t k = 0; k < rows.size(); ++k) WriteCellRow(out, ContextOf(report, *rows[k]), columns, k);
+    out << "</tbody></table>\n</section>\n";
+}
+
+void WriteCellTables(std::ostream& out, const Report& report) {
     out << "<h2>Cells</h2>\n";
-    for (const std::string& pattern : report.patterns)
-        for (const std::int32_t count : report.counts) {
-            const std::vector<const Measurement*> rows = CellRows(report, pattern, count);
-            if (rows.empty()) continue;
-            out << "<section class=\"cell\" data-pattern=\"" << Html(pattern) << "\" data-count=\"" << count << "\">\n"
-                << "<h3>" << Html(pattern) << ", " << count << " values</h3>\n<table data-group=\"cells\">\n";
-            WriteHeadings(out, Headings(columns));
-            out << "<tbody>\n";
-            for (std::size_t k = 0; k < rows.size(); ++k) WriteCellRow(out, ContextOf(report, *rows[k]), columns, k);
-            out << "</tbody></table>\n</section>\n";
-        }
+    for (const ElementType type : report.types)
+        for (const std::string& pattern : report.patterns)
+            for (const std::int32_t count : report.counts) WriteCellTable(out, report, pattern, count, type);
 }
 
 // verdict-faster, verdict-no-significant-change: the class of a verdict's colour.
@@ -334,7 +343,8 @@ void WriteComparison(std::ostream& out, const Comparison& comparison) {
     for (std::size_t k = 0; k < comparison.cells.size(); ++k) {
         const CellComparison& c = comparison.cells[k];
         out << "<tr data-order=\"" << k << "\" class=\"" << VerdictClass(c.verdict) << "\" data-contender=\""
-            << Html(c.name) << "\" data-pattern=\"" << Html(c.pattern) << "\" data-count=\"" << c.count << "\">";
+            << Html(c.name) << "\" data-pattern=\"" << Html(c.pattern) << "\" data-count=\"" << c.count
+            << "\" data-type=\"" << Html(c.type) << "\">";
         for (const ComparisonColumn* column : columns)
             out << "<td" << CellClass(column->role) << " data-v=\"" << Html(column->value(c)) << "\">"
                 << Html(column->text(comparison, c)) << "</td>";

@@ -86,6 +86,8 @@ const Column kColumns[] = {
      kMatrixForm},
     {nullptr, nullptr, field::kPattern, [](const RowContext& c) { return c.row.pattern; }, kMatrixForm},
     {nullptr, nullptr, field::kCount, [](const RowContext& c) { return std::to_string(c.row.count); }, kMatrixForm},
+    {nullptr, nullptr, field::kType, [](const RowContext& c) { return std::string(ElementTypeName(c.row.type)); },
+     kMatrixForm},
     {nullptr, nullptr, field::kRuns, [](const RowContext& c) { return std::to_string(c.row.times.size()); }, kBoth},
     {nullptr, nullptr, field::kBatch, [](const RowContext& c) { return std::to_string(c.row.batch); }, kMatrixForm},
     {nullptr, nullptr, field::kDraws, [](const RowContext& c) { return std::to_string(c.row.draws); }, kBoth},
@@ -238,10 +240,11 @@ std::vector<const Column*> ColumnsOf(const Report& report, Wanted wanted) {
 
 }  // namespace
 
-std::vector<const Measurement*> CellRows(const Report& report, const std::string& pattern, std::int32_t count) {
+std::vector<const Measurement*> CellRows(const Report& report, const std::string& pattern, std::int32_t count,
+                                         ElementType type) {
     std::vector<const Measurement*> rows;
     for (const Measurement& row : report.rows)
-        if (row.pattern == pattern && row.count == count) rows.push_back(&row);
+        if (row.pattern == pattern && row.count == count && row.type == type) rows.push_back(&row);
     return rows;
 }
 

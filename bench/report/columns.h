@@ -23,7 +23,8 @@ struct RowContext {
 RowContext ContextOf(const Report& report, const Measurement& row);
 
 // The rows of one shape and size, in the order measured.
-std::vector<const Measurement*> CellRows(const Report& report, const std::string& pattern, std::int32_t count);
+std::vector<const Measurement*> CellRows(const Report& report, const std::string& pattern, std::int32_t count,
+                                         ElementType type);
 
 // The forms a column belongs to, as bits.
 enum ColumnForms : unsigned {

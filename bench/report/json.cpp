@@ -9,6 +9,12 @@
 
 namespace {
 
+std::vector<std::string> TypeNames(const std::vector<ElementType>& types) {
+    std::vector<std::string> names;
+    for (const ElementType type : types) names.push_back(ElementTypeName(type));
+    return names;
+}
+
 // The details of a row without figures, each in a field of its own, so a
 // program reads them without parsing the status text the table shows.
 void AddEndDetails(const Report& report, const Measurement& row, nlohmann::json& json) {
@@ -87,6 +93,7 @@ nlohmann::json Row(const Report& report, const Measurement& row) {
         {field::kThreads, row.contender.threads},
         {field::kPattern, row.pattern},
         {field::kCount, row.count},
+        {field::kType, ElementTypeName(row.type)},
         {field::kStatus, StatusWord(row.outcome.end)},
         {field::kBatch, row.batch},
         {field::kDraws, row.draws},
@@ -133,6 +140,7 @@ nlohmann::json ReportJson(const Report& report) {
           {"distinct_draws_below", kDistinctDrawsBelow},
           {"patterns", report.patterns},
           {"counts", report.counts},
+          {"types", TypeNames(report.types)},
           {"min_time_ms", settings.minTimeMs},
           {"time_limit_s", settings.timeLimitSeconds}}},
         {"notes", report.notes},

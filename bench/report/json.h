@@ -13,8 +13,9 @@
 // which check a failed sort failed (failed_check, one of CheckNames);
 // version 4 the machine counts of a row (machine_counts), which a
 // comparison reads from then on. Baselines saved by versions 1 to 3 are
-// still read.
-constexpr int kReportSchemaVersion = 4;
+// still read; version 5 each row's element type (type), a row without one
+// having sorted i32.
+constexpr int kReportSchemaVersion = 5;
 constexpr int kOldestReadableSchemaVersion = 1;
 
 // The report as a value, for writers that add to it.

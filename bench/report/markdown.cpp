@@ -69,10 +69,15 @@ void WritePivot(std::ostream& out, const Report& report, const std::vector<Key>&
 }
 
 const Measurement* FindRow(const Report& report, const std::string& name, const std::string& pattern,
-                           std::int32_t count) {
+                           std::int32_t count, ElementType type) {
     for (const Measurement& row : report.rows)
-        if (RowName(row) == name && row.pattern == pattern && row.count == count) return &row;
+        if (RowName(row) == name && row.pattern == pattern && row.count == count && row.type == type) return &row;
     return nullptr;
+}
+
+// ", u64" after a heading, where the report has types.
+std::string TypeSuffix(const Report& report, ElementType type) {
+    return HasTypes(report) ? std::string(", ") + ElementTypeName(type) : "";
 }
 
 }  // namespace
@@ -91,23 +96,26 @@ void WriteMarkdown(std::ostream& out, const Report& report) {
 
 namespace {
 
-// The matrix pivoted, one table per size, or one with the sizes across
-// when there is one shape.
+// The matrix pivoted for each type, one table per size, or one with the
+// sizes across when there is one shape.
 void WritePivots(std::ostream& out, const Report& report, CellText text) {
-    if (report.patterns.size() == 1) {
-        const std::string& pattern = report.patterns.front();
-        std::vector<std::string> headings;
-        for (const std::int32_t count : report.counts) headings.push_back(std::to_string(count));
-        out << "\n" << MarkdownText(pattern) << ":\n\n";
-        WritePivot(out, report, report.counts, headings, text,
-                   [&](const std::string& name, std::int32_t count) { return FindRow(report, name, pattern, count); });
-    } else {
-        for (const std::int32_t count : report.counts) {
-            out << "\n" << count << " values:\n\n";
-            WritePivot(out, report, report.patterns, report.patterns, text,
-                       [&](const std::string& name, const std::string& pattern) {
-                           return FindRow(report, name, pattern, count);
-                       });
+    for (const ElementType type : report.types) {
+        if (report.patterns.size() == 1) {
+            const std::string& pattern = report.patterns.front();
+            std::vector<std::string> headings;
+            for (const std::int32_t count : report.counts) headings.push_back(std::to_string(count));
+            out << "\n" << MarkdownText(pattern + TypeSuffix(report, type)) << ":\n\n";
+            WritePivot(out, report, report.counts, headings, text, [&](const std::string& name, std::int32_t count) {
+                return FindRow(report, name, pattern, count, type);
+            });
+        } else {
+            for (const std::int32_t count : report.counts) {
+                out << "\n" << count << " values" << TypeSuffix(report, type) << ":\n\n";
+                WritePivot(out, report, report.patterns, report.patterns, text,
+                           [&](const std::string& name, const std::string& pattern) {
+                               return FindRow(report, name, pattern, count, type);
+                           });
+            }
         }
     }
 }

@@ -11,7 +11,7 @@ namespace {
 std::optional<double> BaselineMedian(const Report& report, const Measurement& cell) {
     for (const Measurement& row : report.rows)
         if (row.contender.name == kBaselineName && row.pattern == cell.pattern &&
-            row.count == cell.count && row.outcome.end == End::kMeasured && !row.times.empty())
+            row.count == cell.count && row.type == cell.type && row.outcome.end == End::kMeasured && !row.times.empty())
             return Median(row.times);
     return std::nullopt;
 }
@@ -36,8 +36,17 @@ RowFigures Figures(const Report& report, const Measurement& row) {
     return figures;
 }
 
+bool HasTypes(const Report& report) {
+    return report.types != std::vector<ElementType>{ElementType::kI32};
+}
+
+std::string CellHeading(const Report& report, const std::string& pattern, std::int32_t count, ElementType type) {
+    return pattern + ", " + std::to_string(count) + " values" +
+           (HasTypes(report) ? std::string(", ") + ElementTypeName(type) : "");
+}
+
 bool IsMatrix(const Report& report) {
-    return report.counts.size() > 1 || report.patterns != std::vector<std::string>{"window"} ||
+    return report.counts.size() > 1 || report.patterns != std::vector<std::string>{"window"} || HasTypes(report) ||
            report.settings.operations || report.settings.machineCounts;
 }
 
@@ -59,7 +68,11 @@ std::string SettingsLine(const Report& report) {
         data += " at";
         for (const std::int32_t count : report.counts)
             data += (count == report.counts.front() ? " " : ", ") + std::to_string(count);
-        data += " values, time limit " + Seconds(s.timeLimitSeconds) + ",";
+        data += " values";
+        if (HasTypes(report))
+            for (const ElementType type : report.types)
+                data += std::string(type == report.types.front() ? " as " : ", ") + ElementTypeName(type);
+        data += ", time limit " + Seconds(s.timeLimitSeconds) + ",";
     }
     return data + " from seed " + std::to_string(s.seed) + ", " +
            std::to_string(s.runs) + " runs after " + std::to_string(s.warmup) + " warm-up" +

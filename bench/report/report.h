@@ -19,7 +19,16 @@ struct Report {
     std::vector<std::string> notes;  // optional references this build lacks
     std::vector<std::string> patterns = {"window"};  // the shapes measured, in order
     std::vector<std::int32_t> counts;                // the sizes measured, ascending
+    std::vector<ElementType> types = {ElementType::kI32};  // the element types measured, in order
 };
+
+// Whether the report measured any other element type than int32_t: its
+// cells then say their type.
+bool HasTypes(const Report& report);
+
+// A cell's place as the table and markdown head it: "random, 1000 values",
+// with ", u64" where the report has types.
+std::string CellHeading(const Report& report, const std::string& pattern, std::int32_t count, ElementType type);
 
 // Whether the report is a matrix of shapes and sizes rather than the
 // window's data at one size, which keeps the original report forms. Counted

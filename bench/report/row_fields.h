@@ -12,6 +12,7 @@ inline constexpr char kReference[] = "reference";
 inline constexpr char kThreads[] = "threads";
 inline constexpr char kPattern[] = "pattern";
 inline constexpr char kCount[] = "count";
+inline constexpr char kType[] = "type";  // the element type; reports before types sorted i32
 
 // How it ended (report/outcomes.h), and the details of that end.
 inline constexpr char kStatus[] = "status";

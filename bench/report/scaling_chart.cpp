@@ -159,15 +159,17 @@ struct Chart {
     std::vector<const Measurement*> series;
 };
 
-// One panel: its shape, and the chart's scales moved to its place.
+// One panel: its shape and element type, and the chart's scales moved to
+// its place.
 struct Panel {
     const std::string& pattern;
+    ElementType type;
     LogScale x;
     LogScale y;
 };
 
-Panel PanelAt(const Chart& chart, const std::string& pattern, double left, double top) {
-    Panel panel{pattern, chart.sizes, chart.times};
+Panel PanelAt(const Chart& chart, const std::string& pattern, ElementType type, double left, double top) {
+    Panel panel{pattern, type, chart.sizes, chart.times};
     panel.x.from += left;
     panel.x.to += left;
     panel.y.from += top;
@@ -201,7 +203,7 @@ void WriteSeries(std::ostream& out, const Chart& chart, const Panel& panel, std:
     const char* colour = kPalette[k % std::size(kPalette)];
     std::string points;
     for (const Measurement& row : chart.report.rows) {
-        if (row.pattern != panel.pattern || row.contender.name != contender.name) continue;
+        if (row.pattern != panel.pattern || row.type != panel.type || row.contender.name != contender.name) continue;
         const std::optional<double> value = chart.quantity.value(chart.report, row);
         if (value) {
             const std::string px = Fixed(x(row.count), 1), py = Fixed(y(*value), 1);
@@ -230,10 +232,13 @@ void WriteSeries(std::ostream& out, const Chart& chart, const Panel& panel, std:
         << colour << '"' << (contender.reference ? " stroke-dasharray=\"6 4\"" : "") << "/>\n";
 }
 
-void WritePanel(std::ostream& out, const Chart& chart, const std::string& pattern, double left, double top) {
-    const Panel panel = PanelAt(chart, pattern, left, top);
-    out << "<g" << Role("panel") << " data-pattern=\"" << EscapedXml(pattern) << "\">\n"
-        << Text(left + kPlotLeft, top + 18, "start", pattern);
+void WritePanel(std::ostream& out, const Chart& chart, const std::string& pattern, ElementType type, double left,
+                double top) {
+    const Panel panel = PanelAt(chart, pattern, type, left, top);
+    const std::string title = pattern + (HasTypes(chart.report) ? std::string(", ") + ElementTypeName(type) : "");
+    out << "<g" << Role("panel") << " data-pattern=\"" << EscapedXml(pattern) << "\" data-type=\""
+        << ElementTypeName(type) << "\">\n"
+        << Text(left + kPlotLeft, top + 18, "start", title);
     WriteFrame(out, chart, panel);
     for (std::size_t k = 0; k < chart.series.size(); ++k) WriteSeries(out, chart, panel, k);
     out << "</g>\n";
@@ -250,7 +255,8 @@ void WriteQuantityChart(std::ostream& out, const Report& report, const Quantity&
     if (smallest <= 0) smallest = largest = 1;
     const std::vector<const Measurement*> series = Series(report);
     const int legendHeight = kLegendRow * static_cast<int>((series.size() + kLegendColumns - 1) / kLegendColumns);
-    const int panelRows = static_cast<int>((report.patterns.size() + kColumns - 1) / kColumns);
+    const std::size_t panels = report.types.size() * report.patterns.size();
+    const int panelRows = static_cast<int>((panels + kColumns - 1) / kColumns);
     const int width = kColumns * kPanelWidth + 24;
     const std::vector<std::string> header = Wrapped(
         std::string("Log scales; references dashed; a cross marks a cell without a figure, its reason in the "
@@ -277,10 +283,11 @@ void WriteQuantityChart(std::ostream& out, const Report& report, const Quantity&
             << '"' << (reference ? " stroke-dasharray=\"6 4\"" : "") << "/>\n"
             << Text(x + 34, y, "start", series[k]->contender.name);
     }
-    for (std::size_t p = 0; p < report.patterns.size(); ++p) {
+    for (std::size_t p = 0; p < panels; ++p) {
         const double left = 12 + static_cast<double>(p % kColumns) * kPanelWidth;
         const double panelTop = top + legendHeight + static_cast<double>(p / kColumns) * kPanelHeight;
-        WritePanel(out, chart, report.patterns[p], left, panelTop);
+        const std::size_t pattern = p % report.patterns.size();
+        WritePanel(out, chart, report.patterns[pattern], report.types[p / report.patterns.size()], left, panelTop);
     }
     out << "</svg>\n";
 }

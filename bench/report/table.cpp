@@ -51,10 +51,12 @@ void WriteTable(std::ostream& out, const Report& report) {
 
 void WriteMatrixTable(std::ostream& out, const Report& report) {
     out << Printable(SettingsLine(report)) << '\n';
-    for (const std::string& pattern : report.patterns) {
-        for (const std::int32_t count : report.counts) {
-            out << '\n' << Printable(pattern) << ", " << count << " values\n";
-            WriteRows(out, report, CellRows(report, pattern, count));
+    for (const ElementType type : report.types) {
+        for (const std::string& pattern : report.patterns) {
+            for (const std::int32_t count : report.counts) {
+                out << '\n' << Printable(CellHeading(report, pattern, count, type)) << '\n';
+                WriteRows(out, report, CellRows(report, pattern, count, type));
+            }
         }
     }
     for (const std::string& note : report.notes) out << Printable(note) << '\n';

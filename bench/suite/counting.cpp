@@ -10,7 +10,9 @@ std::vector<std::size_t> RowsToCount(std::vector<Measurement>& rows) {
     std::vector<std::size_t> todo;
     for (std::size_t k = 0; k < rows.size(); ++k) {
         OperationsRow& operations = rows[k].operations;
-        if (rows[k].contender.counter == nullptr)
+        if (rows[k].outcome.is(End::kNotSorted))
+            operations.outcome = {End::kNotCountable, rows[k].outcome.detail, {}};
+        else if (!Countable(rows[k].contender, rows[k].type))
             operations.outcome = {End::kNotCountable, rows[k].contender.notCounted, {}};
         else if (rows[k].outcome.end != End::kMeasured)
             operations.outcome = {End::kNotTimed, "", {}};

@@ -30,7 +30,8 @@ std::vector<std::size_t> RowsToCount(std::vector<Measurement>& rows) {
     std::vector<std::size_t> todo;
     for (std::size_t k = 0; k < rows.size(); ++k) {
         Outcome& machine = rows[k].machine.outcome;
-        const std::string refused = unavailable.empty() ? MachineCountsRefused(rows[k].contender) : unavailable;
+        std::string refused = unavailable.empty() ? MachineCountsRefused(rows[k].contender) : unavailable;
+        if (rows[k].outcome.is(End::kNotSorted)) refused = rows[k].outcome.detail;
         if (!refused.empty()) {
             machine = {End::kNotCountable, refused, {}};
         } else if (rows[k].outcome.end != End::kMeasured) {

@@ -120,7 +120,7 @@ TEST(BenchCompareCommand, AReportAgainstItselfChangesNothing) {
     std::getline(csv, first);
     std::getline(csv, second);
     const std::string unchanged = ",24.5,1.000000,false,no significant change";  // U = 7 * 7 / 2
-    EXPECT_EQ(first.rfind("Counted,false,window,3000,7,7,10.100000,10.100000,1.0000,", 0), 0u) << first;
+    EXPECT_EQ(first.rfind("Counted,false,window,3000,i32,7,7,10.100000,10.100000,1.0000,", 0), 0u) << first;
     EXPECT_EQ(first.substr(first.size() - unchanged.size()), unchanged) << first;
     EXPECT_EQ(second.rfind("std::sort,false,", 0), 0u) << second;
     EXPECT_EQ(second.substr(second.size() - unchanged.size()), unchanged) << second;
@@ -283,7 +283,7 @@ TEST(BenchCompareCommand, ARunIsSavedAndComparedWithTheSavedRun) {
     std::ostringstream compared, errors;
     ASSERT_EQ(RunMeasureCommand(compare, {kCounted, kYardstick}, compared, errors, false), 0) << errors.str();
     const Json json = Json::parse(compared.str());
-    EXPECT_EQ(json["schema_version"], 4);
+    EXPECT_EQ(json["schema_version"], 5);
     EXPECT_EQ(json["rows"].size(), 2u);  // the run's own report
     const Json& comparison = json["comparison"];
     EXPECT_EQ(comparison["baseline"], saved);

@@ -407,9 +407,14 @@ TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
         {with("/schema_version", 2), ""},
         {with("/schema_version", 3), ""},
         {with("/schema_version", 4), ""},
-        {with("/schema_version", 5), "has schema version 5; this orvandel-bench reads versions 1 to 4"},
-        {with("/schema_version", 0), "has schema version 0; this orvandel-bench reads versions 1 to 4"},
-        {with("/schema_version", "1"), "has schema version of type string; this orvandel-bench reads versions 1 to 4"},
+        {with("/schema_version", 5), ""},
+        {with("/schema_version", 6), "has schema version 6; this orvandel-bench reads versions 1 to 5"},
+        // Types as the tool names them; none means i32.
+        {with("/rows/0/type", "record"), ""},
+        {with("/rows/0/type", "int"), "row 1 (\"A\") has a type that is not one of i32, u64, f64, string, record"},
+        {with("/rows/0/type", ""), "row 1 (\"A\") has a type the names rule refuses: it is empty"},
+        {with("/schema_version", 0), "has schema version 0; this orvandel-bench reads versions 1 to 5"},
+        {with("/schema_version", "1"), "has schema version of type string; this orvandel-bench reads versions 1 to 5"},
         {with("/settings/seed", remove), "has no settings.seed"},
         {with("/settings/seed", -5), "has no settings.seed"},
         {with("/rows", remove), "has no rows"},
@@ -426,7 +431,7 @@ TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
         {replaced("300", "-1e309"), "has a number beyond the range of a double"},
         // Nesting: the report's object and 31 arrays inside it are the most read.
         {replaced("\"schema_version\":1", "\"schema_version\":" + nested(31)),
-         "has schema version of type array; this orvandel-bench reads versions 1 to 4"},
+         "has schema version of type array; this orvandel-bench reads versions 1 to 5"},
         {replaced("\"schema_version\":1", "\"schema_version\":" + nested(32)),
          "nests arrays or objects deeper than 32 levels"},
         {replaced("\"schema_version\":1", "\"schema_version\":" + nested(60000)),
@@ -536,7 +541,9 @@ TEST(BenchSavedReport, ReadsEachSchemaVersionItKnows) {
         {"version 3, a check in another case", report(3, "failed", check("Values")), unknownCheck, {}},
         {"version 3, a check that is not text", report(3, "failed", check(2)), unknownCheck, {}},
         {"version 4", report(4, "measured"), "", {false}},
-        {"version 5", report(5, "measured"), "has schema version 5; this orvandel-bench reads versions 1 to 4", {}},
+        {"version 5", report(5, "measured"), "", {false}},
+        {"version 5, a type the sort could not sort", report(5, "not-sorted"), "", {}},
+        {"version 6", report(6, "measured"), "has schema version 6; this orvandel-bench reads versions 1 to 5", {}},
     };
     ASSERT_FALSE(v1.empty()) << "the saved version 1 report is missing";
     for (const auto& c : cases) {
@@ -725,10 +732,10 @@ TEST(BenchComparisonReport, EveryFormatCarriesTheComparison) {
 
     WriteComparisonCsv(csv, comparison);
     EXPECT_EQ(csv.str(),
-              "name,reference,pattern,count,baseline_runs,current_runs,baseline_median_ms,current_median_ms,"
+              "name,reference,pattern,count,type,baseline_runs,current_runs,baseline_median_ms,current_median_ms,"
               "ratio,ratio_ci_low,ratio_ci_high,u,p_value,p_exact,verdict\n"
-              "Halved,false,window,1000,9,9,100.000000,50.000000,0.5000,0.5000,0.5000,0.0,0.000047,false,faster\n"
-              "Gone,true,window,1000,9,0,100.500000,,,,,,,,only in baseline\n");
+              "Halved,false,window,1000,i32,9,9,100.000000,50.000000,0.5000,0.5000,0.5000,0.0,0.000047,false,faster\n"
+              "Gone,true,window,1000,i32,9,0,100.500000,,,,,,,,only in baseline\n");
 
     const Json json = ComparisonJson(comparison);
     EXPECT_EQ(json["baseline"], "base.json");
@@ -792,7 +799,7 @@ TEST(BenchComparisonReport, MachineCountChangesInEveryForm) {
               std::string::npos) << csv.str();
     EXPECT_NE(csv.str().find(",200000,201234,0.617000,700,630,-10.000000\n"), std::string::npos) << csv.str();
     EXPECT_NE(csv.str().find(",5000,5000,0.000000,40,40,0.000000\n"), std::string::npos) << csv.str();
-    EXPECT_NE(csv.str().find("Once,false,window,1000,9,9,"), std::string::npos);
+    EXPECT_NE(csv.str().find("Once,false,window,1000,i32,9,9,"), std::string::npos);
     EXPECT_NE(csv.str().find(",,,,,,\n"), std::string::npos) << csv.str();
     const Json& grown = json["cells"][0]["machine_counts"];
     EXPECT_EQ(grown["baseline"]["instructions"], 200000);

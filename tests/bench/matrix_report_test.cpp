@@ -493,7 +493,7 @@ TEST(BenchReportForms, EachFormWritesItsOwnKindInEveryRole) {
          "\n| Routine | ascending | random |\n"},
         {ReportFormat::kJson, "{\n", "{\n", "{\n", "{\n", "\"comparison\": {"},
         {ReportFormat::kCsv, "name,label,reference,runs,draws,min_ms,", "name,label,reference,threads,pattern,",
-         "name,reference,pattern,count,baseline_runs,", "name,reference,pattern,count,baseline_runs,", ""},
+         "name,reference,pattern,count,type,baseline_runs,", "name,reference,pattern,count,type,baseline_runs,", ""},
         {ReportFormat::kHtml, "<!DOCTYPE html>", "<!DOCTYPE html>", "<!DOCTYPE html>", "<!DOCTYPE html>",
          "<h2>Comparison</h2>"},
         {ReportFormat::kSvg, "<?xml", "<?xml", "<?xml", "<?xml", "Median sort time: grey base.json, blue this run"},
@@ -520,7 +520,7 @@ TEST(BenchReportForms, OneSetOfColumnsInEveryFormThatShowsThem) {
         return first;
     };
     const Words matrixText = {"Routine", "min", "median", "mean +- sd", "max", "ns/element", "vs std::sort"};
-    const Words matrixFields = {"name", "label", "reference", "threads", "pattern", "count", "runs", "batch", "draws",
+    const Words matrixFields = {"name", "label", "reference", "threads", "pattern", "count", "type", "runs", "batch", "draws",
                           "min_ms", "median_ms", "mean_ms", "stddev_ms", "max_ms", "ns_per_element",
                           "ratio_to_std_sort", "status", "failed_slot", "failed_check", "times_ms"};
     const struct {
@@ -763,12 +763,12 @@ TEST(BenchHtmlReport, ATableAPerCellWithEveryColumnOfTheTableForm) {
         const std::vector<PageTable> tables = PageTables(page, "cells");
         std::size_t rows = 0, expectedTables = 0;
         for (const std::string& pattern : report.patterns)
-            for (const std::int32_t count : report.counts) expectedTables += CellRows(report, pattern, count).empty() ? 0 : 1;
+            for (const std::int32_t count : report.counts) expectedTables += CellRows(report, pattern, count, ElementType::kI32).empty() ? 0 : 1;
         ASSERT_EQ(tables.size(), expectedTables);
         std::size_t table = 0;
         for (const std::string& pattern : report.patterns)
             for (const std::int32_t count : report.counts) {
-                const std::vector<const Measurement*> cellRows = CellRows(report, pattern, count);
+                const std::vector<const Measurement*> cellRows = CellRows(report, pattern, count, ElementType::kI32);
                 if (cellRows.empty()) continue;
                 const PageTable& shown = tables[table++];
                 ASSERT_EQ(shown.size(), cellRows.size() + 1);
