@@ -1016,3 +1016,75 @@ TEST(BenchOutputFile, CommandLineFaultsExitWithStatusTwoBeforeMeasuring) {
     EXPECT_EQ(out.str(), "");  // nothing measured
     EXPECT_EQ(err.str(), "orvandel-bench: cannot create " + options.exportPath + ": No such file or directory\n");
 }
+
+// One shape and size sorted as two types: std::sort is twice as fast as
+// Quick on i32 and twice as slow on string, so a ratio taken across types
+// shows at once. Vector cannot sort strings.
+Report TypedReport() {
+    Report report = MatrixReport();
+    report.patterns = {"random"};
+    report.counts = {1001};
+    report.types = {ElementType::kI32, ElementType::kString};
+    report.rows.clear();
+    for (const ElementType type : report.types) {
+        const bool strings = type == ElementType::kString;
+        const std::vector<double> quick = {2, 2, 2}, baseline(3, strings ? 4.0 : 1.0);
+        for (Measurement row : {Cell(Named("Quick", false), "random", 1001, quick),
+                                Cell(Named(kBaselineName, true), "random", 1001, baseline),
+                                Cell(Named("Vector", true), "random", 1001, {1, 1, 1})}) {
+            row.type = type;
+            if (strings && row.contender.name == "Vector") {
+                row.outcome = {End::kNotSorted, "numbers only", {}};
+                row.times.clear();
+            }
+            report.rows.push_back(row);
+        }
+    }
+    return report;
+}
+
+TEST(BenchMatrixReport, EachTypeIsACellOfItsOwnInEveryForm) {
+    const Report report = TypedReport();
+    const std::vector<std::string> table = Lines(Written(ReportFormat::kTable, report));
+    EXPECT_EQ(table[0].rfind("shapes random at 1001 values as i32, string, time limit", 0), 0u) << table[0];
+    const struct {
+        std::size_t line;
+        std::vector<std::string> cells;
+    } expected[] = {
+        {2, {"random, 1001 values, i32"}},
+        {4, {"Quick", "2.00 ms", "2.00 ms", "2.00 ms +- 0.0%", "2.00 ms", "2000.00", "2.00x"}},
+        {6, {"Vector (reference)", "1.00 ms", "1.00 ms", "1.00 ms +- 0.0%", "1.00 ms", "1000.00", "1.00x"}},
+        {8, {"random, 1001 values, string"}},
+        {10, {"Quick", "2.00 ms", "2.00 ms", "2.00 ms +- 0.0%", "2.00 ms", "2000.00", "0.50x"}},
+        {12, {"Vector (reference)", "n/a: numbers only"}},
+    };
+    for (const auto& row : expected) EXPECT_EQ(TableCells(table.at(row.line)), row.cells) << row.line;
+
+    const nlohmann::json json = nlohmann::json::parse(Written(ReportFormat::kJson, report));
+    EXPECT_EQ(json["settings"]["types"], (nlohmann::json{"i32", "string"}));
+    const std::vector<std::string> csv = Lines(Written(ReportFormat::kCsv, report));
+    const std::vector<std::string> header = CsvFields(csv[0]);
+    const auto typeColumn = static_cast<std::size_t>(std::find(header.begin(), header.end(), "type") - header.begin());
+    for (std::size_t k = 0; k < report.rows.size(); ++k) {
+        EXPECT_EQ(json["rows"][k]["type"], ElementTypeName(report.rows[k].type)) << k;
+        EXPECT_EQ(CsvFields(csv[k + 1]).at(typeColumn), ElementTypeName(report.rows[k].type)) << k;
+    }
+    const std::string markdown = Written(ReportFormat::kMarkdown, report);
+    EXPECT_NE(markdown.find("\nrandom, i32:\n"), std::string::npos) << markdown;
+    EXPECT_NE(markdown.find("\nrandom, string:\n"), std::string::npos) << markdown;
+
+    // Read back, each cell keeps its type and the one without a sort is
+    // left out; compared with itself, every cell meets its own type's twin.
+    const Result<SavedReport> saved = ParseSavedReport(json.dump());
+    ASSERT_TRUE(saved) << saved.why();
+    std::vector<std::string> cells;
+    for (const SavedCell& cell : saved->cells) cells.push_back(cell.name + "/" + cell.type);
+    EXPECT_EQ(cells, (std::vector<std::string>{"Quick/i32", "std::sort/i32", "Vector/i32", "Quick/string",
+                                               "std::sort/string"}));
+    const Comparison comparison = Compare(*saved, *saved, kDefaultNoise);
+    ASSERT_EQ(comparison.cells.size(), cells.size());
+    for (std::size_t k = 0; k < cells.size(); ++k) {
+        EXPECT_EQ(comparison.cells[k].type, saved->cells[k].type) << k;
+        EXPECT_DOUBLE_EQ(comparison.cells[k].ratio, 1.0) << k;
+    }
+}

@@ -50,6 +50,18 @@ TEST(BenchOptionValues, RefusedWithTheirMessageOrReadInDecimal) {
         {{"--pattern", "random,Radnom"},
          "orvandel-bench: --pattern: unknown shape \"Radnom\" (did you mean random?; --list shows the shapes, \"all\" "
          "names every one)\n"},
+        // Element types: names as --list shows them, all, each once in the order given.
+        {{"--type", "u64,Record"},
+         "orvandel-bench: --type: unknown type \"Record\" (did you mean record?; --list shows the types, \"all\" "
+         "names every one)\n"},
+        {{"--type", "i32,"}, "orvandel-bench: --type: unknown type \"\" (--list shows the types, \"all\" names every one)\n"},
+        {{"-t", "string,f64,string"}, "",
+         [](const BenchOptions& o) {
+             return o.types == std::vector<ElementType>{ElementType::kString, ElementType::kF64} &&
+                    o.settings.type == ElementType::kString;
+         }},
+        {{"--type", "all"}, "", [](const BenchOptions& o) { return o.types.size() == kElementTypeCount; }},
+        {{}, "", [](const BenchOptions& o) { return o.types == std::vector<ElementType>{ElementType::kI32}; }},
         // Times: a unit of no form, no time at all, a little past the bound, the bound however written.
         {{"--time-limit", "1h"}, "orvandel-bench: --time-limit: \"1h\" is not a time: a number and its unit, us, ms "
                                  "or s, or a bare number of seconds\n"},
