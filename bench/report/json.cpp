@@ -22,6 +22,7 @@ void AddEndDetails(const Report& report, const Measurement& row, nlohmann::json&
     if (end == End::kOverLimit || end == End::kPredictedOver) json[field::kTimeLimit] = report.settings.timeLimitSeconds;
     if (end == End::kPredictedOver) json[field::kPredicted] = row.predictedMs;
     if (end == End::kCrashed) json[field::kCrash] = row.outcome.detail;
+    if (end == End::kNotSorted) json[field::kReason] = row.outcome.detail;
 }
 
 // Which check failed where; a changed value also with what the slot holds
