@@ -89,6 +89,14 @@ struct Contender {
     std::string notSortedI32{};
 };
 
+// Whether contender holds a sort of T to call: every contender in the
+// process that sorts, a loaded one only where its library was opened.
+template <typename T>
+bool HasSortOf(const Contender& contender) {
+    if constexpr (std::is_same_v<T, std::int32_t>) return contender.routine != nullptr || contender.plugin != nullptr;
+    else return SortOf<T>(contender.typed).sort != nullptr;
+}
+
 // Why contender cannot sort elements of type, or empty when it can.
 std::string NotSorted(const Contender& contender, ElementType type);
 // Whether it can count its work on elements of type (--operations).

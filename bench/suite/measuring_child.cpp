@@ -145,25 +145,26 @@ template <typename T>
 void ServeRequestsOf(const ChildWork& work) {
     const std::vector<Contender>& contenders = *work.contenders;
     const ElementType type = ElementOf<T>::type;
+    // What the parent may ask: a contender with a sort of T, that says so.
+    const auto sorts = [&](std::size_t k) {
+        return k < contenders.size() && HasSortOf<T>(contenders[k]) && NotSorted(contenders[k], type).empty();
+    };
     Copies<T> copies;
     for (std::string line; Listen(line);) {
         RunMessage run;
         CountMessage count;
         SimulateMessage simulate;
-        if (Decode(line, run) && run.contender < contenders.size() &&
-            NotSorted(contenders[run.contender], type).empty()) {
+        if (Decode(line, run) && sorts(run.contender)) {
             Send(StartedMessage{run.repetition, run.token});
             const Sample sample =
                 RunRepetition(contenders[run.contender], *work.data, *work.settings, run.firstDraw, run.batch, copies);
             std::fflush(nullptr);
             Send(SampleMessage{run.repetition, run.token, sample});
-        } else if (Decode(line, count) && count.contender < contenders.size() &&
-                   NotSorted(contenders[count.contender], type).empty() && Countable(contenders[count.contender], type)) {
+        } else if (Decode(line, count) && sorts(count.contender) && Countable(contenders[count.contender], type)) {
             const CountedMessage counted = Count<T>(contenders[count.contender], *work.data, count);
             std::fflush(nullptr);
             Send(counted);
-        } else if (Decode(line, simulate) && simulate.contender < contenders.size() &&
-                   NotSorted(contenders[simulate.contender], type).empty()) {
+        } else if (Decode(line, simulate) && sorts(simulate.contender)) {
             const SimulatedMessage simulated = Simulate<T>(contenders[simulate.contender], *work.data, simulate);
             std::fflush(nullptr);
             Send(simulated);
