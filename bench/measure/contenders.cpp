@@ -68,14 +68,8 @@ std::vector<Contender> AllContenders() {
 std::string NotSorted(const Contender& contender, ElementType type) {
     return WithElementType(type, [&](auto tag) {
         using T = typename decltype(tag)::type;
-        const std::string* said = &contender.notSortedI32;
-        if constexpr (!std::is_same_v<T, std::int32_t>) said = &SortOf<T>(contender.typed).notSorted;
-        const std::string& why = *said;
-        // The parent holds no pointer of a loaded sort: its probe's reasons
-        // say what it lacks. Any other contender without a sort of the
-        // type has none, said or not.
-        const bool sorts = contender.library.empty() ? HasSortOf<T>(contender) : why.empty();
-        return sorts ? std::string() : why.empty() ? std::string("no sort of ") + ElementTypeName(type) : why;
+        if constexpr (std::is_same_v<T, std::int32_t>) return contender.notSortedI32;
+        else return SortOf<T>(contender.typed).notSorted;
     });
 }
 

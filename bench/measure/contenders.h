@@ -97,7 +97,10 @@ bool HasSortOf(const Contender& contender) {
     else return SortOf<T>(contender.typed).sort != nullptr;
 }
 
-// Why contender cannot sort elements of type, or empty when it can.
+// Why contender cannot sort elements of type, or empty when it can. The
+// reasons are what the parent knows: it holds no pointer of a loaded sort,
+// whose probe tells it what the library lacks; the child that sorts checks
+// HasSortOf as well.
 std::string NotSorted(const Contender& contender, ElementType type);
 // Whether it can count its work on elements of type (--operations).
 bool Countable(const Contender& contender, ElementType type);
