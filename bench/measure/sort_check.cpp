@@ -17,15 +17,17 @@ orvandel_record MakeElement(std::int32_t drawn, orvandel_record*, char*&) { retu
 
 constexpr char kGuardBytes[] = "ZZZZ";
 
-// The first slot of first + 1 ... count - 1 below the slot before it, or
-// kNoDescent: the window's own check for its integers.
+// The first slot of first ... count - 2 above the slot after it, or
+// kNoDescent: the window's own check for its integers, and the same slot
+// for every other type, so one fault is reported at one slot whatever the
+// type.
 template <typename T>
 std::int32_t FirstDescent(const T* copy, std::int32_t first, std::int32_t count) {
     if constexpr (std::is_same_v<T, std::int32_t>) {
         return FindFirstDescent(copy, first, count);
     } else {
-        for (std::int32_t k = first + 1; k < count; ++k)
-            if (copy[k] < copy[k - 1]) return k;
+        for (std::int32_t k = first; k < count - 1; ++k)
+            if (copy[k + 1] < copy[k]) return k;
         return kNoDescent;
     }
 }
