@@ -32,6 +32,17 @@ std::int32_t FirstDescent(const T* copy, std::int32_t first, std::int32_t count)
     }
 }
 
+// Whether two elements hold the same value: a string's bytes wherever they
+// lie, since the given values written again point at other room than the
+// sorted copy's; any other element's own bytes.
+template <typename T>
+bool SameValue(const T& a, const T& b) {
+    if constexpr (std::is_same_v<T, orvandel_string>)
+        return a.size == b.size && (a.size == 0 || std::memcmp(a.bytes, b.bytes, a.size) == 0);
+    else
+        return SameElement(a, b);
+}
+
 }  // namespace
 
 template <typename T>
@@ -56,7 +67,7 @@ template <typename T>
 SortFailure FindChangedValue(const T* sorted, const T* given, std::int32_t first, std::int32_t count) {
     std::vector<T> expected(given + first, given + count);
     std::sort(expected.begin(), expected.end(), std::less<>{});
-    const auto differs = std::mismatch(expected.begin(), expected.end(), sorted + first, SameElement<T>);
+    const auto differs = std::mismatch(expected.begin(), expected.end(), sorted + first, SameValue<T>);
     if (differs.first == expected.end()) return {};
     const auto slot = static_cast<std::int32_t>(first + (differs.first - expected.begin()));
     return {SortCheck::kValues, slot, DrawnValueOf(*differs.second), DrawnValueOf(*differs.first)};
