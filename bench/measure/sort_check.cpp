@@ -17,17 +17,30 @@ orvandel_record MakeElement(std::int32_t drawn, orvandel_record*, char*&) { retu
 
 constexpr char kGuardBytes[] = "ZZZZ";
 
-// The first slot of first + 1 ... count - 1 below the slot before it, or
-// kNoDescent: the window's own check for its integers.
+// The first slot of first ... count - 2 above the slot after it, or
+// kNoDescent: the window's own check for its integers, and the same slot
+// for every other type, so one fault is reported at one slot whatever the
+// type.
 template <typename T>
 std::int32_t FirstDescent(const T* copy, std::int32_t first, std::int32_t count) {
     if constexpr (std::is_same_v<T, std::int32_t>) {
         return FindFirstDescent(copy, first, count);
     } else {
-        for (std::int32_t k = first + 1; k < count; ++k)
-            if (copy[k] < copy[k - 1]) return k;
+        for (std::int32_t k = first; k < count - 1; ++k)
+            if (copy[k + 1] < copy[k]) return k;
         return kNoDescent;
     }
+}
+
+// Whether two elements hold the same value: a string's bytes wherever they
+// lie, since the given values written again point at other room than the
+// sorted copy's; any other element's own bytes.
+template <typename T>
+bool SameValue(const T& a, const T& b) {
+    if constexpr (std::is_same_v<T, orvandel_string>)
+        return a.size == b.size && (a.size == 0 || std::memcmp(a.bytes, b.bytes, a.size) == 0);
+    else
+        return SameElement(a, b);
 }
 
 }  // namespace
@@ -54,7 +67,7 @@ template <typename T>
 SortFailure FindChangedValue(const T* sorted, const T* given, std::int32_t first, std::int32_t count) {
     std::vector<T> expected(given + first, given + count);
     std::sort(expected.begin(), expected.end(), std::less<>{});
-    const auto differs = std::mismatch(expected.begin(), expected.end(), sorted + first, SameElement<T>);
+    const auto differs = std::mismatch(expected.begin(), expected.end(), sorted + first, SameValue<T>);
     if (differs.first == expected.end()) return {};
     const auto slot = static_cast<std::int32_t>(first + (differs.first - expected.begin()));
     return {SortCheck::kValues, slot, DrawnValueOf(*differs.second), DrawnValueOf(*differs.first)};
