@@ -91,6 +91,8 @@ struct Contender {
 
 // Why contender cannot sort elements of type, or empty when it can.
 std::string NotSorted(const Contender& contender, ElementType type);
+// The element types it can sort, in table order.
+std::vector<ElementType> SortedTypes(const Contender& contender);
 // Whether it can count its work on elements of type (--operations).
 bool Countable(const Contender& contender, ElementType type);
 
