@@ -424,7 +424,10 @@ TEST(SortLibrary, TypedSortsLoadAsOneContenderOfTheirTypes) {
             for (std::size_t k = 0; k < c.loaded.size(); ++k) {
                 const Contender& sort = contenders[known + k];
                 EXPECT_EQ(sort.name, c.loaded[k].name) << row;
-                EXPECT_EQ(TypeNames(SortedTypes(sort)), c.loaded[k].types) << row << ": " << sort.name;
+                // A sort of another type than it is taken for would write anywhere.
+                const bool typesRight = TypeNames(SortedTypes(sort)) == c.loaded[k].types;
+                EXPECT_TRUE(typesRight) << row << ": " << sort.name << " sorts " << TypeNames(SortedTypes(sort));
+                if (!typesRight) continue;
                 for (const ElementTypeEntry& type : kElementTypes) {
                     const std::string what = row + ": " + sort.name + " of " + type.name;
                     EXPECT_FALSE(Countable(sort, type.type)) << what;
