@@ -1,5 +1,5 @@
-/* The insertion sort the examples share: the hybrid finishes with it, the
- * broken sorts sort with it before they do their harm. */
+/* The insertion sort the broken sorts sort with before they do their harm,
+ * and the tests' libraries with theirs. */
 #ifndef ORVANDEL_EXAMPLES_INSERTION_SORT_H
 #define ORVANDEL_EXAMPLES_INSERTION_SORT_H
 

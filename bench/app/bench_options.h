@@ -27,7 +27,7 @@ struct BenchOptions {
     std::string baselinePath;      // compare the run with this saved report
     std::string saveBaselinePath;  // also save the run's JSON report here
     std::vector<std::string> comparePaths;  // two saved reports: baseline, current
-    std::vector<std::string> libraries;     // --sort-library values: PATH[:SYMBOL[=NAME]]
+    std::vector<std::string> libraries;     // --sort-library values: PATH[:SYMBOL[@TYPE][=NAME]]
     double noisePercent = kDefaultNoisePercent;  // smaller changes count as no change
     double failIfSlowerPercent = -1;  // exit status 3 beyond it; negative: never
     double failIfMoreInstructionsPercent = -1;  // exit status 3 when instructions grow beyond it; negative: never

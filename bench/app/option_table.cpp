@@ -167,7 +167,7 @@ const std::vector<OptionEntry> kOptions = {
      "Exit status 3 when a cell's counted instructions grew by more than PCT: exact, so it cannot flake",
      kWithCompare | kNeedsComparison | kNeedsMachineCounts,
      [](S& v, O& o) { return Keep(ParsePercent(v, kNoLimit), o.failIfMoreInstructionsPercent); }},
-    {"--sort-library", nullptr, "PATH[:SYMBOL[=NAME]]", 1, nullptr,
+    {"--sort-library", nullptr, "PATH[:SYMBOL[@TYPE][=NAME]]", 1, nullptr,
      "Also measure the sorts of a shared library of your own (repeatable; see include/orvandel/sort_plugin.h)",
      kMeasures | kRepeatable, ReadLibrary},
     {"--compare", nullptr, "A.json B.json", 2, nullptr,

@@ -73,6 +73,13 @@ std::string NotSorted(const Contender& contender, ElementType type) {
     });
 }
 
+std::vector<ElementType> SortedTypes(const Contender& contender) {
+    std::vector<ElementType> types;
+    for (const ElementTypeEntry& entry : kElementTypes)
+        if (NotSorted(contender, entry.type).empty()) types.push_back(entry.type);
+    return types;
+}
+
 bool Countable(const Contender& contender, ElementType type) {
     return WithElementType(type, [&](auto tag) {
         using T = typename decltype(tag)::type;

@@ -102,6 +102,8 @@ bool HasSortOf(const Contender& contender) {
 // whose probe tells it what the library lacks; the child that sorts checks
 // HasSortOf as well.
 std::string NotSorted(const Contender& contender, ElementType type);
+// The element types it can sort, in table order.
+std::vector<ElementType> SortedTypes(const Contender& contender);
 // Whether it can count its work on elements of type (--operations).
 bool Countable(const Contender& contender, ElementType type);
 

@@ -37,13 +37,11 @@ bool IsIdentifierChar(char c) {
     return IsIdentifierStart(c) || std::isdigit(static_cast<unsigned char>(c)) != 0;
 }
 
-// Where the symbol after the ':' at colon ends, or npos when no C
-// identifier follows it up to the end or an '='.
-std::size_t SymbolEnd(const std::string& value, std::size_t colon) {
-    std::size_t end = colon + 1;
-    if (end == value.size() || !IsIdentifierStart(value[end])) return std::string::npos;
-    while (end < value.size() && IsIdentifierChar(value[end])) ++end;
-    return end == value.size() || value[end] == '=' ? end : std::string::npos;
+// Where the C identifier from at ends: at itself when none starts there.
+std::size_t IdentifierEnd(const std::string& value, std::size_t at) {
+    if (at == value.size() || !IsIdentifierStart(value[at])) return at;
+    while (at < value.size() && IsIdentifierChar(value[at])) ++at;
+    return at;
 }
 
 std::string FileName(const std::string& path) {
@@ -73,45 +71,151 @@ bool ReadName(const char* text, std::string& name) {
     return true;
 }
 
+std::size_t IndexOf(ElementType type) {
+    return static_cast<std::size_t>(type);
+}
+
+// The symbol a library without a table exports its sort of each element
+// type under, by ElementType.
+constexpr const char* kTypeSymbols[kElementTypeCount] = {ORVANDEL_SORT_SYMBOL, ORVANDEL_SORT_U64_SYMBOL,
+                                                          ORVANDEL_SORT_F64_SYMBOL, ORVANDEL_SORT_STRING_SYMBOL,
+                                                          ORVANDEL_SORT_RECORD_SYMBOL};
+
+// names as a refusal lists them: "a, b, c".
+template <typename Names>
+std::string Listed(const Names& names) {
+    std::string list;
+    for (const auto& name : names) list += (list.empty() ? "" : ", ") + std::string(name);
+    return list;
+}
+
+// The element type a symbol of parts sorts: the one after its '@', or i32.
+ElementType SymbolType(const LibraryParts& parts) {
+    return parts.type.empty() ? ElementType::kI32 : FindElementType(parts.type)->type;
+}
+
 struct LoadedSort {
     std::string name;
-    PluginSort sort;
+    PluginSorts sorts{};
 };
 
 using LoadedSorts = std::vector<LoadedSort>;
 
-// The sorts of the library's table.
-Result<LoadedSorts> ReadTable(const orvandel_sort_table& table) {
-    if (table.abi_version != ORVANDEL_SORT_ABI_VERSION)
-        return Refusal{ORVANDEL_SORT_TABLE_SYMBOL " has ABI version " + std::to_string(table.abi_version) +
-                       ", this tool reads version " + std::to_string(ORVANDEL_SORT_ABI_VERSION)};
-    if (table.sorts == nullptr) return Refusal{ORVANDEL_SORT_TABLE_SYMBOL " has a null sorts pointer"};
-    if (table.count < 1 || table.count > kMostTableSorts)
-        return Refusal{ORVANDEL_SORT_TABLE_SYMBOL " lists " + std::to_string(table.count) + " sorts, not 1 to " +
+std::vector<ElementType> TypesOf(const PluginSorts& sorts) {
+    std::vector<ElementType> types;
+    for (const ElementTypeEntry& entry : kElementTypes)
+        if (sorts[IndexOf(entry.type)] != nullptr) types.push_back(entry.type);
+    return types;
+}
+
+std::string EntryText(std::uint32_t k) {
+    return ORVANDEL_SORT_TABLE_SYMBOL " entry " + std::to_string(k);
+}
+
+Refusal NoNameOrSort(std::uint32_t k) {
+    return Refusal{EntryText(k) + " needs a name of 1 to " + std::to_string(kLongestSortName) + " bytes and a sort"};
+}
+
+// What the tables of both versions must hold: entries, 1 to kMostTableSorts.
+Check CheckTableSize(std::uint32_t count, const void* sorts) {
+    if (sorts == nullptr) return Refusal{ORVANDEL_SORT_TABLE_SYMBOL " has a null sorts pointer"};
+    if (count < 1 || count > kMostTableSorts)
+        return Refusal{ORVANDEL_SORT_TABLE_SYMBOL " lists " + std::to_string(count) + " sorts, not 1 to " +
                        std::to_string(kMostTableSorts)};
+    return Passed{};
+}
+
+// The sorts of a table of version 1, each of int32_t.
+Result<LoadedSorts> ReadPlainTable(const orvandel_sort_table& table) {
+    const Check size = CheckTableSize(table.count, table.sorts);
+    if (!size) return Refusal{size.why()};
     LoadedSorts sorts;
     for (std::uint32_t k = 0; k < table.count; ++k) {
-        LoadedSort sort{"", table.sorts[k].sort};
-        if (!ReadName(table.sorts[k].name, sort.name) || sort.sort == nullptr)
-            return Refusal{ORVANDEL_SORT_TABLE_SYMBOL " entry " + std::to_string(k) + " needs a name of 1 to " +
-                           std::to_string(kLongestSortName) + " bytes and a sort"};
+        LoadedSort sort;
+        if (!ReadName(table.sorts[k].name, sort.name) || table.sorts[k].sort == nullptr) return NoNameOrSort(k);
+        sort.sorts[IndexOf(ElementType::kI32)] = reinterpret_cast<AnySort>(table.sorts[k].sort);
         sorts.push_back(sort);
     }
     return sorts;
 }
 
+// The member of a typed entry's union that its type names; the type is
+// one of them.
+AnySort SortOfEntry(const orvandel_typed_sort_entry& entry) {
+    switch (static_cast<ElementType>(entry.type)) {
+        case ElementType::kI32: return reinterpret_cast<AnySort>(entry.sort.i32);
+        case ElementType::kU64: return reinterpret_cast<AnySort>(entry.sort.u64);
+        case ElementType::kF64: return reinterpret_cast<AnySort>(entry.sort.f64);
+        case ElementType::kString: return reinterpret_cast<AnySort>(entry.sort.string);
+        case ElementType::kRecord: return reinterpret_cast<AnySort>(entry.sort.record);
+    }
+    return nullptr;
+}
+
+// Adds entry k of a typed table to the sort of its name, the first entry
+// of a name making a new one.
+Check AddTypedEntry(const orvandel_typed_sort_entry& entry, std::uint32_t k, LoadedSorts& sorts) {
+    if (entry.type >= static_cast<std::uint32_t>(kElementTypeCount))
+        return Refusal{EntryText(k) + " has type " + std::to_string(entry.type) +
+                       ", not an orvandel_element_type (0 to " + std::to_string(kElementTypeCount - 1) + ")"};
+    const auto type = static_cast<ElementType>(entry.type);
+    const AnySort sort = SortOfEntry(entry);
+    std::string name;
+    if (!ReadName(entry.name, name) || sort == nullptr) return NoNameOrSort(k);
+    auto same = std::find_if(sorts.begin(), sorts.end(), [&](const LoadedSort& s) { return s.name == name; });
+    if (same == sorts.end()) same = sorts.insert(sorts.end(), LoadedSort{name, {}});
+    AnySort& slot = same->sorts[IndexOf(type)];
+    if (slot != nullptr)
+        return Refusal{EntryText(k) + " gives \"" + name + "\" a second sort of " + ElementTypeName(type)};
+    slot = sort;
+    return Passed{};
+}
+
+// The sorts of a table of version 2: one of each name, of its entries' types.
+Result<LoadedSorts> ReadTypedTable(const orvandel_typed_sort_table& table) {
+    const Check size = CheckTableSize(table.count, table.sorts);
+    if (!size) return Refusal{size.why()};
+    LoadedSorts sorts;
+    for (std::uint32_t k = 0; k < table.count; ++k) {
+        const Check added = AddTypedEntry(table.sorts[k], k, sorts);
+        if (!added) return Refusal{added.why()};
+    }
+    return sorts;
+}
+
+// The table at symbol, read as the version its first field says.
+Result<LoadedSorts> ReadTable(const void* symbol) {
+    const std::uint32_t version = *static_cast<const std::uint32_t*>(symbol);
+    if (version == ORVANDEL_SORT_ABI_VERSION) return ReadPlainTable(*static_cast<const orvandel_sort_table*>(symbol));
+    if (version == ORVANDEL_TYPED_SORT_ABI_VERSION)
+        return ReadTypedTable(*static_cast<const orvandel_typed_sort_table*>(symbol));
+    return Refusal{ORVANDEL_SORT_TABLE_SYMBOL " has ABI version " + std::to_string(version) +
+                   ", this tool reads versions " + std::to_string(ORVANDEL_SORT_ABI_VERSION) + " and " +
+                   std::to_string(ORVANDEL_TYPED_SORT_ABI_VERSION)};
+}
+
+// The one sort of a library without a table: orvandel_sort and kin, of
+// each type it exports.
+Result<LoadedSorts> ReadExports(void* library, const std::string& name) {
+    LoadedSort sort{name, {}};
+    for (std::size_t k = 0; k < sort.sorts.size(); ++k)
+        sort.sorts[k] = reinterpret_cast<AnySort>(FindSymbol(library, kTypeSymbols[k]));
+    if (TypesOf(sort.sorts).empty())
+        return Refusal{"exports neither " ORVANDEL_SORT_TABLE_SYMBOL " nor any of " + Listed(kTypeSymbols)};
+    return LoadedSorts{sort};
+}
+
 // The sorts of library that the parts of a value name.
 Result<LoadedSorts> FindSorts(void* library, const LibraryParts& parts) {
     if (!parts.symbol.empty()) {
-        const auto sort = reinterpret_cast<PluginSort>(FindSymbol(library, parts.symbol));
+        LoadedSort named{parts.name.empty() ? parts.symbol : parts.name, {}};
+        AnySort& sort = named.sorts[IndexOf(SymbolType(parts))];
+        sort = reinterpret_cast<AnySort>(FindSymbol(library, parts.symbol));
         if (sort == nullptr) return Refusal{"no exported symbol " + parts.symbol};
-        return LoadedSorts{{parts.name.empty() ? parts.symbol : parts.name, sort}};
+        return LoadedSorts{named};
     }
-    if (const void* table = FindSymbol(library, ORVANDEL_SORT_TABLE_SYMBOL))
-        return ReadTable(*static_cast<const orvandel_sort_table*>(table));
-    const auto sort = reinterpret_cast<PluginSort>(FindSymbol(library, ORVANDEL_SORT_SYMBOL));
-    if (sort == nullptr) return Refusal{"exports neither " ORVANDEL_SORT_TABLE_SYMBOL " nor " ORVANDEL_SORT_SYMBOL};
-    return LoadedSorts{{parts.name.empty() ? FileName(parts.path) : parts.name, sort}};
+    if (const void* table = FindSymbol(library, ORVANDEL_SORT_TABLE_SYMBOL)) return ReadTable(table);
+    return ReadExports(library, parts.name.empty() ? FileName(parts.path) : parts.name);
 }
 
 Check AddLibrary(const LibraryParts& parts, const std::string& value, const std::string& openAs,
@@ -123,7 +227,7 @@ Check AddLibrary(const LibraryParts& parts, const std::string& value, const std:
     for (const LoadedSort& sort : *sorts) {
         const Check admitted = CheckNewSortName(sort.name, contenders);
         if (!admitted) return admitted;
-        contenders.push_back(LoadedContender(sort.name, value, sort.sort));
+        contenders.push_back(LoadedContender(sort.name, value, TypesOf(sort.sorts), &sort.sorts));
     }
     return Passed{};
 }
@@ -132,25 +236,37 @@ Check AddLibrary(const LibraryParts& parts, const std::string& value, const std:
 
 LibraryParts SplitLibraryValue(const std::string& value) {
     for (std::size_t colon = value.find(':'); colon != std::string::npos; colon = value.find(':', colon + 1)) {
-        const std::size_t end = SymbolEnd(value, colon);
-        if (end == std::string::npos) continue;
-        return {value.substr(0, colon), value.substr(colon + 1, end - colon - 1),
+        const std::size_t symbolEnd = IdentifierEnd(value, colon + 1);
+        const bool typed = symbolEnd < value.size() && value[symbolEnd] == '@';
+        const std::size_t end = typed ? IdentifierEnd(value, symbolEnd + 1) : symbolEnd;
+        if (symbolEnd == colon + 1 || (end < value.size() && value[end] != '=')) continue;
+        return {value.substr(0, colon), value.substr(colon + 1, symbolEnd - colon - 1),
+                typed ? value.substr(symbolEnd + 1, end - symbolEnd - 1) : "",
                 end < value.size() ? value.substr(end + 1) : ""};
     }
-    return {value, "", ""};
+    return {value, "", "", ""};
 }
 
 Result<LibraryParts> ParseLibraryValue(const std::string& value) {
     if (std::any_of(value.begin(), value.end(), IsControl)) return Refusal{"a value with control characters"};
     const LibraryParts parts = SplitLibraryValue(value);
     if (parts.path.empty()) return Refusal{"no library file before the ':'"};
-    // "lib.so:" and "lib.so:=NAME" mean a symbol that was left out, far
-    // more often than a file whose name ends so.
-    if (parts.symbol.empty() && (value.back() == ':' || value.find(":=") != std::string::npos))
+    // "lib.so:", "lib.so:=NAME" and "lib.so:@TYPE" mean a symbol that was
+    // left out, far more often than a file whose name ends so.
+    if (parts.symbol.empty() && (value.back() == ':' || value.find(":=") != std::string::npos ||
+                                 value.find(":@") != std::string::npos))
         return Refusal{"an empty SYMBOL after the ':' (name the sort's symbol, or give the file alone)"};
-    const bool named = !parts.symbol.empty() && value.size() > parts.path.size() + 1 + parts.symbol.size();
-    if (named && parts.name.empty()) return Refusal{"an empty NAME after the '='"};
-    if (parts.name.empty()) return parts;
+    if (parts.symbol.empty()) return parts;
+    // What follows the symbol: "@TYPE", "=NAME", both or neither.
+    std::size_t at = parts.path.size() + 1 + parts.symbol.size();
+    if (at < value.size() && value[at] == '@') {
+        if (FindElementType(parts.type) == nullptr)
+            return Refusal{"unknown TYPE \"" + parts.type + "\" after the '@' (the types: " +
+                           Listed(ElementTypeNames()) + ")"};
+        at += 1 + parts.type.size();
+    }
+    if (at == value.size()) return parts;
+    if (parts.name.empty()) return Refusal{"an empty NAME after the '='"};
     const Check rule = CheckSortName(parts.name);
     if (!rule) return Refusal{"NAME is refused: " + rule.why()};
     return parts;
@@ -176,11 +292,24 @@ Check CheckNewSortName(const std::string& name, const std::vector<Contender>& co
     return Passed{};
 }
 
-Contender LoadedContender(const std::string& name, const std::string& value, PluginSort sort) {
+Contender LoadedContender(const std::string& name, const std::string& value, const std::vector<ElementType>& types,
+                          const PluginSorts* sorts) {
     Contender contender{name, "", nullptr, BoundForm::kExclusiveUpper, false};
     contender.notCounted = "a sort of your own: its comparisons happen out of sight";
-    contender.plugin = sort;
     contender.library = value;
+    const auto sortOf = [&](ElementType type) { return sorts == nullptr ? nullptr : (*sorts)[IndexOf(type)]; };
+    const auto notSorted = [&](ElementType type) {
+        return std::find(types.begin(), types.end(), type) != types.end()
+                   ? std::string()
+                   : std::string("its library exports no sort of ") + ElementTypeName(type);
+    };
+    contender.plugin = reinterpret_cast<PluginSort>(sortOf(ElementType::kI32));
+    contender.notSortedI32 = notSorted(ElementType::kI32);
+    contender.typed = ForEachType([&](auto& typed) {
+        using T = ElementOfSort<decltype(typed)>;
+        typed.sort = reinterpret_cast<RangeSort<T>>(sortOf(ElementOf<T>::type));
+        typed.notSorted = notSorted(ElementOf<T>::type);
+    });
     return contender;
 }
 

@@ -76,6 +76,28 @@ bool Bare(const std::string& line, const char* kind) {
     return line == kind;
 }
 
+std::string TypeList(const std::vector<ElementType>& types) {
+    std::string list;
+    for (const ElementType type : types) list += (list.empty() ? "" : ",") + std::string(ElementTypeName(type));
+    return list;
+}
+
+// A list as TypeList writes it: known names, in table order, each once, so
+// that a line has one reading and the same types one line.
+bool ReadTypeList(const std::string& text, std::vector<ElementType>& types) {
+    std::vector<ElementType> read;
+    for (std::size_t start = 0;;) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const ElementTypeEntry* entry = FindElementType(text.substr(start, comma - start));
+        if (entry == nullptr || (!read.empty() && entry->type <= read.back())) return false;
+        read.push_back(entry->type);
+        if (comma == text.size()) break;
+        start = comma + 1;
+    }
+    types = read;
+    return true;
+}
+
 }  // namespace
 
 std::string Encode(const HelloMessage& m) { return "hello " + Whole(m.version); }
@@ -90,8 +112,19 @@ bool Decode(const std::string& line, LoadingMessage& m) {
     return Words(line, "loading", 1, w) && Read(w[0], 0, kMostIndex, m.value);
 }
 
-std::string Encode(const SortMessage& m) { return "sort " + m.name; }
-bool Decode(const std::string& line, SortMessage& m) { return Rest(line, "sort", m.name); }
+bool operator==(const SortMessage& a, const SortMessage& b) {
+    return a.name == b.name && a.types == b.types;
+}
+
+std::string Encode(const SortMessage& m) { return "sort " + TypeList(m.types) + ' ' + m.name; }
+bool Decode(const std::string& line, SortMessage& m) {
+    std::string rest;
+    if (!Rest(line, "sort", rest)) return false;
+    const std::size_t space = rest.find(' ');
+    if (space == std::string::npos || !ReadTypeList(rest.substr(0, space), m.types)) return false;
+    m.name = rest.substr(space + 1);
+    return !m.name.empty();
+}
 
 std::string Encode(const RefusedMessage& m) { return "refused " + m.reason; }
 bool Decode(const std::string& line, RefusedMessage& m) { return Rest(line, "refused", m.reason); }

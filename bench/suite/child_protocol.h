@@ -16,21 +16,29 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "bench/measure/measurement.h"
 #include "bench/measure/operations.h"
 #include "bench/suite/child_reports.h"
 
-constexpr int kChildProtocolVersion = 1;
+constexpr int kChildProtocolVersion = 2;
 
 // The longest line either side sends: a name of 200 bytes and its word fit
 // many times over. A longer one is not a message of this protocol.
 constexpr std::size_t kLongestMessage = 4096;
 
 // Child to parent.
-struct HelloMessage { int version = kChildProtocolVersion; };        // "hello 1": first of all
+struct HelloMessage { int version = kChildProtocolVersion; };        // "hello 2": first of all
 struct LoadingMessage { std::size_t value = 0; };                    // "loading K": opening value K
-struct SortMessage { std::string name; };                            // "sort NAME": a sort found
+// "sort TYPES NAME": a sort found, and the element types it sorts, by
+// their names in table order, each once, with commas between them
+// ("sort i32,string My sort").
+struct SortMessage {
+    std::string name;
+    std::vector<ElementType> types;
+};
+bool operator==(const SortMessage& a, const SortMessage& b);
 struct RefusedMessage { std::string reason; };                       // "refused TEXT": cannot go on
 struct ReadyMessage {};                                              // "ready": data made, waiting
 struct StartedMessage { std::size_t repetition = 0; std::uint64_t token = 0; };  // "started R TOKEN"

@@ -4,7 +4,6 @@
 #include <map>
 
 #include "bench/measure/sort_library.h"
-#include "bench/suite/child_protocol.h"
 #include "bench/suite/child_reports.h"
 
 namespace {
@@ -14,7 +13,7 @@ constexpr std::size_t kProbeStackBytes = std::size_t{8} << 20;
 
 // For the whole run: the files held, by path, and what each value named.
 std::map<std::string, std::intptr_t> heldFiles;
-std::map<std::string, std::vector<std::string>> probedNames;
+std::map<std::string, std::vector<SortMessage>> probedSorts;
 
 // Lets go of the files a refused probe held first: nothing is measured
 // with them.
@@ -44,20 +43,20 @@ Result<std::intptr_t> Hold(const std::string& value, NewHolds* holds = nullptr) 
 
 // What the child reported: the sorts it found, and its refusal if any.
 struct Probe {
-    std::vector<std::string> sorts;
+    std::vector<SortMessage> sorts;
     std::string refusal;
     bool done = false;
 };
 
-// Reports after hello: "loading 0" (its one value), "sort NAME", "refused
-// TEXT", "done"; anything else is not the probe's.
+// Reports after hello: "loading 0" (its one value), "sort TYPES NAME",
+// "refused TEXT", "done"; anything else is not the probe's.
 bool TakeProbeLine(const std::string& line, Probe& probe) {
     LoadingMessage loading;
     SortMessage sort;
     RefusedMessage refused;
     DoneMessage done;
     if (Decode(line, loading) && loading.value == 0) return true;
-    if (Decode(line, sort)) probe.sorts.push_back(sort.name);
+    if (Decode(line, sort)) probe.sorts.push_back(sort);
     else if (Decode(line, refused)) probe.refusal = refused.reason;
     else if (Decode(line, done)) probe.done = true;
     else return false;
@@ -81,7 +80,7 @@ struct ProbeWork {
     std::vector<Contender>* known;
 };
 
-// Each value in turn, its sorts' names reported as they are found.
+// Each value in turn, its sorts reported as they are found.
 void LoadAndReport(void* argument) {
     const ProbeWork& work = *static_cast<ProbeWork*>(argument);
     const std::vector<std::string>& arguments = *work.arguments;
@@ -93,7 +92,7 @@ void LoadAndReport(void* argument) {
             Send(RefusedMessage{added.why()});
             return;
         }
-        for (std::size_t s = before; s < work.known->size(); ++s) Send(SortMessage{(*work.known)[s].name});
+        for (std::size_t s = before; s < work.known->size(); ++s) ReportLoadedSort((*work.known)[s]);
     }
     Send(DoneMessage{});
 }
@@ -109,16 +108,20 @@ std::intptr_t HeldLibrary(const std::string& value) {
     return held ? *held : -1;
 }
 
-const std::vector<std::string>* ProbedNames(const std::string& value) {
-    const auto found = probedNames.find(value);
-    return found == probedNames.end() ? nullptr : &found->second;
+const std::vector<SortMessage>* ProbedSorts(const std::string& value) {
+    const auto found = probedSorts.find(value);
+    return found == probedSorts.end() ? nullptr : &found->second;
+}
+
+void ReportLoadedSort(const Contender& loaded) {
+    Send(SortMessage{loaded.name, SortedTypes(loaded)});
 }
 
 namespace {
 
 // Probes one value in a child of its own, so that no library's initialiser
 // runs beside another's loading, and takes the names it reports as the
-// names rule takes any.
+// names rule takes any, each sort with the types it reports.
 Check ProbeOne(const std::string& value, double seconds, std::vector<Contender>& contenders) {
     // The value is judged before its file is opened, as the loader judges it.
     const std::string where = "--sort-library " + value + ": ";
@@ -142,13 +145,13 @@ Check ProbeOne(const std::string& value, double seconds, std::vector<Contender>&
     else if (!probe.done || status.end != ChildEnd::kExited || status.exitCode != 0 || status.killed)
         error = where + "loading it crashed: " + EndText(status);
     if (!probe.done || !error.empty()) return Refusal{error};
-    for (const std::string& name : probe.sorts) {
-        const Check admitted = CheckNewSortName(name, contenders);
+    for (const SortMessage& sort : probe.sorts) {
+        const Check admitted = CheckNewSortName(sort.name, contenders);
         if (!admitted) return Refusal{where + admitted.why()};
-        contenders.push_back(LoadedContender(name, value, nullptr));
+        contenders.push_back(LoadedContender(sort.name, value, sort.types, nullptr));
     }
     holds.kept = true;
-    probedNames[value] = probe.sorts;
+    probedSorts[value] = probe.sorts;
     return Passed{};
 }
 

@@ -199,7 +199,7 @@ int RunMeasuringChild(const std::vector<std::string>& arguments, std::vector<Con
         const Check added = AddLibrarySort(arguments[kLibrary], arguments[kOpenAs], known);
         if (!added) return RefuseToParent(added.why(), kRefusedStatus);
     }
-    for (std::size_t k = builtIn; k < known.size(); ++k) Send(SortMessage{known[k].name});
+    for (std::size_t k = builtIn; k < known.size(); ++k) ReportLoadedSort(known[k]);
     std::vector<Contender> contenders;
     if (!FindContenders(arguments, known, contenders))
         return RefuseToParent(std::string(kMeasuringChildFlag) + ": arguments this program did not write", kRefusedStatus);
@@ -242,11 +242,12 @@ std::string LostText(Heard heard, const std::string& line, const std::string& ex
 }
 
 // Reads the sorts a library child names up to its ready; kOtherSorts when
-// they are not the ones its library named when it was probed.
+// they, or the types they sort, are not the ones its library named when it
+// was probed.
 ChildStart AwaitReady(MeasuringChild& child, const std::string& library, const MeasureSettings& settings,
                       std::string& text) {
     const Clock::time_point deadline = After(ReportAllowanceSeconds(settings));
-    std::vector<std::string> sorts;
+    std::vector<SortMessage> sorts;
     for (;;) {
         std::string line;
         const Heard heard = NextLine(child.link, deadline, line);
@@ -254,11 +255,11 @@ ChildStart AwaitReady(MeasuringChild& child, const std::string& library, const M
         ReadyMessage ready;
         RefusedMessage refused;
         if (heard == Heard::kMessage && Decode(line, sort)) {
-            sorts.push_back(sort.name);
+            sorts.push_back(sort);
         } else if (heard == Heard::kMessage && Decode(line, ready)) {
-            const std::vector<std::string>* probed = ProbedNames(library);
+            const std::vector<SortMessage>* probed = ProbedSorts(library);
             if (probed == nullptr || sorts == *probed) return ChildStart::kReady;
-            text = "its library named other sorts in this process than when it was opened first";
+            text = "its library named other sorts, or other types of them, in this process than when it was opened first";
             return ChildStart::kOtherSorts;
         } else if (heard == Heard::kMessage && Decode(line, refused)) {
             text = refused.reason;

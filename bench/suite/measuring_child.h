@@ -32,7 +32,7 @@ struct MeasuringChild {
 enum class ChildStart {
     kReady,       // waiting for requests
     kLost,        // ended, silent or broken before it was ready: why in the text
-    kOtherSorts,  // its library named other sorts than when it was probed
+    kOtherSorts,  // its library named other sorts, or other types of them, than when it was probed
     kCannot,      // no process could be started: the error
 };
 

@@ -42,7 +42,10 @@ TEST(ChildProtocol, EveryMessageSurvivesItsLine) {
     } cases[] = {
         {Encode(HelloMessage{}), Again(HelloMessage{})},
         {Encode(LoadingMessage{3}), Again(LoadingMessage{3})},
-        {Encode(SortMessage{"My sort: 2 = fast"}), Again(SortMessage{"My sort: 2 = fast"})},
+        {Encode(SortMessage{"My sort: 2 = fast", {ElementType::kI32}}),
+         Again(SortMessage{"My sort: 2 = fast", {ElementType::kI32}})},
+        {Encode(SortMessage{"x", {ElementType::kU64, ElementType::kF64, ElementType::kRecord}}),
+         Again(SortMessage{"x", {ElementType::kU64, ElementType::kF64, ElementType::kRecord}})},
         {Encode(RefusedMessage{"--sort-library x: no exported symbol y"}),
          Again(RefusedMessage{"--sort-library x: no exported symbol y"})},
         {Encode(ReadyMessage{}), Again(ReadyMessage{})},
@@ -68,6 +71,7 @@ TEST(ChildProtocol, EveryMessageSurvivesItsLine) {
     EXPECT_EQ(Encode(HelloMessage{}), "hello " + std::to_string(kChildProtocolVersion));
     EXPECT_EQ(Encode(SimulatedMessage{3, 77, values}), "simulated 3 77 2 998 -2147483648 2147483647");
     EXPECT_EQ(Encode(SimulateMessage{3, 77}), "simulate 3 77");
+    EXPECT_EQ(Encode(SortMessage{"My sort", {ElementType::kI32, ElementType::kString}}), "sort i32,string My sort");
 }
 
 // Every token has the same number of digits: a child under callgrind
@@ -115,14 +119,25 @@ TEST(ChildProtocol, ALineOfAnyOtherFormIsRefused) {
         {"a word for a number", started, "started three 77", false},
         {"a line with a carriage return", started, "started 3 77\r", false},
         {"a space before it", started, " started 3 77", false},
-        {"this version", hello, "hello 1", true},
-        {"a later version", hello, "hello 2", false},
+        {"this version", hello, "hello 2", true},
+        {"an earlier version", hello, "hello 1", false},
+        {"a later version", hello, "hello 3", false},
         {"no version", hello, "hello", false},
         {"a request's batch to find", run, "run 9 77 2 4 0", true},
         {"a request with a fraction", run, "run 9 77 2 4.5 0", false},
         {"a count without its check", counted, "counted 0 77 1 1 1 1 1 1", false},
-        {"a name with spaces", sort, "sort My  sort", true},
-        {"a sort without a name", sort, "sort ", false},
+        {"a name with spaces", sort, "sort i32 My  sort", true},
+        {"every type", sort, "sort i32,u64,f64,string,record My sort", true},
+        {"a sort without a name", sort, "sort i32 ", false},
+        {"a sort without types", sort, "sort My sort", false},
+        {"nothing at all", sort, "sort ", false},
+        {"an empty list of types", sort, "sort  My sort", false},
+        {"a type that is none", sort, "sort i64 My sort", false},
+        {"a type in another case", sort, "sort I32 My sort", false},
+        {"types out of table order", sort, "sort string,i32 My sort", false},
+        {"a type twice", sort, "sort u64,u64 My sort", false},
+        {"an empty type between two", sort, "sort i32,,u64 My sort", false},
+        {"a comma at the end", sort, "sort i32, My sort", false},
         {"done", done, "done", true},
         {"done and more", done, "done 1", false},
         {"simulate as written", simulate, "simulate 0 77", true},

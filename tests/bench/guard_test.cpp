@@ -172,7 +172,7 @@ TEST(BenchGuard, AChildLostCostsTheRowItWouldHaveRunAndTheRunGoesOn) {
         {"killed before its first report, every time", "kill", false, kCounted, {killed, killed},
          {"measured", "measured"}},
         {"exits before its first report", "exit", true, kCounted,
-         {"crashed: exited with status " + std::to_string(kTestChildExitStatus) + " before it sent hello 1", "measured"},
+         {"crashed: exited with status " + std::to_string(kTestChildExitStatus) + " before it sent hello 2", "measured"},
          {"measured", "measured"}},
         // The allowance: five seconds and 100 ns for each of the 500 values, in whole seconds.
         {"silent before its first report", "hang", true, kCounted, {"crashed: no report within 7 s", "measured"},

@@ -247,7 +247,7 @@ TEST(BenchOptionTable, HelpKeepsEveryFactAndNamesEveryValue) {
         "--baseline FILE Compare the run with the report saved in FILE.json",
         "--noise PCT Changes below PCT count as none (default 2)",
         "--fail-if-slower PCT Exit status 3 when a cell is slower by more than PCT",
-        "--sort-library PATH[:SYMBOL[=NAME]] Also measure the sorts of a shared library of your own (repeatable; "
+        "--sort-library PATH[:SYMBOL[@TYPE][=NAME]] Also measure the sorts of a shared library of your own (repeatable; "
         "see include/orvandel/sort_plugin.h)",
         "--compare A.json B.json Compare two saved JSON reports, A as the baseline, measuring nothing",
         "Any of --runs, --warmup, --filter, --interleave, --operations, --machine-counts, --same-data, --count, "

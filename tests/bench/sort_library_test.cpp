@@ -81,33 +81,120 @@ std::vector<std::string> Names(const std::vector<Contender>& contenders, std::si
     return names;
 }
 
+const Contender& Named(const std::vector<Contender>& all, const std::string& name) {
+    return *std::find_if(all.begin(), all.end(), [&](const Contender& c) { return c.name == name; });
+}
+
 const Contender& Baseline(const std::vector<Contender>& all) {
-    return *std::find_if(all.begin(), all.end(), [](const Contender& c) { return c.name == kBaselineName; });
+    return Named(all, kBaselineName);
+}
+
+std::string TypeNames(const std::vector<ElementType>& types) {
+    std::string names;
+    for (const ElementType type : types) names += (names.empty() ? "" : ",") + std::string(ElementTypeName(type));
+    return names;
+}
+
+template <typename T>
+T ElementFrom(std::int32_t drawn, char*& bytes) {
+    if constexpr (std::is_same_v<T, std::int32_t>) return drawn;
+    else if constexpr (std::is_same_v<T, std::uint64_t>) return U64Of(drawn);
+    else if constexpr (std::is_same_v<T, double>) return F64Of(drawn);
+    else if constexpr (std::is_same_v<T, orvandel_string>) return StringOf(drawn, bytes);
+    else return RecordOf(drawn);
+}
+
+// Whether contender's sort of type, which a guarded child holds, leaves
+// draws with duplicates and both extremes, made elements of type, in the
+// order of the draws sorted as numbers.
+bool SortsDraws(const Contender& contender, ElementType type) {
+    std::vector<std::int32_t> draws = {7, -3, 2147483647, 0, -2147483647 - 1, 7, 42, -3, 1000, 5, 65536, 255};
+    return WithElementType(type, [&](auto tag) {
+        using T = typename decltype(tag)::type;
+        RangeSort<T> sort = nullptr;
+        if constexpr (std::is_same_v<T, std::int32_t>) sort = contender.plugin;
+        else sort = SortOf<T>(contender.typed).sort;
+        if (sort == nullptr) return false;
+        std::vector<char> bytes(draws.size() * kStringBytesAtMost);
+        char* at = bytes.data();
+        std::vector<T> elements;
+        for (const std::int32_t drawn : draws) elements.push_back(ElementFrom<T>(drawn, at));
+        sort(elements.data(), elements.data() + elements.size());
+        std::vector<std::int32_t> sorted;
+        for (const T& element : elements) sorted.push_back(DrawnValueOf(element));
+        std::sort(draws.begin(), draws.end());
+        return sorted == draws;
+    });
 }
 
 }  // namespace
 
-TEST(SortLibrary, ValueSplitsIntoPathSymbolAndName) {
+TEST(SortLibrary, ValueSplitsIntoPathSymbolTypeAndName) {
     const struct Case {
         const char* value;
         LibraryParts expected;
     } cases[] = {
-        {"./libmine.so", {"./libmine.so", "", ""}},
-        {"./libmine.so:my_sort", {"./libmine.so", "my_sort", ""}},
-        {"./libmine.so:my_sort=My sort 2", {"./libmine.so", "my_sort", "My sort 2"}},
-        {"./libmine.so:my_sort=a:b=c", {"./libmine.so", "my_sort", "a:b=c"}},
-        {"C:\\sorts\\mine.dll", {"C:\\sorts\\mine.dll", "", ""}},
-        {"C:\\sorts\\mine.dll:_sort1=Mine", {"C:\\sorts\\mine.dll", "_sort1", "Mine"}},
-        {"/tmp/a:b/libmine.so", {"/tmp/a:b/libmine.so", "", ""}},
-        {"/tmp/a:b/libmine.so:s", {"/tmp/a:b/libmine.so", "s", ""}},
-        {"libmine.so:9lives", {"libmine.so:9lives", "", ""}},
-        {"libmine.so:", {"libmine.so:", "", ""}},
+        {"./libmine.so", {"./libmine.so", "", "", ""}},
+        {"./libmine.so:my_sort", {"./libmine.so", "my_sort", "", ""}},
+        {"./libmine.so:my_sort=My sort 2", {"./libmine.so", "my_sort", "", "My sort 2"}},
+        {"./libmine.so:my_sort=a:b=c", {"./libmine.so", "my_sort", "", "a:b=c"}},
+        {"C:\\sorts\\mine.dll", {"C:\\sorts\\mine.dll", "", "", ""}},
+        {"C:\\sorts\\mine.dll:_sort1=Mine", {"C:\\sorts\\mine.dll", "_sort1", "", "Mine"}},
+        {"/tmp/a:b/libmine.so", {"/tmp/a:b/libmine.so", "", "", ""}},
+        {"/tmp/a:b/libmine.so:s", {"/tmp/a:b/libmine.so", "s", "", ""}},
+        {"libmine.so:9lives", {"libmine.so:9lives", "", "", ""}},
+        {"libmine.so:", {"libmine.so:", "", "", ""}},
+        // A TYPE after the symbol; an '@' anywhere else is the path's or the name's.
+        {"./libmine.so:my_sort@string", {"./libmine.so", "my_sort", "string", ""}},
+        {"./libmine.so:my_sort@u64=Mine @ 2", {"./libmine.so", "my_sort", "u64", "Mine @ 2"}},
+        {"./libmine.so:my_sort=a@f64", {"./libmine.so", "my_sort", "", "a@f64"}},
+        {"./libmine.so:my_sort@", {"./libmine.so", "my_sort", "", ""}},
+        {"./libmine.so:my_sort@=Mine", {"./libmine.so", "my_sort", "", "Mine"}},
+        {"/tmp/a:b@u64/libmine.so", {"/tmp/a:b@u64/libmine.so", "", "", ""}},
+        {"/tmp/a:b@u64/libmine.so:s@f64", {"/tmp/a:b@u64/libmine.so", "s", "f64", ""}},
+        {"libmine.so:s@i-32", {"libmine.so:s@i-32", "", "", ""}},
+        {"libmine.so:s@@u64", {"libmine.so:s@@u64", "", "", ""}},
     };
     for (const Case& c : cases) {
         const LibraryParts parts = SplitLibraryValue(c.value);
         EXPECT_EQ(parts.path, c.expected.path) << c.value;
         EXPECT_EQ(parts.symbol, c.expected.symbol) << c.value;
+        EXPECT_EQ(parts.type, c.expected.type) << c.value;
         EXPECT_EQ(parts.name, c.expected.name) << c.value;
+    }
+}
+
+// A TYPE names one of the element types, exactly; a value is judged
+// before any file is opened.
+TEST(SortLibrary, ATypeAfterTheSymbolIsKnownOrRefused) {
+    const std::string types = "(the types: i32, u64, f64, string, record)";
+    const struct Case {
+        const char* value;
+        std::string type;   // parsed
+        std::string error;  // or the refusal
+    } cases[] = {
+        {"lib.so:s", "", ""},
+        {"lib.so:s@i32", "i32", ""},
+        {"lib.so:s@u64", "u64", ""},
+        {"lib.so:s@f64=Floats", "f64", ""},
+        {"lib.so:s@string", "string", ""},
+        {"lib.so:s@record=R", "record", ""},
+        {"lib.so:s=a@b", "", ""},
+        {"lib.so:s@I32", "", "unknown TYPE \"I32\" after the '@' " + types},
+        {"lib.so:s@int", "", "unknown TYPE \"int\" after the '@' " + types},
+        {"lib.so:s@strings=S", "", "unknown TYPE \"strings\" after the '@' " + types},
+        {"lib.so:s@", "", "unknown TYPE \"\" after the '@' " + types},
+        {"lib.so:s@=S", "", "unknown TYPE \"\" after the '@' " + types},
+        {"lib.so:@u64", "", "an empty SYMBOL after the ':' (name the sort's symbol, or give the file alone)"},
+        {"lib.so:s@u64=", "", "an empty NAME after the '='"},
+        {"lib.so:s@u64= S", "", "NAME is refused: it begins or ends with a space"},
+    };
+    for (const Case& c : cases) {
+        const Result<LibraryParts> parts = ParseLibraryValue(c.value);
+        EXPECT_EQ(parts ? "" : parts.why(), c.error) << c.value;
+        if (parts) {
+            EXPECT_EQ(parts->type, c.type) << c.value;
+        }
     }
 }
 
@@ -170,9 +257,10 @@ TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
         {{broken + ":broken_order", broken + ":broken_crash=Crash"}, {"broken_order", "Crash"}, ""},
         {{hybrid, two}, {"Sedgewick hybrid C", "Two: insertion", "Two: shell"}, ""},
         {{broken + ":no_such_sort"}, {}, "--sort-library " + broken + ":no_such_sort: no exported symbol no_such_sort"},
-        {{broken}, {}, "--sort-library " + broken + ": exports neither orvandel_sort_table nor orvandel_sort"},
-        {{future}, {}, "--sort-library " + future + ": orvandel_sort_table has ABI version 99, this tool reads version 1"},
-        {{past}, {}, "--sort-library " + past + ": orvandel_sort_table has ABI version 0, this tool reads version 1"},
+        {{broken}, {}, "--sort-library " + broken + ": exports neither orvandel_sort_table nor any of orvandel_sort, "
+                       "orvandel_sort_u64, orvandel_sort_f64, orvandel_sort_string, orvandel_sort_record"},
+        {{future}, {}, "--sort-library " + future + ": orvandel_sort_table has ABI version 99, this tool reads versions 1 and 2"},
+        {{past}, {}, "--sort-library " + past + ": orvandel_sort_table has ABI version 0, this tool reads versions 1 and 2"},
         {{nullSorts}, {}, "--sort-library " + nullSorts + ": orvandel_sort_table has a null sorts pointer"},
         // One names rule, wherever the name comes from.
         {{single + ":orvandel_sort=" + std::string(200, 'n')}, {std::string(200, 'n')}, ""},
@@ -281,6 +369,130 @@ TEST(SortLibrary, LoadsItsSortsOrRefusesInOneLine) {
     for (const std::string& scratch : {text, narrow, empty, leading}) std::filesystem::remove(scratch, loaded);
     std::filesystem::remove(ScratchFolder(), loaded);
 }
+
+// Sorts of several types: one contender per name, measured on each of
+// its types, the same in a guarded child as in the measuring process,
+// which knows them from the probe alone; every type it lacks says so, and
+// every sort a child holds sorts its own type.
+TEST(SortLibrary, TypedSortsLoadAsOneContenderOfTheirTypes) {
+    const std::string table = Path(ORVANDEL_PLUGIN_TEST_TYPED_SORTS_1);
+    const std::string exports = Path(ORVANDEL_PLUGIN_TEST_TYPED_SORTS_2);
+    const std::string hybrid = Path(ORVANDEL_PLUGIN_SEDGEWICK_HYBRID);
+    const std::string two = Path(ORVANDEL_PLUGIN_TEST_TWO_SORTS);
+    const std::string twice = Path(ORVANDEL_PLUGIN_TEST_TYPED_FAULT_1);
+    const std::string pastLast = Path(ORVANDEL_PLUGIN_TEST_TYPED_FAULT_2);
+    const std::string noSort = Path(ORVANDEL_PLUGIN_TEST_TYPED_FAULT_3);
+    const std::string none = Path(ORVANDEL_PLUGIN_TEST_TYPED_FAULT_4);
+    const std::string next = Path(ORVANDEL_PLUGIN_TEST_NEXT_VERSION);
+    const std::string where = "--sort-library ";
+    struct Loaded {
+        std::string name;
+        std::string types;
+    };
+    const struct Case {
+        std::vector<std::string> values;
+        std::vector<Loaded> loaded;  // in order
+        std::string error;           // or the refusal
+    } cases[] = {
+        {{table}, {{"Typed: shell", "i32,u64,string"}, {"Typed: f64", "f64"}}, ""},
+        {{exports}, {{FileName(exports), "i32,string"}}, ""},
+        {{hybrid}, {{"Sedgewick hybrid C", "i32,string"}}, ""},
+        {{two}, {{"Two: insertion", "i32"}, {"Two: shell", "i32"}}, ""},
+        {{exports + ":orvandel_sort_string@string=Strings", exports + ":orvandel_sort"},
+         {{"Strings", "string"}, {"orvandel_sort", "i32"}}, ""},
+        {{table, exports}, {{"Typed: shell", "i32,u64,string"}, {"Typed: f64", "f64"}, {FileName(exports), "i32,string"}}, ""},
+        {{exports + ":orvandel_sort_u64@u64"}, {}, where + exports + ":orvandel_sort_u64@u64: no exported symbol orvandel_sort_u64"},
+        {{exports + ":orvandel_sort@int"}, {},
+         where + exports + ":orvandel_sort@int: unknown TYPE \"int\" after the '@' (the types: i32, u64, f64, string, record)"},
+        {{table, table}, {}, where + table + ": the name \"Typed: shell\" is taken; give another with :SYMBOL=NAME"},
+        {{twice}, {}, where + twice + ": orvandel_sort_table entry 2 gives \"Twice\" a second sort of i32"},
+        {{pastLast}, {}, where + pastLast + ": orvandel_sort_table entry 1 has type 5, not an orvandel_element_type (0 to 4)"},
+        {{noSort}, {}, where + noSort + ": orvandel_sort_table entry 2 needs a name of 1 to 200 bytes and a sort"},
+        {{none}, {}, where + none + ": orvandel_sort_table lists 0 sorts, not 1 to 64"},
+        {{next}, {}, where + next + ": orvandel_sort_table has ABI version 3, this tool reads versions 1 and 2"},
+    };
+    const std::size_t known = AllContenders().size();
+    for (const Case& c : cases) {
+        for (const bool probed : {false, true}) {
+            const std::string row = c.values.front() + (c.values.size() > 1 ? " ..." : "") + (probed ? " (probed)" : "");
+            std::vector<Contender> contenders = AllContenders();
+            // The probe's allowance bounds only a library that hangs: none here does.
+            const Check loaded = probed ? ProbeSortLibraries(c.values, 120, contenders) : AddLibrarySorts(c.values, contenders);
+            EXPECT_EQ(loaded ? "" : loaded.why(), c.error) << row;
+            if (!loaded) continue;
+            ASSERT_EQ(contenders.size(), known + c.loaded.size()) << row;
+            for (std::size_t k = 0; k < c.loaded.size(); ++k) {
+                const Contender& sort = contenders[known + k];
+                EXPECT_EQ(sort.name, c.loaded[k].name) << row;
+                // A sort of another type than it is taken for would write anywhere.
+                const bool typesRight = TypeNames(SortedTypes(sort)) == c.loaded[k].types;
+                EXPECT_TRUE(typesRight) << row << ": " << sort.name << " sorts " << TypeNames(SortedTypes(sort));
+                if (!typesRight) continue;
+                for (const ElementTypeEntry& type : kElementTypes) {
+                    const std::string what = row + ": " + sort.name + " of " + type.name;
+                    EXPECT_FALSE(Countable(sort, type.type)) << what;
+                    if (!NotSorted(sort, type.type).empty()) {
+                        EXPECT_EQ(NotSorted(sort, type.type), std::string("its library exports no sort of ") + type.name)
+                            << what;
+                    } else if (!probed) {
+                        EXPECT_TRUE(SortsDraws(sort, type.type)) << what;
+                    }
+                }
+                // Only a guarded child holds the sorts themselves.
+                if (probed) {
+                    EXPECT_EQ(sort.plugin, nullptr) << row;
+                    EXPECT_TRUE(sort.typed.u64.sort == nullptr && sort.typed.f64.sort == nullptr &&
+                                sort.typed.string.sort == nullptr && sort.typed.record.sort == nullptr) << row;
+                }
+            }
+        }
+    }
+}
+
+#ifdef __linux__
+// A measuring child whose library gives a sort other types than the probe
+// found (typed_sorts.c, form 3, reads its own command line) costs that
+// library's rows; the same table with its types unchanged is measured, on
+// a type of its own as on i32.
+TEST(SortLibrary, TypesOtherThanTheProbedOnesCostTheLibrarysRows) {
+    const std::string other =
+        "crashed: its library named other sorts, or other types of them, in this process than when it was opened first";
+    const struct Case {
+        const char* library;
+        ElementType type;
+        std::string status;  // the library's row's; "" when measured
+    } cases[] = {
+        {ORVANDEL_PLUGIN_TEST_TYPED_SORTS_1, ElementType::kI32, ""},
+        {ORVANDEL_PLUGIN_TEST_TYPED_SORTS_1, ElementType::kString, ""},
+        {ORVANDEL_PLUGIN_TEST_TYPED_SORTS_3, ElementType::kI32, other},
+        {ORVANDEL_PLUGIN_TEST_TYPED_SORTS_3, ElementType::kString, other},
+    };
+    MeasureSettings settings;
+    settings.pattern = "random";
+    settings.count = 1000;
+    settings.runs = 2;
+    settings.warmup = 1;
+    settings.minTimeMs = 0.5;
+    for (const Case& c : cases) {
+        const std::string row = FileName(c.library) + " on " + ElementTypeName(c.type);
+        settings.type = c.type;
+        std::vector<Contender> all = AllContenders();
+        const Check probed = ProbeSortLibraries({c.library}, 120, all);
+        ASSERT_TRUE(probed) << row << ": " << probed.why();
+        const std::vector<Contender> contenders = {Named(all, "Typed: shell"), Baseline(all)};
+        Report report;
+        report.settings = settings;
+        std::vector<Measurement> rows(contenders.size());
+        for (std::size_t k = 0; k < rows.size(); ++k) rows[k].contender = contenders[k];
+        const Check done = MeasureGuarded(contenders, settings, nullptr, rows);
+        ASSERT_TRUE(static_cast<bool>(done)) << row << ": " << done.why();
+        EXPECT_EQ(Unfinished(report, rows[0]), c.status) << row;
+        EXPECT_EQ(rows[0].times.size(), c.status.empty() ? 2u : 0u) << row;
+        EXPECT_EQ(Unfinished(report, rows[1]), "") << row;
+        EXPECT_EQ(rows[1].times.size(), 2u) << row;
+    }
+}
+#endif
 
 // Each broken sort costs its own row, in the guarded child, and the sorts
 // beside it in the same cell are measured in full.

@@ -40,7 +40,7 @@ __attribute__((constructor)) static void DaemonOnLoad(void) {
  * yardstick's name, on the descriptor the probe reports on, as the first
  * library's: a probe that loaded another library first would blame that. */
 __attribute__((constructor)) static void ForgeOnLoad(void) {
-    static const char forged[] = "loading 0\nsort std::sort\n";
+    static const char forged[] = "loading 0\nsort i32 std::sort\n";
     if (write(3, forged, sizeof forged - 1) < 0) {
         /* no such descriptor: nothing to forge */
     }
