@@ -125,11 +125,13 @@ constexpr char kScript[] = R"JS(<script>
                  ["filter-contender", "data-contender"]];
   function applyFilters() {
     all("[data-pattern], [data-contender]").forEach(function (element) {
-      element.hidden = filters.some(function (filter) {
+      // The attribute, which the style hides, rather than the property an
+      // SVG panel does not have.
+      element.toggleAttribute("hidden", filters.some(function (filter) {
         var chosen = document.getElementById(filter[0]);
         var value = element.getAttribute(filter[1]);
         return chosen && chosen.value !== "" && value !== null && value !== chosen.value;
-      });
+      }));
     });
   }
   filters.forEach(function (filter) {

@@ -272,6 +272,18 @@ function checksOf(kind, json) {
             return points > 0 && points === titled ? "" : `${titled} tooltips for ${points} points`;
         }]);
     }
+    if (kind === "typed") {
+        rows.push(["the type filter hides the other types' cells and chart panels", async (p) => {
+            await p.evaluate(choose("filter-type", "string"));
+            const shown = (await p.evaluate(visibleRows("cells"))).length;
+            const types = await p.evaluate(`Array.from(document.querySelectorAll('section[data-type], g[data-type]'))
+                .filter((s) => s.getBoundingClientRect().height > 0).map((s) => s.getAttribute('data-type'))`);
+            await p.evaluate(choose("filter-type", ""));
+            const expected = json.rows.filter((r) => r.type === "string").length;
+            return shown === expected && types.length >= 2 && types.every((t) => t === "string") ? "" :
+                `${shown} rows shown, ${expected} expected; shown types ${types}`;
+        }]);
+    }
     if (compared) {
         rows.push(["each verdict in its own colour", async (p) => {
             const colours = await p.evaluate(`Object.fromEntries(Array.from(
@@ -339,6 +351,8 @@ async function main() {
     const runs = [
         ["matrix", "m.html", ["Qsort C", ...loaded, "--pattern", "random,ascending", "--count", "1000,2000",
                               "--runs", "3", "--operations", "--machine-counts"]],
+        ["typed", "t.html", ["Qsort C", ...loaded, "--pattern", "random", "--count", "1000,2000", "--type", "i32,string",
+                             "--runs", "3"]],
         ["window", "w.html", ["Qsort C", ...loaded, "--count", "2000", "--runs", "5", "--save-baseline", "base.json"]],
         ["compared", "c.html", ["Qsort C", ...loaded, "--count", "2000", "--runs", "5", "--baseline", "base.json"]],
     ];
