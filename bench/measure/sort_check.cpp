@@ -43,6 +43,21 @@ bool SameValue(const T& a, const T& b) {
         return SameElement(a, b);
 }
 
+// The first slot of 1 ... count - 1 whose string does not lie in the bytes
+// its copy was written with, or kNoDescent; none for other types.
+template <typename T>
+std::int32_t FirstViewAstray(const WrittenCopy<T>& written, const T* copy, std::int32_t count) {
+    if constexpr (std::is_same_v<T, orvandel_string>) {
+        const auto first = reinterpret_cast<std::uintptr_t>(written.bytesFirst);
+        const auto last = reinterpret_cast<std::uintptr_t>(written.bytesLast);
+        for (std::int32_t k = kLowerBound; k < count; ++k) {
+            const auto at = reinterpret_cast<std::uintptr_t>(copy[k].bytes);
+            if (at < first || at > last || copy[k].size > last - at) return k;
+        }
+    }
+    return kNoDescent;
+}
+
 }  // namespace
 
 template <typename T>
@@ -75,6 +90,7 @@ SortFailure FindChangedValue(const T* sorted, const T* given, std::int32_t first
 
 template <typename T>
 WrittenCopy<T> WriteCopy(const CellData& data, std::int64_t draw, T* copy, char* bytes) {
+    const char* const start = bytes;
     if constexpr (std::is_same_v<T, std::int32_t>) {
         WriteDraw(data, draw, copy);
     } else {
@@ -83,7 +99,7 @@ WrittenCopy<T> WriteCopy(const CellData& data, std::int64_t draw, T* copy, char*
         for (std::size_t k = 0; k < drawn.size(); ++k) copy[k] = MakeElement(drawn[k], copy, bytes);
     }
     copy[data.count] = GuardElement<T>();
-    return {draw, copy[0], ValuesFingerprint(copy + kLowerBound, copy + data.count)};
+    return {draw, copy[0], ValuesFingerprint(copy + kLowerBound, copy + data.count), start, bytes};
 }
 
 template <typename T>
@@ -91,11 +107,17 @@ SortFailure CheckCopy(const CellData& data, const WrittenCopy<T>& written, const
     const std::int32_t count = data.count;
     if (!SameElement(copy[0], written.slotZero)) return {SortCheck::kRange, 0};
     if (!SameElement(copy[count], GuardElement<T>())) return {SortCheck::kRange, count};
-    if (ValuesFingerprint(copy + kLowerBound, copy + count) != written.fingerprint) {
+    const std::int32_t astray = FirstViewAstray(written, copy, count);
+    const bool changed = astray != kNoDescent || ValuesFingerprint(copy + kLowerBound, copy + count) != written.fingerprint;
+    if (changed) {
         std::vector<T> given(static_cast<std::size_t>(count) + 1);
         std::vector<char> bytes(ElementBytes<T>(count));
         WriteCopy(data, written.draw, given.data(), bytes.data());
-        return FindChangedValue(copy, given.data(), kLowerBound, count);
+        if (astray == kNoDescent) return FindChangedValue(copy, given.data(), kLowerBound, count);
+        // What it points at is not read: the slot shows what belongs there.
+        std::sort(given.begin() + kLowerBound, given.begin() + count, std::less<>{});
+        const std::int32_t belongs = DrawnValueOf(given[static_cast<std::size_t>(astray)]);
+        return {SortCheck::kValues, astray, belongs, belongs};
     }
     const std::int32_t descent = FirstDescent(copy, kLowerBound, count);
     if (descent != kNoDescent) return {SortCheck::kOrder, descent};

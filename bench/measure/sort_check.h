@@ -56,6 +56,10 @@ struct WrittenCopy {
     std::int64_t draw;
     T slotZero;
     std::uint64_t fingerprint;  // of slots 1 ... count - 1
+    // The bytes its strings were written to: a view a sort points anywhere
+    // else is refused before a check reads through it.
+    const char* bytesFirst = nullptr;
+    const char* bytesLast = nullptr;
 };
 
 // Writes draw of the cell to copy (data.count slots) as elements of T and

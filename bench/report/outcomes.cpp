@@ -80,6 +80,11 @@ std::string CheckText(const SortFailure& failure) {
     switch (failure.check) {
         case SortCheck::kRange: return "wrote outside its range at slot " + slot;
         case SortCheck::kValues:
+            // The same drawn value on both sides: its content changed (a
+            // record's payload, a string's bytes or where they are).
+            if (failure.held == failure.expected)
+                return "changed its values: slot " + slot + " holds other content than the sorted input's " +
+                       std::to_string(failure.expected);
             return "changed its values: slot " + slot + " holds " + std::to_string(failure.held) +
                    " where the sorted input holds " + std::to_string(failure.expected);
         case SortCheck::kOrder: return "failed at slot " + slot;

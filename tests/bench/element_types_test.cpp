@@ -303,7 +303,10 @@ TEST(ElementTypes, StringsByUnsignedBytesAPrefixFirstAndRecordsByKeyWithTheirPay
 
 // Faults planted in a sorted copy of draw 0 of a random cell, slot s and
 // its neighbours holding distinct values.
-enum class Fault { kLost, kSmallestOverLargest, kNeighboursExchanged, kSlotZero, kGuard, kPayloadMoved };
+enum class Fault { kLost, kSmallestOverLargest, kNeighboursExchanged, kSlotZero, kGuard, kPayloadMoved, kViewAstray, kViewTooLong };
+
+// Bytes the tool did not write: a sort that points a string at them.
+constexpr char kElsewhere[] = "orvandel00000000";
 
 template <typename T>
 void Plant(Fault fault, T* slots, std::int32_t s, std::int32_t count) {
@@ -315,6 +318,12 @@ void Plant(Fault fault, T* slots, std::int32_t s, std::int32_t count) {
         case Fault::kGuard: slots[count] = slots[count - 1]; break;
         case Fault::kPayloadMoved:
             if constexpr (kIsRecord<T>) std::swap(slots[s].payload, slots[s + 1].payload);
+            break;
+        case Fault::kViewAstray:
+            if constexpr (std::is_same_v<T, orvandel_string>) slots[s].bytes = kElsewhere;
+            break;
+        case Fault::kViewTooLong:
+            if constexpr (std::is_same_v<T, orvandel_string>) slots[s].size = std::size_t{1} << 40;
             break;
     }
 }
@@ -333,19 +342,22 @@ TEST(ElementTypes, EachPlantedFaultFailsItsCheckAtItsSlotInEveryType) {
         const char* what;
         Fault fault;
         SortFailure expected;
-        bool recordsOnly;
+        const char* only;  // the one type it is planted in, or every type
     } rows[] = {
-        {"a value lost under its neighbour", Fault::kLost, values(s, s + 1, s), false},
-        {"the smallest written over the largest", Fault::kSmallestOverLargest, values(count - 1, 1, count - 1), false},
-        {"two neighbours exchanged", Fault::kNeighboursExchanged, {SortCheck::kOrder, s}, false},
-        {"slot 0 written", Fault::kSlotZero, {SortCheck::kRange, 0}, false},
-        {"the guard written", Fault::kGuard, {SortCheck::kRange, count}, false},
-        {"a payload moved to its neighbour's key", Fault::kPayloadMoved, values(s, s, s), true},
+        {"a value lost under its neighbour", Fault::kLost, values(s, s + 1, s), nullptr},
+        {"the smallest written over the largest", Fault::kSmallestOverLargest, values(count - 1, 1, count - 1), nullptr},
+        {"two neighbours exchanged", Fault::kNeighboursExchanged, {SortCheck::kOrder, s}, nullptr},
+        {"slot 0 written", Fault::kSlotZero, {SortCheck::kRange, 0}, nullptr},
+        {"the guard written", Fault::kGuard, {SortCheck::kRange, count}, nullptr},
+        {"a payload moved to its neighbour's key", Fault::kPayloadMoved, values(s, s, s), "record"},
+        // Never read through: the check names what belongs in the slot.
+        {"a string pointed at bytes the tool did not write", Fault::kViewAstray, values(s, s, s), "string"},
+        {"a string's size past its bytes", Fault::kViewTooLong, values(s, s, s), "string"},
     };
     ForEveryType([&](auto tag) {
         using T = typename decltype(tag)::type;
         for (const auto& row : rows) {
-            if (row.recordsOnly && !kIsRecord<T>) continue;
+            if (row.only != nullptr && std::string(row.only) != ElementTypeName(ElementOf<T>::type)) continue;
             SCOPED_TRACE(row.what);
             Copy<T> copy(count);
             T* slots = copy.slots.data();

@@ -617,4 +617,7 @@ TEST(BenchReportText, EveryEndingHasItsWordItsTextAndItsExitStatus) {
     std::sort(listed.begin(), listed.end());
     EXPECT_EQ(listed, rowWords);
     EXPECT_EQ(EndText({End::kOverLimit, "", {}}, {1000, 0}), "over 1000 s");
+    // A record whose payload left its key shows the same key on both sides.
+    EXPECT_EQ(EndText({End::kFailed, "", {SortCheck::kValues, 5, 9, 9}}, {1, 0}),
+              "changed its values: slot 5 holds other content than the sorted input's 9");
 }
