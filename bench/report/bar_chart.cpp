@@ -15,14 +15,17 @@ constexpr int kBarHeight = 16;
 constexpr char kRoutineColour[] = "#3b6fb6";
 constexpr char kReferenceColour[] = "#e07b24";
 
-void WriteBar(std::ostream& out, const Measurement& row, const Summary& s, const Axis& axis, double y) {
+void WriteBar(std::ostream& out, const Report& report, const Measurement& row, const Summary& s, const Axis& axis,
+              double y) {
     const double middle = y + kRowHeight / 2.0;
     const double top = middle - kBarHeight / 2.0;
     const std::string kind = row.contender.reference ? "reference" : "routine";
     out << "<rect" << Role("bar " + kind) << " x=\"" << kLabelWidth << "\" y=\"" << Fixed(top, 1)
         << "\" width=\"" << Fixed(axis.X(s.median) - kLabelWidth, 1) << "\" height=\"" << kBarHeight
         << "\" fill=\"" << (row.contender.reference ? kReferenceColour : kRoutineColour)
-        << "\"><title>" << EscapedXml(row.contender.name) << ": median " << Duration(s.median)
+        << "\"><title>" << EscapedXml(row.contender.name)
+        << (IsMatrix(report) ? " (" + EscapedXml(CellHeading(report, row.pattern, row.count, row.type)) + ")" : "")
+        << ": median " << Duration(s.median)
         << "</title></rect>\n";
     const double high = axis.X(s.max);
     out << Whisker(axis.X(s.min), high, top, kBarHeight) << Text(high + 6, middle + 4, "start", Duration(s.median));
@@ -44,12 +47,13 @@ void WriteSvgChart(std::ostream& out, const Report& report) {
     double y = top;
     for (const Measurement& row : report.rows) {
         const RowFigures figures = Figures(report, row);
-        const std::string label = row.contender.name + (row.contender.reference ? " (reference)" : "");
+        const std::string label = row.contender.name + (row.contender.reference ? " (reference)" : "") +
+                                  (HasTypes(report) ? std::string(", ") + ElementTypeName(row.type) : "");
         out << Text(kLabelWidth - 8, y + kRowHeight / 2.0 + 4, "end", label);
         if (figures.failed)
             out << Text(kLabelWidth + 6, y + kRowHeight / 2.0 + 4, "start", FailureText(report, row));
         else
-            WriteBar(out, row, figures.summary, axis, y);
+            WriteBar(out, report, row, figures.summary, axis, y);
         y += kRowHeight;
     }
     out << "</svg>\n";

@@ -1069,6 +1069,9 @@ TEST(BenchMatrixReport, EachTypeIsACellOfItsOwnInEveryForm) {
         EXPECT_EQ(json["rows"][k]["type"], ElementTypeName(report.rows[k].type)) << k;
         EXPECT_EQ(CsvFields(csv[k + 1]).at(typeColumn), ElementTypeName(report.rows[k].type)) << k;
     }
+    const std::string chart = Written(ReportFormat::kSvg, report);
+    EXPECT_NE(chart.find(">Quick, string</text>"), std::string::npos) << chart;
+    EXPECT_NE(chart.find("<title>Quick (random, 1001 values, string): median 2.00 ms</title>"), std::string::npos);
     const std::string markdown = Written(ReportFormat::kMarkdown, report);
     EXPECT_NE(markdown.find("\nrandom, i32:\n"), std::string::npos) << markdown;
     EXPECT_NE(markdown.find("\nrandom, string:\n"), std::string::npos) << markdown;
