@@ -107,8 +107,8 @@ std::vector<std::int32_t> DrawnValues() {
     std::mt19937 random(20240611);
     for (int k = 0; k < 100; ++k) {
         const std::uint32_t v = random();
-        for (const std::uint32_t near : {v, v - 1, v + 1, v ^ 0x80000000u})
-            values.push_back(static_cast<std::int32_t>(near));
+        for (const std::uint32_t neighbour : {v, v - 1, v + 1, v ^ 0x80000000u})
+            values.push_back(static_cast<std::int32_t>(neighbour));
     }
     return values;
 }
