@@ -473,36 +473,4 @@ TEST(ElementTypes, EveryTypeMeasuredAndCountedThroughTheMeasuringChild) {
     }
 }
 
-// Machine counts of other types than int32_t, where valgrind runs this
-// build: each sort counted on the type's elements, and the same draw costs
-// std::sort more instructions as strings, whose every comparison reads
-// bytes through pointers, than as int32_t.
-TEST(ElementTypes, MachineCountsOfEveryTypeWhereValgrindRuns) {
-    const std::string unavailable = MachineCountsUnavailable();
-    if (unavailable.find("AddressSanitizer") != std::string::npos) GTEST_SKIP() << unavailable;
-    ASSERT_EQ(unavailable, "");
-    Contender stdSort;
-    for (const Contender& contender : AllContenders())
-        if (contender.name == "std::sort") stdSort = contender;
-    ASSERT_EQ(stdSort.name, "std::sort");
-    std::uint64_t instructions[kElementTypeCount] = {};
-    for (const ElementType type : {ElementType::kI32, ElementType::kString, ElementType::kRecord}) {
-        MeasureSettings settings;
-        settings.pattern = "random";
-        settings.count = 1000;
-        settings.type = type;
-        settings.machineCounts = true;
-        std::vector<Measurement> rows(1);
-        rows[0].contender = stdSort;
-        rows[0].type = type;
-        const Check done = CountMachineGuarded(settings, rows);
-        ASSERT_TRUE(static_cast<bool>(done)) << done.why();
-        const MachineRow& row = rows[0].machine;
-        ASSERT_EQ(row.outcome.end, End::kCounted) << ElementTypeName(type) << ": " << row.outcome.detail;
-        instructions[static_cast<int>(type)] = row.counts.instructions;
-        EXPECT_GT(row.counts.instructions, 999u * 40) << ElementTypeName(type);
-    }
-    EXPECT_GT(instructions[static_cast<int>(ElementType::kString)], 2 * instructions[static_cast<int>(ElementType::kI32)]);
-}
-
 }  // namespace

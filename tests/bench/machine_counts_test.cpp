@@ -632,3 +632,33 @@ TEST(MachineCounting, AnInstructionValgrindCannotRunEndsOnlyItsOwnCount) {
         EXPECT_EQ(counts[name]["status"], "counted") << name << ": " << counts[name];
     fs::remove_all(folder);
 }
+
+// Machine counts of other types than int32_t, where valgrind runs this
+// build: each sort counted on the type's elements, and the same draw costs
+// std::sort more instructions as strings, whose every comparison reads
+// bytes through pointers, than as int32_t.
+TEST(ElementTypes, MachineCountsOfEveryTypeWhereValgrindRuns) {
+    REQUIRE_VALGRIND();
+    Contender stdSort;
+    for (const Contender& contender : AllContenders())
+        if (contender.name == "std::sort") stdSort = contender;
+    ASSERT_EQ(stdSort.name, "std::sort");
+    std::uint64_t instructions[kElementTypeCount] = {};
+    for (const ElementType type : {ElementType::kI32, ElementType::kString, ElementType::kRecord}) {
+        MeasureSettings settings;
+        settings.pattern = "random";
+        settings.count = 1000;
+        settings.type = type;
+        settings.machineCounts = true;
+        std::vector<Measurement> rows(1);
+        rows[0].contender = stdSort;
+        rows[0].type = type;
+        const Check done = CountMachineGuarded(settings, rows);
+        ASSERT_TRUE(static_cast<bool>(done)) << done.why();
+        const MachineRow& row = rows[0].machine;
+        ASSERT_EQ(row.outcome.end, End::kCounted) << ElementTypeName(type) << ": " << row.outcome.detail;
+        instructions[static_cast<int>(type)] = row.counts.instructions;
+        EXPECT_GT(row.counts.instructions, 999u * 40) << ElementTypeName(type);
+    }
+    EXPECT_GT(instructions[static_cast<int>(ElementType::kString)], 2 * instructions[static_cast<int>(ElementType::kI32)]);
+}
