@@ -58,11 +58,6 @@ void Ips4oSequential(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
     ips4o::sort(slots + lo, slots + hi);
 }
 
-OperationCounts CountIps4oSequential(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
-    return CountComparisons([](auto first, auto last, auto less) { ips4o::sort(first, last, less); }, slots, lo,
-                            hi);
-}
-
 void Ips4oParallel(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
     ips4o::parallel::sort(slots + lo, slots + hi);
 }
@@ -76,6 +71,10 @@ struct Ips4oParallelOf {
     template <typename T, typename Less>
     void operator()(T* first, T* last, Less less) const { ips4o::parallel::sort(first, last, less); }
 };
+
+OperationCounts CountIps4oSequential(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
+    return CountComparisons(Ips4oOf{}, slots + lo, slots + hi);
+}
 #endif
 
 #ifdef ORVANDEL_HAVE_PARALLEL_STD_SORT

@@ -44,12 +44,11 @@ void StdStableSort(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
 }
 
 OperationCounts CountStdSort(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
-    return CountComparisons([](auto first, auto last, auto less) { std::sort(first, last, less); }, slots, lo, hi);
+    return CountComparisons(StdSortOf{}, slots + lo, slots + hi);
 }
 
 OperationCounts CountStdStableSort(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
-    return CountComparisons([](auto first, auto last, auto less) { std::stable_sort(first, last, less); }, slots,
-                            lo, hi);
+    return CountComparisons(StdStableSortOf{}, slots + lo, slots + hi);
 }
 
 #ifdef ORVANDEL_HAVE_PDQSORT
@@ -63,8 +62,7 @@ void BoostPdqsort(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
 }
 
 OperationCounts CountBoostPdqsort(std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
-    return CountComparisons([](auto first, auto last, auto less) { boost::sort::pdqsort(first, last, less); },
-                            slots, lo, hi);
+    return CountComparisons(PdqsortOf{}, slots + lo, slots + hi);
 }
 #endif
 

@@ -47,10 +47,11 @@ const std::vector<std::string>& MissingLinkedReferenceNotes();
 // Sorts with a comparator that counts its calls: the library's own
 // comparisons, whatever its algorithm. Exchanges and recursion stay inside
 // the library, unseen.
-template <typename Sort>
-OperationCounts CountComparisons(Sort sort, std::int32_t* slots, std::int32_t lo, std::int32_t hi) {
+// sort(first, last, less) sorts first ... last - 1 of any element type.
+template <typename Sort, typename T>
+OperationCounts CountComparisons(Sort sort, T* first, T* last) {
     OperationCounts counts;
-    sort(slots + lo, slots + hi, [&counts](std::int32_t a, std::int32_t b) {
+    sort(first, last, [&counts](const T& a, const T& b) {
         ++counts.comparisons;
         return a < b;
     });
@@ -65,15 +66,7 @@ TypedSorts EveryType() {
     return ForEachType([](auto& typed) {
         using T = ElementOfSort<decltype(typed)>;
         typed.sort = [](T* first, T* last) { Sort{}(first, last, std::less<>{}); };
-        if constexpr (Counted)
-            typed.counter = [](T* first, T* last) {
-                OperationCounts counts;
-                Sort{}(first, last, [&counts](const T& a, const T& b) {
-                    ++counts.comparisons;
-                    return a < b;
-                });
-                return counts;
-            };
+        if constexpr (Counted) typed.counter = [](T* first, T* last) { return CountComparisons(Sort{}, first, last); };
     });
 }
 
