@@ -115,8 +115,9 @@ using Role = ComparisonColumn::Role;
 const ComparisonColumn kComparisonColumns[] = {
     {"Routine", [](const Comparison&, const CellComparison& c) { return c.name + (c.reference ? " (reference)" : ""); },
      [](const CellComparison& c) { return c.name; }, Role::kName, false},
+    // Sorted by size, as a number: the cells of one size keep their order.
     {"data", [](const Comparison&, const CellComparison& c) { return CellPlace(c.pattern, c.count, c.type); },
-     [](const CellComparison& c) { return CellPlace(c.pattern, c.count, c.type); }, Role::kData, false},
+     [](const CellComparison& c) { return std::to_string(c.count); }, Role::kData, false},
     {"baseline", [](const Comparison&, const CellComparison& c) { return MedianText(c.baselineRuns, c.baselineMedian); },
      [](const CellComparison& c) { return Figure(c.baselineRuns > 0, c.baselineMedian); }, Role::kFigure, false},
     {"current", [](const Comparison&, const CellComparison& c) { return MedianText(c.currentRuns, c.currentMedian); },

@@ -48,6 +48,10 @@ th[aria-sort="descending"]::after { content: " \25bc"; }
 #controls { position: sticky; top: 0; background: #fff; padding: 0.5em 0; border-bottom: 1px solid #d0d7de; }
 #controls label { margin-right: 1em; }
 figure { margin: 1em 0; overflow-x: auto; }
+/* A chart keeps the size it was drawn at, and narrows with the window. */
+figure svg, details.runs svg { display: block; max-width: 100%; height: auto; }
+details.runs { margin: 0.2em 0 1em; }
+details.runs summary { cursor: pointer; color: #57606a; }
 .verdict-faster .change, .verdict-faster .verdict { color: #1a7f37; font-weight: bold; }
 .verdict-slower .change, .verdict-slower .verdict { color: #cf222e; font-weight: bold; }
 .verdict-no-significant-change .verdict { color: #57606a; }
@@ -212,7 +216,7 @@ struct PageChart {
 const PageChart kPageCharts[] = {
     {"time", "time", [](const Report&) { return true; },
      [](std::ostream& svg, const Report& report) {
-         report.counts.size() > 1 ? WriteScalingChart(svg, report) : WriteSvgChart(svg, report);
+         report.counts.size() > 1 ? WriteScalingChart(svg, report) : WriteShapeBarChart(svg, report);
      }},
     {"counts", "counted comparisons",
      [](const Report& report) { return report.settings.operations && report.counts.size() > 1; },
@@ -306,7 +310,9 @@ void WriteCellTable(std::ostream& out, const Report& report, const std::string& 
     WriteHeadings(out, Headings(columns));
     out << "<tbody>\n";
     for (std::size_t k = 0; k < rows.size(); ++k) WriteCellRow(out, ContextOf(report, *rows[k]), columns, k);
-    out << "</tbody></table>\n</section>\n";
+    // Open from the start: without scripts, a closed one would hide it.
+    out << "</tbody></table>\n<details class=\"runs\" open=\"open\"><summary>runs</summary>\n"
+        << InlineSvg([&](std::ostream& svg) { WriteRunStrip(svg, report, rows); }) << "</details>\n</section>\n";
 }
 
 void WriteCellTables(std::ostream& out, const Report& report) {

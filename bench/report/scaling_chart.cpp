@@ -10,6 +10,7 @@
 
 #include "bench/report/format.h"
 #include "bench/report/machine_figures.h"
+#include "bench/report/marks.h"
 #include "bench/report/operations_figures.h"
 #include "bench/report/svg_parts.h"
 #include "bench/report/writers.h"
@@ -31,15 +32,10 @@ constexpr int kPlotBottom = 40;   // room for the size labels
 // Characters of a line under the title: at a generous 0.6 em each in the
 // 11-pixel font, from x = 12 to the chart's edge (924).
 constexpr std::size_t kHeaderColumns = 138;
-constexpr int kLegendRow = 20;
 constexpr int kLegendColumns = 3;
 constexpr int kLegendWidth = 300;
 constexpr double kCrossStep = 7;  // between the crosses of unfinished cells at one size
 constexpr double kMostGridLines = 8;  // per panel, however many decades the times span
-
-// Colours told apart in print and by most colour-blind readers.
-const char* const kPalette[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#8c564b", "#e377c2",
-                                "#7f7f7f", "#bcbd22", "#17becf", "#ff7f0e", "#393b79", "#637939"};
 
 // A log scale from 10^low to 10^high onto from ... to.
 struct LogScale {
@@ -53,16 +49,6 @@ LogScale Decades(double smallest, double largest, double from, double to) {
     const double low = std::floor(std::log10(smallest));
     const double high = std::max(low + 1, std::ceil(std::log10(largest)));
     return {low, high, from, to};
-}
-
-// The contenders in the order first measured, each with its colour.
-std::vector<const Measurement*> Series(const Report& report) {
-    std::vector<const Measurement*> series;
-    for (const Measurement& row : report.rows)
-        if (std::none_of(series.begin(), series.end(),
-                         [&](const Measurement* s) { return s->contender.name == row.contender.name; }))
-            series.push_back(&row);
-    return series;
 }
 
 // 10^exponent nanoseconds as "0.1 ns", "10 µs", "100 ms", and far past
@@ -156,7 +142,7 @@ struct Chart {
     const Quantity& quantity;
     LogScale sizes;
     LogScale times;
-    std::vector<const Measurement*> series;
+    std::vector<const Contender*> series;
 };
 
 // One panel: its shape and element type, and the chart's scales moved to
@@ -199,8 +185,8 @@ void WriteFrame(std::ostream& out, const Chart& chart, const Panel& panel) {
 // its reason where a cell has none.
 void WriteSeries(std::ostream& out, const Chart& chart, const Panel& panel, std::size_t k) {
     const LogScale &x = panel.x, &y = panel.y;
-    const Contender& contender = chart.series[k]->contender;
-    const char* colour = kPalette[k % std::size(kPalette)];
+    const Contender& contender = *chart.series[k];
+    const char* colour = ContenderColour(chart.report, contender.name);
     std::string points;
     for (const Measurement& row : chart.report.rows) {
         if (row.pattern != panel.pattern || row.type != panel.type || row.contender.name != contender.name) continue;
@@ -209,27 +195,27 @@ void WriteSeries(std::ostream& out, const Chart& chart, const Panel& panel, std:
             const std::string px = Fixed(x(row.count), 1), py = Fixed(y(*value), 1);
             points += px + ',' + py + ' ';
             // A dot as well, so that a series measured at one size only still shows.
-            out << "<circle" << Role("point") << " cx=\"" << px << "\" cy=\"" << py << "\" r=\"2.2\" fill=\"" << colour
-                << "\"><title>"
-                << EscapedXml(contender.name + ", " + std::to_string(row.count) +
-                              " values: " + chart.quantity.tooltip(*value))
-                << "</title></circle>\n";
+            out << "<circle" << Role("point") << MarkAttributes(row) << " cx=\"" << px << "\" cy=\"" << py
+                << "\" r=\"2.2\" fill=\"" << colour << "\"><title>"
+                << EscapedXml(MarkTitle(chart.report, row, chart.quantity.tooltip(*value))) << "</title></circle>\n";
             continue;
         }
         // A cross per series, stacked down from the top, so crosses at one size stay apart.
         const double cx = x(row.count);
         const double cy = y.to + kCrossStep * static_cast<double>(k + 1);
-        out << "<path" << Role("unfinished") << " d=\"M" << Fixed(cx - 3, 1) << ',' << Fixed(cy - 3, 1)
-            << " l6,6 m0,-6 l-6,6\" stroke=\"" << colour << "\"><title>"
-            << EscapedXml(contender.name + ", " + std::to_string(row.count) +
-                          " values: " + chart.quantity.why(chart.report, row))
+        out << "<path" << Role("unfinished") << MarkAttributes(row) << " d=\"M" << Fixed(cx - 3, 1) << ','
+            << Fixed(cy - 3, 1) << " l6,6 m0,-6 l-6,6\" stroke=\"" << colour << "\"><title>"
+            << EscapedXml(MarkTitle(chart.report, row, chart.quantity.why(chart.report, row)))
             << "</title></path>\n";
     }
     if (points.empty()) return;
     points.pop_back();
+    // A line joins every size: choosing one size hides it, and leaves that size's dots.
     out << "<polyline" << Role(std::string("series ") + (contender.reference ? "reference" : "routine"))
-        << " data-name=\"" << EscapedXml(contender.name) << "\" points=\"" << points << "\" fill=\"none\" stroke=\""
-        << colour << '"' << (contender.reference ? " stroke-dasharray=\"6 4\"" : "") << "/>\n";
+        << " data-name=\"" << EscapedXml(contender.name) << "\" data-contender=\"" << EscapedXml(contender.name)
+        << "\" data-pattern=\"" << EscapedXml(panel.pattern) << "\" data-type=\"" << ElementTypeName(panel.type)
+        << "\" data-count=\"every\" points=\"" << points << "\" fill=\"none\" stroke=\"" << colour << '"'
+        << (contender.reference ? " stroke-dasharray=\"6 4\"" : "") << "/>\n";
 }
 
 void WritePanel(std::ostream& out, const Chart& chart, const std::string& pattern, ElementType type, double left,
@@ -253,8 +239,7 @@ void WriteQuantityChart(std::ostream& out, const Report& report, const Quantity&
         largest = std::max(largest, *value);
     }
     if (smallest <= 0) smallest = largest = 1;
-    const std::vector<const Measurement*> series = Series(report);
-    const int legendHeight = kLegendRow * static_cast<int>((series.size() + kLegendColumns - 1) / kLegendColumns);
+    const std::vector<const Contender*> series = ContendersOf(report);
     const std::size_t panels = report.types.size() * report.patterns.size();
     const int panelRows = static_cast<int>((panels + kColumns - 1) / kColumns);
     const int width = kColumns * kPanelWidth + 24;
@@ -263,6 +248,7 @@ void WriteQuantityChart(std::ostream& out, const Report& report, const Quantity&
                     "cross's tooltip; ") + quantity.guideNote + SettingsLine(report),
         kHeaderColumns);
     const int top = 48 + 14 * static_cast<int>(header.size());
+    const int legendHeight = LegendHeight(report, kLegendColumns);
     const int height = top + legendHeight + panelRows * kPanelHeight + 16;
     const LogScale sizes = Decades(report.counts.front(), report.counts.back(), kPlotLeft, kPanelWidth - kPlotRight);
     const LogScale times = Decades(smallest, largest, kPanelHeight - kPlotBottom, kPlotTop);
@@ -274,15 +260,7 @@ void WriteQuantityChart(std::ostream& out, const Report& report, const Quantity&
         << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
         << "<text x=\"12\" y=\"22\" font-size=\"16\" font-weight=\"bold\">" << quantity.title << "</text>\n";
     for (std::size_t k = 0; k < header.size(); ++k) out << Text(12, 40 + 14 * static_cast<double>(k), "start", header[k]);
-    for (std::size_t k = 0; k < series.size(); ++k) {
-        const double x = 12 + static_cast<double>(k % kLegendColumns) * kLegendWidth;
-        const double y = top + static_cast<double>(k / kLegendColumns) * kLegendRow;
-        const bool reference = series[k]->contender.reference;
-        out << "<line" << Role("legend") << " x1=\"" << Fixed(x, 1) << "\" y1=\"" << Fixed(y - 4, 1) << "\" x2=\""
-            << Fixed(x + 28, 1) << "\" y2=\"" << Fixed(y - 4, 1) << "\" stroke=\"" << kPalette[k % std::size(kPalette)]
-            << '"' << (reference ? " stroke-dasharray=\"6 4\"" : "") << "/>\n"
-            << Text(x + 34, y, "start", series[k]->contender.name);
-    }
+    WriteLegend(out, report, top, kLegendColumns, kLegendWidth);
     for (std::size_t p = 0; p < panels; ++p) {
         const double left = 12 + static_cast<double>(p % kColumns) * kPanelWidth;
         const double panelTop = top + legendHeight + static_cast<double>(p / kColumns) * kPanelHeight;
@@ -314,5 +292,5 @@ void WriteMatrixChart(std::ostream& out, const Report& report) {
     else if (report.counts.size() > 1)
         WriteScalingChart(out, report);
     else
-        WriteSvgChart(out, report);
+        WriteShapeBarChart(out, report);
 }

@@ -27,8 +27,8 @@ double GridStep(double limit) {
 namespace svg {
 
 double Axis::X(double milliseconds) const {
-    const double at = milliseconds / limit * kPlotWidth;
-    return kLabelWidth + (at > 0 ? std::min(at, static_cast<double>(kPlotWidth)) : 0.0);
+    const double at = milliseconds / limit * width;
+    return left + (at > 0 ? std::min(at, width) : 0.0);
 }
 
 Axis AxisOver(double largest) {
@@ -39,6 +39,13 @@ Axis AxisOver(double largest) {
     axis.step = GridStep(largest);
     axis.steps = static_cast<int>(std::ceil(largest / axis.step));
     axis.limit = axis.steps * axis.step;
+    return axis;
+}
+
+Axis AxisOver(double largest, double left, double width) {
+    Axis axis = AxisOver(largest);
+    axis.left = left;
+    axis.width = width;
     return axis;
 }
 
@@ -91,10 +98,10 @@ std::string Line(double x1, double y1, double x2, double y2, const std::string& 
            "\" x2=\"" + Fixed(x2, 1) + "\" y2=\"" + Fixed(y2, 1) + "\"/>\n";
 }
 
-void WriteStart(std::ostream& out, int height, const std::string& title, const std::string& subtitle) {
+void WriteStart(std::ostream& out, int height, const std::string& title, const std::string& subtitle, int fontSize) {
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << kWidth << "\" height=\"" << height
-        << "\" viewBox=\"0 0 " << kWidth << ' ' << height << "\" font-family=\"sans-serif\" font-size=\"13\">\n"
+        << "\" viewBox=\"0 0 " << kWidth << ' ' << height << "\" font-family=\"sans-serif\" font-size=\"" << fontSize << "\">\n"
         << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
         << "<text x=\"12\" y=\"22\" font-size=\"16\" font-weight=\"bold\">" << EscapedXml(title) << "</text>\n";
     double y = 42;
@@ -111,7 +118,7 @@ void WriteGrid(std::ostream& out, const Axis& axis, double top, double bottom) {
         const double x = axis.X(k * axis.step);
         out << Line(x, top - 6, x, bottom, "grid") << Text(x, bottom + 16, "middle", Fixed(k * axis.step, decimals));
     }
-    out << Text(kLabelWidth + kPlotWidth / 2.0, bottom + 34, "middle", "milliseconds");
+    out << Text(axis.left + axis.width / 2, bottom + 34, "middle", "milliseconds");
 }
 
 }  // namespace svg

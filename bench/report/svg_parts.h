@@ -32,11 +32,14 @@ std::string Text(double x, double y, const std::string& anchor, const std::strin
 std::string Line(double x1, double y1, double x2, double y2, const std::string& role);
 
 // The millisecond axis of a bar chart: from 0 to limit, a whole number of
-// round grid steps, over kPlotWidth pixels.
+// round grid steps, over width pixels from left (a panel of small
+// multiples places its own).
 struct Axis {
     double step = 1;
     int steps = 1;
     double limit = 1;
+    double left = kLabelWidth;
+    double width = kPlotWidth;
 
     // The x of a time, held inside the plot: a time past the axis ends at
     // its right edge, one that is negative or not a number at its left.
@@ -47,6 +50,8 @@ struct Axis {
 // may hold any number, so the axis spans at least a nanosecond and at most
 // 1e300 ms, which keeps every step a finite number and at most six of them.
 Axis AxisOver(double largest);
+// The same, over width pixels from left.
+Axis AxisOver(double largest, double left, double width);
 
 // A whisker from x low to x high across a bar of the given top and height,
 // with a cap at each end.
@@ -54,7 +59,8 @@ std::string Whisker(double low, double high, double top, int height);
 
 // The XML header, the <svg> element of the given height, a white page, the
 // title and the subtitle's lines under it. The caller closes the element.
-void WriteStart(std::ostream& out, int height, const std::string& title, const std::string& subtitle);
+void WriteStart(std::ostream& out, int height, const std::string& title, const std::string& subtitle,
+                int fontSize = 13);
 
 // A vertical grid line at every step of the axis from top to bottom,
 // labelled under bottom, and the axis name.

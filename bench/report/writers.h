@@ -3,6 +3,7 @@
 #pragma once
 
 #include <ostream>
+#include <vector>
 
 #include "bench/report/report.h"
 
@@ -23,6 +24,12 @@ void WriteScalingChart(std::ostream& out, const Report& report);
 // with counted operations comparisons / (n log2 n), with machine counts
 // mispredicted branches per element; at one size the bars.
 void WriteMatrixChart(std::ostream& out, const Report& report);
+// At one size: a panel of bars per shape (and type), each naming its cell.
+void WriteShapeBarChart(std::ostream& out, const Report& report);
+// The runs of one cell's rows as a strip each: a dot per run (evenly
+// spaced through their order where a page would hold too many), the
+// median and its 95 % interval marked.
+void WriteRunStrip(std::ostream& out, const Report& report, const std::vector<const Measurement*>& rows);
 // With counted operations: comparisons / (n log2 n) against size.
 void WriteOperationsChart(std::ostream& out, const Report& report);
 // With machine counts: mispredicted branches per element against size.

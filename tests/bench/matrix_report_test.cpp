@@ -617,9 +617,9 @@ TEST(BenchReportForms, MachineCountsInEveryFormWithTheReasonForNone) {
          {"<td data-v=\"224000\">224.0</td><td data-v=\"7100\">7.10</td><td data-v=\"250\">0.250</td>",
           "<td data-v=\"\">n/a</td>", "value=\"branch-misses\"/> branch misses"}},
         {ReportFormat::kSvg,
-         {"Mispredicted branches per element against size", "Quick, 1001 values: 7.100 mispredicted branches/element",
-          "std::sort, 10001 values: 7.000 mispredicted branches/element", "par sort, 1001 values: n/a",
-          "Slow, 1001 values: over 1000 s", "Untimed, 1001 values: over 10 s"}},
+         {"Mispredicted branches per element against size", "Quick, random, 1001 values: 7.100 mispredicted branches/element",
+          "std::sort, random, 10001 values: 7.000 mispredicted branches/element", "par sort, random, 1001 values: n/a",
+          "Slow, random, 1001 values: over 1000 s", "Untimed, random, 1001 values: over 10 s"}},
     };
     // The table: the last cells of each row of the first size.
     const std::map<std::string, Words> ends = {
@@ -910,9 +910,9 @@ TEST(BenchMatrixReport, ScalingChartCrossesEveryCellWithoutAFigure) {
     };
     EXPECT_EQ(occurrences("<g data-role=\"panel\""), 2u);
     EXPECT_EQ(occurrences("<path data-role=\"unfinished\""), 2u * 7);  // seven unfinished rows at each size
-    EXPECT_EQ(occurrences("<title>Hungry, 1002 values: stack exhausted</title>"), 1u);
-    EXPECT_EQ(occurrences("<title>Broken, 1001 values: failed at slot 17</title>"), 1u);
-    EXPECT_EQ(occurrences("<title>Changed, 1002 values: changed its values: slot 3 holds 7 where the sorted input "
+    EXPECT_EQ(occurrences("<title>Hungry, ascending, 1002 values: stack exhausted</title>"), 1u);
+    EXPECT_EQ(occurrences("<title>Broken, random, 1001 values: failed at slot 17</title>"), 1u);
+    EXPECT_EQ(occurrences("<title>Changed, random, 1002 values: changed its values: slot 3 holds 7 where the sorted input "
                           "holds 4</title>"),
               1u);
     EXPECT_EQ(occurrences("<polyline data-role=\"series routine\" stroke-width=\"1.8\" data-name=\"Quick\""), 2u);
@@ -1070,8 +1070,11 @@ TEST(BenchMatrixReport, EachTypeIsACellOfItsOwnInEveryForm) {
         EXPECT_EQ(CsvFields(csv[k + 1]).at(typeColumn), ElementTypeName(report.rows[k].type)) << k;
     }
     const std::string chart = Written(ReportFormat::kSvg, report);
-    EXPECT_NE(chart.find(">Quick, string</text>"), std::string::npos) << chart;
-    EXPECT_NE(chart.find("<title>Quick (random, 1001 values, string): median 2.00 ms</title>"), std::string::npos);
+    // A panel per type, each naming its cell; three equal runs have their median as its interval.
+    EXPECT_NE(chart.find(">random, 1001 values, string</text>"), std::string::npos) << chart;
+    EXPECT_NE(chart.find("<title>Quick, random, 1001 values, string: median 2.00 ms (95% interval 2.00 ms to 2.00 ms)"
+                         "</title>"),
+              std::string::npos);
     const std::string markdown = Written(ReportFormat::kMarkdown, report);
     EXPECT_NE(markdown.find("\nrandom, i32:\n"), std::string::npos) << markdown;
     EXPECT_NE(markdown.find("\nrandom, string:\n"), std::string::npos) << markdown;

@@ -1,0 +1,58 @@
+// What every chart of a report says of a row's mark, worked out in one
+// place: the contender's colour, its label, its tooltip, and the
+// attributes the page's filters read. A contender has one colour and one
+// tooltip wording in every chart of a page.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "bench/report/report.h"
+#include "bench/stats/bootstrap.h"
+
+// The contenders in the order the report's rows first name them: the
+// order of the legends and of the colours.
+std::vector<const Contender*> ContendersOf(const Report& report);
+
+// The contender's colour, by its place in ContendersOf, so that a line,
+// a bar and a strip of runs of one contender share it.
+const char* ContenderColour(const Report& report, const std::string& name);
+
+// A label's room, in characters: a longer name is cut, and its tooltip
+// holds it whole.
+constexpr std::size_t kLabelCharacters = 32;
+
+// text as Printable shows it, cut to at most characters characters (code
+// points, not bytes) with a "…" as the last where it was longer.
+std::string Shortened(const std::string& text, std::size_t characters = kLabelCharacters);
+
+// A <text> of a name at most kLabelCharacters long; a name it cuts has its
+// whole in the text's <title>, so that two names cut alike stay apart.
+std::string Label(double x, double y, const std::string& anchor, const std::string& name);
+
+// data-contender, data-pattern, data-count and data-type, escaped: what
+// the page's filters compare with the chosen shape, size, type and
+// contender.
+std::string MarkAttributes(const Measurement& row);
+
+// The 95 % bootstrap interval of the median of the row's runs, in
+// milliseconds; nothing for a row without runs.
+std::optional<Interval> MedianInterval(const Report& report, const Measurement& row);
+
+// "median 2.00 ms (95% interval 1.98 ms to 2.03 ms)": the median of the
+// row's runs and the bootstrap interval of it; empty for a row without
+// runs.
+std::string MedianText(const Report& report, const Measurement& row);
+
+// A mark's tooltip: "Quick, random, 1000 values: " then figure, then the
+// median with its interval. Without a figure, a row without runs says why.
+std::string MarkTitle(const Report& report, const Measurement& row, const std::string& figure = "");
+
+// The legend: a line in each contender's colour, dashed for a reference,
+// and its name, in columns of the given width from x = 12 down from top,
+// LegendHeight high.
+int LegendHeight(const Report& report, int columns);
+void WriteLegend(std::ostream& out, const Report& report, double top, int columns, int columnWidth);
