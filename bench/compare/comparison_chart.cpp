@@ -5,6 +5,7 @@
 
 #include "bench/compare/comparison_report.h"
 #include "bench/report/format.h"
+#include "bench/report/marks.h"
 #include "bench/report/svg_parts.h"
 
 namespace {
@@ -59,6 +60,8 @@ void WriteComparisonChart(std::ostream& out, const Comparison& comparison) {
     double y = top;
     for (const CellComparison& c : comparison.cells) {
         const std::vector<std::string> cells = ComparisonCells(comparison, c, labels);
+        // The cell's bars and labels together, which the page's filters hide together.
+        out << "<g" << MarkAttributes(c.name, c.pattern, c.count, c.type) << ">\n";
         out << Text(kLabelWidth - 8, y + 18, "end", cells[0])
             << Text(kLabelWidth - 8, y + 34, "end", (Tested(c) ? cells[1] + " " : "") + cells[2]);
         const Side sides[] = {
@@ -69,6 +72,7 @@ void WriteComparisonChart(std::ostream& out, const Comparison& comparison) {
         };
         WriteBar(out, c.name, sides[0], axis, y + 6);
         WriteBar(out, c.name, sides[1], axis, y + 8 + kBarHeight);
+        out << "</g>\n";
         y += kRowHeight;
     }
     out << "</svg>\n";

@@ -52,8 +52,13 @@ std::string Label(double x, double y, const std::string& anchor, const std::stri
 }
 
 std::string MarkAttributes(const Measurement& row) {
-    return " data-contender=\"" + EscapedXml(row.contender.name) + "\" data-pattern=\"" + EscapedXml(row.pattern) +
-           "\" data-count=\"" + std::to_string(row.count) + "\" data-type=\"" + ElementTypeName(row.type) + '"';
+    return MarkAttributes(row.contender.name, row.pattern, row.count, ElementTypeName(row.type));
+}
+
+std::string MarkAttributes(const std::string& contender, const std::string& pattern, std::int64_t count,
+                           const std::string& type) {
+    return " data-contender=\"" + EscapedXml(contender) + "\" data-pattern=\"" + EscapedXml(pattern) +
+           "\" data-count=\"" + std::to_string(count) + "\" data-type=\"" + EscapedXml(type) + '"';
 }
 
 std::optional<Interval> MedianInterval(const Report& report, const Measurement& row) {

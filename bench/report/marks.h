@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -37,6 +38,8 @@ std::string Label(double x, double y, const std::string& anchor, const std::stri
 // the page's filters compare with the chosen shape, size, type and
 // contender.
 std::string MarkAttributes(const Measurement& row);
+std::string MarkAttributes(const std::string& contender, const std::string& pattern, std::int64_t count,
+                           const std::string& type);
 
 // The 95 % bootstrap interval of the median of the row's runs, in
 // milliseconds; nothing for a row without runs.

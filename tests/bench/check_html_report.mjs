@@ -1,7 +1,10 @@
 // Opens each kind of HTML report the tool writes in headless Chromium,
 // with the network off, and checks what a reader would: no console error
 // and no request, one table row per cell of the run's JSON, sorting by the
-// median orders the rows, the filters hide what they should, a loaded sort
+// median orders the rows, the filters hide what they should (in the charts
+// and the strips of runs as well as the tables), every mark's tooltip names
+// its cell, each cell's strip has a dot per run, sizes sort as numbers in a
+// comparison, a loaded sort
 // named as markup shows as text and runs nothing, the page without scripts
 // still shows every table and chart, and a screenshot is not blank.
 //
@@ -192,6 +195,27 @@ const choose = (id, value) => `(() => {
     return select.value;
 })()`;
 
+// The marks of the charts and strips: every bar, point, cross and run.
+const MARKS = "figure[data-chart] :is(circle, rect[data-role^=bar], path[data-role=unfinished]), " +
+    "details.runs circle";
+const shownMarks = (selector) => `Array.from(document.querySelectorAll(${JSON.stringify(selector)}))
+    .filter((m) => { const r = m.getBoundingClientRect(); return r.width > 0 || r.height > 0; })
+    .map((m) => [m.getAttribute('data-contender') ?? m.closest('[data-contender]')?.getAttribute('data-contender'),
+                 m.getAttribute('data-pattern') ?? m.closest('[data-pattern]')?.getAttribute('data-pattern')])`;
+// Shows each chart of the switch in turn and gives what shownMarks gives, all together.
+const everyChart = (selector) => `(() => {
+    const inputs = Array.from(document.querySelectorAll('input[name=chart]'));
+    const shown = [];
+    for (const input of inputs.length ? inputs : [null]) {
+        if (input) input.click();
+        shown.push(...${shownMarks(selector)});
+    }
+    if (inputs.length) inputs[0].click();
+    return shown;
+})()`;
+// The cell a JSON row was measured in, as the marks' titles name it.
+const cellOf = (row, typed) => `${row.pattern}, ${row.count} values${typed ? ", " + row.type : ""}`;
+
 function ordered(tables, descending) {
     if (!tables.some((keys) => keys.filter((k) => k !== null && !isNaN(k)).length >= 2))
         return "no table has two figures to order";
@@ -237,6 +261,55 @@ function checksOf(kind, json) {
                 `${shown.length} rows shown, ${expected} expected: ${shown}`;
         }]);
     }
+
+    if (cells) {
+        rows.push(["every mark of the time chart is one row's, its title naming contender, shape and size", async (p) => {
+            const marks = await p.evaluate(`Array.from(document.querySelectorAll(
+                "figure[data-chart=time] :is(circle, rect[data-role^=bar], path[data-role=unfinished])")).map((m) =>
+                [m.querySelector('title')?.textContent ?? '',
+                 ['data-contender', 'data-pattern', 'data-count', 'data-type'].map((a) => m.getAttribute(a))])`);
+            const typed = json.settings.types.length > 1;
+            const faults = [];
+            for (const row of json.rows) {
+                const place = `${row.name}, ${cellOf(row, typed)}: `;
+                const found = marks.filter(([title]) => title.startsWith(place));
+                const attributes = [row.name, row.pattern, String(row.count), row.type];
+                if (found.length !== 1) faults.push(`${found.length} marks titled ${place}`);
+                else if (JSON.stringify(found[0][1]) !== JSON.stringify(attributes))
+                    faults.push(`${place} carries ${found[0][1]}`);
+                else if (row.status === "measured" && !/median .+ \(95% interval .+ to .+\)$/.test(found[0][0]))
+                    faults.push(`${place} has no median and interval: ${found[0][0]}`);
+            }
+            return marks.length === json.rows.length && !faults.length ? "" :
+                `${marks.length} marks for ${json.rows.length} rows; ${faults.slice(0, 3).join("; ")}`;
+        }]);
+        rows.push(["a cell's strip holds a dot per run of each row", async (p) => {
+            const strips = await p.evaluate(`Array.from(document.querySelectorAll('section.cell')).map((s) =>
+                [[s.getAttribute('data-pattern'), s.getAttribute('data-count'), s.getAttribute('data-type')].join('/'),
+                 Array.from(s.querySelectorAll('details.runs g[data-role=strip]')).map((g) =>
+                    [g.getAttribute('data-contender'), g.querySelectorAll('circle').length])])`);
+            const byCell = new Map(strips);
+            const faults = [];
+            for (const row of json.rows) {
+                const strip = byCell.get([row.pattern, row.count, row.type].join("/")) ?? [];
+                const dots = strip.filter(([name]) => name === row.name).map(([, n]) => n);
+                const expected = row.status === "measured" ? json.settings.runs : 0;
+                if (dots.length !== 1 || dots[0] !== expected || (row.times_ms ?? []).length !== expected)
+                    faults.push(`${row.name} at ${row.pattern} ${row.count}: dots ${dots}, ${expected} runs`);
+            }
+            const drawn = strips.reduce((n, [, strip]) => n + strip.length, 0);
+            return drawn === json.rows.length && !faults.length ? "" :
+                `${drawn} strip rows for ${json.rows.length} rows; ${faults.slice(0, 3).join("; ")}`;
+        }]);
+        rows.push(["the contender filter hides the other contenders' marks in every chart and strip", async (p) => {
+            await p.evaluate(choose("filter-contender", HOSTILE));
+            const shown = await p.evaluate(everyChart(MARKS));
+            await p.evaluate(choose("filter-contender", ""));
+            const others = shown.filter(([name]) => name !== HOSTILE);
+            return shown.length && !others.length ? "" :
+                `${shown.length} marks shown, of them ${others.length} of others: ${others.slice(0, 3)}`;
+        }]);
+    }
     if (kind === "matrix") {
         rows.push(["the shape filter hides the other shapes", async (p) => {
             await p.evaluate(choose("filter-shape", "ascending"));
@@ -247,6 +320,14 @@ function checksOf(kind, json) {
             const expected = json.rows.filter((r) => r.pattern === "ascending").length;
             return shown === expected && sections.every((s) => s === "ascending") && sections.length ? "" :
                 `${shown} rows in ${sections} shown, ${expected} expected`;
+        }]);
+        rows.push(["the shape filter hides every chart mark of the other shapes", async (p) => {
+            await p.evaluate(choose("filter-shape", "ascending"));
+            const shown = await p.evaluate(everyChart(MARKS));
+            await p.evaluate(choose("filter-shape", ""));
+            const others = shown.filter(([, pattern]) => pattern !== "ascending");
+            return shown.length && !others.length ? "" :
+                `${shown.length} marks shown, of them ${others.length} of other shapes: ${others.slice(0, 3)}`;
         }]);
         rows.push(["the size filter hides the other sizes", async (p) => {
             await p.evaluate(choose("filter-size", "2000"));
@@ -284,6 +365,20 @@ function checksOf(kind, json) {
                 `${shown} rows shown, ${expected} expected; shown types ${types}`;
         }]);
     }
+    if (kind === "sizes") {
+        rows.push(["sorting the comparison by its data column orders the sizes as numbers", async (p) => {
+            const order = () => p.evaluate(`(() => {
+                const th = Array.from(document.querySelectorAll('table[data-group=comparison] th'))
+                    .find((h) => h.textContent === 'data');
+                th.click();
+                return Array.from(th.closest('table').tBodies[0].rows).map((r) => Number(r.getAttribute('data-count')));
+            })()`);
+            const [up, down] = [await order(), await order()];
+            const sorted = [...up].sort((a, b) => a - b);
+            return new Set(up).size === 3 && JSON.stringify(up) === JSON.stringify(sorted) &&
+                JSON.stringify(down) === JSON.stringify([...sorted].reverse()) ? "" : `ascending ${up}, descending ${down}`;
+        }]);
+    }
     if (compared) {
         rows.push(["each verdict in its own colour", async (p) => {
             const colours = await p.evaluate(`Object.fromEntries(Array.from(
@@ -305,8 +400,12 @@ async function checkWithoutScripts(browser, file, json) {
     const figures = await page.evaluate(`[document.querySelectorAll('figure').length,
         Array.from(document.querySelectorAll('figure svg')).filter((s) => s.getBoundingClientRect().height > 0).length,
         document.getElementById('controls').offsetParent === null]`);
+    const strips = await page.evaluate(`[document.querySelectorAll('section.cell').length,
+        Array.from(document.querySelectorAll('section.cell details.runs svg'))
+            .filter((s) => s.getBoundingClientRect().height > 0).length]`);
     const compared = json.comparison ? json.comparison.cells.length : 0;
     const faults = [];
+    if (strips[0] !== strips[1]) faults.push(`without scripts ${strips[1]} of ${strips[0]} cells' runs shown`);
     if (shown !== cells + compared) faults.push(`without scripts ${shown} rows shown of ${cells + compared}`);
     if (!figures[0] || figures[0] !== figures[1]) faults.push(`without scripts ${figures[1]} of ${figures[0]} charts shown`);
     if (!figures[2]) faults.push("without scripts the controls show, and do nothing");
@@ -360,6 +459,12 @@ async function main() {
     const saved = spawnSync(bench, ["--compare", "base.json", "base.json", "--format", "json", "--export", "s.html"],
         { cwd: folder, encoding: "utf8" });
     pages.push(["saved", join(folder, "s.html"), JSON.parse(saved.stdout)]);
+    // Sizes whose order as text (1000, 2000, 300) is not their order as numbers.
+    runTool(folder, "z0.html", ["Qsort C", ...loaded, "--pattern", "random", "--count", "300,1000,2000", "--runs", "2",
+                                "--save-baseline", "sizes.json"]);
+    const sizes = spawnSync(bench, ["--compare", "sizes.json", "sizes.json", "--format", "json", "--export", "z.html"],
+        { cwd: folder, encoding: "utf8" });
+    pages.push(["sizes", join(folder, "z.html"), JSON.parse(sizes.stdout)]);
 
     const browser = await Browser.launch(chromium, join(folder, "profile"));
     const faults = [];
