@@ -61,23 +61,23 @@ std::string MarkAttributes(const std::string& contender, const std::string& patt
            "\" data-count=\"" + std::to_string(count) + "\" data-type=\"" + EscapedXml(type) + '"';
 }
 
-std::optional<Interval> MedianInterval(const Report& report, const Measurement& row) {
-    if (Figures(report, row).failed || row.times.empty()) return std::nullopt;
-    return BootstrapMedianInterval(row.times);
-}
-
-std::string MedianText(const Report& report, const Measurement& row) {
-    const std::optional<Interval> interval = MedianInterval(report, row);
-    if (!interval) return "";
-    return "median " + Duration(Figures(report, row).summary.median) + " (95% interval " + Duration(interval->low) +
-           " to " + Duration(interval->high) + ")";
-}
-
-std::string MarkTitle(const Report& report, const Measurement& row, const std::string& figure) {
-    const std::string place = row.contender.name + ", " + CellHeading(report, row.pattern, row.count, row.type) + ": ";
-    const std::string median = MedianText(report, row);
-    if (figure.empty()) return place + (median.empty() ? Unfinished(report, row) : median);
-    return place + figure + (median.empty() ? "" : "; " + median);
+RowMark MarkOf(const Report& report, const Measurement& row, const std::string& figure) {
+    RowMark mark;
+    const RowFigures figures = Figures(report, row);
+    std::string median;
+    if (!figures.failed && !row.times.empty()) {
+        const double resamples = kTooltipResampledValues / static_cast<double>(ResampleSize(row.times.size()));
+        mark.interval = BootstrapMedianInterval(
+            row.times, static_cast<int>(std::clamp(resamples, double{kFewestResamples}, double{kBootstrapResamples})));
+        median = "median " + Duration(figures.summary.median) + " (95% interval " + Duration(mark.interval->low) +
+                 " to " + Duration(mark.interval->high) + ")";
+    }
+    mark.title = row.contender.name + ", " + CellHeading(report, row.pattern, row.count, row.type) + ": ";
+    if (figure.empty())
+        mark.title += median.empty() ? Unfinished(report, row) : median;
+    else
+        mark.title += figure + (median.empty() ? "" : "; " + median);
+    return mark;
 }
 
 int LegendHeight(const Report& report, int columns) {

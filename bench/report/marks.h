@@ -41,18 +41,21 @@ std::string MarkAttributes(const Measurement& row);
 std::string MarkAttributes(const std::string& contender, const std::string& pattern, std::int64_t count,
                            const std::string& type);
 
-// The 95 % bootstrap interval of the median of the row's runs, in
-// milliseconds; nothing for a row without runs.
-std::optional<Interval> MedianInterval(const Report& report, const Measurement& row);
+// A tooltip's bootstrap draws at most this many values in all: a row of
+// thousands of runs has fewer resamples than a comparison's 5000, and a
+// page of many such rows is written in a second or so.
+constexpr double kTooltipResampledValues = 1e6;
 
-// "median 2.00 ms (95% interval 1.98 ms to 2.03 ms)": the median of the
-// row's runs and the bootstrap interval of it; empty for a row without
-// runs.
-std::string MedianText(const Report& report, const Measurement& row);
-
-// A mark's tooltip: "Quick, random, 1000 values: " then figure, then the
-// median with its interval. Without a figure, a row without runs says why.
-std::string MarkTitle(const Report& report, const Measurement& row, const std::string& figure = "");
+// What a mark says of its row: the 95 % bootstrap interval of its median
+// in milliseconds (nothing for a row without runs), and its tooltip:
+// "Quick, random, 1000 values: " then figure, then "median 2.00 ms (95%
+// interval 1.98 ms to 2.03 ms)". Without a figure, a row without runs says
+// why. Worked out once for the mark, as the bootstrap takes its time.
+struct RowMark {
+    std::optional<Interval> interval;
+    std::string title;
+};
+RowMark MarkOf(const Report& report, const Measurement& row, const std::string& figure = "");
 
 // The legend: a line in each contender's colour, dashed for a reference,
 // and its name, in columns of the given width from x = 12 down from top,

@@ -197,7 +197,7 @@ void WriteSeries(std::ostream& out, const Chart& chart, const Panel& panel, std:
             // A dot as well, so that a series measured at one size only still shows.
             out << "<circle" << Role("point") << MarkAttributes(row) << " cx=\"" << px << "\" cy=\"" << py
                 << "\" r=\"2.2\" fill=\"" << colour << "\"><title>"
-                << EscapedXml(MarkTitle(chart.report, row, chart.quantity.tooltip(*value))) << "</title></circle>\n";
+                << EscapedXml(MarkOf(chart.report, row, chart.quantity.tooltip(*value)).title) << "</title></circle>\n";
             continue;
         }
         // A cross per series, stacked down from the top, so crosses at one size stay apart.
@@ -205,7 +205,7 @@ void WriteSeries(std::ostream& out, const Chart& chart, const Panel& panel, std:
         const double cy = y.to + kCrossStep * static_cast<double>(k + 1);
         out << "<path" << Role("unfinished") << MarkAttributes(row) << " d=\"M" << Fixed(cx - 3, 1) << ','
             << Fixed(cy - 3, 1) << " l6,6 m0,-6 l-6,6\" stroke=\"" << colour << "\"><title>"
-            << EscapedXml(MarkTitle(chart.report, row, chart.quantity.why(chart.report, row)))
+            << EscapedXml(MarkOf(chart.report, row, chart.quantity.why(chart.report, row)).title)
             << "</title></path>\n";
     }
     if (points.empty()) return;

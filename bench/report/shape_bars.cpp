@@ -40,12 +40,13 @@ std::vector<Cell> CellsOf(const Report& report) {
 }
 
 // A contender's bar in a panel at top, or its cross and reason.
-void WriteBar(std::ostream& out, const Report& report, const Measurement& row, const Axis& axis, double top) {
+void WriteBar(std::ostream& out, const Report& report, const Measurement& row, const RowMark& mark, const Axis& axis,
+              double top) {
     const double middle = top + kRowHeight / 2.0;
-    const std::string title = "<title>" + EscapedXml(MarkTitle(report, row)) + "</title>";
+    const std::string title = "<title>" + EscapedXml(mark.title) + "</title>";
     const char* colour = ContenderColour(report, row.contender.name);
     out << Label(axis.left - 6, middle + 4, "end", row.contender.name);
-    const std::optional<Interval> interval = MedianInterval(report, row);
+    const std::optional<Interval>& interval = mark.interval;
     if (!interval) {
         out << "<path" << Role("unfinished") << MarkAttributes(row) << " d=\"M" << Fixed(axis.left, 1) << ','
             << Fixed(middle - 4, 1) << " l8,8 m0,-8 l-8,8\" stroke=\"" << colour << "\">" << title << "</path>\n";
@@ -66,10 +67,12 @@ void WriteBar(std::ostream& out, const Report& report, const Measurement& row, c
 void WritePanel(std::ostream& out, const Report& report, const Cell& cell, double left, double width, double top) {
     const std::int32_t count = report.counts.front();
     const std::vector<const Measurement*> rows = CellRows(report, cell.pattern, count, cell.type);
+    std::vector<RowMark> marks;
     double largest = 0;
-    for (const Measurement* row : rows)
-        if (const std::optional<Interval> interval = MedianInterval(report, *row))
-            largest = std::max(largest, interval->high);
+    for (const Measurement* row : rows) {
+        marks.push_back(MarkOf(report, *row));
+        if (marks.back().interval) largest = std::max(largest, marks.back().interval->high);
+    }
     const Axis axis = AxisOver(largest, left + kNameWidth, width - kNameWidth - kValueWidth);
     const double body = top + kPanelHead, bottom = body + kRowHeight * static_cast<double>(rows.size());
     out << "<g" << Role("panel") << " data-pattern=\"" << EscapedXml(cell.pattern) << "\" data-count=\"" << count
@@ -78,7 +81,7 @@ void WritePanel(std::ostream& out, const Report& report, const Cell& cell, doubl
         << EscapedXml(Shortened(CellHeading(report, cell.pattern, count, cell.type), 60)) << "</text>\n";
     WriteGrid(out, axis, body, bottom);
     for (std::size_t k = 0; k < rows.size(); ++k)
-        WriteBar(out, report, *rows[k], axis, body + kRowHeight * static_cast<double>(k));
+        WriteBar(out, report, *rows[k], marks[k], axis, body + kRowHeight * static_cast<double>(k));
     out << "</g>\n";
 }
 

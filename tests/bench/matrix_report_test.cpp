@@ -13,6 +13,7 @@
 #include <map>
 #include <set>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <sstream>
 
 #include "bench/measure/batch.h"
@@ -875,6 +876,119 @@ TEST(BenchHtmlReport, TheWholeMatrixWithCountsStaysUnderTwoMegabytes) {
     const std::string page = Written(ReportFormat::kHtml, report);
     EXPECT_LT(page.size(), 2u << 20);
     EXPECT_EQ(PageTables(page, "cells").size(), 27u);
+}
+
+namespace {
+
+// The characters (code points) of UTF-8 text: its bytes that are not continuation bytes.
+std::size_t CodePoints(const std::string& text) {
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+// Each contender's colours on the page: the fill or stroke (not the dark
+// outline of a reference's bar) of every tag naming it, or else of the tag
+// after it (a legend's line, a strip's runs).
+std::map<std::string, std::vector<std::string>> ColoursOnPage(const std::string& page) {
+    static const std::regex kColour(" (?:fill|stroke)=\"(#[0-9a-f]{6})\"");
+    std::map<std::string, std::vector<std::string>> colours;
+    const std::string key = "data-contender=\"";
+    for (std::size_t at = page.find(key); at != std::string::npos; at = page.find(key, at + 1)) {
+        const std::size_t from = at + key.size();
+        const std::string name = page.substr(from, page.find('"', from) - from);
+        const std::size_t tagEnd = page.find('>', at);
+        for (const std::string& tag : {page.substr(at, tagEnd - at),
+                                       page.substr(tagEnd, page.find('>', tagEnd + 1) - tagEnd)}) {
+            std::smatch found;
+            if (std::regex_search(tag, found, kColour)) {
+                colours[name].push_back(found[1]);
+                break;
+            }
+        }
+    }
+    return colours;
+}
+
+}  // namespace
+
+TEST(BenchHtmlReport, AContenderHasOneColourInEveryChartAndALongNameIsCutInLabelsOnly) {
+    // Two long names alike in their first 31 characters, one of them with
+    // two-byte characters in them; Quick missing from a cell, so that a
+    // row's place in its cell is not its contender's place in the report.
+    const std::string alpha = "\u00dcnic\u00f6de sort with a rather long name, variant alpha";
+    const std::string beta = "\u00dcnic\u00f6de sort with a rather long name, variant beta";
+    Report report;
+    report.settings.operations = true;
+    report.settings.runs = 4;
+    report.patterns = {"ascending", "random"};
+    report.counts = {1000, 10000};
+    for (const std::string& pattern : report.patterns)
+        for (const std::int32_t count : report.counts)
+            for (const Contender& contender : {Named("Quick", false), Named(kBaselineName, true), Named(alpha, false),
+                                               Named(beta, true)}) {
+                if (contender.name == "Quick" && pattern == "ascending" && count == 1000) continue;
+                Measurement row = Cell(contender, pattern, count, {0.001 * count, 0.0011 * count, 0.0009 * count, 0.001 * count});
+                OperationCounts counts;
+                counts.comparisons = static_cast<std::uint64_t>(count) * 12;
+                row.operations = {{End::kCounted, "", {}}, counts};
+                report.rows.push_back(row);
+            }
+    const std::string page = Written(ReportFormat::kHtml, report);
+    ASSERT_NE(page.find("data-chart=\"counts\""), std::string::npos);
+
+    const std::map<std::string, std::vector<std::string>> colours = ColoursOnPage(page);
+    std::set<std::string> used;
+    ASSERT_EQ(colours.size(), 4u);
+    for (const auto& [name, seen] : colours) {
+        // Points of two charts, legends of two, a strip per cell at least.
+        EXPECT_GE(seen.size(), 2u * 3 + 2 + 3) << name;
+        EXPECT_EQ(std::set<std::string>(seen.begin(), seen.end()).size(), 1u) << name;
+        used.insert(seen.front());
+    }
+    EXPECT_EQ(used.size(), colours.size());
+
+    for (const std::string& name : {alpha, beta}) {
+        // The first 31 characters and an ellipsis, counted by hand.
+        std::size_t bytes = 0;
+        for (std::size_t characters = 0; characters < 31; characters += CodePoints(name.substr(bytes, 1))) ++bytes;
+        while ((static_cast<unsigned char>(name[bytes]) & 0xC0) == 0x80) ++bytes;
+        const std::string label = name.substr(0, bytes) + "\u2026";
+        ASSERT_EQ(CodePoints(label), 32u);
+        EXPECT_EQ(page.find(">" + name + "</text>"), std::string::npos) << name << " shows uncut";
+        std::size_t labels = 0;
+        const std::string titled = ">" + label + "<title>" + name + "</title></text>";
+        for (std::size_t at = page.find(titled); at != std::string::npos; at = page.find(titled, at + 1)) ++labels;
+        // In the legends of both charts and the strip of every cell.
+        EXPECT_EQ(labels, 2u + 4) << name;
+    }
+}
+
+TEST(BenchHtmlReport, ThousandsOfRunsACellStayUnderTwoMegabytesAndSaySoInTheStrip) {
+    Report report;
+    report.settings.runs = 3000;
+    report.patterns = {"random", "ascending"};
+    report.counts = {1000};
+    std::vector<double> times;
+    for (int k = 0; k < 3000; ++k) times.push_back(1 + k % 97 * 0.001);
+    for (const std::string& pattern : report.patterns)
+        for (int k = 0; k < 13; ++k)
+            report.rows.push_back(Cell(Named(k == 0 ? std::string(kBaselineName) : "Sort " + std::to_string(k), k == 0),
+                                       pattern, 1000, times));
+    const std::string page = Written(ReportFormat::kHtml, report);
+    EXPECT_LT(page.size(), 2u << 20);
+    // Every row draws as many dots as the strip says, fewer than its runs.
+    const std::string said = "a dot for ";
+    const std::size_t at = page.find(said);
+    ASSERT_NE(at, std::string::npos);
+    const std::size_t drawn = std::stoul(page.substr(at + said.size()));
+    EXPECT_NE(page.find("runs of each row, evenly spaced through their order (a row has up to 3000)"),
+              std::string::npos);
+    std::size_t dots = 0;
+    for (std::size_t circle = page.find("<circle cx="); circle != std::string::npos;
+         circle = page.find("<circle cx=", circle + 1))
+        ++dots;
+    EXPECT_EQ(dots, report.rows.size() * drawn);
+    EXPECT_LT(drawn, 3000u);
 }
 
 TEST(BenchMatrixReport, MarkdownPivotsRoutinesAgainstShapes) {
