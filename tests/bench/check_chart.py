@@ -1,7 +1,8 @@
 """Runs orvandel-bench with --chart and --export, then reads both back: the
 SVG must be well-formed XML with one bar per row of the JSON report, and
 references in a colour of their own. The chart, and the chart of that report
-compared with itself, must render."""
+compared with itself, must render. Shapes at one size draw a panel of bars
+per shape, each contender in one colour across the panels."""
 import json
 import subprocess
 import sys
@@ -38,3 +39,28 @@ colours = {kind: {b.get("fill") for b in bars if kind in b.get("data-role")}
 assert len(colours["routine"]) == 1 and len(colours["reference"]) == 1, colours
 assert colours["routine"] != colours["reference"], colours
 print(f"{len(bars)} bars, one per row")
+
+# Shapes at one size: a panel of bars per shape, each naming its shape, a
+# bar or a cross per row of the shape, and each contender in one colour in
+# every panel, no two contenders in one colour.
+with tempfile.TemporaryDirectory() as folder:
+    chart, report = Path(folder, "shapes.svg"), Path(folder, "shapes.json")
+    subprocess.run([bench, "--pattern", "ascending,random", "--count", "2000", "--runs", "2",
+                    "--chart", str(chart), "--export", str(report)], check=True, stdout=subprocess.DEVNULL)
+    assert_renders(chart)
+    shaped = json.loads(report.read_text())["rows"]
+    panels = [g for g in ET.parse(chart).getroot().iter(SVG + "g") if g.get("data-role") == "panel"]
+colour_of = {}
+assert [p.get("data-pattern") for p in panels] == ["ascending", "random"], [p.attrib for p in panels]
+for panel in panels:
+    pattern = panel.get("data-pattern")
+    assert any(pattern in (t.text or "") for t in panel.iter(SVG + "text")), f"panel {pattern} names no shape"
+    marks = [m for m in panel if m.get("data-contender") is not None]
+    assert [m.get("data-contender") for m in marks] == [r["name"] for r in shaped if r["pattern"] == pattern], \
+        (pattern, [m.attrib for m in marks])
+    for mark in marks:
+        assert mark.get("data-pattern") == pattern and mark.get("data-count") == "2000", mark.attrib
+        colour = mark.get("fill") if mark.tag == SVG + "rect" else mark.get("stroke")
+        assert colour_of.setdefault(mark.get("data-contender"), colour) == colour, (mark.attrib, colour_of)
+assert len(set(colour_of.values())) == len(colour_of), colour_of
+print(f"{len(panels)} panels of bars, one colour per contender")
