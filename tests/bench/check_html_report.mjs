@@ -237,6 +237,17 @@ function checksOf(kind, json) {
                 `${shown.length} rows shown, ${expected} expected: ${shown}`;
         }]);
     }
+    if (json.summary) {
+        // The page's overall figures are the JSON's, row for row and in its order.
+        rows.push(["the summary leads the page with a row per contender", async (p) => {
+            const shown = await p.evaluate(`Array.from(document.querySelectorAll('table[data-group=summary] tbody tr'))
+                .map((r) => [r.getAttribute('data-contender'), r.cells[1].getAttribute('data-v')])`);
+            const first = await p.evaluate(`document.querySelector('table[data-group]').getAttribute('data-group')`);
+            const expected = json.summary.map((s) => [s.name, s.overall_ratio === null ? "" : s.overall_ratio.toFixed(6)]);
+            return first === "summary" && JSON.stringify(shown) === JSON.stringify(expected) ? "" :
+                `first table ${first}; ${JSON.stringify(shown)} against ${JSON.stringify(expected)}`;
+        }]);
+    }
     if (kind === "matrix") {
         rows.push(["the shape filter hides the other shapes", async (p) => {
             await p.evaluate(choose("filter-shape", "ascending"));
@@ -306,8 +317,9 @@ async function checkWithoutScripts(browser, file, json) {
         Array.from(document.querySelectorAll('figure svg')).filter((s) => s.getBoundingClientRect().height > 0).length,
         document.getElementById('controls').offsetParent === null]`);
     const compared = json.comparison ? json.comparison.cells.length : 0;
+    const summarised = json.summary ? json.summary.length : 0;
     const faults = [];
-    if (shown !== cells + compared) faults.push(`without scripts ${shown} rows shown of ${cells + compared}`);
+    if (shown !== cells + compared + summarised) faults.push(`without scripts ${shown} rows shown of ${cells + compared}`);
     if (!figures[0] || figures[0] !== figures[1]) faults.push(`without scripts ${figures[1]} of ${figures[0]} charts shown`);
     if (!figures[2]) faults.push("without scripts the controls show, and do nothing");
     await browser.send("Target.closeTarget", { targetId: page.targetId });
