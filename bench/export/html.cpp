@@ -328,16 +328,11 @@ void WriteSummary(std::ostream& out, const Report& report) {
     const std::vector<ContenderSummary> summaries = Summaries(report);
     for (std::size_t k = 0; k < summaries.size(); ++k) {
         const ContenderSummary& s = summaries[k];
-        const std::vector<std::string> cells = SummaryCells(report, s);
-        // Each figure sorts by its number; the cells by their ratios.
-        const std::vector<std::string> keys = {
-            s.name, s.cells ? Fixed(s.overall.value, 6) : "", s.cells ? Fixed(s.overall.interval.high, 6) : "",
-            std::to_string(s.cells), s.cells ? Fixed(s.best.ratio, 6) : "", s.cells ? Fixed(s.worst.ratio, 6) : "",
-            std::to_string(s.unfinished)};
+        const std::vector<SummaryCell> cells = SummaryCells(report, s);
         out << "<tr data-order=\"" << k << "\" data-contender=\"" << Html(s.name) << "\">";
         for (std::size_t c = 0; c < cells.size(); ++c)
-            out << "<td" << (c == 0 ? " class=\"text\"" : "") << " data-v=\"" << Html(keys[c]) << "\">"
-                << Html(cells[c]) << "</td>";
+            out << "<td" << (c == 0 ? " class=\"text\"" : "") << " data-v=\"" << Html(cells[c].key) << "\">"
+                << Html(cells[c].text) << "</td>";
         out << "</tr>\n";
     }
     out << "</tbody></table>\n";

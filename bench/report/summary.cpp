@@ -100,11 +100,16 @@ std::vector<std::string> SummaryHeadings() {
             "Failed"};
 }
 
-std::vector<std::string> SummaryCells(const Report& report, const ContenderSummary& s) {
-    const std::string failed = std::to_string(s.unfinished);
-    if (s.cells == 0) return {s.name, "-", "-", "0", "-", "-", failed};
-    return {s.name, Ratio(s.overall.value), IntervalText(s.overall.interval), std::to_string(s.cells),
-            Place(report, s.best) + " " + Ratio(s.best.ratio), Place(report, s.worst) + " " + Ratio(s.worst.ratio),
+std::vector<SummaryCell> SummaryCells(const Report& report, const ContenderSummary& s) {
+    const SummaryCell failed{std::to_string(s.unfinished), std::to_string(s.unfinished)};
+    if (s.cells == 0) return {{s.name, s.name}, {"-", ""}, {"-", ""}, {"0", "0"}, {"-", ""}, {"-", ""}, failed};
+    const auto figure = [](double value) { return Fixed(value, 6); };
+    return {{s.name, s.name},
+            {Ratio(s.overall.value), figure(s.overall.value)},
+            {IntervalText(s.overall.interval), figure(s.overall.interval.high)},
+            {std::to_string(s.cells), std::to_string(s.cells)},
+            {Place(report, s.best) + " " + Ratio(s.best.ratio), figure(s.best.ratio)},
+            {Place(report, s.worst) + " " + Ratio(s.worst.ratio), figure(s.worst.ratio)},
             failed};
 }
 

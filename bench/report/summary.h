@@ -45,9 +45,14 @@ std::vector<ContenderSummary> Summaries(const Report& report);
 std::string SummaryLine(const Report& report, const ContenderSummary& summary);
 
 // The summary as one table for markdown and HTML: its headings, and each
-// contender's cells under them.
+// contender's cells under them, each with the plain figure the page sorts
+// it by (empty where there is none).
+struct SummaryCell {
+    std::string text;
+    std::string key;
+};
 std::vector<std::string> SummaryHeadings();
-std::vector<std::string> SummaryCells(const Report& report, const ContenderSummary& summary);
+std::vector<SummaryCell> SummaryCells(const Report& report, const ContenderSummary& summary);
 
 // What the summary is, in one sentence, for the line above it; or why
 // there is none.
