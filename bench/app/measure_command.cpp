@@ -130,10 +130,11 @@ int RunMeasureCommand(const BenchOptions& options, const std::vector<Contender>&
     if (!options.baselinePath.empty())
         comparison = CompareWithRun(options, baseline, report, showProgress ? ComparisonProgress(err, shown) : nullptr);
     if (shown) ClearProgress(err);
-    const bool written = WriteOutputs(options, &report, comparison ? &*comparison : nullptr, out, err);
-
+    // What did not finish is said before the report, whose summary ends
+    // what the terminal shows.
     bool finished = true;
     for (const Measurement& row : report.rows) finished &= Finished(report, row, err);
+    const bool written = WriteOutputs(options, &report, comparison ? &*comparison : nullptr, out, err);
     if (!finished || !written) return 1;
     if (!comparison) return 0;
     const Check gated = GateCanCount(options, *comparison);

@@ -118,6 +118,11 @@ std::string CannotCreate(const std::string& path) {
     return "";
 }
 
+std::string AbsolutePath(const std::string& path) {
+    std::error_code error;
+    return Resolved(path, error).string();
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
     std::error_code error;
     if (fs::equivalent(a, b, error)) return true;

@@ -21,6 +21,10 @@ std::string CannotCreate(const std::string& path);
 // resolving links, or two names of one existing file.
 bool SameFile(const std::string& a, const std::string& b);
 
+// path made absolute, its links and dot folders resolved where they exist:
+// where a written file is, for the user to open.
+std::string AbsolutePath(const std::string& path);
+
 // Writes the file at path with write, through a new temporary beside its
 // target. Refuses with the system's reason, leaving no temporary and the
 // target as it was, when that fails or path is refused as by CannotCreate.

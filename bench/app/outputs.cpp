@@ -74,18 +74,24 @@ bool WriteOutputs(const BenchOptions& options, const Report* report, const Compa
         else
             WriteReport(to, *report, format);
     };
-    write(out, options.format, options.colour);
-    // Buffered text is only known to have reached its file once flushed.
-    const bool printed = static_cast<bool>(out.flush());
-    if (!printed) Say(err, "could not write standard output");
-    if (comparison && options.format == ReportFormat::kCsv)
-        for (const std::string& warning : comparison->warnings) Say(err, warning);
-    bool written = printed;
-    if (!options.exportPath.empty())
-        written &= WriteOutputFile(options.exportPath, [&](std::ostream& file) { write(file, options.exportFormat, false); }, err);
+    // The files first, and where the page is, so that standard output ends
+    // with the report's last lines: its summary.
+    bool written = true;
+    if (!options.exportPath.empty()) {
+        const bool exported = WriteOutputFile(options.exportPath, [&](std::ostream& file) { write(file, options.exportFormat, false); }, err);
+        if (exported && options.exportFormat == ReportFormat::kHtml)
+            Say(err, "the page is at " + AbsolutePath(options.exportPath));
+        written &= exported;
+    }
     if (!options.chartPath.empty())
         written &= WriteOutputFile(options.chartPath, [&](std::ostream& file) { write(file, ReportFormat::kSvg, false); }, err);
     if (report && !options.saveBaselinePath.empty())
         written &= WriteOutputFile(options.saveBaselinePath, [&](std::ostream& file) { WriteJson(file, *report); }, err);
-    return written;
+    if (comparison && options.format == ReportFormat::kCsv)
+        for (const std::string& warning : comparison->warnings) Say(err, warning);
+    write(out, options.format, options.colour);
+    // Buffered text is only known to have reached its file once flushed.
+    const bool printed = static_cast<bool>(out.flush());
+    if (!printed) Say(err, "could not write standard output");
+    return written && printed;
 }

@@ -17,7 +17,9 @@ Check OutputsUsable(const BenchOptions& options);
 
 // Writes standard output, --export and --chart: the report alone, or, with
 // a comparison, the report (if any) and the comparison; and with a report,
-// --save-baseline. The files are written even when standard output fails.
+// --save-baseline. The files are written before standard output, so that
+// its last lines end what the terminal shows, and even when it fails;
+// an HTML page's place is said on err.
 // False when standard output or a file could not be written (said on err).
 bool WriteOutputs(const BenchOptions& options, const Report* report, const Comparison* comparison,
                   std::ostream& out, std::ostream& err);

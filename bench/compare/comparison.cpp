@@ -141,6 +141,31 @@ CellComparison CompareCell(const SavedCell* before, const SavedCell* after, doub
     return c;
 }
 
+// Each contender's change over the cells compared on both sides, in the
+// order first met; a cell with a run of 0 ms on either side (a clock too
+// coarse for it) has no ratio to take the logarithm of and is left out.
+// Their bootstraps together keep within the bound the cells' keep.
+std::vector<OverallChange> OverallChanges(const std::vector<CellPair>& pairs) {
+    std::vector<OverallChange> changes;
+    std::vector<std::vector<RatioCell>> cells;
+    for (const auto& [before, after] : pairs) {
+        if (!Comparable(before, after) || Min(before->times) <= 0 || Min(after->times) <= 0) continue;
+        auto found = std::find_if(changes.begin(), changes.end(), [&](const OverallChange& c) { return c.name == after->name; });
+        if (found == changes.end()) {
+            changes.push_back({after->name, after->reference, 0, {}});
+            cells.emplace_back();
+            found = changes.end() - 1;
+        }
+        ++found->cells;
+        cells[static_cast<std::size_t>(found - changes.begin())].push_back({&before->times, &after->times});
+    }
+    std::uint64_t values = 0;
+    for (const std::vector<RatioCell>& each : cells) values += ValuesPerResample(each);
+    const int resamples = ResamplesWithin(values);
+    for (std::size_t k = 0; k < changes.size(); ++k) changes[k].change = GeometricMeanRatio(cells[k], resamples);
+    return changes;
+}
+
 }  // namespace
 
 double CountChange(std::uint64_t baseline, std::uint64_t current) {
@@ -222,7 +247,7 @@ Check Resamplable(const SavedReport& baseline, const SavedReport& current) {
 
 Comparison Compare(const SavedReport& baseline, const SavedReport& current, double noise,
                    const CompareProgress& progress) {
-    Comparison comparison{baseline.source, current.source, noise, ContextWarnings(baseline, current), {}};
+    Comparison comparison{baseline.source, current.source, noise, ContextWarnings(baseline, current), {}, kBootstrapResamples, {}};
     const std::vector<CellPair> pairs = Paired(baseline, current);
     const std::uint64_t values = ValuesPerResample(pairs);
     comparison.resamples = ResamplesWithin(values);
@@ -231,6 +256,7 @@ Comparison Compare(const SavedReport& baseline, const SavedReport& current, doub
         if (slow && progress) progress(comparison.cells.size(), pairs.size());
         comparison.cells.push_back(CompareCell(before, after, noise, comparison.resamples));
     }
+    comparison.overall = OverallChanges(pairs);
     return comparison;
 }
 

@@ -56,6 +56,16 @@ struct CellComparison {
     MachineCounts currentMachine;
 };
 
+// One contender's change over every cell compared: the geometric mean of
+// its cells' current over baseline medians, its interval from each cell's
+// runs on both sides.
+struct OverallChange {
+    std::string name;
+    bool reference = false;
+    int cells = 0;
+    GeometricMean change;
+};
+
 struct Comparison {
     std::string baselineSource;
     std::string currentSource;
@@ -63,6 +73,7 @@ struct Comparison {
     std::vector<std::string> warnings;  // other machine, compiler or flags
     std::vector<CellComparison> cells;  // the baseline's order, then cells new in the current
     int resamples = kBootstrapResamples;  // of each bootstrap: fewer when the runs are many
+    std::vector<OverallChange> overall;   // per contender, in the order first compared
 };
 
 // Told, before each cell is compared, how many are done of how many.

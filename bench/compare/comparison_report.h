@@ -40,6 +40,13 @@ std::vector<std::string> ComparisonCells(const Comparison& comparison, const Cel
 std::string CountChangeText(std::uint64_t baseline, std::uint64_t current);
 // What is compared with what, in one line.
 std::string ComparisonLine(const Comparison& comparison);
+// A contender's overall change in one line, its interval in the same
+// direction: "libmine.so: 3.1% faster overall [1.2, 5.0] over 18 cells";
+// an interval reaching across no change names both its ends:
+// "no change overall [0.4% slower, 1.1% faster]".
+std::string OverallChangeLine(const OverallChange& overall);
+// What the overall lines are, for the line above them.
+std::string OverallChangeCaption();
 
 // The aligned table; with colour, the change of a faster cell is green and
 // of a slower one red (ANSI escapes, for a terminal).

@@ -169,6 +169,41 @@ std::string ComparisonLine(const Comparison& comparison) {
            Fixed(comparison.noise * 100, 1) + "% count as noise";
 }
 
+namespace {
+
+// A ratio of current over baseline as the change a reader says: "3.1%
+// faster", "0.4% slower", or "no change" where it rounds to none.
+std::string ChangeWords(double ratio) {
+    const std::string faster = Fixed((1 - ratio) * 100, 1), slower = Fixed((ratio - 1) * 100, 1);
+    if (faster == "0.0" || faster == "-0.0") return "no change";
+    return ratio < 1 ? faster + "% faster" : slower + "% slower";
+}
+
+// The interval in the headline's direction, "[1.2, 5.0]"; one reaching
+// across no change names both ends, "[0.4% slower, 2.2% faster]".
+std::string ChangeInterval(const GeometricMean& g) {
+    if (g.interval.low < 1 && g.interval.high > 1)
+        return "[" + ChangeWords(g.interval.high) + ", " + ChangeWords(g.interval.low) + "]";
+    const bool faster = g.interval.high <= 1;
+    const auto percent = [&](double ratio) { return Fixed((faster ? 1 - ratio : ratio - 1) * 100, 1); };
+    // Percent faster runs the other way to the ratio: its low end is the
+    // ratio's high one.
+    return "[" + percent(faster ? g.interval.high : g.interval.low) + ", " +
+           percent(faster ? g.interval.low : g.interval.high) + "]";
+}
+
+}  // namespace
+
+std::string OverallChangeLine(const OverallChange& overall) {
+    return overall.name + ": " + ChangeWords(overall.change.value) + " overall " + ChangeInterval(overall.change) +
+           " over " + std::to_string(overall.cells) + (overall.cells == 1 ? " cell" : " cells");
+}
+
+std::string OverallChangeCaption() {
+    return "Overall: the geometric mean of each contender's change over the cells compared, with its 95% interval "
+           "from every cell's runs.";
+}
+
 // The headings, then the cells of each compared cell.
 std::vector<std::vector<std::string>> ComparisonLines(const Comparison& comparison,
                                                       const std::vector<const ComparisonColumn*>& columns) {
@@ -203,6 +238,9 @@ void WriteComparisonTable(std::ostream& out, const Comparison& comparison, bool 
         }
         out << '\n';
     }
+    if (comparison.overall.empty()) return;
+    out << '\n' << Printable(OverallChangeCaption()) << '\n';
+    for (const OverallChange& overall : comparison.overall) out << Printable(OverallChangeLine(overall)) << '\n';
 }
 
 void WriteComparisonMarkdown(std::ostream& out, const Comparison& comparison) {
@@ -217,6 +255,9 @@ void WriteComparisonMarkdown(std::ostream& out, const Comparison& comparison) {
         for (const ComparisonColumn* column : columns) out << (column->left() ? "---|" : "---:|");
         out << '\n';
     }
+    if (comparison.overall.empty()) return;
+    out << '\n' << MarkdownText(OverallChangeCaption()) << "\n\n";
+    for (const OverallChange& overall : comparison.overall) out << "- " << MarkdownText(OverallChangeLine(overall)) << '\n';
 }
 
 // With machine counts, each side's instructions and mispredicted branches
@@ -236,6 +277,18 @@ void WriteMachineFields(std::ostream& out, const CellComparison& c) {
         << after.conditionalMisses << ',' << change(before.conditionalMisses, after.conditionalMisses);
 }
 
+// The overall change of the cell's contender, on every row of it: the CSV
+// stays one table.
+void WriteOverallFields(std::ostream& out, const Comparison& comparison, const CellComparison& c) {
+    for (const OverallChange& overall : comparison.overall)
+        if (overall.name == c.name) {
+            const GeometricMean& g = overall.change;
+            out << ',' << Fixed(g.value, 4) << ',' << Fixed(g.interval.low, 4) << ',' << Fixed(g.interval.high, 4);
+            return;
+        }
+    out << ",,,";
+}
+
 void WriteComparisonCsv(std::ostream& out, const Comparison& comparison) {
     const bool machine = HasMachineCounts(comparison);
     out << "name,reference,pattern,count,type,baseline_runs,current_runs,baseline_median_ms,"
@@ -244,7 +297,7 @@ void WriteComparisonCsv(std::ostream& out, const Comparison& comparison) {
                       "baseline_conditional_mispredicted,current_conditional_mispredicted,"
                       "conditional_mispredicted_change_pct"
                     : "")
-        << '\n';
+        << ",overall_ratio,overall_low,overall_high\n";
     for (const CellComparison& c : comparison.cells) {
         out << CsvField(c.name) << ',' << (c.reference ? "true" : "false") << ',' << CsvField(c.pattern)
             << ',' << c.count << ',' << CsvField(c.type) << ',' << c.baselineRuns << ',' << c.currentRuns << ','
@@ -258,6 +311,7 @@ void WriteComparisonCsv(std::ostream& out, const Comparison& comparison) {
             out << ",,,,,,";
         out << CsvField(VerdictName(c.verdict));
         if (machine) WriteMachineFields(out, c);
+        WriteOverallFields(out, comparison, c);
         out << '\n';
     }
 }
@@ -265,6 +319,10 @@ void WriteComparisonCsv(std::ostream& out, const Comparison& comparison) {
 Json ComparisonJson(const Comparison& comparison) {
     Json cells = Json::array();
     for (const CellComparison& cell : comparison.cells) cells.push_back(CellJson(cell));
+    Json overall = Json::array();
+    for (const OverallChange& o : comparison.overall)
+        overall.push_back({{"name", o.name}, {"reference", o.reference}, {"cells", o.cells}, {"ratio", o.change.value},
+                           {"ratio_ci_low", o.change.interval.low}, {"ratio_ci_high", o.change.interval.high}});
     return {
         {"baseline", comparison.baselineSource},
         {"current", comparison.currentSource},
@@ -274,5 +332,6 @@ Json ComparisonJson(const Comparison& comparison) {
         {"noise_pct", comparison.noise * 100},
         {"warnings", comparison.warnings},
         {"cells", cells},
+        {"overall", overall},
     };
 }

@@ -9,6 +9,7 @@
 #include "bench/compare/comparison_report.h"
 #include "bench/report/columns.h"
 #include "bench/report/format.h"
+#include "bench/report/summary.h"
 #include "bench/report/writers.h"
 
 namespace {
@@ -322,6 +323,27 @@ void WriteCellTables(std::ostream& out, const Report& report) {
             for (const std::int32_t count : report.counts) WriteCellTable(out, report, pattern, count, type);
 }
 
+// Where each contender stands overall, first on the page: a row per
+// contender, sortable, and hidden with the others by the contender filter.
+void WriteSummary(std::ostream& out, const Report& report) {
+    out << "<h2>Overall</h2>\n<p class=\"summary-caption\">" << Html(SummaryCaption(report)) << "</p>\n";
+    if (!HasBaseline(report)) return;
+    out << "<table data-group=\"summary\" class=\"summary\">\n";
+    WriteHeadings(out, SummaryHeadings());
+    out << "<tbody>\n";
+    const std::vector<ContenderSummary> summaries = Summaries(report);
+    for (std::size_t k = 0; k < summaries.size(); ++k) {
+        const ContenderSummary& s = summaries[k];
+        const std::vector<SummaryCell> cells = SummaryCells(report, s);
+        out << "<tr data-order=\"" << k << "\" data-contender=\"" << Html(s.name) << "\">";
+        for (std::size_t c = 0; c < cells.size(); ++c)
+            out << "<td" << (c == 0 ? " class=\"text\"" : "") << " data-v=\"" << Html(cells[c].key) << "\">"
+                << Html(cells[c].text) << "</td>";
+        out << "</tr>\n";
+    }
+    out << "</tbody></table>\n";
+}
+
 // verdict-faster, verdict-no-significant-change: the class of a verdict's colour.
 std::string VerdictClass(Verdict verdict) {
     std::string name = VerdictName(verdict);
@@ -359,6 +381,12 @@ void WriteComparison(std::ostream& out, const Comparison& comparison) {
         out << "</tr>\n";
     }
     out << "</tbody></table>\n";
+    if (!comparison.overall.empty()) {
+        out << "<p>" << Html(OverallChangeCaption()) << "</p>\n<ul class=\"overall\">\n";
+        for (const OverallChange& overall : comparison.overall)
+            out << "<li data-contender=\"" << Html(overall.name) << "\">" << Html(OverallChangeLine(overall)) << "</li>\n";
+        out << "</ul>\n";
+    }
     WriteFigure(out, "comparison", [&](std::ostream& svg) { WriteComparisonChart(svg, comparison); });
 }
 
@@ -366,6 +394,7 @@ void WritePage(std::ostream& out, const Report* report, const Comparison* compar
     out << kHead;
     if (report) WriteContext(out, *report);
     WriteControls(out, report, comparison);
+    if (report && IsMatrix(*report)) WriteSummary(out, *report);
     if (comparison) WriteComparison(out, *comparison);
     if (report) {
         WriteCharts(out, *report);

@@ -5,6 +5,7 @@
 #include "bench/report/machine_figures.h"
 #include "bench/report/operations_figures.h"
 #include "bench/report/row_fields.h"
+#include "bench/report/summary.h"
 #include "bench/report/writers.h"
 
 namespace {
@@ -117,6 +118,27 @@ nlohmann::json Row(const Report& report, const Measurement& row) {
     return json;
 }
 
+nlohmann::json CellRatioObject(const CellRatio& cell) {
+    return {{field::kPattern, cell.pattern}, {field::kCount, cell.count}, {field::kType, ElementTypeName(cell.type)},
+            {field::kRatio, cell.ratio}};
+}
+
+// A contender without a cell to set against std::sort has null figures.
+nlohmann::json SummaryObject(const ContenderSummary& s) {
+    const bool any = s.cells > 0;
+    const auto figure = [&](double value) { return any ? nlohmann::json(value) : nlohmann::json(); };
+    return {{field::kName, s.name},
+            {field::kLoaded, s.loaded},
+            {field::kReference, s.reference},
+            {field::kCells, s.cells},
+            {field::kUnfinished, s.unfinished},
+            {field::kOverall, figure(s.overall.value)},
+            {field::kOverallLow, figure(s.overall.interval.low)},
+            {field::kOverallHigh, figure(s.overall.interval.high)},
+            {field::kBest, any ? CellRatioObject(s.best) : nlohmann::json()},
+            {field::kWorst, any ? CellRatioObject(s.worst) : nlohmann::json()}};
+}
+
 }  // namespace
 
 nlohmann::json ReportJson(const Report& report) {
@@ -160,6 +182,10 @@ nlohmann::json ReportJson(const Report& report) {
     }
     json["rows"] = nlohmann::json::array();
     for (const Measurement& row : report.rows) json["rows"].push_back(Row(report, row));
+    if (IsMatrix(report)) {
+        json[field::kSummary] = nlohmann::json::array();
+        for (const ContenderSummary& summary : Summaries(report)) json[field::kSummary].push_back(SummaryObject(summary));
+    }
     return json;
 }
 

@@ -14,8 +14,9 @@
 // version 4 the machine counts of a row (machine_counts), which a
 // comparison reads from then on. Baselines saved by versions 1 to 3 are
 // still read; version 5 each row's element type (type), a row without one
-// having sorted i32.
-constexpr int kReportSchemaVersion = 5;
+// having sorted i32; version 6 the matrix's summary per contender
+// (summary), which a reader of saved reports has no need of.
+constexpr int kReportSchemaVersion = 6;
 constexpr int kOldestReadableSchemaVersion = 1;
 
 // The report as a value, for writers that add to it.

@@ -9,6 +9,7 @@
 #include "bench/report/machine_figures.h"
 #include "bench/report/markup.h"
 #include "bench/report/operations_figures.h"
+#include "bench/report/summary.h"
 #include "bench/report/writers.h"
 
 namespace {
@@ -54,10 +55,7 @@ void WritePivot(std::ostream& out, const Report& report, const std::vector<Key>&
         if (std::find(names.begin(), names.end(), RowName(row)) == names.end()) names.push_back(RowName(row));
     std::vector<std::string> heading = {"Routine"};
     heading.insert(heading.end(), headings.begin(), headings.end());
-    WriteMarkdownRow(out, heading, heading.size());
-    out << "|---|";
-    for (std::size_t k = 0; k < across.size(); ++k) out << "---:|";
-    out << '\n';
+    WriteMarkdownHeading(out, heading);
     for (const std::string& name : names) {
         std::vector<std::string> cells = {name};
         for (const Key& key : across) {
@@ -85,10 +83,7 @@ std::string TypeSuffix(const Report& report, ElementType type) {
 void WriteMarkdown(std::ostream& out, const Report& report) {
     const std::vector<const Column*> columns = TextColumns(report);
     out << MarkdownText(SettingsLine(report)) << "\n\n";
-    WriteMarkdownRow(out, Headings(columns), columns.size());
-    out << "|---|";
-    for (std::size_t k = 1; k < columns.size(); ++k) out << "---:|";
-    out << '\n';
+    WriteMarkdownHeading(out, Headings(columns));
     for (const Measurement& row : report.rows)
         WriteMarkdownRow(out, TextCells(ContextOf(report, row), columns), columns.size());
     for (const std::string& note : report.notes) out << '\n' << MarkdownText(note) << '\n';
@@ -139,4 +134,13 @@ void WriteMatrixMarkdown(std::ostream& out, const Report& report) {
         WritePivots(out, report, MachineCell);
     }
     for (const std::string& note : report.notes) out << '\n' << MarkdownText(note) << '\n';
+    out << '\n' << MarkdownText(SummaryCaption(report)) << "\n";
+    if (!HasBaseline(report)) return;
+    out << '\n';
+    WriteMarkdownHeading(out, SummaryHeadings());
+    for (const ContenderSummary& summary : Summaries(report)) {
+        std::vector<std::string> texts;
+        for (const SummaryCell& cell : SummaryCells(report, summary)) texts.push_back(cell.text);
+        WriteMarkdownRow(out, texts, texts.size());
+    }
 }

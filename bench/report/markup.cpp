@@ -18,3 +18,10 @@ void WriteMarkdownRow(std::ostream& out, const std::vector<std::string>& cells, 
     for (std::size_t k = 0; k < columns; ++k) out << ' ' << (k < cells.size() ? MarkdownText(cells[k]) : "") << " |";
     out << '\n';
 }
+
+void WriteMarkdownHeading(std::ostream& out, const std::vector<std::string>& headings) {
+    WriteMarkdownRow(out, headings, headings.size());
+    out << "|---|";
+    for (std::size_t k = 1; k < headings.size(); ++k) out << "---:|";
+    out << '\n';
+}

@@ -19,3 +19,7 @@ std::string RatioText(const RowFigures& figures);
 // every cell as MarkdownText, so that a | or a line break in a name read
 // from a file adds no column and ends no row.
 void WriteMarkdownRow(std::ostream& out, const std::vector<std::string>& cells, std::size_t columns);
+
+// A markdown table's heading row and the rule under it: the first column
+// left-aligned, the figures after it right-aligned.
+void WriteMarkdownHeading(std::ostream& out, const std::vector<std::string>& headings);

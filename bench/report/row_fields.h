@@ -74,4 +74,16 @@ inline constexpr char kBranchMissesPerElement[] = "conditional_mispredicted_per_
 inline constexpr char kFirstLevelMissesPerElement[] = "d1_misses_per_element";
 inline constexpr char kLastLevelMissesPerElement[] = "ll_misses_per_element";
 
+// Each contender's summary over the matrix (report/summary.h): objects of
+// the report's "summary" in JSON, columns of each of its rows in CSV.
+inline constexpr char kSummary[] = "summary";
+inline constexpr char kLoaded[] = "loaded";
+inline constexpr char kCells[] = "cells";
+inline constexpr char kUnfinished[] = "failed";
+inline constexpr char kOverall[] = "overall_ratio";
+inline constexpr char kOverallLow[] = "overall_low";
+inline constexpr char kOverallHigh[] = "overall_high";
+inline constexpr char kBest[] = "best";
+inline constexpr char kWorst[] = "worst";
+
 }  // namespace field

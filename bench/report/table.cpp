@@ -5,6 +5,7 @@
 
 #include "bench/report/columns.h"
 #include "bench/report/format.h"
+#include "bench/report/summary.h"
 #include "bench/report/writers.h"
 
 namespace {
@@ -39,6 +40,14 @@ void WriteRows(std::ostream& out, const Report& report, const std::vector<const 
     WriteAligned(out, lines);
 }
 
+// Where each contender stands overall: the last lines, as a reader looks
+// there first.
+void WriteSummaryLines(std::ostream& out, const Report& report) {
+    out << '\n' << Printable(SummaryCaption(report)) << '\n';
+    if (!HasBaseline(report)) return;
+    for (const ContenderSummary& summary : Summaries(report)) out << Printable(SummaryLine(report, summary)) << '\n';
+}
+
 }  // namespace
 
 void WriteTable(std::ostream& out, const Report& report) {
@@ -60,4 +69,5 @@ void WriteMatrixTable(std::ostream& out, const Report& report) {
         }
     }
     for (const std::string& note : report.notes) out << Printable(note) << '\n';
+    WriteSummaryLines(out, report);
 }

@@ -82,6 +82,33 @@ Interval BootstrapMedianInterval(const std::vector<double>& sample, int resample
     return Percentiles(resamples, [&](std::mt19937_64& random) { return ResampledMedian(from, random, buffer); });
 }
 
+GeometricMean GeometricMeanRatio(const std::vector<RatioCell>& cells, int resamples) {
+    std::vector<Resampled> before, after;
+    double logSum = 0;
+    for (const RatioCell& cell : cells) {
+        before.push_back(Prepare(*cell.before));
+        after.push_back(Prepare(*cell.after));
+        logSum += std::log(Median(*cell.after) / Median(*cell.before));
+    }
+    const double count = static_cast<double>(cells.size());
+    std::vector<double> buffer;
+    const Interval interval = Percentiles(resamples, [&](std::mt19937_64& random) {
+        double sum = 0;
+        for (std::size_t k = 0; k < cells.size(); ++k) {
+            const double resampledBefore = ResampledMedian(before[k], random, buffer);
+            sum += std::log(ResampledMedian(after[k], random, buffer) / resampledBefore);
+        }
+        return std::exp(sum / count);
+    });
+    return {std::exp(logSum / count), interval};
+}
+
+std::uint64_t ValuesPerResample(const std::vector<RatioCell>& cells) {
+    std::uint64_t values = 0;
+    for (const RatioCell& cell : cells) values += ResampleSize(cell.before->size()) + ResampleSize(cell.after->size());
+    return values;
+}
+
 double MedianRatio(double before, double after) {
     if (before > 0) return after / before;
     return after > 0 ? std::numeric_limits<double>::infinity() : 1;

@@ -54,6 +54,28 @@ Interval BootstrapRatioInterval(const std::vector<double>& baseline,
 Interval BootstrapMedianInterval(const std::vector<double>& sample,
                                  int resamples = kBootstrapResamples);
 
+// One cell of a geometric mean: the sample its ratio is taken against and
+// the sample taken, each of at least one value and a positive median.
+struct RatioCell {
+    const std::vector<double>* before;
+    const std::vector<double>* after;
+};
+
+struct GeometricMean {
+    double value = 1;  // of the cells' median ratios, after over before
+    Interval interval;
+};
+
+// The geometric mean over cells of median(after) / median(before), and its
+// interval: every resample draws each cell's runs on both sides again, so
+// a noisy cell widens it and a cell of steady runs does not, however far
+// the cells' ratios lie apart. cells is not empty.
+GeometricMean GeometricMeanRatio(const std::vector<RatioCell>& cells, int resamples = kBootstrapResamples);
+
+// The values one resample of GeometricMeanRatio over cells draws: for
+// ResamplesWithin, by a caller that bootstraps many of them.
+std::uint64_t ValuesPerResample(const std::vector<RatioCell>& cells);
+
 // The q-quantile (0 <= q <= 1) of sorted, non-empty figures, interpolated
 // linearly between neighbouring order statistics.
 double SortedQuantile(const std::vector<double>& sorted, double q);

@@ -1,9 +1,11 @@
 // The bootstrap intervals: how often they hold the true value on synthetic
 // samples of known medians, their repeatability, and the quantile rule.
 #include "bench/stats/bootstrap.h"
+#include "bench/stats/statistics.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -184,4 +186,110 @@ TEST(BenchBootstrap, QuantilesInterpolateBetweenOrderStatistics) {
     EXPECT_DOUBLE_EQ(SortedQuantile(sorted, 0.975), 39);  // position 3.9
     EXPECT_DOUBLE_EQ(SortedQuantile({1, 2, 3, 4}, 0.5), 2.5);
     EXPECT_EQ(SortedQuantile({6}, 0.975), 6);
+}
+
+namespace {
+
+// An independent model of the geometric mean's interval: the product of
+// the cells' ratios, its root taken once, resampled with a generator and
+// index rule of its own, so only the statistics, not the draws, agree.
+Interval ModelGeometricInterval(const std::vector<std::pair<std::vector<double>, std::vector<double>>>& cells) {
+    std::minstd_rand random(99);
+    const auto resampledMedian = [&](const std::vector<double>& sample) {
+        std::vector<double> drawn;
+        std::uniform_int_distribution<std::size_t> index(0, sample.size() - 1);
+        for (std::size_t k = 0; k < sample.size(); ++k) drawn.push_back(sample[index(random)]);
+        std::sort(drawn.begin(), drawn.end());
+        const std::size_t middle = drawn.size() / 2;
+        return drawn.size() % 2 ? drawn[middle] : (drawn[middle - 1] + drawn[middle]) / 2;
+    };
+    std::vector<double> means;
+    for (int resample = 0; resample < 20000; ++resample) {
+        double product = 1;
+        for (const auto& [before, after] : cells) product *= resampledMedian(after) / resampledMedian(before);
+        means.push_back(std::pow(product, 1.0 / static_cast<double>(cells.size())));
+    }
+    std::sort(means.begin(), means.end());
+    return {means[means.size() / 40], means[means.size() - 1 - means.size() / 40]};
+}
+
+std::vector<double> Scaled(std::vector<double> sample, double factor) {
+    for (double& value : sample) value *= factor;
+    return sample;
+}
+
+}  // namespace
+
+// The geometric mean of a table of synthetic cells against the model: its
+// value is the root of the product of the median ratios, and its interval
+// comes from each cell's runs, so cells of steady runs give a point however
+// far apart their ratios lie, and a noisy cell widens it.
+TEST(BenchBootstrap, GeometricMeanOfRatiosAndItsIntervalFollowEachCellsRuns) {
+    using Cells = std::vector<std::pair<std::vector<double>, std::vector<double>>>;
+    const std::vector<double> steady = {10, 10, 10, 10, 10};
+    const std::vector<double> runs = {9.6, 10.3, 9.9, 10.1, 10.8, 9.4, 10.0};
+    const std::vector<double> noisy = {4, 19, 7, 13, 30, 9, 11};
+    struct Row {
+        const char* what;
+        Cells cells;
+        double value;
+        double width;  // 0 for a point, else at least this wide
+    };
+    const Row rows[] = {
+        {"one cell", {{runs, Scaled(runs, 1.5)}}, 1.5, 0.05},
+        {"steady cells far apart", {{steady, Scaled(steady, 0.25)}, {steady, Scaled(steady, 4)}, {steady, steady}}, 1, 0},
+        {"equal ratios, noisy runs", {{runs, Scaled(runs, 2)}, {Scaled(runs, 3), Scaled(runs, 6)}}, 2, 0.05},
+        {"one very noisy cell", {{runs, Scaled(runs, 2)}, {Scaled(runs, 3), Scaled(runs, 6)}, {noisy, Scaled(noisy, 2)}},
+         2, 0.5},
+    };
+    for (const Row& row : rows) {
+        std::vector<RatioCell> cells;
+        double product = 1;
+        for (const auto& [before, after] : row.cells) {
+            cells.push_back({&before, &after});
+            product *= Median(after) / Median(before);
+        }
+        const GeometricMean mean = GeometricMeanRatio(cells);
+        EXPECT_NEAR(mean.value, std::pow(product, 1.0 / static_cast<double>(cells.size())), 1e-12) << row.what;
+        EXPECT_NEAR(mean.value, row.value, 1e-12) << row.what;
+        const Interval model = ModelGeometricInterval(row.cells);
+        const double width = mean.interval.high - mean.interval.low;
+        EXPECT_LE(mean.interval.low, mean.value) << row.what;
+        EXPECT_GE(mean.interval.high, mean.value) << row.what;
+        if (row.width == 0) {
+            EXPECT_EQ(width, 0) << row.what;
+            continue;
+        }
+        EXPECT_GE(width, row.width) << row.what;
+        // Two bootstraps of 5,000 and 20,000 resamples place each end within
+        // a tenth of the width of one another.
+        EXPECT_NEAR(mean.interval.low, model.low, width / 10) << row.what;
+        EXPECT_NEAR(mean.interval.high, model.high, width / 10) << row.what;
+    }
+}
+
+// Two runs of one build: every cell's runs on both sides come from one
+// distribution, so the true ratio is 1, and the interval must hold it at
+// least 95 times in 100 over a few hundred repeats, of one cell or several,
+// of few runs or more.
+TEST(BenchBootstrap, GeometricMeanIntervalHoldsNoChangeAsOftenAsItsLevelSays) {
+    constexpr int kRepeats = 300;
+    for (const auto& [cellCount, runs] : {std::pair{1, 5}, std::pair{6, 5}, std::pair{6, 15}, std::pair{10, 7}}) {
+        std::mt19937_64 random(static_cast<std::uint64_t>(cellCount * 100 + runs));
+        int covered = 0;
+        for (int repeat = 0; repeat < kRepeats; ++repeat) {
+            std::vector<std::vector<double>> samples;
+            for (int cell = 0; cell < cellCount; ++cell) {
+                const double floor = 10.0 + 10 * cell, tail = floor / 20;
+                samples.push_back(SkewedSample(random, runs, floor, tail));
+                samples.push_back(SkewedSample(random, runs, floor, tail));
+            }
+            std::vector<RatioCell> cells;
+            for (std::size_t k = 0; k < samples.size(); k += 2) cells.push_back({&samples[k], &samples[k + 1]});
+            const Interval interval = GeometricMeanRatio(cells, kResamples).interval;
+            covered += interval.low <= 1 && 1 <= interval.high;
+        }
+        EXPECT_GE(covered, kRepeats * 95 / 100) << cellCount << " cells of " << runs << " runs";
+        EXPECT_LT(covered, kRepeats) << cellCount << " cells of " << runs << " runs: never missing is no interval";
+    }
 }

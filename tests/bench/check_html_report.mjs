@@ -4,9 +4,9 @@
 // median orders the rows, the filters hide what they should (in the charts
 // and the strips of runs as well as the tables), every mark's tooltip names
 // its cell, each cell's strip has a dot per run, sizes sort as numbers in a
-// comparison, a loaded sort
-// named as markup shows as text and runs nothing, the page without scripts
-// still shows every table and chart, and a screenshot is not blank.
+// comparison, a loaded sort named as markup shows as text and runs nothing,
+// the page without scripts still shows every table, chart and strip, and a
+// screenshot is not blank.
 //
 //   node --experimental-websocket check_html_report.mjs ORVANDEL_BENCH SORT_LIBRARY OUT_DIR
 //
@@ -260,9 +260,6 @@ function checksOf(kind, json) {
             return shown.length === expected && shown.every((n) => n === HOSTILE) ? "" :
                 `${shown.length} rows shown, ${expected} expected: ${shown}`;
         }]);
-    }
-
-    if (cells) {
         rows.push(["every mark of the time chart is one row's, its title naming contender, shape and size", async (p) => {
             const marks = await p.evaluate(`Array.from(document.querySelectorAll(
                 "figure[data-chart=time] :is(circle, rect[data-role^=bar], path[data-role=unfinished])")).map((m) =>
@@ -308,6 +305,17 @@ function checksOf(kind, json) {
             const others = shown.filter(([name]) => name !== HOSTILE);
             return shown.length && !others.length ? "" :
                 `${shown.length} marks shown, of them ${others.length} of others: ${others.slice(0, 3)}`;
+        }]);
+    }
+    if (json.summary) {
+        // The page's overall figures are the JSON's, row for row and in its order.
+        rows.push(["the summary leads the page with a row per contender", async (p) => {
+            const shown = await p.evaluate(`Array.from(document.querySelectorAll('table[data-group=summary] tbody tr'))
+                .map((r) => [r.getAttribute('data-contender'), r.cells[1].getAttribute('data-v')])`);
+            const first = await p.evaluate(`document.querySelector('table[data-group]').getAttribute('data-group')`);
+            const expected = json.summary.map((s) => [s.name, s.overall_ratio === null ? "" : s.overall_ratio.toFixed(6)]);
+            return first === "summary" && JSON.stringify(shown) === JSON.stringify(expected) ? "" :
+                `first table ${first}; ${JSON.stringify(shown)} against ${JSON.stringify(expected)}`;
         }]);
     }
     if (kind === "matrix") {
@@ -404,9 +412,10 @@ async function checkWithoutScripts(browser, file, json) {
         Array.from(document.querySelectorAll('section.cell details.runs svg'))
             .filter((s) => s.getBoundingClientRect().height > 0).length]`);
     const compared = json.comparison ? json.comparison.cells.length : 0;
+    const summarised = json.summary ? json.summary.length : 0;
     const faults = [];
     if (strips[0] !== strips[1]) faults.push(`without scripts ${strips[1]} of ${strips[0]} cells' runs shown`);
-    if (shown !== cells + compared) faults.push(`without scripts ${shown} rows shown of ${cells + compared}`);
+    if (shown !== cells + compared + summarised) faults.push(`without scripts ${shown} rows shown of ${cells + compared}`);
     if (!figures[0] || figures[0] !== figures[1]) faults.push(`without scripts ${figures[1]} of ${figures[0]} charts shown`);
     if (!figures[2]) faults.push("without scripts the controls show, and do nothing");
     await browser.send("Target.closeTarget", { targetId: page.targetId });

@@ -114,16 +114,29 @@ TEST(BenchCompareCommand, AReportAgainstItselfChangesNothing) {
     EXPECT_NE(out.str().find("\nCounted    window 3000   10.1 ms  10.1 ms   +0.0%  1.000x ["),
               std::string::npos) << out.str();
     EXPECT_NE(out.str().find("  1.0000  no significant change\nstd::sort  window 3000 "), std::string::npos);
+    // The overall change names both ends of an interval across none.
+    const std::size_t overall = out.str().find("\nCounted: no change overall [");
+    ASSERT_NE(overall, std::string::npos) << out.str();
+    const std::string said = out.str().substr(overall + 1, out.str().find('\n', overall + 1) - overall - 1);
+    EXPECT_NE(said.find("% slower, "), std::string::npos) << said;
+    EXPECT_EQ(said.substr(said.size() - 21), "% faster] over 1 cell") << said;
     std::ifstream csv(options.exportPath);
     std::string header, first, second;
     std::getline(csv, header);
     std::getline(csv, first);
     std::getline(csv, second);
-    const std::string unchanged = ",24.5,1.000000,false,no significant change";  // U = 7 * 7 / 2
+    // U = 7 * 7 / 2, and an overall change of none whose interval holds 1.
+    const std::string unchanged = ",24.5,1.000000,false,no significant change,1.0000,";
+    for (const std::string& line : {first, second}) {
+        const std::size_t at = line.find(unchanged);
+        ASSERT_NE(at, std::string::npos) << line;
+        const std::string interval = line.substr(at + unchanged.size());
+        const double low = std::stod(interval), high = std::stod(interval.substr(interval.find(',') + 1));
+        EXPECT_LT(low, 1) << line;
+        EXPECT_GT(high, 1) << line;
+    }
     EXPECT_EQ(first.rfind("Counted,false,window,3000,i32,7,7,10.100000,10.100000,1.0000,", 0), 0u) << first;
-    EXPECT_EQ(first.substr(first.size() - unchanged.size()), unchanged) << first;
     EXPECT_EQ(second.rfind("std::sort,false,", 0), 0u) << second;
-    EXPECT_EQ(second.substr(second.size() - unchanged.size()), unchanged) << second;
     std::ifstream chart(options.chartPath);
     const std::string svg((std::istreambuf_iterator<char>(chart)), std::istreambuf_iterator<char>());
     EXPECT_EQ(svg.rfind("</svg>\n"), svg.size() - 7);
@@ -283,7 +296,7 @@ TEST(BenchCompareCommand, ARunIsSavedAndComparedWithTheSavedRun) {
     std::ostringstream compared, errors;
     ASSERT_EQ(RunMeasureCommand(compare, {kCounted, kYardstick}, compared, errors, false), 0) << errors.str();
     const Json json = Json::parse(compared.str());
-    EXPECT_EQ(json["schema_version"], 5);
+    EXPECT_EQ(json["schema_version"], 6);
     EXPECT_EQ(json["rows"].size(), 2u);  // the run's own report
     const Json& comparison = json["comparison"];
     EXPECT_EQ(comparison["baseline"], saved);

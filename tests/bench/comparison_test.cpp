@@ -408,13 +408,13 @@ TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
         {with("/schema_version", 3), ""},
         {with("/schema_version", 4), ""},
         {with("/schema_version", 5), ""},
-        {with("/schema_version", 6), "has schema version 6; this orvandel-bench reads versions 1 to 5"},
+        {with("/schema_version", 7), "has schema version 7; this orvandel-bench reads versions 1 to 6"},
         // Types as the tool names them; none means i32.
         {with("/rows/0/type", "record"), ""},
         {with("/rows/0/type", "int"), "row 1 (\"A\") has a type that is not one of i32, u64, f64, string, record"},
         {with("/rows/0/type", ""), "row 1 (\"A\") has a type the names rule refuses: it is empty"},
-        {with("/schema_version", 0), "has schema version 0; this orvandel-bench reads versions 1 to 5"},
-        {with("/schema_version", "1"), "has schema version of type string; this orvandel-bench reads versions 1 to 5"},
+        {with("/schema_version", 0), "has schema version 0; this orvandel-bench reads versions 1 to 6"},
+        {with("/schema_version", "1"), "has schema version of type string; this orvandel-bench reads versions 1 to 6"},
         {with("/settings/seed", remove), "has no settings.seed"},
         {with("/settings/seed", -5), "has no settings.seed"},
         {with("/rows", remove), "has no rows"},
@@ -431,7 +431,7 @@ TEST(BenchSavedReport, WhatIsWrongWithAReportIsSaidInOneLine) {
         {replaced("300", "-1e309"), "has a number beyond the range of a double"},
         // Nesting: the report's object and 31 arrays inside it are the most read.
         {replaced("\"schema_version\":1", "\"schema_version\":" + nested(31)),
-         "has schema version of type array; this orvandel-bench reads versions 1 to 5"},
+         "has schema version of type array; this orvandel-bench reads versions 1 to 6"},
         {replaced("\"schema_version\":1", "\"schema_version\":" + nested(32)),
          "nests arrays or objects deeper than 32 levels"},
         {replaced("\"schema_version\":1", "\"schema_version\":" + nested(60000)),
@@ -543,7 +543,8 @@ TEST(BenchSavedReport, ReadsEachSchemaVersionItKnows) {
         {"version 4", report(4, "measured"), "", {false}},
         {"version 5", report(5, "measured"), "", {false}},
         {"version 5, a type the sort could not sort", report(5, "not-sorted"), "", {}},
-        {"version 6", report(6, "measured"), "has schema version 6; this orvandel-bench reads versions 1 to 5", {}},
+        {"version 6", report(6, "measured"), "", {false}},
+        {"version 7", report(7, "measured"), "has schema version 7; this orvandel-bench reads versions 1 to 6", {}},
     };
     ASSERT_FALSE(v1.empty()) << "the saved version 1 report is missing";
     for (const auto& c : cases) {
@@ -721,6 +722,9 @@ TEST(BenchComparisonReport, EveryFormatCarriesTheComparison) {
                          "0.500x [0.500, 0.500]  <0.0001  faster\n"), std::string::npos) << table;
     EXPECT_NE(table.find("\nGone (reference)  window 1000    100 ms        -       -"), std::string::npos)
         << table;
+    EXPECT_EQ(table.substr(table.rfind("\n\n")),
+              "\n\nOverall: the geometric mean of each contender's change over the cells compared, with its 95% "
+              "interval from every cell's runs.\nHalved: 50.0% faster overall [50.0, 50.0] over 1 cell\n");
     EXPECT_EQ(table.find('\x1b'), std::string::npos);
     EXPECT_NE(coloured.str().find("\x1b[32m-50.0%\x1b[0m"), std::string::npos) << coloured.str();
     EXPECT_EQ(coloured.str().find("\x1b[31m"), std::string::npos);
@@ -729,13 +733,16 @@ TEST(BenchComparisonReport, EveryFormatCarriesTheComparison) {
     EXPECT_NE(markdown.str().find("| Halved | window 1000 | 100 ms | 50.0 ms | -50.0% | 0.500x \\[0.500, 0.500\\] | "
                                   "&lt;0.0001 | faster |\n| Gone (reference) | window 1000 | 100 ms | - | - | - | - | "
                                   "only in base.json |\n"), std::string::npos) << markdown.str();
+    EXPECT_NE(markdown.str().find("\n- Halved: 50.0% faster overall \\[50.0, 50.0\\] over 1 cell\n"), std::string::npos)
+        << markdown.str();
 
     WriteComparisonCsv(csv, comparison);
     EXPECT_EQ(csv.str(),
               "name,reference,pattern,count,type,baseline_runs,current_runs,baseline_median_ms,current_median_ms,"
-              "ratio,ratio_ci_low,ratio_ci_high,u,p_value,p_exact,verdict\n"
-              "Halved,false,window,1000,i32,9,9,100.000000,50.000000,0.5000,0.5000,0.5000,0.0,0.000047,false,faster\n"
-              "Gone,true,window,1000,i32,9,0,100.500000,,,,,,,,only in baseline\n");
+              "ratio,ratio_ci_low,ratio_ci_high,u,p_value,p_exact,verdict,overall_ratio,overall_low,overall_high\n"
+              "Halved,false,window,1000,i32,9,9,100.000000,50.000000,0.5000,0.5000,0.5000,0.0,0.000047,false,faster,"
+              "0.5000,0.5000,0.5000\n"
+              "Gone,true,window,1000,i32,9,0,100.500000,,,,,,,,only in baseline,,,\n");
 
     const Json json = ComparisonJson(comparison);
     EXPECT_EQ(json["baseline"], "base.json");
@@ -755,6 +762,11 @@ TEST(BenchComparisonReport, EveryFormatCarriesTheComparison) {
     EXPECT_EQ(gone["verdict"], "only in baseline");
     EXPECT_TRUE(gone["current_median_ms"].is_null());
     EXPECT_TRUE(gone["p_value"].is_null());
+    // Only the contender compared on both sides has an overall change.
+    ASSERT_EQ(json["overall"].size(), 1u);
+    EXPECT_EQ(json["overall"][0]["name"], "Halved");
+    EXPECT_EQ(json["overall"][0]["cells"], 1);
+    EXPECT_EQ(json["overall"][0]["ratio"], 0.5);
 }
 
 // Machine counts on both sides: each cell's exact changes of instructions
@@ -795,12 +807,12 @@ TEST(BenchComparisonReport, MachineCountChangesInEveryForm) {
     EXPECT_NE(markdown.str().find("|---|---|---:|---:|---:|---:|---:|---:|---:|---|\n"), std::string::npos);
     EXPECT_NE(csv.str().find(",verdict,baseline_instructions,current_instructions,instructions_change_pct,"
                              "baseline_conditional_mispredicted,current_conditional_mispredicted,"
-                             "conditional_mispredicted_change_pct\n"),
+                             "conditional_mispredicted_change_pct,overall_ratio,overall_low,overall_high\n"),
               std::string::npos) << csv.str();
-    EXPECT_NE(csv.str().find(",200000,201234,0.617000,700,630,-10.000000\n"), std::string::npos) << csv.str();
-    EXPECT_NE(csv.str().find(",5000,5000,0.000000,40,40,0.000000\n"), std::string::npos) << csv.str();
+    EXPECT_NE(csv.str().find(",200000,201234,0.617000,700,630,-10.000000,1.0000,"), std::string::npos) << csv.str();
+    EXPECT_NE(csv.str().find(",5000,5000,0.000000,40,40,0.000000,1.0000,"), std::string::npos) << csv.str();
     EXPECT_NE(csv.str().find("Once,false,window,1000,i32,9,9,"), std::string::npos);
-    EXPECT_NE(csv.str().find(",,,,,,\n"), std::string::npos) << csv.str();
+    EXPECT_NE(csv.str().find("no significant change,,,,,,,1.0000,"), std::string::npos) << csv.str();
     const Json& grown = json["cells"][0]["machine_counts"];
     EXPECT_EQ(grown["baseline"]["instructions"], 200000);
     EXPECT_EQ(grown["current"]["conditional_mispredicted"], 630);

@@ -328,6 +328,8 @@ TEST(OperationReports, CountedFiguresInEveryForm) {
         ",wrote outside its range at slot 0,,,,,,"};
     for (const char* end : ends) {
         ASSERT_TRUE(std::getline(lines, line));
+        // The contender's summary closes each line, after the counts.
+        for (int summary = 0; summary < 3; ++summary) line.erase(line.rfind(','));
         EXPECT_EQ(line.substr(line.size() - std::string(end).size()), end) << line;
     }
 }
