@@ -61,7 +61,7 @@ void WriteComparisonChart(std::ostream& out, const Comparison& comparison) {
     for (const CellComparison& c : comparison.cells) {
         const std::vector<std::string> cells = ComparisonCells(comparison, c, labels);
         // The cell's bars and labels together, which the page's filters hide together.
-        out << "<g" << MarkAttributes(c.name, c.pattern, c.count, c.type) << ">\n";
+        out << "<g" << MarkAttributes(c.name, c.pattern, std::to_string(c.count), c.type) << ">\n";
         out << Text(kLabelWidth - 8, y + 18, "end", cells[0])
             << Text(kLabelWidth - 8, y + 34, "end", (Tested(c) ? cells[1] + " " : "") + cells[2]);
         const Side sides[] = {

@@ -52,13 +52,13 @@ std::string Label(double x, double y, const std::string& anchor, const std::stri
 }
 
 std::string MarkAttributes(const Measurement& row) {
-    return MarkAttributes(row.contender.name, row.pattern, row.count, ElementTypeName(row.type));
+    return MarkAttributes(row.contender.name, row.pattern, std::to_string(row.count), ElementTypeName(row.type));
 }
 
-std::string MarkAttributes(const std::string& contender, const std::string& pattern, std::int64_t count,
+std::string MarkAttributes(const std::string& contender, const std::string& pattern, const std::string& count,
                            const std::string& type) {
     return " data-contender=\"" + EscapedXml(contender) + "\" data-pattern=\"" + EscapedXml(pattern) +
-           "\" data-count=\"" + std::to_string(count) + "\" data-type=\"" + EscapedXml(type) + '"';
+           "\" data-count=\"" + EscapedXml(count) + "\" data-type=\"" + EscapedXml(type) + '"';
 }
 
 RowMark MarkOf(const Report& report, const Measurement& row, const std::string& figure) {

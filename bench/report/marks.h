@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -38,7 +37,9 @@ std::string Label(double x, double y, const std::string& anchor, const std::stri
 // the page's filters compare with the chosen shape, size, type and
 // contender.
 std::string MarkAttributes(const Measurement& row);
-std::string MarkAttributes(const std::string& contender, const std::string& pattern, std::int64_t count,
+// count is a size, or "every" for a mark across sizes, which choosing any
+// one size hides.
+std::string MarkAttributes(const std::string& contender, const std::string& pattern, const std::string& count,
                            const std::string& type);
 
 // A tooltip's bootstrap draws at most this many values in all: a row of

@@ -212,9 +212,9 @@ void WriteSeries(std::ostream& out, const Chart& chart, const Panel& panel, std:
     points.pop_back();
     // A line joins every size: choosing one size hides it, and leaves that size's dots.
     out << "<polyline" << Role(std::string("series ") + (contender.reference ? "reference" : "routine"))
-        << " data-name=\"" << EscapedXml(contender.name) << "\" data-contender=\"" << EscapedXml(contender.name)
-        << "\" data-pattern=\"" << EscapedXml(panel.pattern) << "\" data-type=\"" << ElementTypeName(panel.type)
-        << "\" data-count=\"every\" points=\"" << points << "\" fill=\"none\" stroke=\"" << colour << '"'
+        << " data-name=\"" << EscapedXml(contender.name) << '"'
+        << MarkAttributes(contender.name, panel.pattern, "every", ElementTypeName(panel.type)) << " points=\""
+        << points << "\" fill=\"none\" stroke=\"" << colour << '"'
         << (contender.reference ? " stroke-dasharray=\"6 4\"" : "") << "/>\n";
 }
 

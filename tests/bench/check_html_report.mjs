@@ -337,12 +337,27 @@ function checksOf(kind, json) {
             return shown.length && !others.length ? "" :
                 `${shown.length} marks shown, of them ${others.length} of other shapes: ${others.slice(0, 3)}`;
         }]);
-        rows.push(["the size filter hides the other sizes", async (p) => {
+        rows.push(["the size filter hides the other sizes, in the tables and the charts (lines across sizes too)",
+            async (p) => {
             await p.evaluate(choose("filter-size", "2000"));
             const shown = (await p.evaluate(visibleRows("cells"))).length;
+            const marks = await p.evaluate(`(() => {
+                const sizes = [];
+                for (const input of document.querySelectorAll('input[name=chart]')) {
+                    input.click();
+                    for (const m of document.querySelectorAll('figure[data-chart] :is(circle, path, polyline)')) {
+                        const r = m.getBoundingClientRect();
+                        if (r.width > 0 || r.height > 0) sizes.push(m.getAttribute('data-count'));
+                    }
+                }
+                document.querySelector('input[name=chart]').click();
+                return sizes;
+            })()`);
             await p.evaluate(choose("filter-size", ""));
             const expected = json.rows.filter((r) => r.count === 2000).length;
-            return shown === expected ? "" : `${shown} rows shown, ${expected} expected`;
+            const others = marks.filter((size) => size !== "2000");
+            return shown === expected && marks.length && !others.length ? "" :
+                `${shown} rows shown, ${expected} expected; ${marks.length} marks shown, sized ${others.slice(0, 3)}`;
         }]);
         rows.push(["the chart switch shows one chart at a time: time, counts, branch misses", async (p) => {
             const shown = () => p.evaluate(`Array.from(document.querySelectorAll('figure[data-chart]'))
