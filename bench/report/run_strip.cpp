@@ -76,14 +76,14 @@ void WriteRow(std::ostream& out, const Report& report, const Measurement& row, c
     }
     const std::string title = "<title>" + EscapedXml(mark.title) + "</title>";
     const double median = scale.X(Figures(report, row).summary.median);
-    out << "<rect data-role=\"interval\" x=\"" << Fixed(scale.X(interval->low), 1) << "\" y=\"" << Fixed(top + 1, 1)
-        << "\" width=\"" << Fixed(std::max(1.0, scale.X(interval->high) - scale.X(interval->low)), 1)
-        << "\" height=\"" << kRowHeight - 2 << "\" fill=\"" << colour << "\" fill-opacity=\"0.2\">" << title
-        << "</rect>\n<line data-role=\"median\" x1=\"" << Fixed(median, 1) << "\" y1=\"" << Fixed(top + 1, 1)
-        << "\" x2=\"" << Fixed(median, 1) << "\" y2=\"" << Fixed(top + kRowHeight - 1, 1)
-        << "\" stroke=\"#222\" stroke-width=\"2\">" << title << "</line>\n<g data-role=\"runs\" data-contender=\""
-        << EscapedXml(row.contender.name) << "\" fill=\"" << colour
-        << "\" fill-opacity=\"0.7\">";
+    // The median and its band share one tooltip, written once.
+    out << "<g>" << title << "<rect data-role=\"interval\" x=\"" << Fixed(scale.X(interval->low), 1) << "\" y=\""
+        << Fixed(top + 1, 1) << "\" width=\"" << Fixed(std::max(1.0, scale.X(interval->high) - scale.X(interval->low)), 1)
+        << "\" height=\"" << kRowHeight - 2 << "\" fill=\"" << colour << "\" fill-opacity=\"0.2\"/>"
+        << "<line data-role=\"median\" x1=\"" << Fixed(median, 1) << "\" y1=\"" << Fixed(top + 1, 1) << "\" x2=\""
+        << Fixed(median, 1) << "\" y2=\"" << Fixed(top + kRowHeight - 1, 1)
+        << "\" stroke=\"#222\" stroke-width=\"2\"/></g>\n<g data-role=\"runs\" data-contender=\""
+        << EscapedXml(row.contender.name) << "\" fill=\"" << colour << "\" fill-opacity=\"0.7\">";
     const std::vector<std::size_t> drawn = DrawnRuns(row.times, DotsPerRow(report));
     for (std::size_t k = 0; k < drawn.size(); ++k) {
         const double ms = row.times[drawn[k]];
