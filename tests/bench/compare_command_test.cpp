@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -25,8 +26,21 @@ using Json = nlohmann::json;
 // Measured like any routine, in a measuring child of the test program.
 const Contender kYardstick{kBaselineName, "", nullptr, BoundForm::kExclusiveUpper, true};
 
+// A folder of this test program's own, gone when it ends: two builds'
+// suites run at once write no file of each other's.
+struct RunFolder {
+    std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                 ("orvandel-test-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    RunFolder() { std::filesystem::create_directories(path); }
+    ~RunFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
 std::string TempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() / ("orvandel-test-" + name)).string();
+    static const RunFolder folder;
+    return (folder.path / ("orvandel-test-" + name)).string();
 }
 
 // A saved report of one routine with times scaled by factor.
