@@ -148,7 +148,8 @@ CellComparison CompareCell(const SavedCell* before, const SavedCell* after, doub
 std::vector<OverallChange> OverallChanges(const std::vector<CellPair>& pairs) {
     std::vector<OverallChange> changes;
     std::vector<std::vector<RatioCell>> cells;
-    for (const auto& [before, after] : pairs) {
+    for (const CellPair& pair : pairs) {
+        const SavedCell *before = pair.first, *after = pair.second;
         if (!Comparable(before, after) || Min(before->times) <= 0 || Min(after->times) <= 0) continue;
         auto found = std::find_if(changes.begin(), changes.end(), [&](const OverallChange& c) { return c.name == after->name; });
         if (found == changes.end()) {
