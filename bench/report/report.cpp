@@ -6,13 +6,19 @@
 #include "bench/measure/reference_sorts.h"
 #include "bench/report/format.h"
 
+const Measurement* BaselineRow(const Report& report, const Measurement& cell) {
+    for (const Measurement& row : report.rows)
+        if (row.contender.name == kBaselineName && row.pattern == cell.pattern && row.count == cell.count &&
+            row.type == cell.type)
+            return &row;
+    return nullptr;
+}
+
 namespace {
 
 std::optional<double> BaselineMedian(const Report& report, const Measurement& cell) {
-    for (const Measurement& row : report.rows)
-        if (row.contender.name == kBaselineName && row.pattern == cell.pattern &&
-            row.count == cell.count && row.type == cell.type && row.outcome.end == End::kMeasured && !row.times.empty())
-            return Median(row.times);
+    const Measurement* row = BaselineRow(report, cell);
+    if (row && row->outcome.end == End::kMeasured && !row->times.empty()) return Median(row->times);
     return std::nullopt;
 }
 

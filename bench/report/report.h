@@ -45,6 +45,10 @@ struct RowFigures {
 
 RowFigures Figures(const Report& report, const Measurement& row);
 
+// std::sort's row in the same cell (shape, size and type) as cell, which
+// every ratio is taken against; nullptr where it was not measured.
+const Measurement* BaselineRow(const Report& report, const Measurement& cell);
+
 // Why a row has no figures: CheckText of its failed check, "stack
 // exhausted", "over 10 s", "predicted over 10 s (about 312 s)", or how its
 // process crashed; empty for a row with figures.

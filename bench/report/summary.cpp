@@ -8,14 +8,6 @@
 
 namespace {
 
-const Measurement* BaselineRow(const Report& report, const Measurement& cell) {
-    for (const Measurement& row : report.rows)
-        if (row.contender.name == kBaselineName && row.pattern == cell.pattern && row.count == cell.count &&
-            row.type == cell.type)
-            return &row;
-    return nullptr;
-}
-
 // A sample every resampled median of which is above 0, so each ratio and
 // its logarithm are finite.
 bool Timed(const Measurement& row) {
